@@ -1,0 +1,11 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace svcmp::cli {
+
+// Each command registers its subcommand and the action that runs it; the
+// action returns the process exit status.
+void AddCrcCommand(CLI::App& app, int& exitStatus);
+
+}  // namespace svcmp::cli

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/ms_model_lib.h"
+
+// The stand-in host's own model structure behind the msModelLib handles.
+
+struct msMaterial {
+  std::string name;
+};
+
+struct msVertex {
+  float position[3] = {0, 0, 0};
+  float texCoords[2] = {0, 0};
+};
+
+struct msTriangle {
+  std::uint16_t indices[3] = {0, 0, 0};
+};
+
+struct msMesh {
+  std::string name;
+  int materialIndex = -1;  // -1, or an index with no material: the mesh has none
+  std::vector<msVertex> vertices;
+  std::vector<msTriangle> triangles;
+};
+
+struct msModel {
+  std::vector<msMaterial> materials;
+  std::vector<msMesh> meshes;
+};
+
+namespace svcmp {
+
+// Owns a model until the plug-in destroys it with msModel_Destroy (which it
+// does on some of its exits and not on others); releases it otherwise.
+struct HostModelDeleter {
+  void operator()(msModel* model) const;
+};
+using HostModelPtr = std::unique_ptr<msModel, HostModelDeleter>;
+
+// A new model on the heap, to be filled by a loader.
+HostModelPtr MakeHostModel();
+
+}  // namespace svcmp

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace svcmp {
+
+struct [[nodiscard]] FileWriteResult {
+  bool written = false;
+  std::string reason;  // for the user, when not written: "cannot create ...", "short write ..."
+};
+
+// Writes `bytes` to a temporary file in the target's folder and renames it
+// over `path`; on failure the temporary file is removed and the target is
+// untouched.
+FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
+                                    std::span<const std::uint8_t> bytes);
+
+struct [[nodiscard]] FileReadResult {
+  std::optional<std::vector<std::uint8_t>> bytes;  // nullopt when it could not be read
+  std::string reason;
+};
+
+// The whole content of a file.
+FileReadResult ReadWholeFile(const std::filesystem::path& path);
+
+}  // namespace svcmp
