@@ -3,13 +3,9 @@
 #include <functional>
 #include <string>
 
-namespace svcmp {
+#include "ui/message_icon.h"
 
-enum class MessageIcon {
-  None,         // a plain box, as for the reader's compression note
-  Exclamation,  // input the user can correct
-  Error,        // something failed
-};
+namespace svcmp {
 
 // Shows a message box with one OK button and returns once the user closed it.
 using ShowMessageFn =
