@@ -46,4 +46,8 @@ using HostModelPtr = std::unique_ptr<msModel, HostModelDeleter>;
 // A new model on the heap, to be filled by a loader.
 HostModelPtr MakeHostModel();
 
+// Frees a model made by MakeHostModel if it is still alive; false (and nothing
+// freed) for null, an already freed model or one this host never made.
+bool ReleaseHostModel(msModel* model);
+
 }  // namespace svcmp
