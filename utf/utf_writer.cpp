@@ -1,0 +1,174 @@
+#include "utf/utf_writer.h"
+
+#include <cassert>
+#include <cstring>
+#include <limits>
+#include <string_view>
+#include <unordered_map>
+
+#include "utf/file_io.h"
+#include "utf/utf_format.h"
+#include "utf/utf_messages.h"
+
+namespace svcmp {
+namespace {
+
+namespace fmt = utf_format;
+
+// The distinct names in registry order with their name table offsets; byte 0
+// of the table belongs to no name.
+class NameTableBuilder {
+ public:
+  void Add(std::string_view name) {
+    if (offsets_.contains(name)) return;
+    offsets_.emplace(name, nextOffset_);
+    names_.push_back(name);
+    nextOffset_ += name.size() + 1;
+  }
+  std::uint64_t Offset(std::string_view name) const { return offsets_.at(name); }
+  std::uint64_t Size() const { return nextOffset_; }
+  // Copies every name, with its zero byte, to its offset in `table`.
+  void CopyTo(std::uint8_t* table) const {
+    for (std::string_view name : names_) {
+      std::memcpy(table + offsets_.at(name), name.data(), name.size());
+    }
+  }
+
+ private:
+  std::unordered_map<std::string_view, std::uint64_t> offsets_;  // views into the tree
+  std::vector<std::string_view> names_;
+  std::uint64_t nextOffset_ = 1;
+};
+
+// Block sizes of the file image, in 64 bits so that a too large tree can be
+// told apart from one whose sizes wrapped.
+struct Layout {
+  NameTableBuilder names;
+  std::uint64_t nodeTableSize = 0;
+  std::uint64_t dataAreaSize = 0;
+  bool blockTooLarge = false;  // a data block beyond the format's signed sizes
+
+  std::uint64_t FileSize() const {
+    return fmt::kHeaderSize + nodeTableSize + names.Size() + dataAreaSize;
+  }
+};
+
+Layout ComputeLayout(const UtfTree& tree) {
+  Layout layout;
+  for (UtfNode node : tree.RegisteredNodes()) {
+    layout.names.Add(tree.Name(node));
+    layout.nodeTableSize += fmt::kNodeEntrySize;
+    // A block on a node with children still counts toward the data area,
+    // which then ends in zero bytes that no entry points to.
+    if (const DataBlock& data = tree.Data(node)) {
+      layout.dataAreaSize += data->size();
+      layout.blockTooLarge |= data->size() > std::numeric_limits<std::int32_t>::max();
+    }
+  }
+  return layout;
+}
+
+void PutWord(std::uint8_t* at, std::uint64_t value) {
+  assert(value <= std::numeric_limits<std::uint32_t>::max());
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// Fills the node table and the data area in pre-order from the first
+// top-level node, whose following top-level siblings become its siblings.
+// Walks by parent links with a stack of open folders, so depth costs no
+// call stack.
+// Gives the number of entries emitted.
+std::uint64_t EmitEntries(const UtfTree& tree, const NameTableBuilder& names,
+                          std::uint8_t* nodeTable, std::uint8_t* dataArea) {
+  std::vector<std::uint64_t> openFolders;  // entry indices of the current node's ancestors
+  std::uint64_t nextIndex = 0;
+  std::uint64_t nextDataOffset = 0;
+  UtfNode node = tree.Root();
+  while (node != nullptr) {
+    const std::uint64_t index = nextIndex++;
+    std::uint8_t* entry = nodeTable + index * fmt::kNodeEntrySize;
+    PutWord(entry + fmt::kEntryNameOffset, names.Offset(tree.Name(node)));
+
+    if (UtfNode child = tree.FirstChild(node)) {
+      PutWord(entry + fmt::kEntryFlags, fmt::kFolderFlag);
+      // The first child is always the next entry in pre-order.
+      PutWord(entry + fmt::kEntryChildOrDataOffset, nextIndex * fmt::kNodeEntrySize);
+      openFolders.push_back(index);
+      node = child;
+      continue;
+    }
+
+    const DataBlock& data = tree.Data(node);
+    const std::uint64_t size = data ? data->size() : 0;
+    PutWord(entry + fmt::kEntryFlags, fmt::kLeafFlag);
+    PutWord(entry + fmt::kEntryChildOrDataOffset, nextDataOffset);
+    PutWord(entry + fmt::kEntryDataSize, size);
+    PutWord(entry + fmt::kEntryStoredSize, size);
+    PutWord(entry + fmt::kEntryUnpackedSize, size);
+    if (size > 0) std::memcpy(dataArea + nextDataOffset, data->data(), size);
+    nextDataOffset += size;
+
+    // Climb until a node with a next sibling; that sibling's entry is next.
+    std::uint64_t current = index;
+    for (;;) {
+      if (UtfNode sibling = tree.NextSibling(node)) {
+        PutWord(nodeTable + current * fmt::kNodeEntrySize + fmt::kEntrySiblingOffset,
+                nextIndex * fmt::kNodeEntrySize);
+        node = sibling;
+        break;
+      }
+      if (openFolders.empty()) {
+        node = nullptr;
+        break;
+      }
+      node = tree.Parent(node);
+      current = openFolders.back();
+      openFolders.pop_back();
+    }
+  }
+  return nextIndex;
+}
+
+std::vector<std::uint8_t> BuildImage(const UtfTree& tree, const Layout& layout) {
+  std::vector<std::uint8_t> bytes(layout.FileSize(), 0);
+
+  const std::uint64_t nameTableOffset = fmt::kHeaderSize + layout.nodeTableSize;
+  const std::uint64_t dataOffset = nameTableOffset + layout.names.Size();
+  std::uint8_t* header = bytes.data();
+  PutWord(header + fmt::kHeaderSignature, fmt::kSignature);
+  PutWord(header + fmt::kHeaderVersion, fmt::kVersion);
+  PutWord(header + fmt::kHeaderNodeTableOffset, fmt::kHeaderSize);
+  PutWord(header + fmt::kHeaderNodeTableSize, layout.nodeTableSize);
+  PutWord(header + fmt::kHeaderNodeEntrySize, fmt::kNodeEntrySize);
+  PutWord(header + fmt::kHeaderNameTableOffset, nameTableOffset);
+  PutWord(header + fmt::kHeaderNameTableSize, layout.names.Size());
+  PutWord(header + fmt::kHeaderNameTableUsedSize, layout.names.Size());
+  PutWord(header + fmt::kHeaderDataOffset, dataOffset);
+
+  layout.names.CopyTo(bytes.data() + nameTableOffset);
+  const std::uint64_t entries =
+      EmitEntries(tree, layout.names, bytes.data() + fmt::kHeaderSize, bytes.data() + dataOffset);
+  assert(entries * fmt::kNodeEntrySize == layout.nodeTableSize);
+  (void)entries;
+  return bytes;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> WriteUtfBytes(const UtfTree& tree) {
+  return BuildImage(tree, ComputeLayout(tree));
+}
+
+UtfWriteResult WriteUtfFile(const UtfTree& tree, const std::filesystem::path& path) {
+  // Every offset in the file is a 32-bit word: refuse a tree that cannot be
+  // stored rather than write a file whose offsets wrapped.
+  const Layout layout = ComputeLayout(tree);
+  if (layout.blockTooLarge || layout.FileSize() > std::numeric_limits<std::uint32_t>::max()) {
+    return {false, std::string(utf_messages::kTreeTooLarge)};
+  }
+  const std::vector<std::uint8_t> bytes = BuildImage(tree, layout);
+  FileWriteResult written = ReplaceFileContents(path, bytes);
+  return {written.written, std::move(written.reason)};
+}
+
+}  // namespace svcmp
