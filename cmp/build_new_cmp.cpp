@@ -1,0 +1,66 @@
+#include "cmp/cmp_assembly.h"
+#include "cmp/cmp_leaf_data.h"
+#include "cmp/cmp_node_names.h"
+#include "plugin/name_crc.h"
+
+// Every node is added as the last child of its parent, so the order of the
+// calls below is the order of the children in the file.
+namespace svcmp {
+namespace {
+
+void AddPartEntry(UtfTree& tree, UtfNode cmpnd, std::string_view entryName, std::string_view fileName,
+                  std::int32_t partIndex, std::string_view objectName) {
+  UtfNode part = tree.AddNode(cmpnd, entryName);
+  AddLeaf(tree, part, kNodeFileName, StringLeaf(fileName));
+  AddLeaf(tree, part, kNodeIndex, IndexLeaf(partIndex));
+  AddLeaf(tree, part, kNodeObjectName, StringLeaf(objectName));
+}
+
+// "VMeshPart" and "VMeshRef" under the level node.
+void AddMeshRef(UtfTree& tree, UtfNode levelNode, std::vector<std::uint8_t> record) {
+  AddLeaf(tree, tree.AddNode(levelNode, kNodeVMeshPart), kNodeVMeshRef, std::move(record));
+}
+
+}  // namespace
+
+void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string& meshLibraryName,
+                 const MeshRecord& firstMesh) {
+  const std::size_t level = LevelIndex(inputs.levelOfDetail);
+  const std::uint32_t libraryId = NameCrc(meshLibraryName);
+  const MeshList& meshList = InputMeshes(inputs);
+
+  UtfNode root = tree.AddNode(nullptr, kNodeRoot);
+  UtfNode library = tree.AddNode(root, kNodeVMeshLibrary);
+  UtfNode meshData = tree.AddNode(tree.AddNode(library, meshLibraryName), kNodeVMeshData);
+  if (DataBlock buffer = TakeMeshBuffer(inputs.meshBufferPath)) tree.SetData(meshData, std::move(*buffer));
+  UtfNode cmpnd = tree.AddNode(root, kNodeCmpnd);
+
+  if (inputs.groupCount == 1) {
+    const std::string modelName = firstMesh.meshName + std::string(kModelFileSuffix);
+    AddPartEntry(tree, cmpnd, kNodeRootPart, modelName, 0, kNodeRootPart);
+    UtfNode model = tree.AddNode(root, modelName);
+    if (level == 0) AddHardpoints(tree, meshList, tree.AddNode(model, kNodeHardpoints));
+    UtfNode multiLevel = tree.AddNode(model, kNodeMultiLevel);
+    UtfNode levelNode = tree.AddNode(multiLevel, kNodeLevels[level]);
+    if (level == 2) AddLeaf(tree, multiLevel, kNodeSwitch2, Switch2Leaf(kSwitch2Distances.back()));
+    AddMeshRef(tree, levelNode, MeshRefLeaf(libraryId, InputSummary(inputs)));
+    return;
+  }
+
+  tree.AddNode(tree.AddNode(cmpnd, kNodeCons), kNodeFix);
+  if (inputs.groupList == nullptr) return;
+  GroupList& groups = *inputs.groupList;
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    MeshGroup& group = groups[i];
+    AddPartEntry(tree, cmpnd, PartEntryName(i, group.objectName), group.fileName,
+                 static_cast<std::int32_t>(i), PartObjectName(i, group.objectName));
+    group.partNode = tree.AddNode(root, group.fileName);
+    UtfNode multiLevel = tree.AddNode(group.partNode, kNodeMultiLevel);
+    UtfNode levelNode = tree.AddNode(multiLevel, kNodeLevels[level]);
+    if (level == 2) AddLeaf(tree, multiLevel, kNodeSwitch2, Switch2Leaf(kSwitch2Distances.back()));
+    AddMeshRef(tree, levelNode, MeshRefLeaf(libraryId, group));
+  }
+  if (level == 0) AddPartHardpoints(tree, meshList, groups);
+}
+
+}  // namespace svcmp

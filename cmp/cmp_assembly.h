@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "cmp/cmp_tree_dialog.h"
+#include "plugin/mesh_records.h"
+#include "utf/utf_tree.h"
+
+// The steps of the assembly that CmpTreeDialog runs, open to tests: building
+// a new tree, merging an export into a loaded one, and the hardpoints.
+namespace svcmp {
+
+// The inputs' mesh list and summary, empty ones when not given.
+const MeshList& InputMeshes(const CmpAssemblyInputs& inputs);
+const MeshDataSummary& InputSummary(const CmpAssemblyInputs& inputs);
+
+// Fills the empty `tree` with a new compound model: library with the mesh
+// buffer, parts, model nodes with their levels, and at level 0 the hardpoints.
+// Reads and removes inputs.meshBufferPath; when it cannot be read, "VMeshData"
+// gets no data. Stores each part's model node in its MeshGroup.
+void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string& meshLibraryName,
+                 const MeshRecord& firstMesh);
+
+// Merges the export into the loaded `tree` (empty builds from nothing): finds
+// each node before it creates it and keeps every node it does not name.
+// Reads and removes inputs.meshBufferPath.
+void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string& meshLibraryName,
+               const MeshRecord& firstMesh);
+
+// Single-part hardpoints: "Fixed" and "Revolute" under `hardpointsNode`
+// (always both), one node per fixed or revolute hardpoint mesh under them.
+void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode);
+
+// Multi-part hardpoints: each hardpoint mesh goes to its owning part, which
+// gets "Hardpoints" (after its "MultiLevel") and "Fixed"/"Revolute" as needed.
+// Starts from empty hardpoint slots; groups without a model node are passed over.
+void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& groupList);
+
+// The first group whose bounds, widened by 0.1, contain the mesh's bounds;
+// the first group when none does; null only when there are no groups.
+MeshGroup* FindOwningPart(const MeshRecord& hardpointMesh, GroupList& groupList);
+
+// The mean of the first three vertices; of those there are when fewer (the
+// origin when none).
+std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh);
+
+// Rows facing away from the nearest geometry triangle's normal; the identity
+// for engines and mounts, and when no triangle is nearer than 999999.
+std::array<float, 9> HardpointOrientation(const MeshList& meshList, const std::array<float, 3>& position,
+                                          std::string_view hardpointName);
+
+// The content of the mesh-buffer file, which is then removed; no data when it
+// cannot be read.
+DataBlock TakeMeshBuffer(const std::filesystem::path& meshBufferPath);
+
+}  // namespace svcmp

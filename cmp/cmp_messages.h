@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string_view>
+
+// What the assembly tells the user; every text and caption is spelled here.
+namespace svcmp {
+
+// Shown without a caption or icon for each leaf of an updated file whose
+// stored and unpacked sizes differ; the leaf is kept as stored.
+inline constexpr std::string_view kCompressionNote = "Possible compression being used on this chunk";
+
+inline constexpr std::string_view kWarningCaption = "Warning";
+inline constexpr std::string_view kWriteErrorCaption = "Error writing CMP file";
+
+// An update refused to protect the existing file:
+// "The file \"PATH\" " + kUpdateRefusedHead + ": " + reason + kUpdateRefusedTail.
+inline constexpr std::string_view kUpdateRefusedHead = "cannot be updated";
+inline constexpr std::string_view kUpdateRefusedTail =
+    ". It was left unchanged and nothing was exported into it.";
+// The reason when the reader gives none.
+inline constexpr std::string_view kUnreadableReason = "it could not be read as a UTF file";
+
+// "The file \"PATH\" " + kWriteFailedHead + ": " + reason + kWriteFailedTail.
+inline constexpr std::string_view kWriteFailedHead = "could not be written";
+inline constexpr std::string_view kWriteFailedTail =
+    ". The file that was there before, if any, was left unchanged.";
+
+}  // namespace svcmp

@@ -1,0 +1,91 @@
+#include "cmp/cmp_tree_dialog.h"
+
+#include <system_error>
+
+#include "cmp/cmp_assembly.h"
+#include "cmp/cmp_messages.h"
+#include "cmp/cmp_node_names.h"
+#include "utf/utf_reader.h"
+#include "utf/utf_writer.h"
+
+namespace svcmp {
+namespace {
+
+// "The file \"PATH\" WHAT: REASON. TAIL"
+std::string FileSentence(const std::filesystem::path& path, std::string_view what, std::string_view reason,
+                         std::string_view tail) {
+  return "The file \"" + path.string() + "\" " + std::string(what) + ": " + std::string(reason) +
+         std::string(tail);
+}
+
+// A file that is missing or empty holds nothing to lose: the update builds
+// from an empty tree. Anything else must be read in full or left alone.
+bool HoldsData(const std::filesystem::path& path) {
+  std::error_code error;
+  const bool exists = std::filesystem::exists(path, error);
+  if (error) return true;  // cannot tell: let the read decide and report
+  if (!exists) return false;
+  const auto size = std::filesystem::file_size(path, error);
+  return error || size != 0;
+}
+
+}  // namespace
+
+const MeshList& InputMeshes(const CmpAssemblyInputs& inputs) {
+  static const MeshList kNoMeshes;
+  return inputs.meshList ? *inputs.meshList : kNoMeshes;
+}
+
+const MeshDataSummary& InputSummary(const CmpAssemblyInputs& inputs) {
+  static const MeshDataSummary kNoSummary;
+  return inputs.summary ? *inputs.summary : kNoSummary;
+}
+
+std::string MeshLibraryName(const std::string& firstMeshName, int levelOfDetail) {
+  return firstMeshName + std::string(kLibrarySuffixes[LevelIndex(levelOfDetail)]);
+}
+
+CmpTreeDialog::CmpTreeDialog(CmpAssemblyInputs inputs, ShowMessageFn showMessage)
+    : inputs_(std::move(inputs)), showMessage_(std::move(showMessage)) {}
+
+CmpAssemblyStatus CmpTreeDialog::Initialise() {
+  tree_.ReleaseAll();
+  const bool update = inputs_.exportMode == UpdateExisting;
+  if (update && HoldsData(inputs_.filePath)) {
+    const UtfReadResult read = ReadUtfFile(inputs_.filePath, tree_, [this](const std::string& nodeName) {
+      showMessage_(std::string(kCompressionNote), nodeName, MessageIcon::None);
+    });
+    if (!read.ok()) {
+      // Overwriting a file we could not read would destroy the user's model.
+      tree_.ReleaseAll();
+      std::error_code ignored;
+      std::filesystem::remove(inputs_.meshBufferPath, ignored);
+      showMessage_(FileSentence(inputs_.filePath, kUpdateRefusedHead,
+                                read.reason.empty() ? kUnreadableReason : read.reason, kUpdateRefusedTail),
+                   std::string(kWarningCaption), MessageIcon::Exclamation);
+      return status_ = CmpAssemblyStatus::UpdateRefused;
+    }
+  }
+
+  static const MeshRecord kNoMesh;
+  const MeshList& meshList = InputMeshes(inputs_);
+  const MeshRecord& firstMesh = meshList.empty() ? kNoMesh : meshList.front();
+  const std::string libraryName = MeshLibraryName(firstMesh.meshName, inputs_.levelOfDetail);
+  if (update) {
+    UpdateCmp(tree_, inputs_, libraryName, firstMesh);
+  } else {
+    BuildNewCmp(tree_, inputs_, libraryName, firstMesh);
+  }
+
+  const UtfWriteResult written = WriteUtfFile(tree_, inputs_.filePath);
+  if (!written.written) {
+    showMessage_(FileSentence(inputs_.filePath, kWriteFailedHead, written.reason, kWriteFailedTail),
+                 std::string(kWriteErrorCaption), MessageIcon::Error);
+    return status_ = CmpAssemblyStatus::WriteFailed;
+  }
+  return status_ = CmpAssemblyStatus::Written;
+}
+
+void CmpTreeDialog::Close() { tree_.ReleaseAll(); }
+
+}  // namespace svcmp

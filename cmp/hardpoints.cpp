@@ -1,0 +1,200 @@
+#include <cmath>
+#include <cstddef>
+
+#include "cmp/cmp_assembly.h"
+#include "cmp/cmp_leaf_data.h"
+#include "cmp/cmp_node_names.h"
+
+// Floats: every formula is evaluated as written, term by term in double, and
+// rounded to float once, where the value is stored. Zero terms stay in, since
+// the sign of a zero reaches the file.
+namespace svcmp {
+namespace {
+
+enum class HardpointKind { Neither, Fixed, Revolute };
+
+struct HardpointName {
+  HardpointKind kind = HardpointKind::Neither;
+  std::string name;
+};
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether `text` holds `word` at `position`, letters compared without case.
+bool HasWordAt(std::string_view text, std::size_t position, std::string_view word) {
+  if (position > text.size() || word.size() > text.size() - position) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (AsciiLower(text[position + i]) != AsciiLower(word[i])) return false;
+  }
+  return true;
+}
+
+bool IsHardpointMeshName(std::string_view meshName) { return HasWordAt(meshName, 0, kHardpointPrefix); }
+
+// "Hp" + one separator + "Fixed" or "Revolute" + one separator + the name.
+// The separators are not looked at; a name cut short gives an empty name.
+HardpointName ClassifyHardpoint(std::string_view meshName) {
+  constexpr std::size_t kKindStart = 3;
+  const auto nameFrom = [meshName](std::size_t start) {
+    return start < meshName.size() ? std::string(meshName.substr(start)) : std::string();
+  };
+  if (HasWordAt(meshName, kKindStart, kNodeFixed)) {
+    return {HardpointKind::Fixed, nameFrom(kKindStart + kNodeFixed.size() + 1)};
+  }
+  if (HasWordAt(meshName, kKindStart, kNodeRevolute)) {
+    return {HardpointKind::Revolute, nameFrom(kKindStart + kNodeRevolute.size() + 1)};
+  }
+  return {};
+}
+
+void AddHardpointChildren(UtfTree& tree, const MeshList& meshList, const MeshRecord& mesh,
+                          const HardpointName& hardpoint, UtfNode hardpointNode) {
+  if (hardpoint.kind == HardpointKind::Revolute) {
+    const bool turret = HasWordAt(hardpoint.name, 0, kTurretPrefix);
+    AddLeaf(tree, hardpointNode, kNodeAxis, FloatsLeaf(kRevoluteAxis));
+    AddLeaf(tree, hardpointNode, kNodeMax, LimitLeaf(turret ? kTurretMaxBits : kDefaultMaxBits));
+    AddLeaf(tree, hardpointNode, kNodeMin, LimitLeaf(turret ? kTurretMinBits : kDefaultMinBits));
+  }
+  const std::array<float, 3> position = HardpointPosition(mesh);
+  const std::array<float, 9> orientation = HardpointOrientation(meshList, position, hardpoint.name);
+  AddLeaf(tree, hardpointNode, kNodeOrientation, FloatsLeaf(orientation));
+  AddLeaf(tree, hardpointNode, kNodePosition, FloatsLeaf(position));
+}
+
+struct NearestNormal {
+  bool found = false;
+  FaceNormal normal;
+};
+
+NearestNormal FindNearestNormal(const MeshList& meshList, const std::array<float, 3>& p) {
+  float bestDistance = 999999.0f;
+  NearestNormal nearest;
+  for (const MeshRecord& mesh : meshList) {
+    if (mesh.isHardpoint) continue;
+    for (std::size_t t = 0; t < mesh.triangles.size() && t < mesh.faceNormals.size(); ++t) {
+      const auto& index = mesh.triangles[t].index;
+      // Capture refuses such triangles; never read outside the mesh all the same.
+      if (index[0] >= mesh.vertices.size() || index[1] >= mesh.vertices.size() ||
+          index[2] >= mesh.vertices.size()) {
+        continue;
+      }
+      const MeshVertex& v0 = mesh.vertices[index[0]];
+      const MeshVertex& v1 = mesh.vertices[index[1]];
+      const MeshVertex& v2 = mesh.vertices[index[2]];
+      float d[3];
+      for (int axis = 0; axis < 3; ++axis) {
+        const float centre = static_cast<float>(
+            (static_cast<double>(v0.position[axis]) + v1.position[axis] + v2.position[axis]) / 3.0);
+        d[axis] = static_cast<float>(static_cast<double>(p[axis]) - centre);
+      }
+      const float distance = static_cast<float>(std::sqrt(
+          (static_cast<double>(d[0]) * d[0] + static_cast<double>(d[1]) * d[1]) + static_cast<double>(d[2]) * d[2]));
+      // Strictly smaller: on a tie the earlier triangle stays chosen.
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        nearest = {true, mesh.faceNormals[t]};
+      }
+    }
+  }
+  return nearest;
+}
+
+float Product2Diff(float a, float b, float c, float d) {
+  return static_cast<float>(static_cast<double>(a) * b - static_cast<double>(c) * d);
+}
+
+}  // namespace
+
+std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh) {
+  const std::size_t count = hardpointMesh.vertices.size() < 3 ? hardpointMesh.vertices.size() : 3;
+  std::array<float, 3> position = {0.0f, 0.0f, 0.0f};
+  if (count == 0) return position;
+  for (int axis = 0; axis < 3; ++axis) {
+    // (x0 + x1 + x2) / 3.0 summed left to right; no +0.0 in front, which
+    // would turn a -0.0 sum into +0.0.
+    double sum = hardpointMesh.vertices[0].position[axis];
+    for (std::size_t i = 1; i < count; ++i) sum += hardpointMesh.vertices[i].position[axis];
+    position[axis] = static_cast<float>(sum / static_cast<double>(count));
+  }
+  return position;
+}
+
+std::array<float, 9> HardpointOrientation(const MeshList& meshList, const std::array<float, 3>& position,
+                                          std::string_view hardpointName) {
+  constexpr std::array<float, 9> kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  if (HasWordAt(hardpointName, 0, kEnginePrefix) || HasWordAt(hardpointName, 0, kMountPrefix)) {
+    return kIdentity;
+  }
+  const NearestNormal nearest = FindNearestNormal(meshList, position);
+  if (!nearest.found) return kIdentity;
+
+  // The rows m0..m5 are the normal's components (negation is exact), so the
+  // cross-product row is computed from those floats in double and rounded
+  // once per element.
+  const float a = -nearest.normal.x;
+  const float b = nearest.normal.y;
+  const float c = nearest.normal.z;
+  std::array<float, 9> m{};
+  if (static_cast<double>(c) > -0.99999 && static_cast<double>(c) < 0.99999) {
+    m[0] = b, m[1] = -a, m[2] = 0.0f;
+    m[3] = a, m[4] = b, m[5] = c;
+    m[6] = Product2Diff(m[1], m[5], m[2], m[4]);
+    m[7] = Product2Diff(m[2], m[3], m[0], m[5]);
+    m[8] = Product2Diff(m[0], m[4], m[1], m[3]);
+  } else {
+    m[3] = a, m[4] = b, m[5] = c;
+    m[6] = 0.0f, m[7] = -c, m[8] = b;
+    m[0] = Product2Diff(m[4], m[8], m[5], m[7]);
+    m[1] = Product2Diff(m[5], m[6], m[3], m[8]);
+    m[2] = Product2Diff(m[3], m[7], m[4], m[6]);
+  }
+  return m;
+}
+
+MeshGroup* FindOwningPart(const MeshRecord& hardpointMesh, GroupList& groupList) {
+  if (groupList.empty()) return nullptr;
+  constexpr double kMargin = 0.1;
+  const Bounds& mesh = hardpointMesh.bounds;
+  for (MeshGroup& group : groupList) {
+    const Bounds& g = group.bounds;
+    if (g.maxX + kMargin >= mesh.maxX && g.minX - kMargin <= mesh.minX && g.maxY + kMargin >= mesh.maxY &&
+        g.minY - kMargin <= mesh.minY && g.maxZ + kMargin >= mesh.maxZ && g.minZ - kMargin <= mesh.minZ) {
+      return &group;
+    }
+  }
+  return &groupList.front();
+}
+
+void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode) {
+  UtfNode fixedNode = tree.AddNode(hardpointsNode, kNodeFixed);
+  UtfNode revoluteNode = tree.AddNode(hardpointsNode, kNodeRevolute);
+  for (const MeshRecord& mesh : meshList) {
+    if (!IsHardpointMeshName(mesh.meshName)) continue;
+    const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
+    if (hardpoint.kind == HardpointKind::Neither) continue;
+    UtfNode kindNode = hardpoint.kind == HardpointKind::Fixed ? fixedNode : revoluteNode;
+    AddHardpointChildren(tree, meshList, mesh, hardpoint, tree.AddNode(kindNode, hardpoint.name));
+  }
+}
+
+void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& groupList) {
+  // Handles from an earlier run would point into a released tree.
+  for (MeshGroup& group : groupList) {
+    group.hardpointsNode = group.fixedNode = group.revoluteNode = nullptr;
+  }
+  for (const MeshRecord& mesh : meshList) {
+    if (!IsHardpointMeshName(mesh.meshName)) continue;
+    MeshGroup* part = FindOwningPart(mesh, groupList);
+    if (part == nullptr || part->partNode == nullptr) continue;
+    if (part->hardpointsNode == nullptr) part->hardpointsNode = tree.AddNode(part->partNode, kNodeHardpoints);
+    // A mesh of neither kind still leaves its part the "Hardpoints" node.
+    const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
+    if (hardpoint.kind == HardpointKind::Neither) continue;
+    const bool fixed = hardpoint.kind == HardpointKind::Fixed;
+    UtfNode& kindNode = fixed ? part->fixedNode : part->revoluteNode;
+    if (kindNode == nullptr) kindNode = tree.AddNode(part->hardpointsNode, fixed ? kNodeFixed : kNodeRevolute);
+    AddHardpointChildren(tree, meshList, mesh, hardpoint, tree.AddNode(kindNode, hardpoint.name));
+  }
+}
+
+}  // namespace svcmp
