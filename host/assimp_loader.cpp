@@ -1,0 +1,290 @@
+#include "host/assimp_loader.h"
+
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <array>
+#include <assimp/Importer.hpp>
+#include <bit>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "host/model_file_messages.h"
+
+namespace svcmp {
+namespace {
+
+namespace msg = model_file_messages;
+
+// 16-bit triangle indices address at most this many vertices per mesh, and the
+// mesh buffer counts them in 16 bits.
+constexpr std::size_t kMaxMeshVertices = 65535;
+
+// Only triangulation: every step that renames, reorders, splits, merges or
+// optimises meshes would break the mesh order and names the export relies on.
+// Points and lines survive triangulation and are dropped while converting.
+constexpr unsigned kPostProcessing = aiProcess_Triangulate;
+
+// Row-major 4x4 in double, so that a deep hierarchy rounds each position once.
+using Matrix = std::array<double, 16>;
+
+constexpr Matrix kIdentity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+Matrix ToMatrix(const aiMatrix4x4& m) {
+  return {m.a1, m.a2, m.a3, m.a4, m.b1, m.b2, m.b3, m.b4,
+          m.c1, m.c2, m.c3, m.c4, m.d1, m.d2, m.d3, m.d4};
+}
+
+Matrix Multiply(const Matrix& a, const Matrix& b) {
+  Matrix result{};
+  for (int row = 0; row < 4; ++row) {
+    for (int col = 0; col < 4; ++col) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k) sum += a[row * 4 + k] * b[k * 4 + col];
+      result[row * 4 + col] = sum;
+    }
+  }
+  return result;
+}
+
+std::array<float, 3> Transform(const Matrix& m, const aiVector3D& p) {
+  std::array<float, 3> out{};
+  for (int row = 0; row < 3; ++row) {
+    const double value = m[row * 4] * p.x + m[row * 4 + 1] * p.y + m[row * 4 + 2] * p.z + m[row * 4 + 3];
+    out[row] = static_cast<float>(value);
+  }
+  return out;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string FileMessage(const std::string& path, const std::string& reason) {
+  return Quoted(path) + ": " + reason;
+}
+
+bool StartsWithHp(const std::string& name) {
+  return name.size() >= 2 && (name[0] == 'h' || name[0] == 'H') && (name[1] == 'p' || name[1] == 'P');
+}
+
+// Assimp names unnamed glTF nodes after their index ("nodes[3]"); that is no
+// name a modder gave, so it counts as missing like an empty one.
+bool IsMissingName(const std::string& name) {
+  constexpr std::string_view kPrefix = "nodes[";
+  if (name.empty()) return true;
+  if (name.size() < kPrefix.size() + 2 || name.compare(0, kPrefix.size(), kPrefix) != 0 || name.back() != ']') {
+    return false;
+  }
+  for (std::size_t i = kPrefix.size(); i + 1 < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return true;
+}
+
+// Assimp adds a material of its own to files without one; it carries no name
+// a modder chose, so meshes on it get no material.
+bool IsPlaceholderMaterial(const aiMaterial& material) {
+  aiString name;
+  if (material.Get(AI_MATKEY_NAME, name) != AI_SUCCESS) return true;
+  return name.length == 0 || std::string(name.C_Str()) == AI_DEFAULT_MATERIAL_NAME;
+}
+
+std::string MaterialName(const aiMaterial& material) {
+  aiString name;
+  material.Get(AI_MATKEY_NAME, name);
+  return name.C_Str();
+}
+
+// Position and texture coordinates by value; +0.0f is added so that -0 and 0
+// join, as they are the same point.
+using VertexKey = std::array<std::uint32_t, 5>;
+
+struct VertexKeyHash {
+  std::size_t operator()(const VertexKey& key) const {
+    std::size_t hash = 0;
+    for (std::uint32_t word : key) hash = hash * 1000003u ^ word;
+    return hash;
+  }
+};
+
+VertexKey KeyOf(const msVertex& vertex) {
+  return {std::bit_cast<std::uint32_t>(vertex.position[0] + 0.0f),
+          std::bit_cast<std::uint32_t>(vertex.position[1] + 0.0f),
+          std::bit_cast<std::uint32_t>(vertex.position[2] + 0.0f),
+          std::bit_cast<std::uint32_t>(vertex.texCoords[0] + 0.0f),
+          std::bit_cast<std::uint32_t>(vertex.texCoords[1] + 0.0f)};
+}
+
+bool IsFinite(const msVertex& vertex) {
+  return std::isfinite(vertex.position[0]) && std::isfinite(vertex.position[1]) &&
+         std::isfinite(vertex.position[2]) && std::isfinite(vertex.texCoords[0]) &&
+         std::isfinite(vertex.texCoords[1]);
+}
+
+class SceneConverter {
+ public:
+  SceneConverter(const aiScene& scene, const std::string& path) : scene_(scene), path_(path) {}
+
+  // The model, or nothing with error() set.
+  HostModelPtr Convert() {
+    model_ = MakeHostModel();
+    MapMaterials();
+    VisitNode(*scene_.mRootNode, kIdentity);
+    if (!error_.empty()) return nullptr;
+    if (model_->meshes.empty()) {
+      error_ = FileMessage(path_, msg::kEmptyScene);
+      return nullptr;
+    }
+    NameUnnamedMeshes();
+    return std::move(model_);
+  }
+
+  const std::string& error() const { return error_; }
+
+ private:
+  void MapMaterials() {
+    materialIndex_.assign(scene_.mNumMaterials, -1);
+    for (unsigned i = 0; i < scene_.mNumMaterials; ++i) {
+      const aiMaterial* material = scene_.mMaterials[i];
+      if (material == nullptr || IsPlaceholderMaterial(*material)) continue;
+      materialIndex_[i] = static_cast<int>(model_->materials.size());
+      model_->materials.push_back({MaterialName(*material)});
+    }
+  }
+
+  void VisitNode(const aiNode& node, const Matrix& parentToWorld) {
+    if (!error_.empty()) return;
+    const Matrix toWorld = Multiply(parentToWorld, ToMatrix(node.mTransformation));
+    const std::string nodeName = node.mName.C_Str();
+    const bool missingName = IsMissingName(nodeName);
+    const bool hardpoint = !missingName && StartsWithHp(nodeName);
+
+    const std::size_t firstMesh = model_->meshes.size();
+    for (unsigned i = 0; i < node.mNumMeshes && error_.empty(); ++i) {
+      if (node.mMeshes[i] >= scene_.mNumMeshes || scene_.mMeshes[node.mMeshes[i]] == nullptr) continue;
+      const aiMesh& source = *scene_.mMeshes[node.mMeshes[i]];
+      std::optional<msMesh> mesh =
+          ConvertMesh(source, toWorld, hardpoint, missingName ? source.mName.C_Str() : nodeName);
+      if (mesh) model_->meshes.push_back(std::move(*mesh));
+    }
+    // Names are given once the node's kept meshes are known: a node whose
+    // lines were dropped and that keeps one triangle mesh gives it its name.
+    const std::size_t kept = model_->meshes.size() - firstMesh;
+    for (std::size_t i = 0; i < kept && !missingName; ++i) {
+      model_->meshes[firstMesh + i].name = kept == 1 ? nodeName : nodeName + "_" + std::to_string(i + 1);
+    }
+    if (!error_.empty()) return;
+
+    for (unsigned i = 0; i < node.mNumChildren; ++i) {
+      if (node.mChildren[i] != nullptr) VisitNode(*node.mChildren[i], toWorld);
+    }
+  }
+
+  // Unnamed meshes are numbered by their place in the model, from 1.
+  void NameUnnamedMeshes() {
+    for (std::size_t i = 0; i < model_->meshes.size(); ++i) {
+      if (model_->meshes[i].name.empty()) model_->meshes[i].name = "mesh_" + std::to_string(i + 1);
+    }
+  }
+
+  // The mesh's triangles in world space; nothing when it has none (points and
+  // lines only). Sets error_, naming the mesh by displayName, when it cannot be held.
+  std::optional<msMesh> ConvertMesh(const aiMesh& source, const Matrix& toWorld, bool hardpoint,
+                                    const std::string& displayName) {
+    msMesh mesh;
+    mesh.materialIndex =
+        source.mMaterialIndex < materialIndex_.size() ? materialIndex_[source.mMaterialIndex] : -1;
+    const aiVector3D* texCoords = source.mTextureCoords[0];
+
+    // Source index -> our index, filled on first use, so vertices come out in
+    // the order the triangles first name them.
+    std::vector<std::int64_t> remap(source.mNumVertices, -1);
+    std::unordered_map<VertexKey, std::uint32_t, VertexKeyHash> joined;
+    bool tooMany = false;
+    bool nonFinite = false;
+
+    auto indexOf = [&](unsigned sourceIndex) -> std::uint32_t {
+      if (remap[sourceIndex] >= 0) return static_cast<std::uint32_t>(remap[sourceIndex]);
+      msVertex vertex;
+      const std::array<float, 3> position = Transform(toWorld, source.mVertices[sourceIndex]);
+      std::copy(position.begin(), position.end(), vertex.position);
+      if (texCoords != nullptr) {
+        vertex.texCoords[0] = texCoords[sourceIndex].x;
+        vertex.texCoords[1] = texCoords[sourceIndex].y;
+      }
+      auto index = static_cast<std::uint32_t>(mesh.vertices.size());
+      if (!hardpoint) {
+        auto [found, inserted] = joined.try_emplace(KeyOf(vertex), index);
+        if (!inserted) index = found->second;
+      }
+      if (index == mesh.vertices.size()) {
+        if (!IsFinite(vertex)) nonFinite = true;
+        if (mesh.vertices.size() == kMaxMeshVertices) tooMany = true;
+        mesh.vertices.push_back(vertex);
+      }
+      remap[sourceIndex] = index;
+      return index;
+    };
+
+    for (unsigned f = 0; f < source.mNumFaces; ++f) {
+      const aiFace& face = source.mFaces[f];
+      if (tooMany) break;
+      if (face.mNumIndices != 3 || face.mIndices == nullptr) continue;
+      if (face.mIndices[0] >= source.mNumVertices || face.mIndices[1] >= source.mNumVertices ||
+          face.mIndices[2] >= source.mNumVertices) {
+        continue;
+      }
+      msTriangle triangle;
+      for (int corner = 0; corner < 3; ++corner) {
+        triangle.indices[corner] = static_cast<std::uint16_t>(indexOf(face.mIndices[corner]));
+      }
+      mesh.triangles.push_back(triangle);
+    }
+    if (mesh.triangles.empty()) return std::nullopt;
+
+    if (tooMany) {
+      error_ = FileMessage(path_, "mesh " + Quoted(displayName) + msg::kTooManyVertices);
+      return std::nullopt;
+    }
+    if (nonFinite) {
+      error_ = FileMessage(path_, "mesh " + Quoted(displayName) + msg::kNotFinite);
+      return std::nullopt;
+    }
+    return mesh;
+  }
+
+  const aiScene& scene_;
+  const std::string& path_;
+  HostModelPtr model_;
+  std::vector<int> materialIndex_;
+  std::string error_;
+};
+
+}  // namespace
+
+ModelLoadResult LoadAssimpModel(const std::string& path) {
+  try {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, kPostProcessing);
+    if (scene == nullptr) return {nullptr, FileMessage(path, msg::kUnreadable + std::string(importer.GetErrorString()))};
+    if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
+      return {nullptr, FileMessage(path, msg::kEmptyScene)};
+    }
+    SceneConverter converter(*scene, path);
+    HostModelPtr model = converter.Convert();
+    if (model == nullptr) return {nullptr, converter.error()};
+    return {std::move(model), ""};
+  } catch (const std::exception& e) {
+    return {nullptr, FileMessage(path, msg::kUnexpectedFailure + std::string(e.what()))};
+  } catch (...) {
+    return {nullptr, FileMessage(path, msg::kUnexpectedFailure + std::string("unknown error"))};
+  }
+}
+
+}  // namespace svcmp

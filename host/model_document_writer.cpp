@@ -1,0 +1,112 @@
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <system_error>
+
+#include "host/model_file.h"
+#include "host/model_file_messages.h"
+
+namespace svcmp {
+namespace {
+
+namespace msg = model_file_messages;
+
+static_assert(std::numeric_limits<float>::is_iec559);
+
+// The shortest text that reads back as the same float through a double, the
+// way the document loader reads numbers. The float's own shortest text almost
+// always does; in the rare case that double rounding moves it, the exact
+// double text is written instead.
+std::string FloatText(float value) {
+  char buffer[64];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  std::string text(buffer, result.ptr);
+  if (static_cast<float>(std::strtod(text.c_str(), nullptr)) == value) return text;
+  result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value));
+  return std::string(buffer, result.ptr);
+}
+
+// Strict escaping refuses bytes that are not UTF-8, which a JSON document
+// cannot carry without changing the name.
+bool AppendString(std::string& out, const std::string& text) {
+  try {
+    out += nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+ModelDocumentText WriteModelDocument(const msModel& model) {
+  std::string out = "{\n  \"materials\": [";
+  for (std::size_t i = 0; i < model.materials.size(); ++i) {
+    if (i > 0) out += ", ";
+    if (!AppendString(out, model.materials[i].name)) {
+      return {"", "material " + std::to_string(i) + msg::kNameNotUtf8};
+    }
+  }
+  out += "],\n  \"meshes\": [";
+  for (std::size_t m = 0; m < model.meshes.size(); ++m) {
+    const msMesh& mesh = model.meshes[m];
+    out += m > 0 ? ",\n    {\n      \"name\": " : "\n    {\n      \"name\": ";
+    if (!AppendString(out, mesh.name)) return {"", "mesh " + std::to_string(m) + msg::kNameNotUtf8};
+    out += ",\n      \"material\": " + std::to_string(mesh.materialIndex) + ",\n      \"vertices\": [";
+    for (std::size_t v = 0; v < mesh.vertices.size(); ++v) {
+      const msVertex& vertex = mesh.vertices[v];
+      const float numbers[5] = {vertex.position[0], vertex.position[1], vertex.position[2],
+                                vertex.texCoords[0], vertex.texCoords[1]};
+      out += v > 0 ? ",\n        [" : "\n        [";
+      for (int k = 0; k < 5; ++k) {
+        if (!std::isfinite(numbers[k])) return {"", "mesh " + Quoted(mesh.name) + msg::kNotFiniteInDocument};
+        if (k > 0) out += ", ";
+        out += FloatText(numbers[k]);
+      }
+      out += "]";
+    }
+    out += mesh.vertices.empty() ? "],\n      \"triangles\": [" : "\n      ],\n      \"triangles\": [";
+    for (std::size_t t = 0; t < mesh.triangles.size(); ++t) {
+      const msTriangle& triangle = mesh.triangles[t];
+      out += t > 0 ? ",\n        [" : "\n        [";
+      out += std::to_string(triangle.indices[0]) + ", " + std::to_string(triangle.indices[1]) + ", " +
+             std::to_string(triangle.indices[2]) + "]";
+    }
+    out += mesh.triangles.empty() ? "]\n    }" : "\n      ]\n    }";
+  }
+  out += model.meshes.empty() ? "]\n}\n" : "\n  ]\n}\n";
+  return {std::move(out), ""};
+}
+
+std::string SaveModelDocument(const msModel& model, const std::string& path) {
+  ModelDocumentText document = WriteModelDocument(model);
+  if (!document.error.empty()) return Quoted(path) + ": " + document.error;
+
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file << document.text;
+    file.close();
+    if (!file) {
+      std::remove(temporary.c_str());
+      return Quoted(path) + ": " + msg::kCannotWrite;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::remove(temporary.c_str());
+    return Quoted(path) + ": " + msg::kCannotWrite + " (" + error.message() + ")";
+  }
+  return "";
+}
+
+}  // namespace svcmp

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "host/host_model.h"
+
+namespace svcmp {
+
+// A loaded model, or nothing and a message for the user that names the file
+// and the reason.
+struct ModelLoadResult {
+  HostModelPtr model;
+  std::string error;
+};
+
+// Loads a model file: ".json" (any letter case) as a host model document,
+// every other extension through assimp. Never throws.
+[[nodiscard]] ModelLoadResult LoadModelFile(const std::string& path);
+
+// The model as a host model document: every float written so that it reads
+// back bit for bit. Empty with a message when a number is not finite or a name
+// is not UTF-8 text, which a JSON document cannot hold.
+struct ModelDocumentText {
+  std::string text;
+  std::string error;
+};
+[[nodiscard]] ModelDocumentText WriteModelDocument(const msModel& model);
+
+// Writes the document to path through a temporary file beside it, so a failed
+// write leaves an existing file as it was. Returns the message, empty on success.
+[[nodiscard]] std::string SaveModelDocument(const msModel& model, const std::string& path);
+
+}  // namespace svcmp
