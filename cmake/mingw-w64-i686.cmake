@@ -1,0 +1,51 @@
+# Cross build of the Windows plug-in: the host is a 32-bit program, so the
+# DLL and the programs that load it are i686.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(SVCMP_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${SVCMP_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${SVCMP_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${SVCMP_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${SVCMP_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# x87 arithmetic rounds differently from the Linux build; SSE2 keeps every
+# float of the written file bit-identical between the two.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+
+# Static runtime: the DLL must import only system DLLs, and the posix-thread
+# toolchain otherwise pulls in libwinpthread-1.dll.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+
+# The header-only libraries (JSON, CLI11) come from the build machine, whose
+# /usr/include must never reach the Windows compiler: its C headers are
+# glibc's. Package redirects give both libraries a target that sees only
+# their own folders.
+set(SVCMP_HEADER_ONLY_DIR ${CMAKE_BINARY_DIR}/header-only)
+foreach(library nlohmann CLI)
+  if(EXISTS /usr/include/${library} AND NOT EXISTS ${SVCMP_HEADER_ONLY_DIR}/${library})
+    file(MAKE_DIRECTORY ${SVCMP_HEADER_ONLY_DIR})
+    file(CREATE_LINK /usr/include/${library} ${SVCMP_HEADER_ONLY_DIR}/${library} SYMBOLIC)
+  endif()
+endforeach()
+foreach(package nlohmann_json:nlohmann_json CLI11:CLI11)
+  string(REPLACE ":" ";" parts ${package})
+  list(GET parts 0 name)
+  list(GET parts 1 target)
+  file(WRITE ${CMAKE_BINARY_DIR}/CMakeFiles/pkgRedirects/${name}-config.cmake
+    "if(NOT TARGET ${name}::${target})
+  add_library(${name}::${target} INTERFACE IMPORTED)
+  set_target_properties(${name}::${target} PROPERTIES
+    INTERFACE_INCLUDE_DIRECTORIES ${SVCMP_HEADER_ONLY_DIR})
+endif()
+")
+  file(WRITE ${CMAKE_BINARY_DIR}/CMakeFiles/pkgRedirects/${name}-config-version.cmake
+    "set(PACKAGE_VERSION 99)\nset(PACKAGE_VERSION_COMPATIBLE TRUE)\n")
+endforeach()

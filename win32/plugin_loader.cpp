@@ -1,0 +1,28 @@
+#include "win32/plugin_loader.h"
+
+namespace svcmp {
+
+LoadedPlugIn::~LoadedPlugIn() {
+  if (object_ != nullptr) object_->ScalarDeletingDestructor(1);
+  FreeLibrary(module_);
+}
+
+PlugInLoadResult LoadPlugIn(const std::string& dllPath) {
+  const HMODULE module = LoadLibraryA(dllPath.c_str());
+  if (module == nullptr) return {nullptr, "cannot load the plug-in " + dllPath};
+  using CreatePlugInFn = PlugInInterface* (*)();
+  const auto create = reinterpret_cast<CreatePlugInFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(module, "CreatePlugIn")));
+  if (create == nullptr) {
+    FreeLibrary(module);
+    return {nullptr, dllPath + " exports no CreatePlugIn"};
+  }
+  PlugInInterface* object = create();
+  if (object == nullptr) {
+    FreeLibrary(module);
+    return {nullptr, "CreatePlugIn of " + dllPath + " returned no object"};
+  }
+  return {std::make_unique<LoadedPlugIn>(module, object), {}};
+}
+
+}  // namespace svcmp
