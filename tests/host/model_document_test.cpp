@@ -1,0 +1,129 @@
+#include "host/model_document.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace svcmp {
+namespace {
+
+TEST(ModelDocument, LoadsTheDocumentedExample) {
+  const ModelDocumentResult result = ParseModelDocument(R"({
+    "materials": ["hull_metal", "glass"],
+    "note": "unknown keys are ignored",
+    "meshes": [
+      {"name": "hull", "material": 0, "colour": "red",
+       "vertices": [[92, 46, -23, 0.0, 1.0], [0, 0, 0, 0.5, 0.5], [10, 0, 0, 1, 0]],
+       "triangles": [[0, 1, 2]]},
+      {"name": "Hp_Fixed_HpMount01", "material": -1,
+       "vertices": [[1, 2, 3, 0, 0]], "triangles": []},
+      {"name": "far", "vertices": [], "triangles": [[65535, 7, 0]]}
+    ]})");
+  ASSERT_TRUE(result.model) << result.error;
+  EXPECT_EQ(result.error, "");
+  const msModel& model = *result.model;
+  ASSERT_EQ(model.materials.size(), 2u);
+  EXPECT_EQ(model.materials[1].name, "glass");
+  ASSERT_EQ(model.meshes.size(), 3u);
+  EXPECT_EQ(model.meshes[0].name, "hull");
+  EXPECT_EQ(model.meshes[0].materialIndex, 0);
+  EXPECT_EQ(model.meshes[0].vertices[0].position[2], -23.0f);
+  EXPECT_EQ(model.meshes[0].vertices[1].texCoords[0], 0.5f);
+  EXPECT_EQ(model.meshes[0].triangles[0].indices[2], 2);
+  EXPECT_EQ(model.meshes[1].materialIndex, -1);
+  EXPECT_EQ(model.meshes[2].materialIndex, -1);  // the default
+  // Indices outside the mesh are kept for the exporter to judge.
+  EXPECT_EQ(model.meshes[2].triangles[0].indices[0], 65535);
+}
+
+TEST(ModelDocument, RoundsNumbersToTheNearestFloatOnce) {
+  // 1.00000005960464477539062500000001 lies just above the midpoint between
+  // 1 and the next float: rounded straight from the text it goes up, but the
+  // nearest double is the midpoint itself, which would round to even (down).
+  const ModelDocumentResult result = ParseModelDocument(
+      R"({"meshes": [{"name": "m", "vertices": [[1.00000005960464477539062500000001, 0.1, 16777217, 1e-50, -0]],
+          "triangles": []}]})");
+  ASSERT_TRUE(result.model) << result.error;
+  const msVertex& vertex = result.model->meshes[0].vertices[0];
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(vertex.position[0]), 0x3F800001u);
+  EXPECT_EQ(vertex.position[1], 0.1f);
+  EXPECT_EQ(vertex.position[2], 16777216.0f);
+  EXPECT_EQ(vertex.texCoords[0], 0.0f);
+}
+
+TEST(ModelDocument, RefusesDocumentsThatBreakTheRules) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {R"([])", "document: expected an object"},
+      {R"({})", "meshes: missing"},
+      {R"({"meshes": {}})", "meshes: expected an array"},
+      {R"({"materials": "steel", "meshes": []})", "materials: expected an array"},
+      {R"({"materials": ["a", 2], "meshes": []})", "materials[1]: expected a string"},
+      {R"({"meshes": [7]})", "meshes[0]: expected an object"},
+      {R"({"meshes": [{"vertices": [], "triangles": []}]})", "meshes[0].name: missing"},
+      {R"({"meshes": [{"name": 5, "vertices": [], "triangles": []}]})", "meshes[0].name: expected a string"},
+      {R"({"meshes": [{"name": "m", "material": 1.5, "vertices": [], "triangles": []}]})",
+       "meshes[0].material: expected an integer"},
+      {R"({"meshes": [{"name": "m", "material": 4294967296, "vertices": [], "triangles": []}]})",
+       "meshes[0].material: expected an integer"},
+      {R"({"meshes": [{"name": "m", "vertex": [], "triangles": []}]})", "meshes[0].vertices: missing"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": {}}]})", "meshes[0].triangles: expected an array"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": []},
+                      {"name": "n", "vertices": [[0,0,0,0,0], [1,2,3,4]], "triangles": []}]})",
+       "meshes[1].vertices[1]: expected 5 numbers"},
+      {R"({"meshes": [{"name": "m", "vertices": [[0,0,"0",0,0]], "triangles": []}]})",
+       "meshes[0].vertices[0][2]: expected a number within the range of a 32-bit float"},
+      {R"({"meshes": [{"name": "m", "vertices": [[0,0,1e39,0,0]], "triangles": []}]})",
+       "meshes[0].vertices[0][2]: expected a number within the range of a 32-bit float"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[0, 1]]}]})",
+       "meshes[0].triangles[0]: expected 3 vertex indices"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[0, 1, 65536]]}]})",
+       "meshes[0].triangles[0][2]: expected an integer from 0 to 65535"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[0, -1, 2]]}]})",
+       "meshes[0].triangles[0][1]: expected an integer from 0 to 65535"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[0, 1.0, 2]]}]})",
+       "meshes[0].triangles[0][1]: expected an integer from 0 to 65535"},
+  };
+  for (const auto& c : cases) {
+    const ModelDocumentResult result = ParseModelDocument(c.text);
+    EXPECT_EQ(result.model, nullptr) << c.text;
+    EXPECT_EQ(result.error, c.message) << c.text;
+  }
+}
+
+TEST(ModelDocument, SyntaxErrorsNameLineAndColumn) {
+  const ModelDocumentResult broken = ParseModelDocument("{\n  \"meshes\": [,]\n}");
+  EXPECT_EQ(broken.model, nullptr);
+  EXPECT_NE(broken.error.find("line 2, column 14"), std::string::npos) << broken.error;
+  EXPECT_EQ(broken.error.find("json.exception"), std::string::npos) << broken.error;
+
+  EXPECT_NE(ParseModelDocument("").error.find("line 1, column 1"), std::string::npos);
+  // Deep nesting is refused by the rules, not by the stack.
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  EXPECT_EQ(ParseModelDocument(deep).error, "document: expected an object");
+}
+
+TEST(ModelDocument, LoadsFromAFileAndReportsAMissingOne) {
+  const std::string path = ::testing::TempDir() + "model_document_test.json";
+  {
+    std::ofstream file(path);
+    file << R"({"meshes": [{"name": "m", "vertices": [], "triangles": []}]})";
+  }
+  const ModelDocumentResult loaded = LoadModelDocument(path);
+  ASSERT_TRUE(loaded.model) << loaded.error;
+  EXPECT_EQ(loaded.model->meshes[0].name, "m");
+  std::remove(path.c_str());
+
+  const ModelDocumentResult missing = LoadModelDocument(path);
+  EXPECT_EQ(missing.model, nullptr);
+  EXPECT_EQ(missing.error, "cannot open the model document " + path);
+}
+
+}  // namespace
+}  // namespace svcmp
