@@ -1,0 +1,109 @@
+#include "utf/file_io.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace svcmp {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh, empty folder for one test, removed afterwards.
+class FileIo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("svcmp-file-io-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(folder_);
+  }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  void Put(const fs::path& path, const std::string& text) const { std::ofstream(path, std::ios::binary) << text; }
+  std::string Get(const fs::path& path) const {
+    const FileReadResult read = ReadWholeFile(path);
+    return read.bytes ? std::string(read.bytes->begin(), read.bytes->end()) : "<unreadable>";
+  }
+
+  fs::path folder_;
+  const std::vector<std::uint8_t> newBytes_{'n', 'e', 'w'};
+};
+
+TEST_F(FileIo, ReplacesExistingFileAndLeavesNothingElse) {
+  const fs::path target = folder_ / "ship.cmp";
+  Put(target, "old contents");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const FileWriteResult result = ReplaceFileContents(target, newBytes_);
+  ASSERT_TRUE(result.written) << result.reason;
+  EXPECT_EQ(Get(target), "new");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"ship.cmp"});
+  EXPECT_EQ(fs::status(target).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(FileIo, CreatesMissingFile) {
+  ASSERT_TRUE(ReplaceFileContents(folder_ / "new.cmp", newBytes_).written);
+  EXPECT_EQ(Get(folder_ / "new.cmp"), "new");
+}
+
+TEST_F(FileIo, RefusesFolderInTheWayWithoutLeavingTemporaryFile) {
+  const fs::path target = folder_ / "ship.cmp";
+  fs::create_directory(target);
+  Put(target / "inside.txt", "kept");
+  const FileWriteResult result = ReplaceFileContents(target, newBytes_);
+  EXPECT_FALSE(result.written);
+  EXPECT_EQ(result.reason.rfind("cannot replace " + target.string() + ": ", 0), 0u) << result.reason;
+  EXPECT_EQ(Entries(), std::vector<std::string>{"ship.cmp"});
+  EXPECT_EQ(Get(target / "inside.txt"), "kept");
+}
+
+TEST_F(FileIo, ReportsMissingFolder) {
+  const fs::path target = folder_ / "missing" / "ship.cmp";
+  const FileWriteResult result = ReplaceFileContents(target, newBytes_);
+  EXPECT_FALSE(result.written);
+  EXPECT_EQ(result.reason, "cannot create " + target.string() + ": No such file or directory");
+}
+
+TEST_F(FileIo, ReadOnlyFolderKeepsTheOldFile) {
+  const fs::path target = folder_ / "ship.cmp";
+  Put(target, "old");
+  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+  if (::access(folder_.c_str(), W_OK) == 0) GTEST_SKIP() << "this user may write into read-only folders";
+  const FileWriteResult result = ReplaceFileContents(target, newBytes_);
+  EXPECT_FALSE(result.written);
+  EXPECT_EQ(result.reason.rfind("cannot create ", 0), 0u) << result.reason;
+  EXPECT_EQ(Get(target), "old");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"ship.cmp"});
+}
+
+TEST_F(FileIo, ReadsWholeFileAndNamesWhatCannotBeRead) {
+  std::string big(200000, 'x');
+  big[199999] = 'y';
+  Put(folder_ / "big.bin", big);
+  EXPECT_EQ(Get(folder_ / "big.bin"), big);
+
+  const FileReadResult missing = ReadWholeFile(folder_ / "none.cmp");
+  EXPECT_FALSE(missing.bytes);
+  EXPECT_EQ(missing.reason, "cannot open " + (folder_ / "none.cmp").string() + ": No such file or directory");
+  const FileReadResult folder = ReadWholeFile(folder_);
+  EXPECT_FALSE(folder.bytes);
+  EXPECT_EQ(folder.reason, "cannot open " + folder_.string() + ": it is a folder");
+}
+
+}  // namespace
+}  // namespace svcmp
