@@ -27,10 +27,12 @@ namespace msg = model_file_messages;
 // mesh buffer counts them in 16 bits.
 constexpr std::size_t kMaxMeshVertices = 65535;
 
-// Only triangulation: every step that renames, reorders, splits, merges or
-// optimises meshes would break the mesh order and names the export relies on.
-// Points and lines survive triangulation and are dropped while converting.
-constexpr unsigned kPostProcessing = aiProcess_Triangulate;
+// Triangulation and texture coordinates with V running downwards, as the
+// host and the game keep them (assimp turns every format to V upwards; glTF
+// files store V downwards and come out as written). Every step that renames,
+// reorders, splits, merges or optimises meshes would break the mesh order and
+// names the export relies on. Points and lines are dropped while converting.
+constexpr unsigned kPostProcessing = aiProcess_Triangulate | aiProcess_FlipUVs;
 
 // Row-major 4x4 in double, so that a deep hierarchy rounds each position once.
 using Matrix = std::array<double, 16>;

@@ -24,6 +24,8 @@ static_assert(std::numeric_limits<float>::is_iec559);
 // always does; in the rare case that double rounding moves it, the exact
 // double text is written instead.
 std::string FloatText(float value) {
+  // JSON readers take "-0" for the integer 0; "-0.0" keeps the sign.
+  if (value == 0.0f && std::signbit(value)) return "-0.0";
   char buffer[64];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   std::string text(buffer, result.ptr);

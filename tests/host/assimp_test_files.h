@@ -1,0 +1,132 @@
+#pragma once
+
+// Small model files written by the tests themselves, into a fresh directory.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace svcmp::testing {
+
+class ModelFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::temp_directory_path() /
+           (std::string("svcmp_") + info->test_suite_name() + "_" + info->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::string& text) const {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  std::filesystem::path dir_;
+};
+
+struct GltfPrimitive {
+  std::vector<std::array<float, 3>> positions;
+  std::vector<std::array<float, 2>> texCoords;  // empty: none
+  std::vector<std::uint16_t> indices;
+};
+
+struct GltfNode {
+  std::string name;  // empty: the node has no "name" key
+  int mesh = -1;
+  std::array<float, 3> translation{0, 0, 0};
+  std::array<float, 3> scale{1, 1, 1};
+  std::vector<int> children;
+};
+
+inline std::string Base64(const std::vector<std::uint8_t>& bytes) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    std::uint32_t group = bytes[i] << 16;
+    if (i + 1 < bytes.size()) group |= bytes[i + 1] << 8;
+    if (i + 2 < bytes.size()) group |= bytes[i + 2];
+    out += kDigits[(group >> 18) & 63];
+    out += kDigits[(group >> 12) & 63];
+    out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
+    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+  }
+  return out;
+}
+
+// A glTF 2.0 document with an embedded buffer: meshes[i] is a list of
+// primitives; the scene's roots are the given node indices.
+inline std::string MakeGltf(const std::vector<std::vector<GltfPrimitive>>& meshes,
+                            const std::vector<GltfNode>& nodes, const std::vector<int>& roots) {
+  std::vector<std::uint8_t> buffer;
+  nlohmann::json views = nlohmann::json::array();
+  nlohmann::json accessors = nlohmann::json::array();
+  auto addView = [&](const void* data, std::size_t size) {
+    while (buffer.size() % 4 != 0) buffer.push_back(0);
+    views.push_back({{"buffer", 0}, {"byteOffset", buffer.size()}, {"byteLength", size}});
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    buffer.insert(buffer.end(), bytes, bytes + size);
+    return views.size() - 1;
+  };
+  nlohmann::json jsonMeshes = nlohmann::json::array();
+  for (const auto& mesh : meshes) {
+    nlohmann::json primitives = nlohmann::json::array();
+    for (const GltfPrimitive& primitive : mesh) {
+      std::array<float, 3> low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
+      for (const auto& p : primitive.positions) {
+        for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], p[k]), high[k] = std::max(high[k], p[k]);
+      }
+      nlohmann::json attributes;
+      accessors.push_back({{"bufferView", addView(primitive.positions.data(), primitive.positions.size() * 12)},
+                           {"componentType", 5126}, {"count", primitive.positions.size()},
+                           {"type", "VEC3"}, {"min", low}, {"max", high}});
+      attributes["POSITION"] = accessors.size() - 1;
+      if (!primitive.texCoords.empty()) {
+        accessors.push_back({{"bufferView", addView(primitive.texCoords.data(), primitive.texCoords.size() * 8)},
+                             {"componentType", 5126}, {"count", primitive.texCoords.size()}, {"type", "VEC2"}});
+        attributes["TEXCOORD_0"] = accessors.size() - 1;
+      }
+      accessors.push_back({{"bufferView", addView(primitive.indices.data(), primitive.indices.size() * 2)},
+                           {"componentType", 5123}, {"count", primitive.indices.size()}, {"type", "SCALAR"}});
+      primitives.push_back({{"attributes", attributes}, {"indices", accessors.size() - 1}});
+    }
+    jsonMeshes.push_back({{"primitives", primitives}});
+  }
+  nlohmann::json jsonNodes = nlohmann::json::array();
+  for (const GltfNode& node : nodes) {
+    nlohmann::json jsonNode = {{"translation", node.translation}, {"scale", node.scale}};
+    if (!node.name.empty()) jsonNode["name"] = node.name;
+    if (node.mesh >= 0) jsonNode["mesh"] = node.mesh;
+    if (!node.children.empty()) jsonNode["children"] = node.children;
+    jsonNodes.push_back(jsonNode);
+  }
+  nlohmann::json document = {
+      {"asset", {{"version", "2.0"}}},
+      {"buffers", {{{"byteLength", buffer.size()},
+                    {"uri", "data:application/octet-stream;base64," + Base64(buffer)}}}},
+      {"bufferViews", views},
+      {"accessors", accessors},
+      {"meshes", jsonMeshes},
+      {"nodes", jsonNodes},
+      {"scenes", {{{"nodes", roots}}}},
+      {"scene", 0}};
+  if (buffer.empty()) document.erase("buffers");
+  return document.dump();
+}
+
+// A triangle primitive over three positions, without texture coordinates.
+inline GltfPrimitive Triangle(std::array<float, 3> a, std::array<float, 3> b, std::array<float, 3> c) {
+  return {{a, b, c}, {}, {0, 1, 2}};
+}
+
+}  // namespace svcmp::testing
