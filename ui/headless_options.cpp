@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "ui/control_ids.h"
 #include "ui/dialog_texts.h"
@@ -73,7 +74,8 @@ OptionsRunResult LoadSettingsFile(const std::filesystem::path& path, ExportSetti
   return RunOptionsDialogHeadless(settings, script);
 }
 
-OptionsRunResult SaveSettingsFile(const std::filesystem::path& path, const ExportSettings& settings) {
+OptionsRunResult SaveSettingsFile(const std::filesystem::path& path,
+                                  const ExportSettings& settings) {
   if (!QuantitiesComplete(settings)) return Fail(kQuantitiesMissingText);
   const SettingsWriteResult written = WriteSettingsFile(path, BuildSettingsImage(settings));
   if (written.status != SettingsFileStatus::Ok) return Fail(written.reason);

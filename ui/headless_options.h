@@ -39,6 +39,7 @@ OptionsRunResult LoadSettingsFile(const std::filesystem::path& path, ExportSetti
 
 // Saves `settings` with the dialog's check: with two or more groups, every
 // counted quantity must be non-zero, or nothing is touched.
-OptionsRunResult SaveSettingsFile(const std::filesystem::path& path, const ExportSettings& settings);
+OptionsRunResult SaveSettingsFile(const std::filesystem::path& path,
+                                  const ExportSettings& settings);
 
 }  // namespace svcmp

@@ -33,9 +33,7 @@ void InMemoryDialogWindow::Open(DialogPresenter& presenter) {
   Notify([](DialogPresenter& p) { p.OnInitDialog(); });
 }
 
-bool InMemoryDialogWindow::AcceptsInput(int id) const {
-  return IsOpen() && Item(id).visible;
-}
+bool InMemoryDialogWindow::AcceptsInput(int id) const { return IsOpen() && Item(id).visible; }
 
 bool InMemoryDialogWindow::TypeText(int editId, std::string_view text) {
   if (!AcceptsInput(editId)) return false;

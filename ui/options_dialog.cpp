@@ -68,16 +68,35 @@ void OptionsDialog::OnInitDialog() {
 
 void OptionsDialog::OnCommand(int id) {
   switch (id) {
-    case kIdLevel0: SelectLevel(0); break;
-    case kIdLevel1: SelectLevel(1); break;
-    case kIdLevel2: SelectLevel(2); break;
-    case kIdUpsideDown: SelectOrientation(kOrientationUpsideDown); break;
-    case kIdBackToFront: SelectOrientation(kOrientationBackToFront); break;
-    case kIdSaveSettings: SaveSettings(); break;
-    case kIdLoadSettings: LoadSettings(); break;
-    case kIdOk: CloseIfComplete(DialogResult::Ok); break;
-    case kIdCancel: CloseIfComplete(DialogResult::Cancel); break;
-    default: break;
+    case kIdLevel0:
+      SelectLevel(0);
+      break;
+    case kIdLevel1:
+      SelectLevel(1);
+      break;
+    case kIdLevel2:
+      SelectLevel(2);
+      break;
+    case kIdUpsideDown:
+      SelectOrientation(kOrientationUpsideDown);
+      break;
+    case kIdBackToFront:
+      SelectOrientation(kOrientationBackToFront);
+      break;
+    case kIdSaveSettings:
+      SaveSettings();
+      break;
+    case kIdLoadSettings:
+      LoadSettings();
+      break;
+    case kIdOk:
+      CloseIfComplete(DialogResult::Ok);
+      break;
+    case kIdCancel:
+      CloseIfComplete(DialogResult::Cancel);
+      break;
+    default:
+      break;
   }
 }
 

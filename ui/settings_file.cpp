@@ -90,7 +90,8 @@ SettingsReadResult ReadSettingsFile(const std::filesystem::path& path) {
   return result;
 }
 
-SettingsWriteResult WriteSettingsFile(const std::filesystem::path& path, const SettingsImage& image) {
+SettingsWriteResult WriteSettingsFile(const std::filesystem::path& path,
+                                      const SettingsImage& image) {
   const FileWriteResult written = ReplaceFileContents(path, image);
   if (written.written) return {};
   return {SettingsFileStatus::CannotWrite, Describe(kSettingsCannotWrite, path, written.reason)};

@@ -33,8 +33,8 @@ using SettingsImage = std::array<std::uint8_t, kSettingsFileSize>;
 
 enum class SettingsFileStatus {
   Ok,
-  CannotOpen,   // missing, no permission: the dialog passes over it silently
-  CannotRead,   // opened but reading failed (a folder, an I/O error)
+  CannotOpen,  // missing, no permission: the dialog passes over it silently
+  CannotRead,  // opened but reading failed (a folder, an I/O error)
   CannotWrite,
 };
 
@@ -54,6 +54,7 @@ struct [[nodiscard]] SettingsWriteResult {
 
 // Writes `image` through a temporary file beside `path` renamed over it, so a
 // failed save never destroys the settings file that was there.
-SettingsWriteResult WriteSettingsFile(const std::filesystem::path& path, const SettingsImage& image);
+SettingsWriteResult WriteSettingsFile(const std::filesystem::path& path,
+                                      const SettingsImage& image);
 
 }  // namespace svcmp

@@ -76,7 +76,8 @@ TEST_F(HeadlessOptionsTest, OptionsOverrideTheLoadedFileAndSaveLast) {
   EXPECT_EQ(settings_.LodLevel, 1);
   EXPECT_EQ(settings_.GroupCount, 3);
   const SettingsImage image = BuildSettingsImage(settings_);
-  EXPECT_EQ(ReadBytes(folder_.File("out.ces")), std::vector<std::uint8_t>(image.begin(), image.end()));
+  EXPECT_EQ(ReadBytes(folder_.File("out.ces")),
+            std::vector<std::uint8_t>(image.begin(), image.end()));
 }
 
 TEST_F(HeadlessOptionsTest, OptionsTheControlsCannotTakeAreRefused) {

@@ -17,7 +17,8 @@ class OptionsDialogFixture : public ::testing::Test {
 
   // A row counts as shown only when its label, edit and spin all are.
   bool RowShown(int group) const {
-    return window_.Item(GroupLabelId(group)).visible && window_.Item(QuantityEditId(group)).visible &&
+    return window_.Item(GroupLabelId(group)).visible &&
+           window_.Item(QuantityEditId(group)).visible &&
            window_.Item(QuantitySpinId(group)).visible;
   }
   bool RowHidden(int group) const {

@@ -223,8 +223,8 @@ TEST(SettingsImage, FieldsAreLittleEndianAndSigned) {
   settings.GroupQuantities = {-2, 0x01020304, 7};
   const SettingsImage image = BuildSettingsImage(settings);
   const Bytes head(image.begin(), image.begin() + 28);
-  EXPECT_EQ(head, Concat({0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 2, 0, 0, 0,
-                          0xFE, 0xFF, 0xFF, 0xFF},
+  EXPECT_EQ(head, Concat({0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF, 2,    0,
+                          0,    0,    2,    0,    0,    0,    0xFE, 0xFF, 0xFF, 0xFF},
                          {4, 3, 2, 1, 0, 0, 0, 0}))
       << "only the first GroupCount quantities are stored";
 
