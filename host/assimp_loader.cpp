@@ -11,7 +11,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
-#include <limits>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -59,7 +58,8 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
 std::array<float, 3> Transform(const Matrix& m, const aiVector3D& p) {
   std::array<float, 3> out{};
   for (int row = 0; row < 3; ++row) {
-    const double value = m[row * 4] * p.x + m[row * 4 + 1] * p.y + m[row * 4 + 2] * p.z + m[row * 4 + 3];
+    const double value =
+        m[row * 4] * p.x + m[row * 4 + 1] * p.y + m[row * 4 + 2] * p.z + m[row * 4 + 3];
     out[row] = static_cast<float>(value);
   }
   return out;
@@ -72,7 +72,8 @@ std::string FileMessage(const std::string& path, const std::string& reason) {
 }
 
 bool StartsWithHp(const std::string& name) {
-  return name.size() >= 2 && (name[0] == 'h' || name[0] == 'H') && (name[1] == 'p' || name[1] == 'P');
+  return name.size() >= 2 && (name[0] == 'h' || name[0] == 'H') &&
+         (name[1] == 'p' || name[1] == 'P');
 }
 
 // Assimp names unnamed glTF nodes after their index ("nodes[3]"); that is no
@@ -80,7 +81,8 @@ bool StartsWithHp(const std::string& name) {
 bool IsMissingName(const std::string& name) {
   constexpr std::string_view kPrefix = "nodes[";
   if (name.empty()) return true;
-  if (name.size() < kPrefix.size() + 2 || name.compare(0, kPrefix.size(), kPrefix) != 0 || name.back() != ']') {
+  if (name.size() < kPrefix.size() + 2 || name.compare(0, kPrefix.size(), kPrefix) != 0 ||
+      name.back() != ']') {
     return false;
   }
   for (std::size_t i = kPrefix.size(); i + 1 < name.size(); ++i) {
@@ -169,7 +171,8 @@ class SceneConverter {
 
     const std::size_t firstMesh = model_->meshes.size();
     for (unsigned i = 0; i < node.mNumMeshes && error_.empty(); ++i) {
-      if (node.mMeshes[i] >= scene_.mNumMeshes || scene_.mMeshes[node.mMeshes[i]] == nullptr) continue;
+      if (node.mMeshes[i] >= scene_.mNumMeshes || scene_.mMeshes[node.mMeshes[i]] == nullptr)
+        continue;
       const aiMesh& source = *scene_.mMeshes[node.mMeshes[i]];
       std::optional<msMesh> mesh =
           ConvertMesh(source, toWorld, hardpoint, missingName ? source.mName.C_Str() : nodeName);
@@ -179,7 +182,8 @@ class SceneConverter {
     // lines were dropped and that keeps one triangle mesh gives it its name.
     const std::size_t kept = model_->meshes.size() - firstMesh;
     for (std::size_t i = 0; i < kept && !missingName; ++i) {
-      model_->meshes[firstMesh + i].name = kept == 1 ? nodeName : nodeName + "_" + std::to_string(i + 1);
+      model_->meshes[firstMesh + i].name =
+          kept == 1 ? nodeName : nodeName + "_" + std::to_string(i + 1);
     }
     if (!error_.empty()) return;
 
@@ -274,7 +278,9 @@ ModelLoadResult LoadAssimpModel(const std::string& path) {
   try {
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, kPostProcessing);
-    if (scene == nullptr) return {nullptr, FileMessage(path, msg::kUnreadable + std::string(importer.GetErrorString()))};
+    if (scene == nullptr)
+      return {nullptr,
+              FileMessage(path, msg::kUnreadable + std::string(importer.GetErrorString()))};
     if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
       return {nullptr, FileMessage(path, msg::kEmptyScene)};
     }

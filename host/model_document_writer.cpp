@@ -62,25 +62,28 @@ ModelDocumentText WriteModelDocument(const msModel& model) {
     const msMesh& mesh = model.meshes[m];
     out += m > 0 ? ",\n    {\n      \"name\": " : "\n    {\n      \"name\": ";
     if (!AppendString(out, mesh.name)) return {"", "mesh " + std::to_string(m) + msg::kNameNotUtf8};
-    out += ",\n      \"material\": " + std::to_string(mesh.materialIndex) + ",\n      \"vertices\": [";
+    out +=
+        ",\n      \"material\": " + std::to_string(mesh.materialIndex) + ",\n      \"vertices\": [";
     for (std::size_t v = 0; v < mesh.vertices.size(); ++v) {
       const msVertex& vertex = mesh.vertices[v];
       const float numbers[5] = {vertex.position[0], vertex.position[1], vertex.position[2],
                                 vertex.texCoords[0], vertex.texCoords[1]};
       out += v > 0 ? ",\n        [" : "\n        [";
       for (int k = 0; k < 5; ++k) {
-        if (!std::isfinite(numbers[k])) return {"", "mesh " + Quoted(mesh.name) + msg::kNotFiniteInDocument};
+        if (!std::isfinite(numbers[k]))
+          return {"", "mesh " + Quoted(mesh.name) + msg::kNotFiniteInDocument};
         if (k > 0) out += ", ";
         out += FloatText(numbers[k]);
       }
       out += "]";
     }
-    out += mesh.vertices.empty() ? "],\n      \"triangles\": [" : "\n      ],\n      \"triangles\": [";
+    out +=
+        mesh.vertices.empty() ? "],\n      \"triangles\": [" : "\n      ],\n      \"triangles\": [";
     for (std::size_t t = 0; t < mesh.triangles.size(); ++t) {
       const msTriangle& triangle = mesh.triangles[t];
       out += t > 0 ? ",\n        [" : "\n        [";
-      out += std::to_string(triangle.indices[0]) + ", " + std::to_string(triangle.indices[1]) + ", " +
-             std::to_string(triangle.indices[2]) + "]";
+      out += std::to_string(triangle.indices[0]) + ", " + std::to_string(triangle.indices[1]) +
+             ", " + std::to_string(triangle.indices[2]) + "]";
     }
     out += mesh.triangles.empty() ? "]\n    }" : "\n      ]\n    }";
   }

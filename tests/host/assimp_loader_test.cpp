@@ -113,7 +113,8 @@ TEST_F(AssimpLoader, JoinsCornersWithEqualPositionAndUvWhateverTheirNormals) {
   ASSERT_EQ(mesh.triangles.size(), 3u);
   const std::vector<std::vector<int>> expected = {{0, 1, 2}, {1, 3, 2}, {4, 2, 3}};
   for (std::size_t t = 0; t < 3; ++t) {
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(mesh.triangles[t].indices[c], expected[t][c]) << t << "," << c;
+    for (int c = 0; c < 3; ++c)
+      EXPECT_EQ(mesh.triangles[t].indices[c], expected[t][c]) << t << "," << c;
   }
   // OBJ keeps V upwards; the host keeps it downwards.
   EXPECT_EQ(mesh.vertices[4].texCoords[0], 0.5f);
@@ -133,7 +134,8 @@ TEST_F(AssimpLoader, HardpointMeshesKeepEveryVertexAndTheirExactName) {
                                  "o hpEngine_x\nf 1 1 1\n");
   HostModelPtr model = Load(path);
   ASSERT_NE(model, nullptr);
-  EXPECT_EQ(Names(*model), (std::vector<std::string>{"body", "Hp_Revolute_HpTurret01", "hpEngine_x"}));
+  EXPECT_EQ(Names(*model),
+            (std::vector<std::string>{"body", "Hp_Revolute_HpTurret01", "hpEngine_x"}));
   EXPECT_EQ(model->meshes[1].vertices.size(), 3u);
   EXPECT_EQ(Positions(model->meshes[1]), (std::vector<float>{5, 6, 7, 5, 6, 7, 5, 6, 7}));
   EXPECT_EQ(model->meshes[2].vertices.size(), 3u);
@@ -156,7 +158,8 @@ TEST_F(AssimpLoader, GltfNodesDepthFirstInWorldSpaceWithNamesForUnnamedNodes) {
   HostModelPtr model = Load(path);
   ASSERT_NE(model, nullptr);
   // Unnamed meshes are numbered by their place in the model, from 1.
-  EXPECT_EQ(Names(*model), (std::vector<std::string>{"body", "gun", "mesh_3", "wings_1", "wings_2"}));
+  EXPECT_EQ(Names(*model),
+            (std::vector<std::string>{"body", "gun", "mesh_3", "wings_1", "wings_2"}));
   EXPECT_EQ(Positions(model->meshes[0]), (std::vector<float>{10, 20, 30, 11, 20, 30, 10, 21, 30}));
   // gun: scaled by (2, 3, 4), moved by (1, 0, 0), then by body's (10, 20, 30).
   EXPECT_EQ(Positions(model->meshes[1]), (std::vector<float>{11, 20, 30, 13, 20, 30, 11, 23, 30}));
@@ -184,9 +187,11 @@ TEST_F(AssimpLoader, GltfTextureCoordinatesFromTheFirstChannelAsWritten) {
 }
 
 TEST_F(AssimpLoader, RefusesUnreadableMissingAndEmptyFilesNamingThem) {
-  EXPECT_NE(Refuse(Write("junk.gltf", "this is not a model")).find("cannot be read"), std::string::npos);
+  EXPECT_NE(Refuse(Write("junk.gltf", "this is not a model")).find("cannot be read"),
+            std::string::npos);
   EXPECT_NE(Refuse((dir_ / "absent.obj").string()).find("cannot be read"), std::string::npos);
-  EXPECT_NE(Refuse(Write("empty.gltf", MakeGltf({}, {}, {}))).find("no triangles"), std::string::npos);
+  EXPECT_NE(Refuse(Write("empty.gltf", MakeGltf({}, {}, {}))).find("no triangles"),
+            std::string::npos);
   // Points and lines only: nothing that can be exported.
   const std::string lines = Write("lines.obj", "o wire\nv 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\np 1\n");
   EXPECT_NE(Refuse(lines).find("no triangles"), std::string::npos);

@@ -1,5 +1,3 @@
-#include "host/model_file.h"
-
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -11,6 +9,7 @@
 
 #include "assimp_test_files.h"
 #include "host/model_document.h"
+#include "host/model_file.h"
 
 namespace svcmp {
 namespace {
@@ -27,7 +26,8 @@ std::string ReadText(const std::string& path) {
 // Bit for bit: names, materials, every float's bits and every index.
 void ExpectSameModel(const msModel& a, const msModel& b) {
   ASSERT_EQ(a.materials.size(), b.materials.size());
-  for (std::size_t i = 0; i < a.materials.size(); ++i) EXPECT_EQ(a.materials[i].name, b.materials[i].name);
+  for (std::size_t i = 0; i < a.materials.size(); ++i)
+    EXPECT_EQ(a.materials[i].name, b.materials[i].name);
   ASSERT_EQ(a.meshes.size(), b.meshes.size());
   for (std::size_t m = 0; m < a.meshes.size(); ++m) {
     const msMesh& x = a.meshes[m];
@@ -63,8 +63,8 @@ HostModelPtr TrickyModel() {
   msMesh mesh;
   mesh.name = "hull\tone";
   mesh.materialIndex = 1;
-  const float values[] = {0.1f, -0.0f, 1e-45f, 3.4028235e38f, 16777217.0f, 1.0f / 3.0f,
-                          -123.456f, 8.589973e9f, 1.17549435e-38f, 0.3f};
+  const float values[] = {0.1f,        -0.0f,     1e-45f,      3.4028235e38f,   16777217.0f,
+                          1.0f / 3.0f, -123.456f, 8.589973e9f, 1.17549435e-38f, 0.3f};
   for (std::size_t i = 0; i + 5 <= std::size(values); ++i) {
     msVertex v;
     for (int k = 0; k < 3; ++k) v.position[k] = values[i + k];
@@ -99,7 +99,8 @@ TEST_F(ModelFile, DocumentRefusesWhatJsonCannotHold) {
   model->meshes[0].vertices[1].texCoords[0] = std::numeric_limits<float>::quiet_NaN();
   ModelDocumentText document = WriteModelDocument(*model);
   EXPECT_EQ(document.text, "");
-  EXPECT_NE(document.error.find("\"hull\tone\" has a coordinate that is not a finite number"), std::string::npos);
+  EXPECT_NE(document.error.find("\"hull\tone\" has a coordinate that is not a finite number"),
+            std::string::npos);
 
   model = TrickyModel();
   model->meshes[1].name = "Hp\xFF";
@@ -124,7 +125,8 @@ TEST_F(ModelFile, SaveReplacesTheFileOnlyWhenTheWholeDocumentIsWritten) {
 
   const std::string unwritable = (dir_ / "no_such_folder" / "ship.json").string();
   const std::string message = SaveModelDocument(*model, unwritable);
-  EXPECT_NE(message.find("\"" + unwritable + "\": cannot be written"), std::string::npos) << message;
+  EXPECT_NE(message.find("\"" + unwritable + "\": cannot be written"), std::string::npos)
+      << message;
 }
 
 TEST_F(ModelFile, ChoosesTheLoaderByExtensionAndNamesTheFileInMessages) {
@@ -144,7 +146,8 @@ TEST_F(ModelFile, ChoosesTheLoaderByExtensionAndNamesTheFileInMessages) {
   EXPECT_EQ(other.model, nullptr);
   EXPECT_NE(other.error.find(disguised), std::string::npos) << other.error;
 
-  ModelLoadResult obj = LoadModelFile(Write("tri.obj", "o tri\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+  ModelLoadResult obj =
+      LoadModelFile(Write("tri.obj", "o tri\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
   ASSERT_NE(obj.model, nullptr) << obj.error;
   EXPECT_EQ(obj.model->meshes.at(0).name, "tri");
 }

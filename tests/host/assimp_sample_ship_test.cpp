@@ -43,7 +43,8 @@ TEST(SampleShip, ObjLoadsAsHullWingsEngineAndThreeHardpoints) {
   // units from nose to exhaust.
   float front = -1e9f, back = 1e9f;
   for (const msMesh& mesh : model.meshes) {
-    for (const msVertex& v : mesh.vertices) front = std::max(front, v.position[2]), back = std::min(back, v.position[2]);
+    for (const msVertex& v : mesh.vertices)
+      front = std::max(front, v.position[2]), back = std::min(back, v.position[2]);
   }
   EXPECT_GT((front - back) / 92, 12.0f);
   EXPECT_LT((front - back) / 92, 24.0f);

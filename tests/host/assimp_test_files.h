@@ -50,7 +50,8 @@ struct GltfNode {
 };
 
 inline std::string Base64(const std::vector<std::uint8_t>& bytes) {
-  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   for (std::size_t i = 0; i < bytes.size(); i += 3) {
     std::uint32_t group = bytes[i] << 16;
@@ -84,20 +85,31 @@ inline std::string MakeGltf(const std::vector<std::vector<GltfPrimitive>>& meshe
     for (const GltfPrimitive& primitive : mesh) {
       std::array<float, 3> low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
       for (const auto& p : primitive.positions) {
-        for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], p[k]), high[k] = std::max(high[k], p[k]);
+        for (int k = 0; k < 3; ++k)
+          low[k] = std::min(low[k], p[k]), high[k] = std::max(high[k], p[k]);
       }
       nlohmann::json attributes;
-      accessors.push_back({{"bufferView", addView(primitive.positions.data(), primitive.positions.size() * 12)},
-                           {"componentType", 5126}, {"count", primitive.positions.size()},
-                           {"type", "VEC3"}, {"min", low}, {"max", high}});
+      accessors.push_back(
+          {{"bufferView", addView(primitive.positions.data(), primitive.positions.size() * 12)},
+           {"componentType", 5126},
+           {"count", primitive.positions.size()},
+           {"type", "VEC3"},
+           {"min", low},
+           {"max", high}});
       attributes["POSITION"] = accessors.size() - 1;
       if (!primitive.texCoords.empty()) {
-        accessors.push_back({{"bufferView", addView(primitive.texCoords.data(), primitive.texCoords.size() * 8)},
-                             {"componentType", 5126}, {"count", primitive.texCoords.size()}, {"type", "VEC2"}});
+        accessors.push_back(
+            {{"bufferView", addView(primitive.texCoords.data(), primitive.texCoords.size() * 8)},
+             {"componentType", 5126},
+             {"count", primitive.texCoords.size()},
+             {"type", "VEC2"}});
         attributes["TEXCOORD_0"] = accessors.size() - 1;
       }
-      accessors.push_back({{"bufferView", addView(primitive.indices.data(), primitive.indices.size() * 2)},
-                           {"componentType", 5123}, {"count", primitive.indices.size()}, {"type", "SCALAR"}});
+      accessors.push_back(
+          {{"bufferView", addView(primitive.indices.data(), primitive.indices.size() * 2)},
+           {"componentType", 5123},
+           {"count", primitive.indices.size()},
+           {"type", "SCALAR"}});
       primitives.push_back({{"attributes", attributes}, {"indices", accessors.size() - 1}});
     }
     jsonMeshes.push_back({{"primitives", primitives}});
@@ -112,8 +124,9 @@ inline std::string MakeGltf(const std::vector<std::vector<GltfPrimitive>>& meshe
   }
   nlohmann::json document = {
       {"asset", {{"version", "2.0"}}},
-      {"buffers", {{{"byteLength", buffer.size()},
-                    {"uri", "data:application/octet-stream;base64," + Base64(buffer)}}}},
+      {"buffers",
+       {{{"byteLength", buffer.size()},
+         {"uri", "data:application/octet-stream;base64," + Base64(buffer)}}}},
       {"bufferViews", views},
       {"accessors", accessors},
       {"meshes", jsonMeshes},
@@ -125,7 +138,8 @@ inline std::string MakeGltf(const std::vector<std::vector<GltfPrimitive>>& meshe
 }
 
 // A triangle primitive over three positions, without texture coordinates.
-inline GltfPrimitive Triangle(std::array<float, 3> a, std::array<float, 3> b, std::array<float, 3> c) {
+inline GltfPrimitive Triangle(std::array<float, 3> a, std::array<float, 3> b,
+                              std::array<float, 3> c) {
   return {{a, b, c}, {}, {0, 1, 2}};
 }
 
