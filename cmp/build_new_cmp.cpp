@@ -8,8 +8,8 @@
 namespace svcmp {
 namespace {
 
-void AddPartEntry(UtfTree& tree, UtfNode cmpnd, std::string_view entryName, std::string_view fileName,
-                  std::int32_t partIndex, std::string_view objectName) {
+void AddPartEntry(UtfTree& tree, UtfNode cmpnd, std::string_view entryName,
+                  std::string_view fileName, std::int32_t partIndex, std::string_view objectName) {
   UtfNode part = tree.AddNode(cmpnd, entryName);
   AddLeaf(tree, part, kNodeFileName, StringLeaf(fileName));
   AddLeaf(tree, part, kNodeIndex, IndexLeaf(partIndex));
@@ -32,7 +32,8 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
   UtfNode root = tree.AddNode(nullptr, kNodeRoot);
   UtfNode library = tree.AddNode(root, kNodeVMeshLibrary);
   UtfNode meshData = tree.AddNode(tree.AddNode(library, meshLibraryName), kNodeVMeshData);
-  if (DataBlock buffer = TakeMeshBuffer(inputs.meshBufferPath)) tree.SetData(meshData, std::move(*buffer));
+  if (DataBlock buffer = TakeMeshBuffer(inputs.meshBufferPath))
+    tree.SetData(meshData, std::move(*buffer));
   UtfNode cmpnd = tree.AddNode(root, kNodeCmpnd);
 
   if (inputs.groupCount == 1) {

@@ -49,7 +49,8 @@ std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh);
 
 // Rows facing away from the nearest geometry triangle's normal; the identity
 // for engines and mounts, and when no triangle is nearer than 999999.
-std::array<float, 9> HardpointOrientation(const MeshList& meshList, const std::array<float, 3>& position,
+std::array<float, 9> HardpointOrientation(const MeshList& meshList,
+                                          const std::array<float, 3>& position,
                                           std::string_view hardpointName);
 
 // The content of the mesh-buffer file, which is then removed; no data when it

@@ -15,7 +15,8 @@ class LeafBytes {
     bytes_.push_back(static_cast<std::uint8_t>(value >> 8));
   }
   void U32(std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+      bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
   }
   void Float(float value) { U32(std::bit_cast<std::uint32_t>(value)); }
   void Box(const Bounds& b) {
@@ -92,12 +93,13 @@ std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshDataSum
 }
 
 std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshGroup& group) {
-  return MeshRefBytes(libraryId, MeshSlice{group.startVertex, group.vertexCount, group.startIndex,
-                                           group.indexCount, group.startMesh, group.meshCount,
-                                           group.bounds});
+  return MeshRefBytes(
+      libraryId, MeshSlice{group.startVertex, group.vertexCount, group.startIndex, group.indexCount,
+                           group.startMesh, group.meshCount, group.bounds});
 }
 
-UtfNode AddLeaf(UtfTree& tree, UtfNode parent, std::string_view name, std::vector<std::uint8_t> bytes) {
+UtfNode AddLeaf(UtfTree& tree, UtfNode parent, std::string_view name,
+                std::vector<std::uint8_t> bytes) {
   UtfNode node = tree.AddNode(parent, name);
   tree.SetData(node, std::move(bytes));
   return node;

@@ -67,6 +67,7 @@ std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshDataSum
 std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshGroup& group);
 
 // A new last child of `parent` holding `bytes`.
-UtfNode AddLeaf(UtfTree& tree, UtfNode parent, std::string_view name, std::vector<std::uint8_t> bytes);
+UtfNode AddLeaf(UtfTree& tree, UtfNode parent, std::string_view name,
+                std::vector<std::uint8_t> bytes);
 
 }  // namespace svcmp

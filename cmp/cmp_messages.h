@@ -5,12 +5,17 @@
 // What the assembly tells the user; every text and caption is spelled here.
 namespace svcmp {
 
-// Shown without a caption or icon for each leaf of an updated file whose
-// stored and unpacked sizes differ; the leaf is kept as stored.
-inline constexpr std::string_view kCompressionNote = "Possible compression being used on this chunk";
+// Shown, with the leaf's name as caption and no icon, for each leaf of an
+// updated file whose stored and unpacked sizes differ; the leaf is kept as stored.
+inline constexpr std::string_view kCompressionNote =
+    "Possible compression being used on this chunk";
 
 inline constexpr std::string_view kWarningCaption = "Warning";
 inline constexpr std::string_view kWriteErrorCaption = "Error writing CMP file";
+
+// Sentences about the ".cmp" file begin with its path in quotes.
+inline constexpr std::string_view kFileSentenceStart = "The file \"";
+inline constexpr std::string_view kFileSentencePathEnd = "\" ";
 
 // An update refused to protect the existing file:
 // "The file \"PATH\" " + kUpdateRefusedHead + ": " + reason + kUpdateRefusedTail.

@@ -38,7 +38,8 @@ inline constexpr std::string_view kPartPrefix = "Part_";
 // The part entry of part `index`, and the object name stored in it: "Root"
 // for the first part, whatever its group's object name.
 inline std::string PartEntryName(std::size_t index, std::string_view objectName) {
-  return index == 0 ? std::string(kNodeRootPart) : std::string(kPartPrefix) + std::string(objectName);
+  return index == 0 ? std::string(kNodeRootPart)
+                    : std::string(kPartPrefix) + std::string(objectName);
 }
 inline std::string_view PartObjectName(std::size_t index, std::string_view objectName) {
   return index == 0 ? kNodeRootPart : objectName;
@@ -47,7 +48,8 @@ inline std::string_view PartObjectName(std::size_t index, std::string_view objec
 // A single-part model node is the first mesh's name + ".3db".
 inline constexpr std::string_view kModelFileSuffix = ".3db";
 // The library entry is the first mesh's name + one of these, by level of detail.
-inline constexpr std::array<std::string_view, 3> kLibrarySuffixes = {".lod0.vms", ".lod1.vms", ".lod2.vms"};
+inline constexpr std::array<std::string_view, 3> kLibrarySuffixes = {".lod0.vms", ".lod1.vms",
+                                                                     ".lod2.vms"};
 
 // Which of kNodeLevels and kLibrarySuffixes a level of detail uses: any value
 // but 1 and 2 counts as level 0.

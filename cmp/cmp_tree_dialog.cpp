@@ -12,10 +12,10 @@ namespace svcmp {
 namespace {
 
 // "The file \"PATH\" WHAT: REASON. TAIL"
-std::string FileSentence(const std::filesystem::path& path, std::string_view what, std::string_view reason,
-                         std::string_view tail) {
-  return "The file \"" + path.string() + "\" " + std::string(what) + ": " + std::string(reason) +
-         std::string(tail);
+std::string FileSentence(const std::filesystem::path& path, std::string_view what,
+                         std::string_view reason, std::string_view tail) {
+  return std::string(kFileSentenceStart) + path.string() + std::string(kFileSentencePathEnd) +
+         std::string(what) + ": " + std::string(reason) + std::string(tail);
 }
 
 // A file that is missing or empty holds nothing to lose: the update builds
@@ -52,17 +52,19 @@ CmpAssemblyStatus CmpTreeDialog::Initialise() {
   tree_.ReleaseAll();
   const bool update = inputs_.exportMode == UpdateExisting;
   if (update && HoldsData(inputs_.filePath)) {
-    const UtfReadResult read = ReadUtfFile(inputs_.filePath, tree_, [this](const std::string& nodeName) {
-      showMessage_(std::string(kCompressionNote), nodeName, MessageIcon::None);
-    });
+    const UtfReadResult read =
+        ReadUtfFile(inputs_.filePath, tree_, [this](const std::string& nodeName) {
+          showMessage_(std::string(kCompressionNote), nodeName, MessageIcon::None);
+        });
     if (!read.ok()) {
       // Overwriting a file we could not read would destroy the user's model.
       tree_.ReleaseAll();
       std::error_code ignored;
       std::filesystem::remove(inputs_.meshBufferPath, ignored);
-      showMessage_(FileSentence(inputs_.filePath, kUpdateRefusedHead,
-                                read.reason.empty() ? kUnreadableReason : read.reason, kUpdateRefusedTail),
-                   std::string(kWarningCaption), MessageIcon::Exclamation);
+      showMessage_(
+          FileSentence(inputs_.filePath, kUpdateRefusedHead,
+                       read.reason.empty() ? kUnreadableReason : read.reason, kUpdateRefusedTail),
+          std::string(kWarningCaption), MessageIcon::Exclamation);
       return status_ = CmpAssemblyStatus::UpdateRefused;
     }
   }

@@ -29,7 +29,9 @@ bool HasWordAt(std::string_view text, std::size_t position, std::string_view wor
   return true;
 }
 
-bool IsHardpointMeshName(std::string_view meshName) { return HasWordAt(meshName, 0, kHardpointPrefix); }
+bool IsHardpointMeshName(std::string_view meshName) {
+  return HasWordAt(meshName, 0, kHardpointPrefix);
+}
 
 // "Hp" + one separator + "Fixed" or "Revolute" + one separator + the name.
 // The separators are not looked at; a name cut short gives an empty name.
@@ -87,8 +89,9 @@ NearestNormal FindNearestNormal(const MeshList& meshList, const std::array<float
             (static_cast<double>(v0.position[axis]) + v1.position[axis] + v2.position[axis]) / 3.0);
         d[axis] = static_cast<float>(static_cast<double>(p[axis]) - centre);
       }
-      const float distance = static_cast<float>(std::sqrt(
-          (static_cast<double>(d[0]) * d[0] + static_cast<double>(d[1]) * d[1]) + static_cast<double>(d[2]) * d[2]));
+      const float distance = static_cast<float>(
+          std::sqrt((static_cast<double>(d[0]) * d[0] + static_cast<double>(d[1]) * d[1]) +
+                    static_cast<double>(d[2]) * d[2]));
       // Strictly smaller: on a tie the earlier triangle stays chosen.
       if (distance < bestDistance) {
         bestDistance = distance;
@@ -119,7 +122,8 @@ std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh) {
   return position;
 }
 
-std::array<float, 9> HardpointOrientation(const MeshList& meshList, const std::array<float, 3>& position,
+std::array<float, 9> HardpointOrientation(const MeshList& meshList,
+                                          const std::array<float, 3>& position,
                                           std::string_view hardpointName) {
   constexpr std::array<float, 9> kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   if (HasWordAt(hardpointName, 0, kEnginePrefix) || HasWordAt(hardpointName, 0, kMountPrefix)) {
@@ -157,8 +161,9 @@ MeshGroup* FindOwningPart(const MeshRecord& hardpointMesh, GroupList& groupList)
   const Bounds& mesh = hardpointMesh.bounds;
   for (MeshGroup& group : groupList) {
     const Bounds& g = group.bounds;
-    if (g.maxX + kMargin >= mesh.maxX && g.minX - kMargin <= mesh.minX && g.maxY + kMargin >= mesh.maxY &&
-        g.minY - kMargin <= mesh.minY && g.maxZ + kMargin >= mesh.maxZ && g.minZ - kMargin <= mesh.minZ) {
+    if (g.maxX + kMargin >= mesh.maxX && g.minX - kMargin <= mesh.minX &&
+        g.maxY + kMargin >= mesh.maxY && g.minY - kMargin <= mesh.minY &&
+        g.maxZ + kMargin >= mesh.maxZ && g.minZ - kMargin <= mesh.minZ) {
       return &group;
     }
   }
@@ -186,13 +191,15 @@ void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& group
     if (!IsHardpointMeshName(mesh.meshName)) continue;
     MeshGroup* part = FindOwningPart(mesh, groupList);
     if (part == nullptr || part->partNode == nullptr) continue;
-    if (part->hardpointsNode == nullptr) part->hardpointsNode = tree.AddNode(part->partNode, kNodeHardpoints);
+    if (part->hardpointsNode == nullptr)
+      part->hardpointsNode = tree.AddNode(part->partNode, kNodeHardpoints);
     // A mesh of neither kind still leaves its part the "Hardpoints" node.
     const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
     if (hardpoint.kind == HardpointKind::Neither) continue;
     const bool fixed = hardpoint.kind == HardpointKind::Fixed;
     UtfNode& kindNode = fixed ? part->fixedNode : part->revoluteNode;
-    if (kindNode == nullptr) kindNode = tree.AddNode(part->hardpointsNode, fixed ? kNodeFixed : kNodeRevolute);
+    if (kindNode == nullptr)
+      kindNode = tree.AddNode(part->hardpointsNode, fixed ? kNodeFixed : kNodeRevolute);
     AddHardpointChildren(tree, meshList, mesh, hardpoint, tree.AddNode(kindNode, hardpoint.name));
   }
 }

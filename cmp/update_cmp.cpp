@@ -17,9 +17,13 @@ class Merge {
     UtfNode node = tree_.FindNode(lookupParent, name);
     return node ? node : tree_.AddNode(createParent, name);
   }
-  UtfNode FindOrAddChild(UtfNode parent, std::string_view name) { return FindOrAdd(parent, parent, name); }
+  UtfNode FindOrAddChild(UtfNode parent, std::string_view name) {
+    return FindOrAdd(parent, parent, name);
+  }
 
-  void Replace(UtfNode node, std::vector<std::uint8_t> bytes) { tree_.SetData(node, std::move(bytes)); }
+  void Replace(UtfNode node, std::vector<std::uint8_t> bytes) {
+    tree_.SetData(node, std::move(bytes));
+  }
 
   // Part headers written by an earlier export at another level stay as they
   // are; an empty block holds nothing to keep (the writer stores it as a leaf
@@ -29,8 +33,8 @@ class Merge {
     if (!old || old->empty() || level_ == 0) Replace(node, std::move(bytes));
   }
 
-  void PartEntry(UtfNode cmpnd, std::string_view entryName, std::string_view fileName, std::int32_t partIndex,
-                 std::string_view objectName) {
+  void PartEntry(UtfNode cmpnd, std::string_view entryName, std::string_view fileName,
+                 std::int32_t partIndex, std::string_view objectName) {
     UtfNode part = FindOrAddChild(cmpnd, entryName);
     ReplaceIfMissingOrLevel0(FindOrAddChild(part, kNodeFileName), StringLeaf(fileName));
     ReplaceIfMissingOrLevel0(FindOrAddChild(part, kNodeIndex), IndexLeaf(partIndex));
@@ -46,7 +50,8 @@ class Merge {
   }
 
   void MeshRef(UtfNode levelNode, std::vector<std::uint8_t> record) {
-    Replace(FindOrAddChild(FindOrAddChild(levelNode, kNodeVMeshPart), kNodeVMeshRef), std::move(record));
+    Replace(FindOrAddChild(FindOrAddChild(levelNode, kNodeVMeshPart), kNodeVMeshRef),
+            std::move(record));
   }
 
   void RemoveHardpoints(UtfNode model) {
@@ -102,7 +107,8 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
                     static_cast<std::int32_t>(i), PartObjectName(i, group.objectName));
     group.partNode = merge.FindOrAddChild(root, group.fileName);
     // Files built up part by part carry this farther last switch distance.
-    merge.MeshRef(merge.Levels(group.partNode, kSwitch2UpdatePartsFarthest), MeshRefLeaf(libraryId, group));
+    merge.MeshRef(merge.Levels(group.partNode, kSwitch2UpdatePartsFarthest),
+                  MeshRefLeaf(libraryId, group));
     if (level == 0) merge.RemoveHardpoints(group.partNode);
   }
   if (level == 0) AddPartHardpoints(tree, meshList, groups);

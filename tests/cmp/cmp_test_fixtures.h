@@ -1,5 +1,7 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -12,8 +14,6 @@
 #include <string_view>
 #include <vector>
 
-#include <unistd.h>
-
 #include "cmp/cmp_tree_dialog.h"
 #include "plugin/mesh_records.h"
 #include "tests/utf/utf_test_files.h"
@@ -25,10 +25,12 @@ using Point = std::array<float, 3>;
 
 // A mesh with the given corners and triangles; bounds and the hardpoint flag
 // as capture sets them.
-inline MeshRecord Mesh(std::string name, std::vector<Point> corners, std::vector<MeshTriangle> triangles = {},
+inline MeshRecord Mesh(std::string name, std::vector<Point> corners,
+                       std::vector<MeshTriangle> triangles = {},
                        std::vector<FaceNormal> normals = {}) {
   MeshRecord mesh;
-  mesh.isHardpoint = name.size() >= 2 && (name[0] == 'h' || name[0] == 'H') && (name[1] == 'p' || name[1] == 'P');
+  mesh.isHardpoint =
+      name.size() >= 2 && (name[0] == 'h' || name[0] == 'H') && (name[1] == 'p' || name[1] == 'P');
   mesh.meshName = std::move(name);
   mesh.triangles = std::move(triangles);
   mesh.faceNormals = std::move(normals);
@@ -47,7 +49,8 @@ inline MeshRecord Mesh(std::string name, std::vector<Point> corners, std::vector
 // A one-triangle geometry mesh centred on `centre`, facing `normal`.
 inline MeshRecord Plate(std::string name, Point centre, FaceNormal normal) {
   const auto [x, y, z] = centre;
-  return Mesh(std::move(name), {{x - 1, y, z}, {x + 1, y, z}, {x, y, z}}, {MeshTriangle{{0, 1, 2}}}, {normal});
+  return Mesh(std::move(name), {{x - 1, y, z}, {x + 1, y, z}, {x, y, z}}, {MeshTriangle{{0, 1, 2}}},
+              {normal});
 }
 
 // A hardpoint mesh whose three vertices all lie at `at`, so its position is `at`.
@@ -95,14 +98,16 @@ inline UtfNode At(const UtfTree& tree, std::initializer_list<std::string_view> p
   return node;
 }
 
-inline std::vector<std::uint8_t> DataAt(const UtfTree& tree, std::initializer_list<std::string_view> path) {
+inline std::vector<std::uint8_t> DataAt(const UtfTree& tree,
+                                        std::initializer_list<std::string_view> path) {
   UtfNode node = At(tree, path);
   return node && tree.Data(node) ? *tree.Data(node) : std::vector<std::uint8_t>{};
 }
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
@@ -136,7 +141,8 @@ class TempDir {
 // hull, a fixed and a revolute hardpoint, one part unless groups are added.
 struct ExportScene {
   TempDir dir;
-  MeshList meshes = {Plate("hull", {0, 0, 0}, {0, 0, 1}), Hardpoint("Hp_Fixed_HpMount01", {0, 1, 0}),
+  MeshList meshes = {Plate("hull", {0, 0, 0}, {0, 0, 1}),
+                     Hardpoint("Hp_Fixed_HpMount01", {0, 1, 0}),
                      Hardpoint("hp-revolute-HpTurret01", {0, 2, 0})};
   GroupList groups;
   MeshDataSummary summary{2, 0x0102, 0x0304, Bounds{1, -1, 2, -2, 3, -3}};

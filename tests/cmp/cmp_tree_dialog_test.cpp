@@ -1,8 +1,9 @@
+#include "cmp/cmp_tree_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <string_view>
 
-#include "cmp/cmp_tree_dialog.h"
 #include "tests/cmp/cmp_test_fixtures.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
@@ -33,10 +34,11 @@ struct DialogRun {
   std::vector<std::string> outline;
 
   DialogRun(ExportScene& scene, int levelOfDetail, ExportMode mode) {
-    CmpTreeDialog dialog(scene.Inputs(levelOfDetail, mode), [this](const std::string& text,
-                                                                     const std::string& caption, MessageIcon icon) {
-      shown.push_back({text, caption, icon});
-    });
+    CmpTreeDialog dialog(
+        scene.Inputs(levelOfDetail, mode),
+        [this](const std::string& text, const std::string& caption, MessageIcon icon) {
+          shown.push_back({text, caption, icon});
+        });
     status = dialog.Initialise();
     hasTree = dialog.HasTree();
     outline = Outline(dialog.Tree());
@@ -61,14 +63,14 @@ TEST(CmpTreeDialog, BuildsUpLevels0To2OfOneFile) {
   }
   const UtfTree tree = ReadBack(scene.CmpPath());
   const std::vector<std::string> expected = {
-      "0 \\",          "1 VMeshLibrary", "2 hull.lod0.vms", "3 VMeshData",    "2 hull.lod1.vms",
-      "3 VMeshData",   "2 hull.lod2.vms", "3 VMeshData",    "1 Cmpnd",        "2 Root",
-      "3 File name",   "3 Index",        "3 Object name",   "1 hull.3db",     "2 Hardpoints",
-      "3 Fixed",       "4 HpMount01",    "5 Orientation",   "5 Position",     "3 Revolute",
-      "4 HpTurret01",  "5 Axis",         "5 Max",           "5 Min",          "5 Orientation",
-      "5 Position",    "2 MultiLevel",   "3 Level0",        "4 VMeshPart",    "5 VMeshRef",
-      "3 Level1",      "4 VMeshPart",    "5 VMeshRef",      "3 Level2",       "4 VMeshPart",
-      "5 VMeshRef",    "3 Switch2"};
+      "0 \\",         "1 VMeshLibrary",  "2 hull.lod0.vms", "3 VMeshData", "2 hull.lod1.vms",
+      "3 VMeshData",  "2 hull.lod2.vms", "3 VMeshData",     "1 Cmpnd",     "2 Root",
+      "3 File name",  "3 Index",         "3 Object name",   "1 hull.3db",  "2 Hardpoints",
+      "3 Fixed",      "4 HpMount01",     "5 Orientation",   "5 Position",  "3 Revolute",
+      "4 HpTurret01", "5 Axis",          "5 Max",           "5 Min",       "5 Orientation",
+      "5 Position",   "2 MultiLevel",    "3 Level0",        "4 VMeshPart", "5 VMeshRef",
+      "3 Level1",     "4 VMeshPart",     "5 VMeshRef",      "3 Level2",    "4 VMeshPart",
+      "5 VMeshRef",   "3 Switch2"};
   EXPECT_EQ(Outline(tree), expected);
   EXPECT_FALSE(std::filesystem::exists(scene.BufferPath()));
 
@@ -82,13 +84,15 @@ TEST(CmpTreeDialog, BuildsUpAMultiPartFile) {
   scene.meshes.push_back(testing::Plate("wing", {7, 0, 0}, {0, 1, 0}));
   scene.AddGroup("hull", Bounds{1, -1, 0.5f, -0.5f, 0.5f, -0.5f});
   scene.AddGroup("wing", Bounds{10, 5, 1, -1, 1, -1});
-  for (int level : {0, 1, 2}) EXPECT_EQ(DialogRun(scene, level, UpdateExisting).status, CmpAssemblyStatus::Written);
+  for (int level : {0, 1, 2})
+    EXPECT_EQ(DialogRun(scene, level, UpdateExisting).status, CmpAssemblyStatus::Written);
   const UtfTree tree = ReadBack(scene.CmpPath());
   for (std::string_view model : {"hull_lod1.3db"sv, "wing_lod1.3db"sv}) {
     UtfNode multiLevel = At(tree, {model, "MultiLevel"});
     ASSERT_NE(multiLevel, nullptr) << model;
     std::vector<std::string> levels;
-    for (UtfNode c = tree.FirstChild(multiLevel); c; c = tree.NextSibling(c)) levels.push_back(tree.Name(c));
+    for (UtfNode c = tree.FirstChild(multiLevel); c; c = tree.NextSibling(c))
+      levels.push_back(tree.Name(c));
     EXPECT_EQ(levels, (std::vector<std::string>{"Level0", "Level1", "Level2", "Switch2"}));
   }
   EXPECT_NE(At(tree, {"Cmpnd", "Cons", "Fix"}), nullptr);
@@ -99,13 +103,14 @@ TEST(CmpTreeDialog, BuildsUpAMultiPartFile) {
 // "\" holding a folder with a leaf, a leaf padded by another tool (8 bytes
 // allocated, 4 used) and one whose stored and unpacked sizes differ.
 std::vector<std::uint8_t> UnusualFile() {
-  return testing::HandMadeUtf({{0, 1, 0x10, 44, 0, 0, 0},
-                               {132, 3, 0x10, 88, 0, 0, 0},
-                               {0, 9, 0x80, 0, 4, 4, 4},
-                               {176, 14, 0x80, 4, 8, 4, 4},
-                               {0, 18, 0x80, 12, 4, 4, 10}},
-                              "\0\\\0Extra\0Note\0Pad\0Packed\0"sv,
-                              {'a', 'b', 'c', 0, 1, 2, 3, 4, 0xEE, 0xEE, 0xEE, 0xEE, 0x50, 0x51, 0x52, 0x53});
+  return testing::HandMadeUtf(
+      {{0, 1, 0x10, 44, 0, 0, 0},
+       {132, 3, 0x10, 88, 0, 0, 0},
+       {0, 9, 0x80, 0, 4, 4, 4},
+       {176, 14, 0x80, 4, 8, 4, 4},
+       {0, 18, 0x80, 12, 4, 4, 10}},
+      "\0\\\0Extra\0Note\0Pad\0Packed\0"sv,
+      {'a', 'b', 'c', 0, 1, 2, 3, 4, 0xEE, 0xEE, 0xEE, 0xEE, 0x50, 0x51, 0x52, 0x53});
 }
 
 TEST(CmpTreeDialog, NodesTheUpdateDoesNotNameComeBackAsTheyWere) {
@@ -133,7 +138,8 @@ void ExpectRefused(ExportScene& scene, const std::vector<std::uint8_t>& before) 
   ASSERT_EQ(run.shown.size(), 1u);
   EXPECT_EQ(run.shown[0].caption, "Warning");
   EXPECT_EQ(run.shown[0].icon, MessageIcon::Exclamation);
-  EXPECT_NE(run.shown[0].text.find(scene.CmpPath().string()), std::string::npos) << run.shown[0].text;
+  EXPECT_NE(run.shown[0].text.find(scene.CmpPath().string()), std::string::npos)
+      << run.shown[0].text;
   EXPECT_NE(run.shown[0].text.find("left unchanged"), std::string::npos) << run.shown[0].text;
   EXPECT_FALSE(std::filesystem::exists(scene.BufferPath()));
   if (std::filesystem::is_regular_file(scene.CmpPath())) {

@@ -42,16 +42,16 @@ TEST(AddHardpoints, NamesAreReadByPositionAndMatchedWithoutCase) {
   AddHardpoints(tree, meshes, hardpoints);
 
   const std::vector<std::string> expected = {
-      "0 Hardpoints", "1 Fixed",        "2 HpMount01",  "3 Orientation", "3 Position",
-      "2 Mixed",      "3 Orientation",  "3 Position",   "2 ",            "3 Orientation",
-      "3 Position",   "1 Revolute",     "2 HpTurret_02", "3 Axis",       "3 Max",
-      "3 Min",        "3 Orientation",  "3 Position",   "2 HpTurre",     "3 Axis",
-      "3 Max",        "3 Min",          "3 Orientation", "3 Position"};
+      "0 Hardpoints",  "1 Fixed",    "2 HpMount01", "3 Orientation", "3 Position",    "2 Mixed",
+      "3 Orientation", "3 Position", "2 ",          "3 Orientation", "3 Position",    "1 Revolute",
+      "2 HpTurret_02", "3 Axis",     "3 Max",       "3 Min",         "3 Orientation", "3 Position",
+      "2 HpTurre",     "3 Axis",     "3 Max",       "3 Min",         "3 Orientation", "3 Position"};
   EXPECT_EQ(Outline(tree), expected);
 
   UtfNode turret = tree.FindNode(nullptr, "HpTurret_02");
   UtfNode other = tree.FindNode(nullptr, "HpTurre");
-  EXPECT_EQ(*tree.Data(tree.FindNode(turret, "Axis")), Bytes({0, 0, 0, 0, 0, 0, 0x80, 0x3F, 0, 0, 0, 0}));
+  EXPECT_EQ(*tree.Data(tree.FindNode(turret, "Axis")),
+            Bytes({0, 0, 0, 0, 0, 0, 0x80, 0x3F, 0, 0, 0, 0}));
   EXPECT_EQ(*tree.Data(tree.FindNode(turret, "Max")), Bytes({0xDA, 0x0F, 0xC9, 0x40, 0, 0, 0, 0}));
   EXPECT_EQ(*tree.Data(tree.FindNode(turret, "Min")), Bytes({0xDA, 0x0F, 0xC9, 0xC0, 0, 0, 0, 0}));
   EXPECT_EQ(*tree.Data(tree.FindNode(other, "Max")), Bytes({0xAA, 0x0E, 0x49, 0x3F, 0, 0, 0, 0}));
@@ -73,7 +73,8 @@ TEST(HardpointPosition, IsTheMeanOfTheFirstThreeVertices) {
   EXPECT_EQ(p[1], 5.0f);
   EXPECT_EQ(p[2], static_cast<float>(19.0 / 3.0));
 
-  EXPECT_EQ(HardpointPosition(Mesh("Hp_Fixed_A", {{1, 2, 3}, {3, 2, 1}})), (std::array<float, 3>{2, 2, 2}));
+  EXPECT_EQ(HardpointPosition(Mesh("Hp_Fixed_A", {{1, 2, 3}, {3, 2, 1}})),
+            (std::array<float, 3>{2, 2, 2}));
   EXPECT_EQ(HardpointPosition(Mesh("Hp_Fixed_A", {{1, 2, 3}})), (std::array<float, 3>{1, 2, 3}));
   EXPECT_EQ(HardpointPosition(Mesh("Hp_Fixed_A", {})), (std::array<float, 3>{0, 0, 0}));
 }
@@ -93,18 +94,21 @@ TEST(HardpointOrientation, FacesAwayFromTheNearestGeometryTriangle) {
   EXPECT_EQ(Bits(HardpointOrientation(meshes, {0, 0, 0}, "Gun")),
             Bits(Rows{0, 1, 0, -1, 0, 0, 0, -0.0f, 1}));
   // Facing along z takes the second; a = -nx is -0.0 and reaches m3.
-  EXPECT_EQ(Bits(HardpointOrientation(meshes, {0, 0, 60}, "Gun")), Bits(Rows{1, 0, 0, -0.0f, 0, 1, 0, -1, 0}));
+  EXPECT_EQ(Bits(HardpointOrientation(meshes, {0, 0, 60}, "Gun")),
+            Bits(Rows{1, 0, 0, -0.0f, 0, 1, 0, -1, 0}));
 
   UtfTree tree;
   AddHardpoints(tree, {Plate("top", {0, 0, 0}, {0, 0, 1}), Hardpoint("Hp_Fixed_Gun")},
                 tree.AddNode(nullptr, "Hardpoints"));
   const auto bytes = *tree.Data(tree.FindNode(nullptr, "Orientation"));
   ASSERT_EQ(bytes.size(), 36u);
-  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 12, bytes.begin() + 16), Bytes({0, 0, 0, 0x80}));
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 12, bytes.begin() + 16),
+            Bytes({0, 0, 0, 0x80}));
 }
 
 TEST(HardpointOrientation, EarlierTriangleWinsATieAndHardpointMeshesAreNeverSearched) {
-  const MeshList meshes = {Hardpoint("Hp_Fixed_Close", {0, 0, 0}), Plate("first", {0, 0, 2}, {1, 0, 0}),
+  const MeshList meshes = {Hardpoint("Hp_Fixed_Close", {0, 0, 0}),
+                           Plate("first", {0, 0, 2}, {1, 0, 0}),
                            Plate("second", {0, 0, -2}, {0, 1, 0})};
   EXPECT_EQ(HardpointOrientation(meshes, {0, 0, 0}, "Gun"), (Rows{0, 1, 0, -1, 0, 0, 0, 0, 1}));
 }
@@ -167,13 +171,14 @@ TEST(AddPartHardpoints, OnlyOwningPartsGetHardpointsInTheOrderKindsAreMet) {
     groups[i].partNode = tree.AddNode(root, "part" + std::to_string(i));
     tree.AddNode(groups[i].partNode, "MultiLevel");
   }
-  const MeshList meshes = {Hardpoint("HpSomething", {7, 0, 0}), Hardpoint("Hp_Revolute_Gun", {0, 0, 0}),
-                           Hardpoint("Hp_Fixed_Far", {0, 50, 0}), Hardpoint("HpNothing", {0, 0, 0})};
+  const MeshList meshes = {
+      Hardpoint("HpSomething", {7, 0, 0}), Hardpoint("Hp_Revolute_Gun", {0, 0, 0}),
+      Hardpoint("Hp_Fixed_Far", {0, 50, 0}), Hardpoint("HpNothing", {0, 0, 0})};
   AddPartHardpoints(tree, meshes, groups);
   const std::vector<std::string> expected = {
-      "0 \\",        "1 part0",   "2 MultiLevel", "2 Hardpoints",  "3 Revolute",  "4 Gun",
-      "5 Axis",      "5 Max",     "5 Min",        "5 Orientation", "5 Position",  "3 Fixed",
-      "4 Far",       "5 Orientation", "5 Position", "1 part1",     "2 MultiLevel", "2 Hardpoints"};
+      "0 \\",   "1 part0",       "2 MultiLevel", "2 Hardpoints",  "3 Revolute",   "4 Gun",
+      "5 Axis", "5 Max",         "5 Min",        "5 Orientation", "5 Position",   "3 Fixed",
+      "4 Far",  "5 Orientation", "5 Position",   "1 part1",       "2 MultiLevel", "2 Hardpoints"};
   EXPECT_EQ(Outline(tree), expected);
   EXPECT_EQ(groups[1].fixedNode, nullptr);
   EXPECT_EQ(groups[0].fixedNode, At(tree, {"part0", "Hardpoints", "Fixed"}));

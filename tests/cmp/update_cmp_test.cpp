@@ -15,12 +15,14 @@ using testing::Text;
 
 void Update(UtfTree& tree, ExportScene& scene, int levelOfDetail) {
   const CmpAssemblyInputs inputs = scene.Inputs(levelOfDetail, UpdateExisting);
-  UpdateCmp(tree, inputs, MeshLibraryName(scene.meshes.front().meshName, levelOfDetail), scene.meshes.front());
+  UpdateCmp(tree, inputs, MeshLibraryName(scene.meshes.front().meshName, levelOfDetail),
+            scene.meshes.front());
 }
 
 std::vector<std::string> ChildNames(const UtfTree& tree, UtfNode parent) {
   std::vector<std::string> names;
-  for (UtfNode c = tree.FirstChild(parent); c; c = tree.NextSibling(c)) names.push_back(tree.Name(c));
+  for (UtfNode c = tree.FirstChild(parent); c; c = tree.NextSibling(c))
+    names.push_back(tree.Name(c));
   return names;
 }
 
@@ -29,7 +31,7 @@ TEST(UpdateCmp, EmptyTreeGetsACompleteModel) {
   UtfTree tree;
   Update(tree, scene, 1);
   const std::vector<std::string> expected = {
-      "0 \\",         "1 VMeshLibrary", "2 hull.lod1.vms", "3 VMeshData", "1 Cmpnd",
+      "0 \\",         "1 VMeshLibrary", "2 hull.lod1.vms", "3 VMeshData",   "1 Cmpnd",
       "2 Root",       "3 File name",    "3 Index",         "3 Object name", "1 hull.3db",
       "2 MultiLevel", "3 Level1",       "4 VMeshPart",     "5 VMeshRef"};
   EXPECT_EQ(Outline(tree), expected);
@@ -100,7 +102,8 @@ TEST(UpdateCmp, ModelNamesAreComparedWithCase) {
   UtfNode root = tree.AddNode(nullptr, "\\");
   tree.AddNode(root, "Hull.3db");
   Update(tree, scene, 1);
-  EXPECT_EQ(ChildNames(tree, root), (std::vector<std::string>{"Hull.3db", "VMeshLibrary", "Cmpnd", "hull.3db"}));
+  EXPECT_EQ(ChildNames(tree, root),
+            (std::vector<std::string>{"Hull.3db", "VMeshLibrary", "Cmpnd", "hull.3db"}));
   EXPECT_EQ(tree.FirstChild(At(tree, {"Hull.3db"})), nullptr);
 }
 
@@ -108,12 +111,14 @@ TEST(UpdateCmp, LibraryEntryAndCmpndAreFoundAtAnyDepthUnderWhateverRoot) {
   ExportScene scene;
   UtfTree tree;
   UtfNode root = tree.AddNode(nullptr, "top");
-  UtfNode entry = tree.AddNode(tree.AddNode(tree.AddNode(root, "Deep"), "Library"), "hull.lod1.vms");
+  UtfNode entry =
+      tree.AddNode(tree.AddNode(tree.AddNode(root, "Deep"), "Library"), "hull.lod1.vms");
   tree.SetData(tree.AddNode(entry, "VMeshData"), {9, 9});
   UtfNode cmpnd = tree.AddNode(tree.AddNode(root, "Other"), "Cmpnd");
   Update(tree, scene, 1);
   // "VMeshLibrary" is not found, so it is made, but the entry is found deep down.
-  EXPECT_EQ(ChildNames(tree, root), (std::vector<std::string>{"Deep", "Other", "VMeshLibrary", "hull.3db"}));
+  EXPECT_EQ(ChildNames(tree, root),
+            (std::vector<std::string>{"Deep", "Other", "VMeshLibrary", "hull.3db"}));
   EXPECT_EQ(tree.FirstChild(At(tree, {"VMeshLibrary"})), nullptr);
   EXPECT_EQ(*tree.Data(tree.FindNode(entry, "VMeshData")), scene.buffer);
   EXPECT_NE(tree.FindNode(cmpnd, "Root"), nullptr);
@@ -158,12 +163,14 @@ TEST_F(UpdateCmpParts, Level0AddsConsKeepsFixDataAndRebuildsHardpoints) {
   BuildNewCmp(tree, scene.Inputs(0), "hull.lod0.vms", scene.meshes.front());
   tree.SetData(At(tree, {"Cmpnd", "Cons", "Fix"}), {1, 2, 3, 4});
   const std::size_t nodes = tree.NodeCount();
-  for (MeshGroup& group : scene.groups) group.partNode = group.hardpointsNode = group.fixedNode = nullptr;
+  for (MeshGroup& group : scene.groups)
+    group.partNode = group.hardpointsNode = group.fixedNode = nullptr;
 
   Update(tree, scene, 0);
   EXPECT_EQ(tree.NodeCount(), nodes);
   EXPECT_EQ(DataAt(tree, {"Cmpnd", "Cons", "Fix"}), Bytes({1, 2, 3, 4}));
-  EXPECT_EQ(ChildNames(tree, At(tree, {"wing_lod1.3db"})), (std::vector<std::string>{"MultiLevel", "Hardpoints"}));
+  EXPECT_EQ(ChildNames(tree, At(tree, {"wing_lod1.3db"})),
+            (std::vector<std::string>{"MultiLevel", "Hardpoints"}));
   EXPECT_EQ(scene.groups[1].hardpointsNode, At(tree, {"wing_lod1.3db", "Hardpoints"}));
   EXPECT_NE(At(tree, {"wing_lod1.3db", "Hardpoints", "Fixed", "HpWing", "Position"}), nullptr);
 }
