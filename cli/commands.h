@@ -7,5 +7,7 @@ namespace svcmp::cli {
 // Each command registers its subcommand and the action that runs it; the
 // action returns the process exit status.
 void AddCrcCommand(CLI::App& app, int& exitStatus);
+void AddExportCommand(CLI::App& app, int& exitStatus);
+void AddTreeCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace svcmp::cli

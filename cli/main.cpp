@@ -6,6 +6,8 @@ int main(int argc, char** argv) {
   CLI::App app{"cmptool: exports compound model (.cmp) files and inspects UTF files"};
   app.require_subcommand(1);
   int exitStatus = 0;
+  svcmp::cli::AddExportCommand(app, exitStatus);
+  svcmp::cli::AddTreeCommand(app, exitStatus);
   svcmp::cli::AddCrcCommand(app, exitStatus);
   try {
     app.parse(argc, argv);

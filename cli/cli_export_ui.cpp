@@ -1,0 +1,35 @@
+#include "cli/cli_export_ui.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "cli/tree_printer.h"
+
+namespace svcmp::cli {
+
+CliExportUi::CliExportUi(ExportMode mode, std::string path, ExportSettings settings,
+                         bool printTree)
+    : mode_(mode), path_(std::move(path)), settings_(settings), printTree_(printTree) {}
+
+void CliExportUi::ShowMessage(const std::string& text, const std::string& caption,
+                              MessageIcon /*icon*/) {
+  std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+}
+
+void CliExportUi::ChooseExportMode(ExportMode& mode) { mode = mode_; }
+
+bool CliExportUi::ChooseCmpPath(ExportMode /*mode*/, std::string& path) {
+  path = path_;
+  return true;
+}
+
+void CliExportUi::EditSettings(ExportSettings& settings) { settings = settings_; }
+
+void CliExportUi::ShowResult(CmpTreeDialog& dialog) {
+  dialog.Initialise();
+  fileWritten_ = dialog.Status() == CmpAssemblyStatus::Written;
+  if (dialog.HasTree() && printTree_) PrintUtfTree(dialog.Tree(), stdout);
+  dialog.Close();
+}
+
+}  // namespace svcmp::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "plugin/export_ui.h"
+#include "ui/export_settings.h"
+
+namespace svcmp::cli {
+
+// Answers the export driver's questions from the command line: the mode and
+// path come from the options, the settings were resolved before the export,
+// messages go to stderr as "Caption: text", and the result window prints the
+// written tree on stdout.
+class CliExportUi final : public ExportUi {
+ public:
+  CliExportUi(ExportMode mode, std::string path, ExportSettings settings, bool printTree);
+
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  void ChooseExportMode(ExportMode& mode) override;
+  bool ChooseCmpPath(ExportMode mode, std::string& path) override;
+  void EditSettings(ExportSettings& settings) override;
+  void ShowResult(CmpTreeDialog& dialog) override;
+
+  // Whether the file was written with the tree the export built.
+  bool FileWritten() const { return fileWritten_; }
+
+ private:
+  ExportMode mode_;
+  std::string path_;
+  ExportSettings settings_;
+  bool printTree_;
+  bool fileWritten_ = false;
+};
+
+}  // namespace svcmp::cli

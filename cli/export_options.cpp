@@ -1,0 +1,91 @@
+#include "cli/export_options.h"
+
+#include <cstdio>
+#include <string>
+
+#include "ui/headless_options.h"
+
+namespace svcmp::cli {
+namespace {
+
+constexpr char kUpsideDown[] = "upside-down";
+constexpr char kBackToFront[] = "back-to-front";
+
+}  // namespace
+
+void AddExportOptions(CLI::App& command, ExportOptions& options) {
+  command.add_option("MODEL", options.modelPath,
+                     "The model: a JSON model document (.json) or an OBJ, glTF/GLB, FBX, "
+                     "COLLADA or 3DS file")
+      ->required();
+  auto* output = command.add_option("-o,--output", options.outputPath, "The .cmp file to write");
+  command.add_option("--lod", options.lodLevel, "Level of detail written: 0, 1 or 2 (default 0)")
+      ->check(CLI::Range(0, 2));
+  command.add_option("--scale", options.scaleDivisor,
+                     "Scale-down divisor: every coordinate is divided by it, 1 to 100 (default 92)")
+      ->check(CLI::Range(1, 100));
+  command.add_option("--orientation", options.orientation,
+                     "Orientation fix: upside-down (the default) or back-to-front")
+      ->check(CLI::IsMember({kUpsideDown, kBackToFront}));
+  command.add_option("--groups", options.groupQuantities,
+                     "Split the geometry meshes, in model order, into parts of Q1, Q2, ... meshes "
+                     "(at most 18 groups; one number means one part)")
+      ->delimiter(',')
+      ->check(CLI::Validator(
+          [](const std::string& value) {
+            return value == "0" ? std::string("Not all group quantities entered: a group needs "
+                                              "at least one mesh")
+                                : std::string();
+          },
+          "QUANTITY"));
+  command.add_option("--settings", options.settingsPath,
+                     "Load the options from a .ces settings file first; options given here "
+                     "override it");
+  command.add_option("--save-settings", options.saveSettingsPath,
+                     "Save the options this export uses to a .ces settings file");
+  auto* update = command.add_flag(
+      "--update", options.update,
+      "Add this export to the existing .cmp file (a new file is made if there is none)");
+  auto* force = command.add_flag("--force", options.force, "Replace the .cmp file if it exists");
+  update->excludes(force);
+  command.add_flag("-q,--quiet", options.quiet, "Do not print the written node tree");
+  auto* list = command.add_flag("--list", options.listOnly,
+                                "Only list the model's meshes as the export sees them");
+  list->excludes(output);
+
+  command.parse_complete_callback([&options] {
+    if (!options.listOnly && options.outputPath.empty()) {
+      throw CLI::RequiredError("--output");
+    }
+    if (options.groupQuantities.size() > kMaxGroupCount) {
+      throw CLI::ValidationError("--groups", "at most 18 groups can be made");
+    }
+  });
+}
+
+std::optional<ExportSettings> ResolveSettings(const ExportOptions& options) {
+  OptionsScript script;
+  if (!options.settingsPath.empty()) script.loadFrom = options.settingsPath;
+  script.scaleDivisor = options.scaleDivisor;
+  if (options.orientation) {
+    script.orientationMode =
+        *options.orientation == kBackToFront ? kOrientationBackToFront : kOrientationUpsideDown;
+  }
+  script.lodLevel = options.lodLevel;
+  if (!options.groupQuantities.empty()) {
+    // One quantity means one part, which needs no quantities.
+    script.groupCount = static_cast<int>(options.groupQuantities.size());
+    if (options.groupQuantities.size() > 1) script.groupQuantities = options.groupQuantities;
+  }
+  if (!options.saveSettingsPath.empty()) script.saveTo = options.saveSettingsPath;
+
+  ExportSettings settings;
+  const OptionsRunResult run = RunOptionsDialogHeadless(settings, script);
+  if (!run.ok) {
+    std::fprintf(stderr, "error: %s\n", run.message.c_str());
+    return std::nullopt;
+  }
+  return settings;
+}
+
+}  // namespace svcmp::cli

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "ui/export_settings.h"
+
+namespace svcmp::cli {
+
+// The options of `cmptool export`, as parsed.
+struct ExportOptions {
+  std::string modelPath;
+  std::string outputPath;
+  std::optional<int> lodLevel;
+  std::optional<int> scaleDivisor;
+  std::optional<std::string> orientation;  // "upside-down" or "back-to-front"
+  std::vector<int> groupQuantities;        // empty: one group, or as the settings file says
+  std::string settingsPath;                // --settings
+  std::string saveSettingsPath;            // --save-settings
+  bool update = false;
+  bool force = false;
+  bool quiet = false;
+  bool listOnly = false;
+};
+
+// Declares the options on `command`, with the checks that make a bad value a
+// usage error (exit status 2) before anything is read or written.
+void AddExportOptions(CLI::App& command, ExportOptions& options);
+
+// The settings the export runs with: a settings file first (read by the same
+// rules as the options dialog), then the options given on the command line.
+// Saves them when --save-settings is given. Reports problems on stderr and
+// gives nothing then.
+std::optional<ExportSettings> ResolveSettings(const ExportOptions& options);
+
+}  // namespace svcmp::cli

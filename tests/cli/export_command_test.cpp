@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cmptool_runner.h"
+#include "plugin/name_crc.h"
+#include "utf/utf_reader.h"
+
+namespace svcmp {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RunCmptool;
+
+constexpr char kThreeMeshModel[] = R"({
+  "materials": ["hull_metal", "glass"],
+  "meshes": [
+    {"name": "hull", "material": 0,
+     "vertices": [[0, 0, 0, 0, 0], [92, 0, 0, 1, 0], [0, 92, 0, 0, 1]], "triangles": [[0, 1, 2]]},
+    {"name": "Hp_Fixed_HpMount01",
+     "vertices": [[1, 2, 3, 0, 0], [1, 2, 3, 0, 0], [1, 2, 3, 0, 0]], "triangles": []},
+    {"name": "wing", "material": 1,
+     "vertices": [[0, 0, 92, 0, 0], [92, 0, 92, 1, 0], [0, 92, 92, 0, 1]], "triangles": [[0, 2, 1]]},
+    {"name": "engine", "material": 0,
+     "vertices": [[0, 0, -92, 0, 0], [92, 0, -92, 1, 0], [0, 92, -92, 0, 1]], "triangles": [[0, 1, 2]]}
+  ]
+})";
+
+std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::uint32_t Word(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
+  return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
+         static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+}
+
+class ExportCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("svcmp_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    WriteText(dir_ / "ship.json", kThreeMeshModel);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  testing::CmptoolRun Run(const std::string& arguments) { return RunCmptool(arguments, dir_); }
+
+  UtfTree ReadCmp(const std::string& name) {
+    UtfTree tree;
+    EXPECT_TRUE(ReadUtfFile(dir_ / name, tree, nullptr).ok());
+    return tree;
+  }
+
+  // Nothing but the model document is left in the folder.
+  void ExpectNothingWritten() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"ship.json"});
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ExportCommand, WritesTheFileAndPrintsItsTree) {
+  const auto run = Run("export ship.json -o ship.cmp");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out.substr(0, 2), "\\\n");
+  EXPECT_NE(run.out.find("  VMeshLibrary\n    hull.lod0.vms\n      VMeshData  ("), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "___temp.vms"));
+
+  UtfTree tree = ReadCmp("ship.cmp");
+  const UtfNode ref = tree.FindNode(nullptr, "VMeshRef");
+  ASSERT_NE(ref, nullptr);
+  const std::vector<std::uint8_t>& bytes = *tree.Data(ref);
+  ASSERT_EQ(bytes.size(), 60u);
+  EXPECT_EQ(Word(bytes, 0), 60u);
+  EXPECT_EQ(Word(bytes, 4), NameCrc("hull.lod0.vms"));
+  EXPECT_NE(tree.FindNode(nullptr, "HpMount01"), nullptr);
+}
+
+TEST_F(ExportCommand, QuietWritesWithoutPrinting) {
+  const auto run = Run("export ship.json -o ship.cmp --quiet");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(fs::exists(dir_ / "ship.cmp"));
+}
+
+TEST_F(ExportCommand, GroupsMakeOnePartEach) {
+  const auto run = Run("export ship.json -o ship.cmp --groups 1,2 --lod 2 -q");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  UtfTree tree = ReadCmp("ship.cmp");
+  EXPECT_NE(tree.FindNode(nullptr, "hull_lod1.3db"), nullptr);
+  EXPECT_NE(tree.FindNode(nullptr, "Part_wing_lod1"), nullptr);
+  EXPECT_NE(tree.FindNode(nullptr, "hull.lod2.vms"), nullptr);
+  EXPECT_NE(tree.FindNode(nullptr, "Switch2"), nullptr);
+}
+
+TEST_F(ExportCommand, LevelsBuildUpInOneFile) {
+  ASSERT_EQ(Run("export ship.json -o ship.cmp -q").exitStatus, 0);
+  ASSERT_EQ(Run("export ship.json -o ship.cmp -q --update --lod 1").exitStatus, 0);
+  ASSERT_EQ(Run("export ship.json -o ship.cmp -q --update --lod 2").exitStatus, 0);
+  UtfTree tree = ReadCmp("ship.cmp");
+  for (const char* name : {"hull.lod0.vms", "hull.lod1.vms", "hull.lod2.vms", "Level0", "Level1",
+                           "Level2", "Switch2"}) {
+    EXPECT_NE(tree.FindNode(nullptr, name), nullptr) << name;
+  }
+}
+
+TEST_F(ExportCommand, RefusesToReplaceAFileWithoutForce) {
+  WriteText(dir_ / "ship.cmp", "precious");
+  const auto refused = Run("export ship.json -o ship.cmp");
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_NE(refused.err.find("--force"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir_ / "ship.cmp").size(), 8u);
+
+  EXPECT_EQ(Run("export ship.json -o ship.cmp --force -q").exitStatus, 0);
+  ReadCmp("ship.cmp");
+}
+
+TEST_F(ExportCommand, UpdateRefusesAFileThatIsNotUtfAndLeavesIt) {
+  WriteText(dir_ / "ship.cmp", "not a model file at all");
+  const auto run = Run("export ship.json -o ship.cmp --update");
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("Warning: "), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir_ / "ship.cmp").size(), 23u);
+  EXPECT_FALSE(fs::exists(dir_ / "___temp.vms"));
+}
+
+TEST_F(ExportCommand, RefusalsLeaveNothingBehind) {
+  const auto mismatch = Run("export ship.json -o ship.cmp --groups 1,1");
+  EXPECT_EQ(mismatch.exitStatus, 1);
+  EXPECT_EQ(mismatch.err,
+            "Warning: Number of mesh group quantities does not match model - Exiting\n");
+  ExpectNothingWritten();
+
+  WriteText(dir_ / "bad.json", R"({"meshes": [{"name": "a", "vertices": [[1, 2]]}]})");
+  const auto broken = Run("export bad.json -o ship.cmp");
+  EXPECT_EQ(broken.exitStatus, 1);
+  EXPECT_NE(broken.err.find("meshes[0].vertices[0]"), std::string::npos) << broken.err;
+  fs::remove(dir_ / "bad.json");
+  ExpectNothingWritten();
+
+  const auto missing = Run("export nothing_here.obj -o ship.cmp");
+  EXPECT_EQ(missing.exitStatus, 1);
+  ExpectNothingWritten();
+}
+
+TEST_F(ExportCommand, ImpossibleOptionsAreUsageErrors) {
+  for (const char* options : {"--scale 0", "--scale 101", "--lod 3", "--groups 1,0",
+                              "--groups 1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1",
+                              "--update --force", "--orientation sideways", ""}) {
+    const std::string output = std::string(options).empty() ? "" : " -o ship.cmp ";
+    const auto run = Run("export ship.json" + output + options);
+    EXPECT_EQ(run.exitStatus, 2) << options;
+    EXPECT_NE(run.err, "") << options;
+  }
+  ExpectNothingWritten();
+}
+
+TEST_F(ExportCommand, SettingsFilesRoundTrip) {
+  ASSERT_EQ(Run("export ship.json -o ship.cmp -q --scale 50 --orientation back-to-front --lod 1 "
+                "--groups 2,1 --save-settings ship.ces")
+                .exitStatus,
+            0);
+  const std::vector<std::uint8_t> saved = ReadBytes(dir_ / "ship.ces");
+  ASSERT_EQ(saved.size(), 88u);
+  EXPECT_EQ(Word(saved, 0), 50u);
+  EXPECT_EQ(Word(saved, 4), 1u);
+  EXPECT_EQ(Word(saved, 8), 1u);
+  EXPECT_EQ(Word(saved, 12), 2u);
+  EXPECT_EQ(Word(saved, 16), 2u);
+  EXPECT_EQ(Word(saved, 20), 1u);
+  EXPECT_EQ(Word(saved, 24), 0u);
+
+  ASSERT_EQ(Run("export ship.json -o again.cmp -q --settings ship.ces").exitStatus, 0);
+  EXPECT_EQ(ReadBytes(dir_ / "again.cmp"), ReadBytes(dir_ / "ship.cmp"));
+
+  const auto unreadable = Run("export ship.json -o third.cmp --settings missing.ces");
+  EXPECT_EQ(unreadable.exitStatus, 1);
+  EXPECT_NE(unreadable.err.find("missing.ces"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "third.cmp"));
+}
+
+TEST_F(ExportCommand, SettingsFileValuesAreClampedLikeTheDialog) {
+  std::vector<std::uint8_t> image(88, 0);
+  image[0] = 250;  // scale 250 becomes 100
+  std::ofstream(dir_ / "odd.ces", std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  ASSERT_EQ(Run("export ship.json -o a.cmp -q --settings odd.ces --save-settings b.ces").exitStatus, 0);
+  const std::vector<std::uint8_t> resaved = ReadBytes(dir_ / "b.ces");
+  ASSERT_EQ(resaved.size(), 88u);
+  EXPECT_EQ(Word(resaved, 0), 100u);
+  EXPECT_EQ(Word(resaved, 12), 1u);  // a group count of 0 reads as one group
+}
+
+TEST_F(ExportCommand, ListShowsMeshesAsTheExportSeesThem) {
+  const auto run = Run("export ship.json --list");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("hardpoint"), std::string::npos);
+  EXPECT_NE(run.out.find("Hp_Fixed_HpMount01"), std::string::npos);
+  EXPECT_NE(run.out.find("3 geometry meshes"), std::string::npos);
+  ExpectNothingWritten();
+}
+
+}  // namespace
+}  // namespace svcmp
