@@ -22,7 +22,10 @@ set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 # Static runtime: the DLL must import only system DLLs, and the posix-thread
 # toolchain otherwise pulls in libwinpthread-1.dll.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# A DLL without a .def file exports all its own functions, never the static
+# runtime's.
+set(CMAKE_SHARED_LINKER_FLAGS_INIT
+    "-static -Wl,--exclude-libs=libgcc.a:libgcc_eh.a:libstdc++.a:libwinpthread.a:libmingwex.a:libmingw32.a")
 
 # The header-only libraries (JSON, CLI11) come from the build machine, whose
 # /usr/include must never reach the Windows compiler: its C headers are
@@ -49,3 +52,6 @@ endif()
   file(WRITE ${CMAKE_BINARY_DIR}/CMakeFiles/pkgRedirects/${name}-config-version.cmake
     "set(PACKAGE_VERSION 99)\nset(PACKAGE_VERSION_COMPATIBLE TRUE)\n")
 endforeach()
+
+# One folder for every DLL and program, so each finds the others.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

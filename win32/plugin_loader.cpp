@@ -8,7 +8,8 @@ LoadedPlugIn::~LoadedPlugIn() {
 }
 
 PlugInLoadResult LoadPlugIn(const std::string& dllPath) {
-  const HMODULE module = LoadLibraryA(dllPath.c_str());
+  // The altered search path finds the plug-in's own DLLs beside it.
+  const HMODULE module = LoadLibraryExA(dllPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (module == nullptr) return {nullptr, "cannot load the plug-in " + dllPath};
   using CreatePlugInFn = PlugInInterface* (*)();
   const auto create = reinterpret_cast<CreatePlugInFn>(

@@ -1,0 +1,32 @@
+# cmake -DDLL=... -DOBJDUMP=... -P check_dll_tables.cmake
+# The plug-in exports CreatePlugIn and nothing else, and imports only system
+# DLLs and the host's model library: no compiler runtime to ship beside it.
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+set(allowed msModelLib.dll KERNEL32.dll USER32.dll COMCTL32.dll comdlg32.dll msvcrt.dll GDI32.dll)
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" name "${line}")
+  string(TOLOWER "${name}" lowerName)
+  set(known FALSE)
+  foreach(candidate IN LISTS allowed)
+    string(TOLOWER "${candidate}" lowerCandidate)
+    if(lowerName STREQUAL lowerCandidate)
+      set(known TRUE)
+    endif()
+  endforeach()
+  if(NOT known)
+    message(FATAL_ERROR "the plug-in imports ${name}, which the host machine may not have")
+  endif()
+endforeach()
+
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(([^\n]+\n)*)" table "${dump}")
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" exports "${CMAKE_MATCH_1}")
+list(LENGTH exports count)
+if(NOT count EQUAL 1 OR NOT exports MATCHES "\\] CreatePlugIn$")
+  message(FATAL_ERROR "the plug-in must export only CreatePlugIn, it exports: ${exports}")
+endif()
+message(STATUS "imports: ${imports}; exports: ${exports}")
