@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace svcmp::testing {
 
@@ -20,8 +21,10 @@ struct CmptoolRun {
 // `workingDirectory`, capturing its output streams.
 inline CmptoolRun RunCmptool(const std::string& arguments,
                              const std::filesystem::path& workingDirectory) {
-  const std::filesystem::path outFile = workingDirectory / ".cmptool.out";
-  const std::filesystem::path errFile = workingDirectory / ".cmptool.err";
+  // Named after the process, since tests run side by side in shared folders.
+  const std::string stem = ".cmptool." + std::to_string(::getpid());
+  const std::filesystem::path outFile = workingDirectory / (stem + ".out");
+  const std::filesystem::path errFile = workingDirectory / (stem + ".err");
   const std::string command = "cd '" + workingDirectory.string() + "' && '" CMPTOOL_PATH "' " +
                               arguments + " >'" + outFile.string() + "' 2>'" + errFile.string() +
                               "'";
