@@ -203,6 +203,9 @@ std::vector<std::string> Driver::TreeItems(HWND dialog, int id, bool& anyExpande
 }
 
 void Driver::Screenshot(HWND window, const std::string& path) const {
+  // A dialog that has just appeared may not have painted its controls yet.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
   RECT area{};
   GetWindowRect(window, &area);
   const int width = area.right - area.left;

@@ -300,20 +300,24 @@ int main(int argc, char** argv) {
   if (found == kScenarios.end()) Fail(std::string("no scenario ") + argv[1]);
   const Scenario scenario = found->second();
 
-  const fs::path work = fs::absolute(argv[4]);
+  // Every path is made absolute before the current directory moves.
+  const auto absolute = [](const char* path) { return fs::absolute(path).make_preferred(); };
+  const fs::path plugInPath = absolute(argv[2]);
+  const fs::path modelPath = absolute(argv[3]);
+  const fs::path work = absolute(argv[4]);
   fs::remove_all(work);
   fs::create_directories(work);
   // The mesh buffer file goes to the current directory.
   fs::current_path(work);
 
-  PlugInLoadResult loaded = LoadPlugIn(argv[2]);
+  PlugInLoadResult loaded = LoadPlugIn(plugInPath.string());
   Check(loaded.plugIn != nullptr, loaded.error);
-  ModelDocumentResult document = LoadModelDocument(argv[3]);
+  ModelDocumentResult document = LoadModelDocument(modelPath.string());
   Check(document.model != nullptr, document.error);
 
   Driver driver(GetCurrentThreadId());
-  const Run run{driver, work, argc > 5 ? fs::path(argv[5]) : fs::path(),
-                argc > 6 ? fs::path(argv[6]) : fs::path()};
+  const Run run{driver, work, argc > 5 ? absolute(argv[5]) : fs::path(),
+                argc > 6 ? absolute(argv[6]) : fs::path()};
   std::thread user([&] { scenario.drive(run); });
   const int result = loaded.plugIn->Object().Execute(document.model.get());
   user.join();
