@@ -42,14 +42,16 @@ foreach(package nlohmann_json:nlohmann_json CLI11:CLI11)
   string(REPLACE ":" ";" parts ${package})
   list(GET parts 0 name)
   list(GET parts 1 target)
-  file(WRITE ${CMAKE_BINARY_DIR}/CMakeFiles/pkgRedirects/${name}-config.cmake
+  # find_package looks for the redirect under the package's lower-case name.
+  string(TOLOWER ${name} fileName)
+  file(WRITE ${CMAKE_BINARY_DIR}/CMakeFiles/pkgRedirects/${fileName}-config.cmake
     "if(NOT TARGET ${name}::${target})
   add_library(${name}::${target} INTERFACE IMPORTED)
   set_target_properties(${name}::${target} PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES ${SVCMP_HEADER_ONLY_DIR})
 endif()
 ")
-  file(WRITE ${CMAKE_BINARY_DIR}/CMakeFiles/pkgRedirects/${name}-config-version.cmake
+  file(WRITE ${CMAKE_BINARY_DIR}/CMakeFiles/pkgRedirects/${fileName}-config-version.cmake
     "set(PACKAGE_VERSION 99)\nset(PACKAGE_VERSION_COMPATIBLE TRUE)\n")
 endforeach()
 
