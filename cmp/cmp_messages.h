@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "ui/dialog_texts.h"  // kWarningCaption, shared with the dialogs
+
 // What the assembly tells the user; every text and caption is spelled here.
 namespace svcmp {
 
@@ -10,7 +12,6 @@ namespace svcmp {
 inline constexpr std::string_view kCompressionNote =
     "Possible compression being used on this chunk";
 
-inline constexpr std::string_view kWarningCaption = "Warning";
 inline constexpr std::string_view kWriteErrorCaption = "Error writing CMP file";
 
 // Sentences about the ".cmp" file begin with its path in quotes.

@@ -62,7 +62,7 @@ int CmpExporterPlugIn::Execute(msModel* model) {
   ExportMode mode = kNoExportMode;
   ui_.ChooseExportMode(mode);
   if (mode == kNoExportMode) {
-    ui_.ShowMessage(messages::kNoFileOption, messages::kWarningCaption, MessageIcon::Exclamation);
+    ui_.ShowMessage(messages::kNoFileOption, kWarningCaption, MessageIcon::Exclamation);
     return 0;
   }
 
@@ -78,13 +78,13 @@ int CmpExporterPlugIn::Execute(msModel* model) {
     MeshList meshList = CaptureModel(model, settings.ScaleDivisor,
                                      OrientationSignOf(settings.OrientationMode));
     if (!GroupQuantitiesMatch(meshList, settings.GroupCount, settings.GroupQuantities)) {
-      ui_.ShowMessage(messages::kGroupMismatch, messages::kWarningCaption,
+      ui_.ShowMessage(messages::kGroupMismatch, kWarningCaption,
                       MessageIcon::Exclamation);
       return -1;
     }
     if (const auto problem = CheckExportable(meshList, settings.GroupCount,
                                              settings.GroupQuantities)) {
-      ui_.ShowMessage(*problem, messages::kWarningCaption, MessageIcon::Exclamation);
+      ui_.ShowMessage(*problem, kWarningCaption, MessageIcon::Exclamation);
       return -1;
     }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ui/dialog_texts.h"  // kWarningCaption, shared with the dialogs
+
 // What the export driver tells the user, spelled once.
 namespace svcmp::messages {
-
-inline constexpr char kWarningCaption[] = "Warning";
 
 inline constexpr char kEmptyModel[] = "The model is empty!  Nothing exported!";
 inline constexpr char kEmptyModelCaption[] = "Ahem.. hello? :-)";
