@@ -116,16 +116,7 @@ TEST(BuildNewCmp, MeshBufferFileEmptyGivesZeroBytesAndMissingGivesNoData) {
   EXPECT_NE(At(missing, {"hull.3db", "MultiLevel", "Level0", "VMeshPart", "VMeshRef"}), nullptr);
 }
 
-class BuildNewCmpParts : public ::testing::Test {
- protected:
-  void SetUp() override {
-    scene.meshes.push_back(testing::Plate("wing", {7, 0, 0}, {0, 1, 0}));
-    scene.meshes.push_back(testing::Hardpoint("Hp_Fixed_HpWing", {7, 0.5f, 0}));
-    scene.AddGroup("hull", Bounds{1, -1, 0.5f, -0.5f, 0.5f, -0.5f});
-    scene.AddGroup("wing", Bounds{10, 5, 1, -1, 1, -1});
-  }
-  ExportScene scene;
-};
+using BuildNewCmpParts = testing::TwoPartSceneTest;
 
 TEST_F(BuildNewCmpParts, HullAndWingAtLevel0) {
   UtfTree tree;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -181,6 +182,18 @@ struct ExportScene {
     group.fileName = firstMeshName + "_lod1.3db";
     groups.push_back(group);
   }
+};
+
+// The hull and a wing as two parts, with a fixed hardpoint on the wing.
+class TwoPartSceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scene.meshes.push_back(Plate("wing", {7, 0, 0}, {0, 1, 0}));
+    scene.meshes.push_back(Hardpoint("Hp_Fixed_HpWing", {7, 0.5f, 0}));
+    scene.AddGroup("hull", Bounds{1, -1, 0.5f, -0.5f, 0.5f, -0.5f});
+    scene.AddGroup("wing", Bounds{10, 5, 1, -1, 1, -1});
+  }
+  ExportScene scene;
 };
 
 }  // namespace svcmp::testing

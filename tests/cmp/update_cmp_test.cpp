@@ -124,16 +124,7 @@ TEST(UpdateCmp, LibraryEntryAndCmpndAreFoundAtAnyDepthUnderWhateverRoot) {
   EXPECT_NE(tree.FindNode(cmpnd, "Root"), nullptr);
 }
 
-class UpdateCmpParts : public ::testing::Test {
- protected:
-  void SetUp() override {
-    scene.meshes.push_back(testing::Plate("wing", {7, 0, 0}, {0, 1, 0}));
-    scene.meshes.push_back(testing::Hardpoint("Hp_Fixed_HpWing", {7, 0.5f, 0}));
-    scene.AddGroup("hull", Bounds{1, -1, 0.5f, -0.5f, 0.5f, -0.5f});
-    scene.AddGroup("wing", Bounds{10, 5, 1, -1, 1, -1});
-  }
-  ExportScene scene;
-};
+using UpdateCmpParts = testing::TwoPartSceneTest;
 
 TEST_F(UpdateCmpParts, NewPartsAreFilledAndExistingOnesKeptAboveLevel0) {
   UtfTree tree;
