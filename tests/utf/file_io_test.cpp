@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace svcmp {
@@ -79,12 +80,22 @@ TEST_F(FileIo, ReportsMissingFolder) {
   EXPECT_EQ(result.reason, "cannot create " + target.string() + ": No such file or directory");
 }
 
-TEST_F(FileIo, ReadOnlyFolderKeepsTheOldFile) {
+TEST_F(FileIo, FileThatCannotBeCreatedKeepsTheOldFile) {
   const fs::path target = folder_ / "ship.cmp";
   Put(target, "old");
-  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
-  if (::access(folder_.c_str(), W_OK) == 0) GTEST_SKIP() << "this user may write into read-only folders";
+  // With no file descriptor left, creating the temporary file fails for any
+  // user, root included, which a read-only folder does not guarantee.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  const int lowestFree = ::dup(0);
+  ASSERT_GE(lowestFree, 0);
+  ::close(lowestFree);
+  rlimit exhausted = saved;
+  exhausted.rlim_cur = static_cast<rlim_t>(lowestFree);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &exhausted), 0);
   const FileWriteResult result = ReplaceFileContents(target, newBytes_);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+
   EXPECT_FALSE(result.written);
   EXPECT_EQ(result.reason.rfind("cannot create ", 0), 0u) << result.reason;
   EXPECT_EQ(Get(target), "old");
