@@ -57,8 +57,12 @@ int CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
                   static_cast<unsigned long long>(random()));
+    // Hidden, and named after the target, so a left-over file says whose it was.
+    std::string name = target.filename().string();
+    name.insert(name.begin(), '.');
+    name += suffix;
     std::filesystem::path candidate = target;
-    candidate.replace_filename("." + target.filename().string() + suffix);
+    candidate.replace_filename(name);
     const int fd = CreateExclusive(candidate);
     if (fd >= 0 || errno != EEXIST) {
       created = std::move(candidate);
