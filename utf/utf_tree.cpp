@@ -44,9 +44,12 @@ UtfNode UtfTree::AddNode(UtfNode parent, std::string_view name) {
   }
   last = node;
 
-  byName_[node->name].emplace(node->serial, node);
-  byParentAndName_[ParentAndName{parent, node->name}].emplace(node->serial, node);
-  registry_.emplace(node->serial, std::move(owned));
+  // A new node is the newest of its name, so each insertion goes at the end.
+  auto& sameName = byName_[node->name];
+  sameName.emplace_hint(sameName.end(), node->serial, node);
+  auto& sameNameAndParent = byParentAndName_[ParentAndName{parent, node->name}];
+  sameNameAndParent.emplace_hint(sameNameAndParent.end(), node->serial, node);
+  registry_.emplace_hint(registry_.end(), node->serial, std::move(owned));
   return node;
 }
 
