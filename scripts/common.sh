@@ -4,11 +4,12 @@
 SVCMP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SVCMP_JOBS="$(nproc 2>/dev/null || echo 2)"
 
-# What the native build, its tests and the fuzz run need from Debian.
+# What the native build, its tests and the fuzz run need from Debian. assimp's
+# CMake package links zlib by path without depending on zlib1g-dev.
 SVCMP_NATIVE_PACKAGES=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev libassimp-dev
+  libcli11-dev nlohmann-json3-dev libassimp-dev zlib1g-dev
   clang-14 libclang-rt-14-dev
 )
 
