@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct GoldenCase {
   const char* golden;
   std::vector<std::string> exports;  // options of each export into the same file, in order
 };
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const GoldenCase& golden, std::ostream* out) { *out << golden.golden; }
 
 class ExportGolden : public ::testing::TestWithParam<GoldenCase> {};
 
