@@ -134,7 +134,15 @@ void HwndDialogWindow::SetSpinRange(int id, int minimum, int maximum) {
 }
 
 void HwndDialogWindow::SetSpinPosition(int id, int position) {
+  // A spin that sets buddy integers writes its new position into its edit;
+  // the dialogs' edits keep what the user typed (the quantity edits start
+  // empty), so the edit's text is put back when the spin changed it.
+  const auto buddy = reinterpret_cast<HWND>(SendItem(id, UDM_GETBUDDY, 0, 0));
+  const std::string before = buddy ? GetItemText(GetDlgCtrlID(buddy)) : std::string();
   SendItem(id, UDM_SETPOS32, 0, position);
+  if (buddy && GetItemText(GetDlgCtrlID(buddy)) != before) {
+    SetWindowTextA(buddy, before.c_str());
+  }
 }
 
 void HwndDialogWindow::ShowMessage(std::string_view text, std::string_view caption,

@@ -172,6 +172,10 @@ Scenario GroupQuantities() {
             Check(run.driver.IsVisible(options, QuantityEditId(2)) &&
                       !run.driver.IsVisible(options, QuantityEditId(3)),
                   "three groups do not show exactly three rows");
+            // The spins are at 1, yet a quantity the user never typed stays
+            // empty, so closing now would warn.
+            Check(run.driver.Text(options, QuantityEditId(1)).empty(),
+                  "a quantity edit holds text the user never typed");
             run.driver.SetText(options, QuantityEditId(0), "4");
             run.driver.SetText(options, QuantityEditId(1), "");
             run.driver.SetText(options, QuantityEditId(2), "2");
