@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "cli/export_options.h"
 #include "cli/mesh_listing.h"
+#include "cli/scratch_folder.h"
 #include "host/model_file.h"
 #include "plugin/cmp_exporter_plugin.h"
 
@@ -37,9 +38,17 @@ int RunExport(const ExportOptions& options) {
   const std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
 
+  // Exports running side by side in one folder, as build pipelines do, must
+  // not pass their mesh buffers through the same file.
+  std::optional<ScratchFolder> scratch = ScratchFolder::Create();
+  if (!scratch) {
+    std::fprintf(stderr, "error: cannot make a temporary folder for the mesh buffer\n");
+    return 1;
+  }
+
   CliExportUi ui(options.update ? UpdateExisting : CreateNew, options.outputPath, *settings,
                  !options.quiet);
-  CmpExporterPlugIn plugIn(ui);
+  CmpExporterPlugIn plugIn(ui, scratch->Path() / kMeshBufferFile);
   // The plug-in destroys the model on the exits after capture; the pointer
   // releases it on the others.
   plugIn.Execute(loaded.model.get());

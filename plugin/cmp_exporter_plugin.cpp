@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "cmp/cmp_tree_dialog.h"
 #include "plugin/export_checks.h"
@@ -15,27 +16,25 @@
 namespace svcmp {
 namespace {
 
-// The mesh buffer passes from the capture to the assembly through this file
-// in the current directory; the assembly reads it whole and removes it.
-constexpr char kMeshBufferFile[] = "___temp.vms";
-
 // Writes the mesh buffer file; false (with the partial file removed) when it
 // could not be created or not written whole, since a short buffer would put
 // a broken mesh into the model without anyone noticing.
-bool WriteMeshBufferFile(const std::vector<std::uint8_t>& bytes) {
-  std::FILE* file = std::fopen(kMeshBufferFile, "wb");
+bool WriteMeshBufferFile(const std::filesystem::path& path,
+                         const std::vector<std::uint8_t>& bytes) {
+  std::FILE* file = std::fopen(path.string().c_str(), "wb");
   if (file == nullptr) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   const bool closed = std::fclose(file) == 0;
   if (written && closed) return true;
   std::error_code ignored;
-  std::filesystem::remove(kMeshBufferFile, ignored);
+  std::filesystem::remove(path, ignored);
   return false;
 }
 
 }  // namespace
 
-CmpExporterPlugIn::CmpExporterPlugIn(ExportUi& ui) : ui_(ui) {
+CmpExporterPlugIn::CmpExporterPlugIn(ExportUi& ui, std::filesystem::path meshBufferPath)
+    : ui_(ui), meshBufferPath_(std::move(meshBufferPath)) {
   std::memset(title_, 0, sizeof(title_));
   static_assert(sizeof(kPlugInTitle) <= sizeof(title_));
   std::memcpy(title_, kPlugInTitle, sizeof(kPlugInTitle));
@@ -92,7 +91,7 @@ int CmpExporterPlugIn::Execute(msModel* model) {
     GroupList groupList;
     const std::vector<std::uint8_t> meshBuffer = BuildMeshBuffer(
         meshList, settings.GroupCount, settings.GroupQuantities, summary, groupList);
-    if (!WriteMeshBufferFile(meshBuffer)) {
+    if (!WriteMeshBufferFile(meshBufferPath_, meshBuffer)) {
       ui_.ShowMessage(messages::kTempFileNotCreated, messages::kTempFileCaption,
                       MessageIcon::Error);
       return -1;
@@ -106,12 +105,12 @@ int CmpExporterPlugIn::Execute(msModel* model) {
     inputs.summary = &summary;
     inputs.levelOfDetail = settings.LodLevel;
     inputs.groupCount = settings.GroupCount;
-    inputs.meshBufferPath = kMeshBufferFile;
+    inputs.meshBufferPath = meshBufferPath_;
     CmpTreeDialog dialog(inputs, [this](const std::string& text, const std::string& caption,
                                         MessageIcon icon) { ui_.ShowMessage(text, caption, icon); });
     ui_.ShowResult(dialog);
     // A window that never initialised leaves the buffer file behind and writes nothing.
-    std::filesystem::remove(kMeshBufferFile, ignored);
+    std::filesystem::remove(meshBufferPath_, ignored);
     return dialog.Status() == CmpAssemblyStatus::Written ? 0 : -1;
   }();
   msModel_Destroy(model);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+
 #include "host/plugin_interface.h"
 #include "plugin/export_ui.h"
 
@@ -8,11 +10,18 @@ namespace svcmp {
 inline constexpr char kPlugInTitle[] = "Starvane CMP V0.2.1";
 inline constexpr int kExporterPlugInType = 2;
 
+// The mesh buffer passes from the capture to the assembly through this file
+// in the current directory; the assembly reads it whole and removes it.
+inline constexpr char kMeshBufferFile[] = "___temp.vms";
+
 // The plug-in object the host lists and runs. Each Execute is a complete,
-// independent export that talks to the user only through `ui`.
+// independent export that talks to the user only through `ui`. A front end
+// that may run exports side by side in one folder gives each its own
+// `meshBufferPath`, so that none reads another's buffer.
 class CmpExporterPlugIn final : public PlugInInterface {
  public:
-  explicit CmpExporterPlugIn(ExportUi& ui);
+  explicit CmpExporterPlugIn(ExportUi& ui,
+                             std::filesystem::path meshBufferPath = kMeshBufferFile);
   ~CmpExporterPlugIn() = default;
 
   void* ScalarDeletingDestructor(unsigned flags) override;
@@ -24,6 +33,7 @@ class CmpExporterPlugIn final : public PlugInInterface {
  private:
   char title_[64];
   ExportUi& ui_;
+  std::filesystem::path meshBufferPath_;
 };
 
 }  // namespace svcmp

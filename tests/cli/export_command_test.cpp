@@ -121,6 +121,21 @@ TEST_F(ExportCommand, LevelsBuildUpInOneFile) {
   }
 }
 
+// Exports that run side by side in one folder, as build pipelines run them,
+// each pass their mesh buffer through a file of their own: a "___temp.vms"
+// in the working folder is neither needed nor touched.
+TEST_F(ExportCommand, KeepsItsMeshBufferOutOfTheWorkingFolder) {
+  fs::create_directory(dir_ / "___temp.vms");
+  const auto run = Run("export ship.json -o ship.cmp -q");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(fs::is_directory(dir_ / "___temp.vms"));
+  UtfTree tree = ReadCmp("ship.cmp");
+  const UtfNode meshData = tree.FindNode(nullptr, "VMeshData");
+  ASSERT_NE(meshData, nullptr);
+  ASSERT_TRUE(tree.Data(meshData).has_value());
+  EXPECT_EQ(tree.Data(meshData)->size(), 16u + 3 * 12 + 3 * 6 + 9 * 32);
+}
+
 TEST_F(ExportCommand, RefusesToReplaceAFileWithoutForce) {
   WriteText(dir_ / "ship.cmp", "precious");
   const auto refused = Run("export ship.json -o ship.cmp");
