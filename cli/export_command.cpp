@@ -13,6 +13,7 @@
 #include "cli/scratch_folder.h"
 #include "host/model_file.h"
 #include "plugin/cmp_exporter_plugin.h"
+#include "plugin/model_capture.h"
 
 namespace svcmp::cli {
 namespace {
@@ -24,7 +25,11 @@ int RunExport(const ExportOptions& options) {
     return 1;
   }
   if (options.listOnly) {
-    PrintMeshListing(*loaded.model, stdout);
+    // The meshes exactly as the export captures them: names, materials, kinds.
+    const ExportSettings defaults;
+    PrintMeshListing(CaptureModel(loaded.model.get(), defaults.ScaleDivisor,
+                                  OrientationSignOf(defaults.OrientationMode)),
+                     stdout);
     return 0;
   }
 

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "host/ms_model_lib.h"
+#include "plugin/mesh_records.h"
 
 namespace svcmp::cli {
 
-// One line per mesh as the export sees it: index, kind, vertices, triangles,
-// material and name, so a user can choose the group quantities.
-void PrintMeshListing(msModel& model, std::FILE* out);
+// One line per captured mesh: index, kind, vertices, triangles, material and
+// name, so a user can choose the group quantities.
+void PrintMeshListing(const MeshList& meshList, std::FILE* out);
 
 }  // namespace svcmp::cli
