@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "plugin/export_ui.h"
+#include "exporter/export_ui.h"
 #include "ui/export_settings.h"
 
 namespace svcmp::cli {

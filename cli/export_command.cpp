@@ -12,7 +12,7 @@
 #include "cli/mesh_listing.h"
 #include "cli/scratch_folder.h"
 #include "host/model_file.h"
-#include "plugin/cmp_exporter_plugin.h"
+#include "exporter/cmp_exporter_plugin.h"
 #include "plugin/model_capture.h"
 
 namespace svcmp::cli {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "plugin/cmp_exporter_plugin.h"
+#include "exporter/cmp_exporter_plugin.h"
 #include "win32/plugin_module.h"
 #include "win32/win32_export_ui.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/export_ui.h"
+#include "exporter/export_ui.h"
 
 namespace svcmp {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "host/plugin_interface.h"
-#include "plugin/export_ui.h"
+#include "exporter/export_ui.h"
 
 namespace svcmp {
 

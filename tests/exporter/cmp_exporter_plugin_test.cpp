@@ -1,4 +1,4 @@
-#include "plugin/cmp_exporter_plugin.h"
+#include "exporter/cmp_exporter_plugin.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "exporter/export_messages.h"
 #include "host/host_model.h"
-#include "plugin/export_messages.h"
 #include "utf/utf_reader.h"
 
 namespace svcmp {

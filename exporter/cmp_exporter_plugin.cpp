@@ -1,4 +1,4 @@
-#include "plugin/cmp_exporter_plugin.h"
+#include "exporter/cmp_exporter_plugin.h"
 
 #include <cstdio>
 #include <cstring>
@@ -9,7 +9,7 @@
 
 #include "cmp/cmp_tree_dialog.h"
 #include "plugin/export_checks.h"
-#include "plugin/export_messages.h"
+#include "exporter/export_messages.h"
 #include "plugin/mesh_buffer.h"
 #include "plugin/model_capture.h"
 
