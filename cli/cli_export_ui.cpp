@@ -7,8 +7,7 @@
 
 namespace svcmp::cli {
 
-CliExportUi::CliExportUi(ExportMode mode, std::string path, ExportSettings settings,
-                         bool printTree)
+CliExportUi::CliExportUi(ExportMode mode, std::string path, ExportSettings settings, bool printTree)
     : mode_(mode), path_(std::move(path)), settings_(settings), printTree_(printTree) {}
 
 void CliExportUi::ShowMessage(const std::string& text, const std::string& caption,

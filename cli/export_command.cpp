@@ -11,8 +11,8 @@
 #include "cli/export_options.h"
 #include "cli/mesh_listing.h"
 #include "cli/scratch_folder.h"
-#include "host/model_file.h"
 #include "exporter/cmp_exporter_plugin.h"
+#include "host/model_file.h"
 #include "plugin/model_capture.h"
 
 namespace svcmp::cli {
@@ -65,7 +65,8 @@ int RunExport(const ExportOptions& options) {
 void AddExportCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<ExportOptions>();
   auto* command = app.add_subcommand(
-      "export", "Export a model (JSON model document, OBJ, glTF/GLB, FBX, COLLADA, 3DS) to a .cmp file");
+      "export",
+      "Export a model (JSON model document, OBJ, glTF/GLB, FBX, COLLADA, 3DS) to a .cmp file");
   AddExportOptions(*command, *options);
   command->callback([options, &exitStatus] { exitStatus = RunExport(*options); });
 }

@@ -14,27 +14,32 @@ constexpr char kBackToFront[] = "back-to-front";
 }  // namespace
 
 void AddExportOptions(CLI::App& command, ExportOptions& options) {
-  command.add_option("MODEL", options.modelPath,
-                     "The model: a JSON model document (.json) or an OBJ, glTF/GLB, FBX, "
-                     "COLLADA or 3DS file")
+  command
+      .add_option("MODEL", options.modelPath,
+                  "The model: a JSON model document (.json) or an OBJ, glTF/GLB, FBX, "
+                  "COLLADA or 3DS file")
       ->required();
   auto* output = command.add_option("-o,--output", options.outputPath, "The .cmp file to write");
   command.add_option("--lod", options.lodLevel, "Level of detail written: 0, 1 or 2 (default 0)")
       ->check(CLI::Range(0, 2));
-  command.add_option("--scale", options.scaleDivisor,
-                     "Scale-down divisor: every coordinate is divided by it, 1 to 100 (default 92)")
+  command
+      .add_option("--scale", options.scaleDivisor,
+                  "Scale-down divisor: every coordinate is divided by it, 1 to 100 (default 92)")
       ->check(CLI::Range(1, 100));
-  command.add_option("--orientation", options.orientation,
-                     "Orientation fix: upside-down (the default) or back-to-front")
+  command
+      .add_option("--orientation", options.orientation,
+                  "Orientation fix: upside-down (the default) or back-to-front")
       ->check(CLI::IsMember({kUpsideDown, kBackToFront}));
-  command.add_option("--groups", options.groupQuantities,
-                     "Split the geometry meshes, in model order, into parts of Q1, Q2, ... meshes "
-                     "(at most 18 groups; one number means one part)")
+  command
+      .add_option("--groups", options.groupQuantities,
+                  "Split the geometry meshes, in model order, into parts of Q1, Q2, ... meshes "
+                  "(at most 18 groups; one number means one part)")
       ->delimiter(',')
       ->check(CLI::Validator(
           [](const std::string& value) {
-            return value == "0" ? std::string("Not all group quantities entered: a group needs "
-                                              "at least one mesh")
+            return value == "0" ? std::string(
+                                      "Not all group quantities entered: a group needs "
+                                      "at least one mesh")
                                 : std::string();
           },
           "QUANTITY"));

@@ -1,10 +1,9 @@
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "ui/export_settings.h"
 

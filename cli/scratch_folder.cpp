@@ -16,7 +16,8 @@ std::optional<ScratchFolder> ScratchFolder::Create() {
   for (int attempt = 0; attempt < 64; ++attempt) {
     std::filesystem::path candidate = base / ("cmptool-" + std::to_string(random()));
     // Creating a folder fails when it exists, so the folder is ours alone.
-    if (std::filesystem::create_directory(candidate, error)) return ScratchFolder(std::move(candidate));
+    if (std::filesystem::create_directory(candidate, error))
+      return ScratchFolder(std::move(candidate));
     if (error) return std::nullopt;
   }
   return std::nullopt;

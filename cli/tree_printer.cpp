@@ -29,7 +29,8 @@ void PrintUtfTree(const UtfTree& tree, std::FILE* out) {
   std::vector<std::pair<UtfNode, std::size_t>> pending;
   const auto pushSiblings = [&](UtfNode first, std::size_t depth) {
     const std::size_t end = pending.size();
-    for (UtfNode node = first; node; node = tree.NextSibling(node)) pending.emplace_back(node, depth);
+    for (UtfNode node = first; node; node = tree.NextSibling(node))
+      pending.emplace_back(node, depth);
     std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(end), pending.end());
   };
   pushSiblings(tree.Root(), 0);

@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "cmp/cmp_tree_dialog.h"
-#include "plugin/export_checks.h"
 #include "exporter/export_messages.h"
+#include "plugin/export_checks.h"
 #include "plugin/mesh_buffer.h"
 #include "plugin/model_capture.h"
 
@@ -74,15 +74,14 @@ int CmpExporterPlugIn::Execute(msModel* model) {
 
   // From here on every exit destroys the model.
   const int result = [&] {
-    MeshList meshList = CaptureModel(model, settings.ScaleDivisor,
-                                     OrientationSignOf(settings.OrientationMode));
+    MeshList meshList =
+        CaptureModel(model, settings.ScaleDivisor, OrientationSignOf(settings.OrientationMode));
     if (!GroupQuantitiesMatch(meshList, settings.GroupCount, settings.GroupQuantities)) {
-      ui_.ShowMessage(messages::kGroupMismatch, kWarningCaption,
-                      MessageIcon::Exclamation);
+      ui_.ShowMessage(messages::kGroupMismatch, kWarningCaption, MessageIcon::Exclamation);
       return -1;
     }
-    if (const auto problem = CheckExportable(meshList, settings.GroupCount,
-                                             settings.GroupQuantities)) {
+    if (const auto problem =
+            CheckExportable(meshList, settings.GroupCount, settings.GroupQuantities)) {
       ui_.ShowMessage(*problem, kWarningCaption, MessageIcon::Exclamation);
       return -1;
     }
@@ -106,8 +105,10 @@ int CmpExporterPlugIn::Execute(msModel* model) {
     inputs.levelOfDetail = settings.LodLevel;
     inputs.groupCount = settings.GroupCount;
     inputs.meshBufferPath = meshBufferPath_;
-    CmpTreeDialog dialog(inputs, [this](const std::string& text, const std::string& caption,
-                                        MessageIcon icon) { ui_.ShowMessage(text, caption, icon); });
+    CmpTreeDialog dialog(
+        inputs, [this](const std::string& text, const std::string& caption, MessageIcon icon) {
+          ui_.ShowMessage(text, caption, icon);
+        });
     ui_.ShowResult(dialog);
     // A window that never initialised leaves the buffer file behind and writes nothing.
     std::filesystem::remove(meshBufferPath_, ignored);

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "host/plugin_interface.h"
 #include "exporter/export_ui.h"
+#include "host/plugin_interface.h"
 
 namespace svcmp {
 
@@ -20,8 +20,7 @@ inline constexpr char kMeshBufferFile[] = "___temp.vms";
 // `meshBufferPath`, so that none reads another's buffer.
 class CmpExporterPlugIn final : public PlugInInterface {
  public:
-  explicit CmpExporterPlugIn(ExportUi& ui,
-                             std::filesystem::path meshBufferPath = kMeshBufferFile);
+  explicit CmpExporterPlugIn(ExportUi& ui, std::filesystem::path meshBufferPath = kMeshBufferFile);
   ~CmpExporterPlugIn() = default;
 
   void* ScalarDeletingDestructor(unsigned flags) override;

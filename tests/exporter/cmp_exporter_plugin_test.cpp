@@ -89,7 +89,8 @@ class CmpExporterPlugInTest : public ::testing::Test {
   void SetUp() override {
     previous_ = fs::current_path();
     dir_ = fs::temp_directory_path() /
-           ("svcmp_driver_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("svcmp_driver_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::current_path(dir_);
