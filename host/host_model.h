@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,18 @@
 
 struct msMaterial {
   std::string name;
+  // The look, for a material library; each part is optional, and a material
+  // without any is written and exported exactly as one that has only a name.
+  std::optional<std::array<float, 3>> diffuse = {};  // red, green, blue from 0 to 1
+  std::optional<float> opacity = {};                 // 1 opaque, 0 clear
+  std::string diffuseTexture = {};  // image path as the model file names it; empty: none
+  // The image file's bytes (PNG, JPG ...) when the model file carries the
+  // image inside; diffuseTexture then only names it.
+  std::vector<std::uint8_t> embeddedTexture = {};
+
+  bool HasLook() const {
+    return diffuse || opacity || !diffuseTexture.empty() || !embeddedTexture.empty();
+  }
 };
 
 struct msVertex {

@@ -1,15 +1,17 @@
 #include "host/model_document.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <exception>
 #include <fstream>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 #include <utility>
 
-#include <nlohmann/json.hpp>
+#include "host/base64.h"
 
 namespace svcmp {
 namespace {
@@ -82,7 +84,8 @@ class ModelReader {
     if (!meshes->is_array()) return Refusal{"meshes: expected an array"};
     model_.meshes.resize(meshes->size());
     for (std::size_t i = 0; i < meshes->size(); ++i) {
-      if (auto refusal = ReadMesh((*meshes)[i], "meshes[" + std::to_string(i) + "]", model_.meshes[i])) {
+      if (auto refusal =
+              ReadMesh((*meshes)[i], "meshes[" + std::to_string(i) + "]", model_.meshes[i])) {
         return refusal;
       }
     }
@@ -92,9 +95,56 @@ class ModelReader {
  private:
   std::optional<Refusal> ReadMaterials(const Json& materials) {
     if (!materials.is_array()) return Refusal{"materials: expected an array"};
+    model_.materials.resize(materials.size());
     for (std::size_t i = 0; i < materials.size(); ++i) {
-      if (!materials[i].is_string()) return Refusal{"materials[" + std::to_string(i) + "]: expected a string"};
-      model_.materials.push_back({materials[i].get<std::string>()});
+      const std::string place = "materials[" + std::to_string(i) + "]";
+      if (materials[i].is_string()) {
+        model_.materials[i].name = materials[i].get<std::string>();
+      } else if (auto refusal = ReadMaterial(materials[i], place, model_.materials[i])) {
+        return refusal;
+      }
+    }
+    return std::nullopt;
+  }
+
+  // A material with its look: {"name", "diffuse", "opacity", "texture", "textureData"}.
+  static std::optional<Refusal> ReadMaterial(const Json& item, const std::string& place,
+                                             msMaterial& material) {
+    if (!item.is_object()) return Refusal{place + ": expected a string or an object"};
+    const auto name = item.find("name");
+    if (name == item.end()) return Refusal{place + ".name: missing"};
+    if (!name->is_string()) return Refusal{place + ".name: expected a string"};
+    material.name = name->get<std::string>();
+
+    if (const auto diffuse = item.find("diffuse"); diffuse != item.end()) {
+      if (!diffuse->is_array() || diffuse->size() != 3) {
+        return Refusal{place + ".diffuse: expected 3 numbers from 0 to 1"};
+      }
+      std::array<float, 3> colour{};
+      for (std::size_t k = 0; k < 3; ++k) {
+        const auto value = UnitFloatOf((*diffuse)[k]);
+        if (!value) return Refusal{place + ".diffuse: expected 3 numbers from 0 to 1"};
+        colour[k] = *value;
+      }
+      material.diffuse = colour;
+    }
+    if (const auto opacity = item.find("opacity"); opacity != item.end()) {
+      material.opacity = UnitFloatOf(*opacity);
+      if (!material.opacity) return Refusal{place + ".opacity: expected a number from 0 to 1"};
+    }
+    if (const auto texture = item.find("texture"); texture != item.end()) {
+      if (!texture->is_string() || texture->get_ref<const std::string&>().empty()) {
+        return Refusal{place + ".texture: expected a file name"};
+      }
+      material.diffuseTexture = texture->get<std::string>();
+    }
+    if (const auto data = item.find("textureData"); data != item.end()) {
+      // The image needs a name to be stored under in the texture library.
+      if (material.diffuseTexture.empty()) return Refusal{place + ".texture: missing"};
+      auto bytes =
+          data->is_string() ? DecodeBase64(data->get_ref<const std::string&>()) : std::nullopt;
+      if (!bytes) return Refusal{place + ".textureData: expected base64 text"};
+      material.embeddedTexture = std::move(*bytes);
     }
     return std::nullopt;
   }
@@ -108,7 +158,8 @@ class ModelReader {
     mesh.name = name->get<std::string>();
 
     if (const auto material = item.find("material"); material != item.end()) {
-      const auto index = IntegerIn(*material, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+      const auto index =
+          IntegerIn(*material, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
       if (!index) return Refusal{place + ".material: expected an integer"};
       mesh.materialIndex = static_cast<int>(*index);
     }
@@ -129,17 +180,21 @@ class ModelReader {
     mesh.triangles.resize(triangles->size());
     for (std::size_t k = 0; k < triangles->size(); ++k) {
       const std::string trianglePlace = place + ".triangles[" + std::to_string(k) + "]";
-      if (auto refusal = ReadTriangle((*triangles)[k], trianglePlace, mesh.triangles[k])) return refusal;
+      if (auto refusal = ReadTriangle((*triangles)[k], trianglePlace, mesh.triangles[k]))
+        return refusal;
     }
     return std::nullopt;
   }
 
-  static std::optional<Refusal> ReadVertex(const Json& item, const std::string& place, msVertex& vertex) {
+  static std::optional<Refusal> ReadVertex(const Json& item, const std::string& place,
+                                           msVertex& vertex) {
     if (!item.is_array() || item.size() != 5) return Refusal{place + ": expected 5 numbers"};
     float values[5];
     for (std::size_t n = 0; n < 5; ++n) {
       const auto value = FloatOf(item[n]);
-      if (!value) return Refusal{place + "[" + std::to_string(n) + "]: expected a number within the range of a 32-bit float"};
+      if (!value)
+        return Refusal{place + "[" + std::to_string(n) +
+                       "]: expected a number within the range of a 32-bit float"};
       values[n] = *value;
     }
     for (int axis = 0; axis < 3; ++axis) vertex.position[axis] = values[axis];
@@ -148,18 +203,22 @@ class ModelReader {
     return std::nullopt;
   }
 
-  static std::optional<Refusal> ReadTriangle(const Json& item, const std::string& place, msTriangle& triangle) {
+  static std::optional<Refusal> ReadTriangle(const Json& item, const std::string& place,
+                                             msTriangle& triangle) {
     if (!item.is_array() || item.size() != 3) return Refusal{place + ": expected 3 vertex indices"};
     for (std::size_t corner = 0; corner < 3; ++corner) {
       const auto index = IntegerIn(item[corner], 0, 65535);
-      if (!index) return Refusal{place + "[" + std::to_string(corner) + "]: expected an integer from 0 to 65535"};
+      if (!index)
+        return Refusal{place + "[" + std::to_string(corner) +
+                       "]: expected an integer from 0 to 65535"};
       triangle.indices[corner] = static_cast<std::uint16_t>(*index);
     }
     return std::nullopt;
   }
 
   // Integers only: 1.0 or "1" are refused rather than guessed at.
-  static std::optional<std::int64_t> IntegerIn(const Json& value, std::int64_t low, std::int64_t high) {
+  static std::optional<std::int64_t> IntegerIn(const Json& value, std::int64_t low,
+                                               std::int64_t high) {
     if (value.is_number_unsigned()) {
       const auto number = value.get<std::uint64_t>();
       if (number > static_cast<std::uint64_t>(high)) return std::nullopt;
@@ -180,10 +239,17 @@ class ModelReader {
     if (value.is_number_integer()) return static_cast<float>(value.get<std::int64_t>());
     if (!value.is_number_float()) return std::nullopt;
     const double number = value.get<double>();
-    if (!(number >= -std::numeric_limits<float>::max() && number <= std::numeric_limits<float>::max())) {
+    if (!(number >= -std::numeric_limits<float>::max() &&
+          number <= std::numeric_limits<float>::max())) {
       return std::nullopt;
     }
     return static_cast<float>(number);
+  }
+
+  static std::optional<float> UnitFloatOf(const Json& value) {
+    const auto number = FloatOf(value);
+    if (!number || !(*number >= 0.0f && *number <= 1.0f)) return std::nullopt;
+    return number;
   }
 
   msModel& model_;

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <system_error>
 
+#include "host/base64.h"
 #include "host/model_file.h"
 #include "host/model_file_messages.h"
 
@@ -47,14 +48,46 @@ bool AppendString(std::string& out, const std::string& text) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+bool IsUnit(float value) { return value >= 0.0f && value <= 1.0f; }
+
+// A material without a look stays a plain name, as documents had it before
+// materials carried one. Returns the reason when the material cannot be
+// written, empty otherwise.
+std::string AppendMaterial(std::string& out, const msMaterial& material) {
+  if (!material.HasLook()) return AppendString(out, material.name) ? "" : msg::kNameNotUtf8;
+  out += "{\"name\": ";
+  if (!AppendString(out, material.name)) return msg::kNameNotUtf8;
+  if (material.diffuse) {
+    const auto& colour = *material.diffuse;
+    if (!IsUnit(colour[0]) || !IsUnit(colour[1]) || !IsUnit(colour[2]))
+      return msg::kColourOutOfRange;
+    out += ", \"diffuse\": [" + FloatText(colour[0]) + ", " + FloatText(colour[1]) + ", " +
+           FloatText(colour[2]) + "]";
+  }
+  if (material.opacity) {
+    if (!IsUnit(*material.opacity)) return msg::kColourOutOfRange;
+    out += ", \"opacity\": " + FloatText(*material.opacity);
+  }
+  if (!material.diffuseTexture.empty()) {
+    out += ", \"texture\": ";
+    if (!AppendString(out, material.diffuseTexture)) return msg::kTextureNotUtf8;
+  }
+  if (!material.embeddedTexture.empty()) {
+    if (material.diffuseTexture.empty()) return msg::kEmbeddedTextureUnnamed;
+    out += ", \"textureData\": \"" + EncodeBase64(material.embeddedTexture) + "\"";
+  }
+  out += "}";
+  return "";
+}
+
 }  // namespace
 
 ModelDocumentText WriteModelDocument(const msModel& model) {
   std::string out = "{\n  \"materials\": [";
   for (std::size_t i = 0; i < model.materials.size(); ++i) {
     if (i > 0) out += ", ";
-    if (!AppendString(out, model.materials[i].name)) {
-      return {"", "material " + std::to_string(i) + msg::kNameNotUtf8};
+    if (std::string error = AppendMaterial(out, model.materials[i]); !error.empty()) {
+      return {"", "material " + std::to_string(i) + error};
     }
   }
   out += "],\n  \"meshes\": [";

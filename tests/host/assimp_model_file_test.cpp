@@ -26,8 +26,15 @@ std::string ReadText(const std::string& path) {
 // Bit for bit: names, materials, every float's bits and every index.
 void ExpectSameModel(const msModel& a, const msModel& b) {
   ASSERT_EQ(a.materials.size(), b.materials.size());
-  for (std::size_t i = 0; i < a.materials.size(); ++i)
-    EXPECT_EQ(a.materials[i].name, b.materials[i].name);
+  for (std::size_t i = 0; i < a.materials.size(); ++i) {
+    const msMaterial& x = a.materials[i];
+    const msMaterial& y = b.materials[i];
+    EXPECT_EQ(x.name, y.name);
+    EXPECT_EQ(x.diffuse, y.diffuse) << x.name;
+    EXPECT_EQ(x.opacity, y.opacity) << x.name;
+    EXPECT_EQ(x.diffuseTexture, y.diffuseTexture) << x.name;
+    EXPECT_EQ(x.embeddedTexture, y.embeddedTexture) << x.name;
+  }
   ASSERT_EQ(a.meshes.size(), b.meshes.size());
   for (std::size_t m = 0; m < a.meshes.size(); ++m) {
     const msMesh& x = a.meshes[m];
@@ -60,6 +67,12 @@ void ExpectSameModel(const msModel& a, const msModel& b) {
 HostModelPtr TrickyModel() {
   HostModelPtr model = MakeHostModel();
   model->materials = {{"metal \"polished\""}, {"gl\\ass/\xC3\xA9t\xC3\xA9"}};
+  model->materials.push_back({"lamp",
+                              {{0.1f, 1.0f / 3.0f, 1.0f}},
+                              0.0f,
+                              "tex\\lamp \"1\".png",
+                              {0x89, 'P', 'N', 'G', 0, 255, 7}});
+  model->materials.push_back({"tinted", {{0.0f, 0.5f, 1e-45f}}, std::nullopt, "", {}});
   msMesh mesh;
   mesh.name = "hull\tone";
   mesh.materialIndex = 1;
@@ -101,6 +114,14 @@ TEST_F(ModelFile, DocumentRefusesWhatJsonCannotHold) {
   EXPECT_EQ(document.text, "");
   EXPECT_NE(document.error.find("\"hull\tone\" has a coordinate that is not a finite number"),
             std::string::npos);
+
+  model = TrickyModel();
+  model->materials[3].opacity = 1.5f;
+  document = WriteModelDocument(*model);
+  EXPECT_EQ(document.text, "");
+  EXPECT_NE(document.error.find("material 3 has a colour or opacity outside 0 to 1"),
+            std::string::npos)
+      << document.error;
 
   model = TrickyModel();
   model->meshes[1].name = "Hp\xFF";

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
+
+#include "host/base64.h"
 
 namespace svcmp {
 namespace {
@@ -40,6 +44,45 @@ TEST(ModelDocument, LoadsTheDocumentedExample) {
   EXPECT_EQ(model.meshes[2].triangles[0].indices[0], 65535);
 }
 
+TEST(ModelDocument, MaterialsMayCarryColourOpacityAndTexture) {
+  const ModelDocumentResult result = ParseModelDocument(R"({
+    "materials": ["plain",
+                  {"name": "hull", "diffuse": [0.5, 0, 1], "opacity": 0.25, "texture": "tex/hull.png"},
+                  {"name": "decal", "texture": "decal.png", "textureData": "iVBORw=="},
+                  {"name": "bare"}],
+    "meshes": []})");
+  ASSERT_TRUE(result.model) << result.error;
+  const auto& materials = result.model->materials;
+  ASSERT_EQ(materials.size(), 4u);
+  EXPECT_FALSE(materials[0].HasLook());
+  EXPECT_EQ(materials[1].name, "hull");
+  EXPECT_EQ(materials[1].diffuse, (std::array<float, 3>{0.5f, 0.0f, 1.0f}));
+  EXPECT_EQ(materials[1].opacity, 0.25f);
+  EXPECT_EQ(materials[1].diffuseTexture, "tex/hull.png");
+  EXPECT_TRUE(materials[1].embeddedTexture.empty());
+  EXPECT_EQ(materials[2].embeddedTexture, (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G'}));
+  EXPECT_FALSE(materials[2].opacity);
+  EXPECT_FALSE(materials[3].HasLook());
+}
+
+TEST(Base64, EncodesAndDecodesEveryPaddingAndRefusesBrokenText) {
+  const struct {
+    std::vector<std::uint8_t> bytes;
+    const char* text;
+  } cases[] = {{{}, ""},
+               {{'f'}, "Zg=="},
+               {{'f', 'o'}, "Zm8="},
+               {{'f', 'o', 'o'}, "Zm9v"},
+               {{0xFB, 0xFF, 0xBF, 0x00}, "+/+/AA=="}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(EncodeBase64(c.bytes), c.text);
+    EXPECT_EQ(DecodeBase64(c.text), c.bytes) << c.text;
+  }
+  for (const char* broken : {"Zg=", "Z===", "Zg==Zg==", "Zm9v!A==", "Zm 9v"}) {
+    EXPECT_FALSE(DecodeBase64(broken)) << broken;
+  }
+}
+
 TEST(ModelDocument, RoundsNumbersToTheNearestFloatOnce) {
   // 1.00000005960464477539062500000001 lies just above the midpoint between
   // 1 and the next float: rounded straight from the text it goes up, but the
@@ -64,16 +107,35 @@ TEST(ModelDocument, RefusesDocumentsThatBreakTheRules) {
       {R"({})", "meshes: missing"},
       {R"({"meshes": {}})", "meshes: expected an array"},
       {R"({"materials": "steel", "meshes": []})", "materials: expected an array"},
-      {R"({"materials": ["a", 2], "meshes": []})", "materials[1]: expected a string"},
+      {R"({"materials": ["a", 2], "meshes": []})", "materials[1]: expected a string or an object"},
+      {R"({"materials": [{"diffuse": [1, 1, 1]}], "meshes": []})", "materials[0].name: missing"},
+      {R"({"materials": [{"name": 1}], "meshes": []})", "materials[0].name: expected a string"},
+      {R"({"materials": [{"name": "a", "diffuse": [1, 1]}], "meshes": []})",
+       "materials[0].diffuse: expected 3 numbers from 0 to 1"},
+      {R"({"materials": [{"name": "a", "diffuse": [1, 1.5, 0]}], "meshes": []})",
+       "materials[0].diffuse: expected 3 numbers from 0 to 1"},
+      {R"({"materials": [{"name": "a", "opacity": -0.1}], "meshes": []})",
+       "materials[0].opacity: expected a number from 0 to 1"},
+      {R"({"materials": [{"name": "a", "opacity": "1"}], "meshes": []})",
+       "materials[0].opacity: expected a number from 0 to 1"},
+      {R"({"materials": [{"name": "a", "texture": ""}], "meshes": []})",
+       "materials[0].texture: expected a file name"},
+      {R"({"materials": [{"name": "a", "textureData": "Zg=="}], "meshes": []})",
+       "materials[0].texture: missing"},
+      {R"({"materials": [{"name": "a", "texture": "a.png", "textureData": "Zg="}], "meshes": []})",
+       "materials[0].textureData: expected base64 text"},
       {R"({"meshes": [7]})", "meshes[0]: expected an object"},
       {R"({"meshes": [{"vertices": [], "triangles": []}]})", "meshes[0].name: missing"},
-      {R"({"meshes": [{"name": 5, "vertices": [], "triangles": []}]})", "meshes[0].name: expected a string"},
+      {R"({"meshes": [{"name": 5, "vertices": [], "triangles": []}]})",
+       "meshes[0].name: expected a string"},
       {R"({"meshes": [{"name": "m", "material": 1.5, "vertices": [], "triangles": []}]})",
        "meshes[0].material: expected an integer"},
       {R"({"meshes": [{"name": "m", "material": 4294967296, "vertices": [], "triangles": []}]})",
        "meshes[0].material: expected an integer"},
-      {R"({"meshes": [{"name": "m", "vertex": [], "triangles": []}]})", "meshes[0].vertices: missing"},
-      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": {}}]})", "meshes[0].triangles: expected an array"},
+      {R"({"meshes": [{"name": "m", "vertex": [], "triangles": []}]})",
+       "meshes[0].vertices: missing"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": {}}]})",
+       "meshes[0].triangles: expected an array"},
       {R"({"meshes": [{"name": "m", "vertices": [], "triangles": []},
                       {"name": "n", "vertices": [[0,0,0,0,0], [1,2,3,4]], "triangles": []}]})",
        "meshes[1].vertices[1]: expected 5 numbers"},
