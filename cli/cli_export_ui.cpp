@@ -7,8 +7,13 @@
 
 namespace svcmp::cli {
 
-CliExportUi::CliExportUi(ExportMode mode, std::string path, ExportSettings settings, bool printTree)
-    : mode_(mode), path_(std::move(path)), settings_(settings), printTree_(printTree) {}
+CliExportUi::CliExportUi(ExportMode mode, std::string path, ExportSettings settings, bool printTree,
+                         AssemblyExtras extras)
+    : mode_(mode),
+      path_(std::move(path)),
+      settings_(settings),
+      printTree_(printTree),
+      extras_(std::move(extras)) {}
 
 void CliExportUi::ShowMessage(const std::string& text, const std::string& caption,
                               MessageIcon /*icon*/) {
@@ -25,6 +30,7 @@ bool CliExportUi::ChooseCmpPath(ExportMode /*mode*/, std::string& path) {
 void CliExportUi::EditSettings(ExportSettings& settings) { settings = settings_; }
 
 void CliExportUi::ShowResult(CmpTreeDialog& dialog) {
+  dialog.UseExtras(extras_);
   dialog.Initialise();
   fileWritten_ = dialog.Status() == CmpAssemblyStatus::Written;
   if (dialog.HasTree() && printTree_) PrintUtfTree(dialog.Tree(), stdout);

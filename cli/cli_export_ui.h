@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cmp/assembly_extras.h"
 #include "exporter/export_ui.h"
 #include "ui/export_settings.h"
 
@@ -13,7 +14,8 @@ namespace svcmp::cli {
 // written tree on stdout.
 class CliExportUi final : public ExportUi {
  public:
-  CliExportUi(ExportMode mode, std::string path, ExportSettings settings, bool printTree);
+  CliExportUi(ExportMode mode, std::string path, ExportSettings settings, bool printTree,
+              AssemblyExtras extras = {});
 
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
   void ChooseExportMode(ExportMode& mode) override;
@@ -29,6 +31,7 @@ class CliExportUi final : public ExportUi {
   std::string path_;
   ExportSettings settings_;
   bool printTree_;
+  AssemblyExtras extras_;
   bool fileWritten_ = false;
 };
 

@@ -51,8 +51,15 @@ int RunExport(const ExportOptions& options) {
     return 1;
   }
 
+  AssemblyExtras extras;
+  extras.exactBounds = options.bounds;
+  extras.fixJoints = options.fix;
+  extras.libraryPrefix = LibraryPrefix(options);
+  extras.warn = [](const std::string& text) {
+    std::fprintf(stderr, "warning: %s\n", text.c_str());
+  };
   CliExportUi ui(options.update ? UpdateExisting : CreateNew, options.outputPath, *settings,
-                 !options.quiet);
+                 !options.quiet, std::move(extras));
   CmpExporterPlugIn plugIn(ui, scratch->Path() / kMeshBufferFile);
   // The plug-in destroys the model on the exits after capture; the pointer
   // releases it on the others.

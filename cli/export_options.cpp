@@ -1,6 +1,9 @@
 #include "cli/export_options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "ui/headless_options.h"
@@ -57,6 +60,19 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
   auto* list = command.add_flag("--list", options.listOnly,
                                 "Only list the model's meshes as the export sees them");
   list->excludes(output);
+  command.add_flag("--bounds", options.bounds,
+                   "Give each part the box of exactly its vertices and their smallest "
+                   "enclosing sphere, instead of a zero sphere");
+  command.add_flag("--fix", options.fix,
+                   "Attach every part but Root to Root with a fixed joint, for engines that "
+                   "leave parts without one detached");
+  command
+      .add_option("--unique-libraries", options.libraryPrefix,
+                  "Put PREFIX and a dot before the mesh library names (default PREFIX: the "
+                  "output file's name without extension, in lower case), so that no two "
+                  "models share a library id")
+      ->expected(0, 1)
+      ->type_name("PREFIX");
 
   command.parse_complete_callback([&options] {
     if (!options.listOnly && options.outputPath.empty()) {
@@ -91,6 +107,15 @@ std::optional<ExportSettings> ResolveSettings(const ExportOptions& options) {
     return std::nullopt;
   }
   return settings;
+}
+
+std::string LibraryPrefix(const ExportOptions& options) {
+  if (!options.libraryPrefix) return "";
+  if (!options.libraryPrefix->empty()) return *options.libraryPrefix;
+  std::string stem = std::filesystem::path(options.outputPath).stem().string();
+  std::transform(stem.begin(), stem.end(), stem.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return stem;
 }
 
 }  // namespace svcmp::cli

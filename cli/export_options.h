@@ -23,6 +23,10 @@ struct ExportOptions {
   bool force = false;
   bool quiet = false;
   bool listOnly = false;
+  // Opt-in additions to the plug-in's output.
+  bool bounds = false;                       // --bounds
+  bool fix = false;                          // --fix
+  std::optional<std::string> libraryPrefix;  // --unique-libraries[=PREFIX]; empty: from the output
 };
 
 // Declares the options on `command`, with the checks that make a bad value a
@@ -34,5 +38,10 @@ void AddExportOptions(CLI::App& command, ExportOptions& options);
 // Saves them when --save-settings is given. Reports problems on stderr and
 // gives nothing then.
 std::optional<ExportSettings> ResolveSettings(const ExportOptions& options);
+
+// The prefix --unique-libraries puts before the library names: the one
+// given, or the output file's name without extension in lower case; empty
+// without the option.
+std::string LibraryPrefix(const ExportOptions& options);
 
 }  // namespace svcmp::cli

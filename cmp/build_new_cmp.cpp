@@ -1,6 +1,7 @@
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
 #include "cmp/cmp_node_names.h"
+#include "cmp/fix_joints.h"
 #include "plugin/name_crc.h"
 
 // Every node is added as the last child of its parent, so the order of the
@@ -44,11 +45,12 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
     UtfNode multiLevel = tree.AddNode(model, kNodeMultiLevel);
     UtfNode levelNode = tree.AddNode(multiLevel, kNodeLevels[level]);
     if (level == 2) AddLeaf(tree, multiLevel, kNodeSwitch2, Switch2Leaf(kSwitch2Distances.back()));
-    AddMeshRef(tree, levelNode, MeshRefLeaf(libraryId, InputSummary(inputs)));
+    AddMeshRef(tree, levelNode,
+               MeshRefLeaf(libraryId, InputSummary(inputs), SinglePartShape(inputs)));
     return;
   }
 
-  tree.AddNode(tree.AddNode(cmpnd, kNodeCons), kNodeFix);
+  UtfNode fix = tree.AddNode(tree.AddNode(cmpnd, kNodeCons), kNodeFix);
   if (inputs.groupList == nullptr) return;
   GroupList& groups = *inputs.groupList;
   for (std::size_t i = 0; i < groups.size(); ++i) {
@@ -59,7 +61,11 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
     UtfNode multiLevel = tree.AddNode(group.partNode, kNodeMultiLevel);
     UtfNode levelNode = tree.AddNode(multiLevel, kNodeLevels[level]);
     if (level == 2) AddLeaf(tree, multiLevel, kNodeSwitch2, Switch2Leaf(kSwitch2Distances.back()));
-    AddMeshRef(tree, levelNode, MeshRefLeaf(libraryId, group));
+    AddMeshRef(tree, levelNode, MeshRefLeaf(libraryId, group, GroupShape(inputs, group)));
+  }
+  if (inputs.extras.fixJoints) {
+    if (auto records = JoinFixRecords({}, groups, inputs.extras.warn))
+      tree.SetData(fix, std::move(*records));
   }
   if (level == 0) AddPartHardpoints(tree, meshList, groups);
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cmp/cmp_tree_dialog.h"
+#include "cmp/mesh_ref_shape.h"
 #include "plugin/mesh_records.h"
 #include "utf/utf_tree.h"
 
@@ -16,6 +17,11 @@ namespace svcmp {
 // The inputs' mesh list and summary, empty ones when not given.
 const MeshList& InputMeshes(const CmpAssemblyInputs& inputs);
 const MeshDataSummary& InputSummary(const CmpAssemblyInputs& inputs);
+
+// The mesh reference shape of the single part and of a group: the plug-in's,
+// or the exact one when the extras ask for it.
+MeshRefShape SinglePartShape(const CmpAssemblyInputs& inputs);
+MeshRefShape GroupShape(const CmpAssemblyInputs& inputs, const MeshGroup& group);
 
 // Fills the empty `tree` with a new compound model: library with the mesh
 // buffer, parts, model nodes with their levels, and at level 0 the hardpoints.

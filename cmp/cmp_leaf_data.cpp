@@ -30,10 +30,10 @@ class LeafBytes {
 
 struct MeshSlice {
   std::uint16_t startVertex, vertexCount, startIndex, indexCount, startMesh, meshCount;
-  const Bounds& bounds;
 };
 
-std::vector<std::uint8_t> MeshRefBytes(std::uint32_t libraryId, const MeshSlice& slice) {
+std::vector<std::uint8_t> MeshRefBytes(std::uint32_t libraryId, const MeshSlice& slice,
+                                       const MeshRefShape& shape) {
   LeafBytes out(kMeshRefSize);
   out.U32(kMeshRefHeaderSize);
   out.U32(libraryId);
@@ -43,9 +43,9 @@ std::vector<std::uint8_t> MeshRefBytes(std::uint32_t libraryId, const MeshSlice&
   out.U16(slice.indexCount);
   out.U16(slice.startMesh);
   out.U16(slice.meshCount);
-  out.Box(slice.bounds);
-  // Centre and radius are never computed; the game works without them.
-  for (int i = 0; i < 4; ++i) out.Float(0.0f);
+  out.Box(shape.box);
+  for (float value : shape.sphere.centre) out.Float(value);
+  out.Float(shape.sphere.radius);
   auto bytes = out.Take();
   assert(bytes.size() == kMeshRefSize);
   return bytes;
@@ -87,15 +87,19 @@ std::vector<std::uint8_t> LimitLeaf(std::uint32_t limitBits) {
   return out.Take();
 }
 
-std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshDataSummary& summary) {
-  return MeshRefBytes(libraryId, MeshSlice{0, summary.vertexCount, 0, summary.indexCount, 0,
-                                           summary.meshCount, summary.bounds});
+std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshDataSummary& summary,
+                                      const MeshRefShape& shape) {
+  return MeshRefBytes(
+      libraryId, MeshSlice{0, summary.vertexCount, 0, summary.indexCount, 0, summary.meshCount},
+      shape);
 }
 
-std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshGroup& group) {
-  return MeshRefBytes(
-      libraryId, MeshSlice{group.startVertex, group.vertexCount, group.startIndex, group.indexCount,
-                           group.startMesh, group.meshCount, group.bounds});
+std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshGroup& group,
+                                      const MeshRefShape& shape) {
+  return MeshRefBytes(libraryId,
+                      MeshSlice{group.startVertex, group.vertexCount, group.startIndex,
+                                group.indexCount, group.startMesh, group.meshCount},
+                      shape);
 }
 
 UtfNode AddLeaf(UtfTree& tree, UtfNode parent, std::string_view name,

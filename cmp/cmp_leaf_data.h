@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cmp/mesh_ref_shape.h"
 #include "plugin/mesh_records.h"
 
 // The bytes of the leaves the assembly writes, little-endian, built byte by
@@ -25,7 +26,7 @@ inline constexpr std::size_t kLimitLeafSize = 4 + 4;
 //  12 u16 start index           14 u16 index count
 //  16 u16 start mesh            18 u16 mesh count
 //  20 float max x, min x, max y, min y, max z, min z
-//  44 float centre x, y, z      56 float radius (all four always zero)
+//  44 float centre x, y, z      56 float radius (all four zero unless exact bounds are asked for)
 inline constexpr std::size_t kMeshRefSize = 4 + 4 + 6 * 2 + 6 * 4 + 4 * 4;
 static_assert(kMeshRefSize == 60);
 inline constexpr std::uint32_t kMeshRefHeaderSize = kMeshRefSize;
@@ -61,10 +62,12 @@ std::vector<std::uint8_t> Switch2Leaf(float farthest);
 
 std::vector<std::uint8_t> LimitLeaf(std::uint32_t limitBits);
 
-// The record of a single-part model: starts 0, totals and bounds of the buffer.
-std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshDataSummary& summary);
-// The record of one part: its slice of the buffer and its bounds.
-std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshGroup& group);
+// The record of a single-part model: starts 0, totals of the buffer.
+std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshDataSummary& summary,
+                                      const MeshRefShape& shape);
+// The record of one part: its slice of the buffer.
+std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshGroup& group,
+                                      const MeshRefShape& shape);
 
 // A new last child of `parent` holding `bytes`.
 UtfNode AddLeaf(UtfTree& tree, UtfNode parent, std::string_view name,

@@ -31,4 +31,11 @@ inline constexpr std::string_view kWriteFailedHead = "could not be written";
 inline constexpr std::string_view kWriteFailedTail =
     ". The file that was there before, if any, was left unchanged.";
 
+// Joints asked for with --fix that cannot be written; the export goes on.
+inline constexpr std::string_view kJointNameTooLongHead = "the part \"";
+inline constexpr std::string_view kJointNameTooLongTail =
+    "\" has a name longer than the 63 characters a joint can hold, so it gets no joint";
+inline constexpr std::string_view kFixLeftAlone =
+    "the file's \"Fix\" leaf does not hold whole joint records, so it was left as it was";
+
 }  // namespace svcmp

@@ -45,6 +45,22 @@ std::string MeshLibraryName(const std::string& firstMeshName, int levelOfDetail)
   return firstMeshName + std::string(kLibrarySuffixes[LevelIndex(levelOfDetail)]);
 }
 
+std::string MeshLibraryName(const std::string& prefix, const std::string& firstMeshName,
+                            int levelOfDetail) {
+  const std::string name = MeshLibraryName(firstMeshName, levelOfDetail);
+  return prefix.empty() ? name : prefix + "." + name;
+}
+
+MeshRefShape SinglePartShape(const CmpAssemblyInputs& inputs) {
+  if (!inputs.extras.exactBounds) return PlainMeshRefShape(InputSummary(inputs).bounds);
+  return ExactMeshRefShape(InputMeshes(inputs), 0, InputMeshes(inputs).size());
+}
+
+MeshRefShape GroupShape(const CmpAssemblyInputs& inputs, const MeshGroup& group) {
+  if (!inputs.extras.exactBounds) return PlainMeshRefShape(group.bounds);
+  return ExactMeshRefShape(InputMeshes(inputs), group.startMesh, group.meshCount);
+}
+
 CmpTreeDialog::CmpTreeDialog(CmpAssemblyInputs inputs, ShowMessageFn showMessage)
     : inputs_(std::move(inputs)), showMessage_(std::move(showMessage)) {}
 
@@ -72,12 +88,14 @@ CmpAssemblyStatus CmpTreeDialog::Initialise() {
   static const MeshRecord kNoMesh;
   const MeshList& meshList = InputMeshes(inputs_);
   const MeshRecord& firstMesh = meshList.empty() ? kNoMesh : meshList.front();
-  const std::string libraryName = MeshLibraryName(firstMesh.meshName, inputs_.levelOfDetail);
+  const std::string libraryName =
+      MeshLibraryName(inputs_.extras.libraryPrefix, firstMesh.meshName, inputs_.levelOfDetail);
   if (update) {
     UpdateCmp(tree_, inputs_, libraryName, firstMesh);
   } else {
     BuildNewCmp(tree_, inputs_, libraryName, firstMesh);
   }
+  if (inputs_.extras.addLibraries) inputs_.extras.addLibraries(tree_, meshList);
 
   const UtfWriteResult written = WriteUtfFile(tree_, inputs_.filePath);
   if (!written.written) {

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
+#include "cmp/assembly_extras.h"
 #include "plugin/mesh_records.h"
 #include "plugin/user_message.h"
 #include "ui/export_mode.h"
@@ -17,11 +19,12 @@ struct CmpAssemblyInputs {
   MeshList* meshList = nullptr;
   GroupList* groupList = nullptr;
   ExportMode exportMode = kNoExportMode;
-  std::filesystem::path filePath;          // the ".cmp" file read and written
+  std::filesystem::path filePath;  // the ".cmp" file read and written
   const MeshDataSummary* summary = nullptr;
   int levelOfDetail = 0;
   int groupCount = 1;
-  std::filesystem::path meshBufferPath;    // "___temp.vms", read whole and removed
+  std::filesystem::path meshBufferPath;  // "___temp.vms", read whole and removed
+  AssemblyExtras extras;                 // none from the plug-in
 };
 
 enum class CmpAssemblyStatus {
@@ -37,13 +40,18 @@ class CmpTreeDialog {
  public:
   CmpTreeDialog(CmpAssemblyInputs inputs, ShowMessageFn showMessage);
 
+  // cmptool's additions to the plug-in's output, given before Initialise.
+  void UseExtras(AssemblyExtras extras) { inputs_.extras = std::move(extras); }
+
   // Runs the whole assembly once. Problems are reported through showMessage
   // (the reader's compression note, a refused update, a failed write).
   CmpAssemblyStatus Initialise();
 
   CmpAssemblyStatus Status() const { return status_; }
   // Whether there is a tree to show: false when the update was refused.
-  bool HasTree() const { return status_ == CmpAssemblyStatus::Written || status_ == CmpAssemblyStatus::WriteFailed; }
+  bool HasTree() const {
+    return status_ == CmpAssemblyStatus::Written || status_ == CmpAssemblyStatus::WriteFailed;
+  }
   const UtfTree& Tree() const { return tree_; }
 
   // Every way of closing the window: releases the tree and its data.
@@ -59,5 +67,8 @@ class CmpTreeDialog {
 // The mesh library entry's name: the first captured mesh's name + ".lod0.vms",
 // ".lod1.vms" or ".lod2.vms" (".lod0.vms" for any level but 1 and 2).
 std::string MeshLibraryName(const std::string& firstMeshName, int levelOfDetail);
+// The same after `prefix` and a dot, when a prefix is given.
+std::string MeshLibraryName(const std::string& prefix, const std::string& firstMeshName,
+                            int levelOfDetail);
 
 }  // namespace svcmp

@@ -1,6 +1,7 @@
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
 #include "cmp/cmp_node_names.h"
+#include "cmp/fix_joints.h"
 #include "plugin/name_crc.h"
 
 // The update finds each node before it creates it, and creates it as the
@@ -94,11 +95,14 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
       AddHardpoints(tree, meshList, tree.AddNode(model, kNodeHardpoints));
     }
     UtfNode levelNode = merge.Levels(model, kSwitch2Distances.back());
-    merge.MeshRef(levelNode, MeshRefLeaf(libraryId, InputSummary(inputs)));
+    merge.MeshRef(levelNode, MeshRefLeaf(libraryId, InputSummary(inputs), SinglePartShape(inputs)));
     return;
   }
 
-  if (level == 0) merge.FindOrAddChild(merge.FindOrAddChild(cmpnd, kNodeCons), kNodeFix);
+  // Joints asked for are kept up to date at every level, since any level may add parts.
+  UtfNode fix = nullptr;
+  if (level == 0 || inputs.extras.fixJoints)
+    fix = merge.FindOrAddChild(merge.FindOrAddChild(cmpnd, kNodeCons), kNodeFix);
   if (inputs.groupList == nullptr) return;
   GroupList& groups = *inputs.groupList;
   for (std::size_t i = 0; i < groups.size(); ++i) {
@@ -108,8 +112,15 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
     group.partNode = merge.FindOrAddChild(root, group.fileName);
     // Files built up part by part carry this farther last switch distance.
     merge.MeshRef(merge.Levels(group.partNode, kSwitch2UpdatePartsFarthest),
-                  MeshRefLeaf(libraryId, group));
+                  MeshRefLeaf(libraryId, group, GroupShape(inputs, group)));
     if (level == 0) merge.RemoveHardpoints(group.partNode);
+  }
+  if (inputs.extras.fixJoints) {
+    const DataBlock& old = tree.Data(fix);
+    const std::span<const std::uint8_t> existing =
+        old ? std::span<const std::uint8_t>(*old) : std::span<const std::uint8_t>();
+    if (auto records = JoinFixRecords(existing, groups, inputs.extras.warn))
+      merge.Replace(fix, std::move(*records));
   }
   if (level == 0) AddPartHardpoints(tree, meshList, groups);
 }

@@ -110,6 +110,28 @@ TEST_F(ExportCommand, GroupsMakeOnePartEach) {
   EXPECT_NE(tree.FindNode(nullptr, "Switch2"), nullptr);
 }
 
+TEST_F(ExportCommand, BoundsJointsAndUniqueLibrariesOnRequest) {
+  ASSERT_EQ(Run("export ship.json -o My_Ship.cmp -q --groups 1,2 --bounds --fix --unique-libraries")
+                .exitStatus,
+            0);
+  UtfTree tree = ReadCmp("My_Ship.cmp");
+  EXPECT_NE(tree.FindNode(nullptr, "my_ship.hull.lod0.vms"), nullptr);
+  const DataBlock& fix = tree.Data(tree.FindNode(nullptr, "Fix"));
+  ASSERT_TRUE(fix);
+  EXPECT_EQ(fix->size(), 176u);
+  const DataBlock& ref = tree.Data(tree.FindNode(nullptr, "VMeshRef"));
+  ASSERT_TRUE(ref);
+  EXPECT_EQ(Word(*ref, 4), NameCrc("my_ship.hull.lod0.vms"));
+  EXPECT_NE(Word(*ref, 56), 0u);  // a radius
+
+  // An update with its own prefix finds its own library.
+  ASSERT_EQ(Run("export ship.json -o My_Ship.cmp -q --update --groups 1,2 --unique-libraries=fleet")
+                .exitStatus,
+            0);
+  tree = ReadCmp("My_Ship.cmp");
+  EXPECT_NE(tree.FindNode(nullptr, "fleet.hull.lod0.vms"), nullptr);
+}
+
 TEST_F(ExportCommand, LevelsBuildUpInOneFile) {
   ASSERT_EQ(Run("export ship.json -o ship.cmp -q").exitStatus, 0);
   ASSERT_EQ(Run("export ship.json -o ship.cmp -q --update --lod 1").exitStatus, 0);

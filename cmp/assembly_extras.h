@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "plugin/mesh_records.h"
+#include "utf/utf_tree.h"
+
+namespace svcmp {
+
+// What cmptool adds to the plug-in's output on request. The defaults are
+// the plug-in's output, byte for byte.
+struct AssemblyExtras {
+  // Each mesh reference gets the box of exactly its vertices and their
+  // smallest enclosing sphere.
+  bool exactBounds = false;
+  // "Fix" holds one joint per part but "Root", attaching it to "Root".
+  bool fixJoints = false;
+  // Put with a dot before every library entry's name, so that the game's
+  // global library ids differ between models; empty: the plug-in's names.
+  std::string libraryPrefix;
+  // Runs on the built tree before it is written: the material and texture
+  // libraries go in here.
+  std::function<void(UtfTree&, const MeshList&)> addLibraries;
+  // Problems that leave something out but do not stop the export.
+  std::function<void(const std::string&)> warn;
+};
+
+}  // namespace svcmp

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "plugin/mesh_records.h"
+
+namespace svcmp {
+
+// One fixed joint in "Cons"/"Fix", 176 bytes:
+//     0 char[64] parent name, zero-padded    64 char[64] child name, zero-padded
+//   128 float[3] origin                     140 float[9] rotation, row by row
+inline constexpr std::size_t kJointNameSize = 64;
+inline constexpr std::size_t kFixRecordSize = 2 * kJointNameSize + 3 * 4 + 9 * 4;
+static_assert(kFixRecordSize == 176);
+
+// `existing` records kept as they are, then one per part but the first whose
+// object name no record names as its child yet: parent "Root", zero origin,
+// identity rotation, since every part's vertices are stored where they lie.
+// A name too long for its 63 characters gets no record, and `warn` says so.
+// Nothing when `existing` is not whole records, which a joint leaf of
+// another tool may be: it is then left alone.
+std::optional<std::vector<std::uint8_t>> JoinFixRecords(
+    std::span<const std::uint8_t> existing, const GroupList& groups,
+    const std::function<void(const std::string&)>& warn);
+
+}  // namespace svcmp
