@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "render/canvas.h"
+
+namespace svcmp::render {
+
+// The canvas as the bytes of an 8-bit RGB PNG file; empty when the encoder
+// fails (a picture without pixels, or no memory).
+std::vector<std::uint8_t> EncodePng(const Canvas& canvas);
+
+}  // namespace svcmp::render

@@ -1,0 +1,103 @@
+#include "render/canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace svcmp::render {
+namespace {
+
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kGrey{100, 100, 100};
+
+int CountPixels(const Canvas& canvas, Rgb colour) {
+  int count = 0;
+  for (int y = 0; y < canvas.height(); ++y) {
+    for (int x = 0; x < canvas.width(); ++x) count += canvas.Pixel(x, y) == colour ? 1 : 0;
+  }
+  return count;
+}
+
+TEST(Canvas, FillsThePixelCentresInsideEitherWinding) {
+  // Half of an 8 x 8 square: the 36 pixel centres on or below its diagonal.
+  const std::array<ScreenVertex, 3> clockwise{{{0, 0, 0, 1}, {8, 8, 0, 1}, {0, 8, 0, 1}}};
+  const std::array<ScreenVertex, 3> counterClockwise{{clockwise[0], clockwise[2], clockwise[1]}};
+  for (const auto& corners : {clockwise, counterClockwise}) {
+    Canvas canvas(10, 10, kBlack);
+    canvas.FillTriangle(corners, kWhite);
+    EXPECT_EQ(CountPixels(canvas, kWhite), 36);
+    EXPECT_EQ(canvas.Pixel(0, 7), kWhite);
+    EXPECT_EQ(canvas.Pixel(7, 0), kBlack);
+  }
+  EXPECT_GT(SignedDoubleArea(clockwise), 0);
+  EXPECT_LT(SignedDoubleArea(counterClockwise), 0);
+}
+
+TEST(Canvas, NearerTriangleWinsWhateverTheOrderAndShadeScalesTheColour) {
+  const std::array<ScreenVertex, 3> near{{{0, 0, 5, 0.5f}, {9, 0, 5, 0.5f}, {0, 9, 5, 0.5f}}};
+  const std::array<ScreenVertex, 3> far{{{0, 0, 1, 1}, {9, 0, 1, 1}, {0, 9, 1, 1}}};
+  Canvas nearFirst(10, 10, kBlack);
+  nearFirst.FillTriangle(near, {200, 100, 50});
+  nearFirst.FillTriangle(far, kWhite);
+  Canvas farFirst(10, 10, kBlack);
+  farFirst.FillTriangle(far, kWhite);
+  farFirst.FillTriangle(near, {200, 100, 50});
+  EXPECT_EQ(nearFirst.Pixel(1, 1), (Rgb{100, 50, 25}));
+  EXPECT_TRUE(std::equal(nearFirst.RgbBytes().begin(), nearFirst.RgbBytes().end(),
+                         farFirst.RgbBytes().begin()));
+}
+
+TEST(Canvas, ClipsAndPassesOverCornersFromAnyFile) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float huge = std::numeric_limits<float>::max();
+  struct Case {
+    const char* what;
+    std::array<ScreenVertex, 3> corners;
+    int pixels;
+  };
+  const Case cases[] = {
+      {"covers the whole picture",
+       {{{-100, -100, 0, 1}, {300, -100, 0, 1}, {-100, 300, 0, 1}}},
+       64},
+      {"wholly outside", {{{20, 20, 0, 1}, {30, 20, 0, 1}, {20, 30, 0, 1}}}, 0},
+      {"infinite corner", {{{0, 0, 0, 1}, {inf, 0, 0, 1}, {0, 8, 0, 1}}}, 0},
+      {"not a number", {{{0, 0, 0, 1}, {nan, 0, 0, 1}, {0, 8, 0, 1}}}, 0},
+      {"depth not a number", {{{0, 0, nan, 1}, {8, 0, 0, 1}, {0, 8, 0, 1}}}, 0},
+      {"area beyond float", {{{-huge, -huge, 0, 1}, {huge, -huge, 0, 1}, {0, huge, 0, 1}}}, 0},
+      {"edge-on", {{{0, 0, 0, 1}, {4, 4, 0, 1}, {8, 8, 0, 1}}}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Canvas canvas(8, 8, kBlack);
+    canvas.FillTriangle(c.corners, kWhite);
+    EXPECT_EQ(CountPixels(canvas, kWhite), c.pixels);
+  }
+}
+
+TEST(Canvas, LinesAndRectanglesStayInsideThePicture) {
+  Canvas canvas(10, 10, kBlack);
+  canvas.DrawLine(-1e9f, 5.5f, 1e9f, 5.5f, kWhite);  // clipped before stepping
+  EXPECT_EQ(CountPixels(canvas, kWhite), 10);
+  canvas.DrawLine(-3e38f, -3e38f, 3e38f, 3e38f, kWhite);  // ends at the float range
+  EXPECT_LE(CountPixels(canvas, kWhite), 10 + 10);
+  canvas.DrawLine(2.5f, 2.5f, 2.5f, 2.5f, kGrey);  // a single point
+  EXPECT_EQ(canvas.Pixel(2, 2), kGrey);
+  canvas.DrawLine(0, 0, std::numeric_limits<float>::quiet_NaN(), 3, kGrey);
+  EXPECT_EQ(CountPixels(canvas, kGrey), 1);
+  canvas.FillRect(8, -3, 2147483647, 5, kGrey);
+  EXPECT_EQ(CountPixels(canvas, kGrey), 1 + 4);
+}
+
+TEST(Canvas, PastesWithClipping) {
+  Canvas small(4, 4, kWhite);
+  Canvas canvas(6, 6, kBlack);
+  canvas.Paste(small, 4, -2);
+  EXPECT_EQ(CountPixels(canvas, kWhite), 2 * 2);
+  EXPECT_EQ(canvas.Pixel(5, 1), kWhite);
+}
+
+}  // namespace
+}  // namespace svcmp::render
