@@ -9,6 +9,7 @@
 #include "cli/cli_export_ui.h"
 #include "cli/commands.h"
 #include "cli/export_options.h"
+#include "cli/material_export.h"
 #include "cli/mesh_listing.h"
 #include "cli/scratch_folder.h"
 #include "exporter/cmp_exporter_plugin.h"
@@ -33,11 +34,15 @@ int RunExport(const ExportOptions& options) {
     return 0;
   }
 
-  std::error_code ignored;
-  if (!options.update && !options.force && std::filesystem::exists(options.outputPath, ignored)) {
-    std::fprintf(stderr, "error: %s already exists; add --force to replace it\n",
-                 options.outputPath.c_str());
-    return 1;
+  const bool separateMaterials = options.materialsPath && !options.materialsPath->empty();
+  for (const std::string& target :
+       {options.outputPath, separateMaterials ? *options.materialsPath : std::string()}) {
+    std::error_code ignored;
+    if (!target.empty() && !options.update && !options.force &&
+        std::filesystem::exists(target, ignored)) {
+      std::fprintf(stderr, "error: %s already exists; add --force to replace it\n", target.c_str());
+      return 1;
+    }
   }
 
   const std::optional<ExportSettings> settings = ResolveSettings(options);
@@ -51,20 +56,38 @@ int RunExport(const ExportOptions& options) {
     return 1;
   }
 
+  const auto warn = [](const std::string& text) {
+    std::fprintf(stderr, "warning: %s\n", text.c_str());
+  };
   AssemblyExtras extras;
   extras.exactBounds = options.bounds;
   extras.fixJoints = options.fix;
   extras.libraryPrefix = LibraryPrefix(options);
-  extras.warn = [](const std::string& text) {
-    std::fprintf(stderr, "warning: %s\n", text.c_str());
-  };
+  extras.warn = warn;
+  std::optional<MaterialExport> materials;
+  if (options.materialsPath) {
+    materials.emplace(loaded.model->materials, options.modelPath, options.maxTextureSide, warn);
+    extras.addLibraries = [&materials, separateMaterials](UtfTree& tree, const MeshList& meshes) {
+      materials->Collect(meshes);
+      if (!separateMaterials) materials->AddTo(tree);
+    };
+  }
   CliExportUi ui(options.update ? UpdateExisting : CreateNew, options.outputPath, *settings,
                  !options.quiet, std::move(extras));
   CmpExporterPlugIn plugIn(ui, scratch->Path() / kMeshBufferFile);
   // The plug-in destroys the model on the exits after capture; the pointer
   // releases it on the others.
   plugIn.Execute(loaded.model.get());
-  return ui.FileWritten() ? 0 : 1;
+  if (!ui.FileWritten()) return 1;
+  if (separateMaterials) {
+    const std::string problem =
+        materials->WriteMaterialFile(*options.materialsPath, options.update);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "error: %s\n", problem.c_str());
+      return 1;
+    }
+  }
+  return 0;
 }
 
 }  // namespace

@@ -14,6 +14,13 @@ namespace {
 constexpr char kUpsideDown[] = "upside-down";
 constexpr char kBackToFront[] = "back-to-front";
 
+bool EndsWithMat(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".mat";
+}
+
 }  // namespace
 
 void AddExportOptions(CLI::App& command, ExportOptions& options) {
@@ -73,6 +80,34 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
                   "models share a library id")
       ->expected(0, 1)
       ->type_name("PREFIX");
+  command
+      .add_option("--materials", options.materialsPath,
+                  "Write a material library, with the textures as DDS, for the materials the "
+                  "meshes use: into FILE.mat, or into the .cmp file when no file is given")
+      ->expected(0, 1)
+      ->type_name("FILE.mat")
+      ->check(CLI::Validator(
+          [](const std::string& value) {
+            return value.empty() || EndsWithMat(value)
+                       ? std::string()
+                       : std::string("the material file's name must end in .mat");
+          },
+          "FILE.mat"));
+  command
+      .add_option("--max-texture", options.maxTextureSide,
+                  "Largest texture side in pixels, a power of two from 4 to 4096 (default 1024)")
+      ->check(CLI::Validator(
+          [](const std::string& value) {
+            int side = 0;
+            const bool number = std::sscanf(value.c_str(), "%d", &side) == 1;
+            return number && side >= 4 && side <= 4096 && (side & (side - 1)) == 0
+                       ? std::string()
+                       : std::string("expected a power of two from 4 to 4096");
+          },
+          "PIXELS"));
+  command.add_flag("--game-ready", options.gameReady,
+                   "All of --bounds, --fix, --unique-libraries and --materials (into the .cmp "
+                   "file unless --materials names a file)");
 
   command.parse_complete_callback([&options] {
     if (!options.listOnly && options.outputPath.empty()) {
@@ -80,6 +115,12 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
     }
     if (options.groupQuantities.size() > kMaxGroupCount) {
       throw CLI::ValidationError("--groups", "at most 18 groups can be made");
+    }
+    if (options.gameReady) {
+      options.bounds = true;
+      options.fix = true;
+      if (!options.libraryPrefix) options.libraryPrefix = "";
+      if (!options.materialsPath) options.materialsPath = "";
     }
   });
 }

@@ -27,6 +27,9 @@ struct ExportOptions {
   bool bounds = false;                       // --bounds
   bool fix = false;                          // --fix
   std::optional<std::string> libraryPrefix;  // --unique-libraries[=PREFIX]; empty: from the output
+  std::optional<std::string> materialsPath;  // --materials [FILE.mat]; empty: into the .cmp
+  int maxTextureSide = 1024;                 // --max-texture
+  bool gameReady = false;                    // --game-ready: all of the above
 };
 
 // Declares the options on `command`, with the checks that make a bad value a

@@ -11,6 +11,7 @@
 #include "cmptool_runner.h"
 #include "plugin/name_crc.h"
 #include "utf/utf_reader.h"
+#include "utf/utf_writer.h"
 
 namespace svcmp {
 namespace {
@@ -50,7 +51,8 @@ class ExportCommand : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("svcmp_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("svcmp_cli_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     WriteText(dir_ / "ship.json", kThreeMeshModel);
@@ -80,7 +82,8 @@ TEST_F(ExportCommand, WritesTheFileAndPrintsItsTree) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out.substr(0, 2), "\\\n");
-  EXPECT_NE(run.out.find("  VMeshLibrary\n    hull.lod0.vms\n      VMeshData  ("), std::string::npos);
+  EXPECT_NE(run.out.find("  VMeshLibrary\n    hull.lod0.vms\n      VMeshData  ("),
+            std::string::npos);
   EXPECT_FALSE(fs::exists(dir_ / "___temp.vms"));
 
   UtfTree tree = ReadCmp("ship.cmp");
@@ -130,6 +133,88 @@ TEST_F(ExportCommand, BoundsJointsAndUniqueLibrariesOnRequest) {
             0);
   tree = ReadCmp("My_Ship.cmp");
   EXPECT_NE(tree.FindNode(nullptr, "fleet.hull.lod0.vms"), nullptr);
+}
+
+constexpr char kTexturedModel[] = R"({
+  "materials": [{"name": "hull_metal", "diffuse": [0.5, 0.5, 0.5], "texture": "textures\\opaque.png"},
+                {"name": "glass", "opacity": 0.5, "texture": "translucent.png"},
+                {"name": "lost", "diffuse": [1, 0, 0], "texture": "gone.png"}],
+  "meshes": [
+    {"name": "hull", "material": 0, "vertices": [[0, 0, 0, 0, 0], [92, 0, 0, 1, 0], [0, 92, 0, 0, 1]], "triangles": [[0, 1, 2]]},
+    {"name": "canopy", "material": 1, "vertices": [[0, 0, 9, 0, 0], [92, 0, 9, 1, 0], [0, 92, 9, 0, 1]], "triangles": [[0, 1, 2]]},
+    {"name": "fin", "material": 2, "vertices": [[0, 9, 0, 0, 0], [92, 9, 0, 1, 0], [0, 92, 9, 0, 1]], "triangles": [[0, 1, 2]]}
+  ]
+})";
+
+class ExportMaterials : public ExportCommand {
+ protected:
+  void SetUp() override {
+    ExportCommand::SetUp();
+    WriteText(dir_ / "textured.json", kTexturedModel);
+    const fs::path data = fs::path(SVCMP_TEST_DATA) / "materials";
+    fs::create_directories(dir_ / "textures");
+    fs::copy_file(data / "opaque.png", dir_ / "textures" / "opaque.png");
+    fs::copy_file(data / "translucent.png", dir_ / "translucent.png");
+  }
+
+  std::vector<std::uint8_t> DataOf(const UtfTree& tree, std::initializer_list<const char*> path) {
+    UtfNode node = tree.Root();
+    for (const char* name : path) node = node ? tree.FindNode(node, name) : nullptr;
+    return node && tree.Data(node) ? *tree.Data(node) : std::vector<std::uint8_t>{};
+  }
+};
+
+std::vector<std::uint8_t> Text(const std::string& text) {
+  std::vector<std::uint8_t> bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+TEST_F(ExportMaterials, GameReadyWritesMaterialsAndTexturesAndNamesAMissingOne) {
+  const auto run = Run("export textured.json -o Textured.cmp -q --game-ready --groups 2,1");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "warning: the texture \"gone.png\" of material \"lost\" cannot be read from gone.png; "
+            "the material keeps its colour without a texture\n");
+  UtfTree tree = ReadCmp("Textured.cmp");
+  EXPECT_NE(tree.FindNode(nullptr, "textured.hull.lod0.vms"), nullptr);
+  EXPECT_EQ(DataOf(tree, {"material library", "hull_metal", "Type"}), Text("DcDt"));
+  EXPECT_EQ(DataOf(tree, {"material library", "hull_metal", "Dt_name"}), Text("opaque.png"));
+  EXPECT_EQ(DataOf(tree, {"material library", "glass", "Type"}), Text("DcDtOcOt"));
+  EXPECT_EQ(DataOf(tree, {"material library", "glass", "Dt_name"}), Text("translucent.png"));
+  EXPECT_EQ(DataOf(tree, {"material library", "lost", "Dt_name"}).size(), 0u);
+  EXPECT_EQ(DataOf(tree, {"material library", "lost", "Dc"}).size(), 12u);
+  const auto opaque = DataOf(tree, {"texture library", "opaque.png", "MIPS"});
+  ASSERT_GT(opaque.size(), 128u);
+  EXPECT_EQ(std::string(opaque.begin() + 84, opaque.begin() + 88), "DXT1");
+  const auto translucent = DataOf(tree, {"texture library", "translucent.png", "MIPS"});
+  ASSERT_GT(translucent.size(), 128u);
+  EXPECT_EQ(std::string(translucent.begin() + 84, translucent.begin() + 88), "DXT5");
+  EXPECT_EQ(DataOf(tree, {"Cmpnd", "Cons", "Fix"}).size(), 176u);
+}
+
+TEST_F(ExportMaterials, AMaterialFileOfItsOwnIsWrittenAfterTheModelAndUpdated) {
+  ASSERT_EQ(Run("export textured.json -o ship.cmp -q --materials ship.mat").exitStatus, 0);
+  EXPECT_EQ(ReadCmp("ship.cmp").FindNode(nullptr, "material library"), nullptr);
+  UtfTree library = ReadCmp("ship.mat");
+  EXPECT_EQ(DataOf(library, {"material library", "hull_metal", "Dt_name"}), Text("opaque.png"));
+
+  const auto exists = Run("export textured.json -o other.cmp -q --materials ship.mat");
+  EXPECT_EQ(exists.exitStatus, 1);
+  EXPECT_EQ(exists.err, "error: ship.mat already exists; add --force to replace it\n");
+  EXPECT_FALSE(fs::exists(dir_ / "other.cmp"));
+
+  // An update keeps the materials of other models in the file.
+  UtfTree extra = ReadCmp("ship.mat");
+  extra.AddNode(extra.FindNode(nullptr, "material library"), "kept");
+  ASSERT_TRUE(WriteUtfFile(extra, dir_ / "ship.mat").written);
+  ASSERT_EQ(
+      Run("export textured.json -o ship.cmp -q --update --lod 1 --materials ship.mat").exitStatus,
+      0);
+  EXPECT_NE(ReadCmp("ship.mat").FindNode(nullptr, "kept"), nullptr);
+
+  EXPECT_EQ(Run("export textured.json -o x.cmp --materials notes.txt").exitStatus, 2);
+  EXPECT_EQ(Run("export textured.json -o x.cmp --game-ready --max-texture 1000").exitStatus, 2);
 }
 
 TEST_F(ExportCommand, LevelsBuildUpInOneFile) {
@@ -199,8 +284,8 @@ TEST_F(ExportCommand, RefusalsLeaveNothingBehind) {
 
 TEST_F(ExportCommand, ImpossibleOptionsAreUsageErrors) {
   for (const char* options : {"--scale 0", "--scale 101", "--lod 3", "--groups 1,0",
-                              "--groups 1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1",
-                              "--update --force", "--orientation sideways", ""}) {
+                              "--groups 1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "--update --force",
+                              "--orientation sideways", ""}) {
     const std::string output = std::string(options).empty() ? "" : " -o ship.cmp ";
     const auto run = Run("export ship.json" + output + options);
     EXPECT_EQ(run.exitStatus, 2) << options;
@@ -237,8 +322,10 @@ TEST_F(ExportCommand, SettingsFileValuesAreClampedLikeTheDialog) {
   std::vector<std::uint8_t> image(88, 0);
   image[0] = 250;  // scale 250 becomes 100
   std::ofstream(dir_ / "odd.ces", std::ios::binary)
-      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  ASSERT_EQ(Run("export ship.json -o a.cmp -q --settings odd.ces --save-settings b.ces").exitStatus, 0);
+      .write(reinterpret_cast<const char*>(image.data()),
+             static_cast<std::streamsize>(image.size()));
+  ASSERT_EQ(Run("export ship.json -o a.cmp -q --settings odd.ces --save-settings b.ces").exitStatus,
+            0);
   const std::vector<std::uint8_t> resaved = ReadBytes(dir_ / "b.ces");
   ASSERT_EQ(resaved.size(), 88u);
   EXPECT_EQ(Word(resaved, 0), 100u);

@@ -1,0 +1,134 @@
+#include "cli/material_export.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <utility>
+
+#include "materials/dds_writer.h"
+#include "materials/image_decoding.h"
+#include "utf/utf_reader.h"
+#include "utf/utf_writer.h"
+
+namespace svcmp::cli {
+namespace {
+
+// Model files written on Windows name their textures with backslashes.
+std::filesystem::path PortablePath(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return std::filesystem::path(path);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file),
+                                  std::istreambuf_iterator<char>()};
+  if (file.bad()) return std::nullopt;
+  return bytes;
+}
+
+// "hull.png", or "hull_2.png" and so on when another image has that name.
+std::string FreeName(const std::string& wanted, const std::vector<LibraryTexture>& textures) {
+  const auto taken = [&](const std::string& name) {
+    return std::any_of(textures.begin(), textures.end(),
+                       [&](const LibraryTexture& t) { return t.name == name; });
+  };
+  if (!taken(wanted)) return wanted;
+  const std::filesystem::path path(wanted);
+  const std::string stem = path.stem().string();
+  const std::string extension = path.extension().string();
+  for (int n = 2;; ++n) {
+    std::string name = stem + "_" + std::to_string(n) + extension;
+    if (!taken(name)) return name;
+  }
+}
+
+}  // namespace
+
+MaterialExport::MaterialExport(const std::vector<msMaterial>& materials,
+                               std::filesystem::path modelPath, int maxTextureSide,
+                               std::function<void(const std::string&)> warn)
+    : sources_(materials),
+      modelFolder_(std::move(modelPath).parent_path()),
+      maxTextureSide_(maxTextureSide),
+      warn_(std::move(warn)) {}
+
+void MaterialExport::Collect(const MeshList& meshList) {
+  materials_.clear();
+  textures_.clear();
+  known_.clear();
+  std::set<std::string> done;
+  for (const MeshRecord& mesh : meshList) {
+    if (mesh.isHardpoint || mesh.materialName.empty()) continue;
+    if (!done.insert(mesh.materialName).second) continue;
+    const auto source = std::find_if(sources_.begin(), sources_.end(), [&](const msMaterial& m) {
+      return m.name == mesh.materialName;
+    });
+    LibraryMaterial material;
+    material.name = mesh.materialName;
+    if (source != sources_.end()) {
+      if (source->diffuse) material.diffuse = *source->diffuse;
+      if (source->opacity) material.opacity = *source->opacity;
+      if (!source->diffuseTexture.empty())
+        material.textureName = AddTexture(*source, material.textureHasAlpha);
+    }
+    materials_.push_back(std::move(material));
+  }
+}
+
+std::string MaterialExport::AddTexture(const msMaterial& material, bool& hasAlpha) {
+  const std::filesystem::path path = PortablePath(material.diffuseTexture);
+  // Embedded images are told apart by their material, files by where they lie.
+  const bool embedded = !material.embeddedTexture.empty();
+  const std::filesystem::path file = path.is_absolute() ? path : modelFolder_ / path;
+  const std::string source =
+      embedded ? "embedded in " + material.name : file.lexically_normal().string();
+  const auto known = std::find_if(known_.begin(), known_.end(),
+                                  [&](const KnownTexture& t) { return t.source == source; });
+  if (known != known_.end()) {
+    hasAlpha = known->hasAlpha;
+    return known->name;
+  }
+
+  const std::string what =
+      "the texture \"" + material.diffuseTexture + "\" of material \"" + material.name + "\" ";
+  const std::string tail = "; the material keeps its colour without a texture";
+  std::optional<std::vector<std::uint8_t>> bytes =
+      embedded ? std::optional(material.embeddedTexture) : ReadFile(file);
+  if (!bytes) {
+    warn_(what + "cannot be read from " + file.string() + tail);
+    return "";
+  }
+  const ImageDecodeResult decoded = DecodeImage(*bytes);
+  if (!decoded.image) {
+    warn_(what + "cannot be decoded: " + decoded.reason + tail);
+    return "";
+  }
+  hasAlpha = decoded.image->HasAlpha();
+  const std::string name = FreeName(path.filename().string(), textures_);
+  textures_.push_back({name, WriteDds(*decoded.image, maxTextureSide_)});
+  known_.push_back({source, name, hasAlpha});
+  return name;
+}
+
+void MaterialExport::AddTo(UtfTree& tree) const { AddMaterialLibrary(tree, materials_, textures_); }
+
+std::string MaterialExport::WriteMaterialFile(const std::filesystem::path& path,
+                                              bool update) const {
+  UtfTree tree;
+  std::error_code ignored;
+  if (update && std::filesystem::exists(path, ignored)) {
+    const UtfReadResult read = ReadUtfFile(path, tree, nullptr);
+    if (!read.ok()) {
+      return "\"" + path.string() + "\" cannot be updated: " + read.reason +
+             ". It was left unchanged.";
+    }
+  }
+  AddTo(tree);
+  const UtfWriteResult written = WriteUtfFile(tree, path);
+  return written.written ? "" : "\"" + path.string() + "\" could not be written: " + written.reason;
+}
+
+}  // namespace svcmp::cli

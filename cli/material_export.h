@@ -1,0 +1,57 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/host_model.h"
+#include "materials/material_library.h"
+#include "plugin/mesh_records.h"
+#include "utf/utf_tree.h"
+
+namespace svcmp::cli {
+
+// The material library of one export: the materials its geometry meshes
+// use, with their textures read, decoded and compressed. A texture that
+// cannot be read or decoded is named in a warning; its material keeps its
+// colour without a texture.
+class MaterialExport {
+ public:
+  // Copies the model's materials, which the export destroys with the model.
+  // Relative texture paths are relative to the folder of `modelPath`.
+  MaterialExport(const std::vector<msMaterial>& materials, std::filesystem::path modelPath,
+                 int maxTextureSide, std::function<void(const std::string&)> warn);
+
+  // Builds the libraries for the geometry meshes of `meshList`.
+  void Collect(const MeshList& meshList);
+
+  // Adds what Collect built to `tree`.
+  void AddTo(UtfTree& tree) const;
+
+  // Writes what Collect built into a material file of its own: added to the
+  // file that is there when `update`, else a new one. Returns the message
+  // for the user, empty when written.
+  std::string WriteMaterialFile(const std::filesystem::path& path, bool update) const;
+
+ private:
+  // The texture's name in the library, its image read and compressed; empty
+  // after a warning when it cannot be.
+  std::string AddTexture(const msMaterial& material, bool& hasAlpha);
+
+  std::vector<msMaterial> sources_;
+  std::filesystem::path modelFolder_;
+  int maxTextureSide_;
+  std::function<void(const std::string&)> warn_;
+  std::vector<LibraryMaterial> materials_;
+  std::vector<LibraryTexture> textures_;
+  // Each texture made, by where its image came from, so materials share it.
+  struct KnownTexture {
+    std::string source;
+    std::string name;
+    bool hasAlpha = false;
+  };
+  std::vector<KnownTexture> known_;
+};
+
+}  // namespace svcmp::cli
