@@ -13,14 +13,15 @@
 #include "cli/mesh_listing.h"
 #include "cli/scratch_folder.h"
 #include "exporter/cmp_exporter_plugin.h"
-#include "host/model_file.h"
+#include "import/model_file.h"
 #include "plugin/model_capture.h"
 
 namespace svcmp::cli {
 namespace {
 
 int RunExport(const ExportOptions& options) {
-  ModelLoadResult loaded = LoadModelFile(options.modelPath);
+  ModelLoadResult loaded =
+      LoadModelFile(options.modelPath, {ImporterProgramBeside(), options.importLimits});
   if (!loaded.model) {
     std::fprintf(stderr, "error: %s\n", loaded.error.c_str());
     return 1;

@@ -108,6 +108,14 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
   command.add_flag("--game-ready", options.gameReady,
                    "All of --bounds, --fix, --unique-libraries and --materials (into the .cmp "
                    "file unless --materials names a file)");
+  command
+      .add_option("--import-memory-mb", options.importLimits.memoryMegabytes,
+                  "Memory the importer of model files may use, in MB (default 2048)")
+      ->check(CLI::Range(64, 1 << 20));
+  command
+      .add_option("--import-timeout", options.importLimits.timeoutSeconds,
+                  "Seconds the importer of model files may take (default 60)")
+      ->check(CLI::Range(1, 86400));
 
   command.parse_complete_callback([&options] {
     if (!options.listOnly && options.outputPath.empty()) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "import/importer_process.h"
 #include "ui/export_settings.h"
 
 namespace svcmp::cli {
@@ -30,6 +31,7 @@ struct ExportOptions {
   std::optional<std::string> materialsPath;  // --materials [FILE.mat]; empty: into the .cmp
   int maxTextureSide = 1024;                 // --max-texture
   bool gameReady = false;                    // --game-ready: all of the above
+  ImporterLimits importLimits;  // --import-memory-mb, --import-timeout
 };
 
 // Declares the options on `command`, with the checks that make a bad value a

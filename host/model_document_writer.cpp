@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "host/base64.h"
-#include "host/model_file.h"
+#include "host/model_document_writer.h"
 #include "host/model_file_messages.h"
 
 namespace svcmp {

@@ -1,17 +1,8 @@
 #pragma once
 
-// What the model loaders and the document writer tell the user, spelled once.
-// Each text follows the quoted file name and a colon.
+// What the document writer tells the user, spelled once. Each text follows
+// the quoted file name or the mesh.
 namespace svcmp::model_file_messages {
-
-inline constexpr char kUnreadable[] = "cannot be read as a model: ";
-inline constexpr char kEmptyScene[] = "the file holds no triangles to export";
-inline constexpr char kTooManyVertices[] =
-    " has more than 65535 vertices, which 16-bit triangle indices cannot address";
-inline constexpr char kNotFinite[] = " has a coordinate that is not a finite number";
-inline constexpr char kUnexpectedFailure[] = "loading failed unexpectedly: ";
-inline constexpr char kOnlyDocuments[] =
-    "this build reads only JSON model documents (.json); convert the model on Linux first";
 
 inline constexpr char kNotFiniteInDocument[] =
     " has a coordinate that is not a finite number, which a JSON document cannot hold";

@@ -282,10 +282,39 @@ TEST_F(ExportCommand, RefusalsLeaveNothingBehind) {
   ExpectNothingWritten();
 }
 
+// Model files go through the importer program; whatever stops it is one
+// line and exit status 1, and nothing is written.
+TEST_F(ExportCommand, ImporterFailuresAreOneLine) {
+  WriteText(dir_ / "mesh.ply", "ply\nformat ascii 1.0\nend_header\n");
+  const auto ply = Run("export mesh.ply -o ship.cmp");
+  EXPECT_EQ(ply.exitStatus, 1);
+  EXPECT_EQ(ply.err,
+            "error: \"mesh.ply\": not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, "
+            "3DS)\n");
+  fs::remove(dir_ / "mesh.ply");
+
+  // Assimp reads this COLLADA index list without end.
+  WriteText(dir_ / "token.dae", R"(<?xml version="1.0"?>
+<COLLADA version="1.4.1"><library_geometries><geometry id="g"><mesh>
+<source id="p"><float_array id="a" count="3">0 0 0</float_array><technique_common>
+<accessor source="#a" count="1" stride="3"><param name="X" type="float"/>
+<param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+<vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+<triangles count="1"><input semantic="VERTEX" source="#v" offset="0"/><p>0 0 x 0</p></triangles>
+</mesh></geometry></library_geometries></COLLADA>
+)");
+  const auto token = Run("export token.dae -o ship.cmp --import-memory-mb 256");
+  EXPECT_EQ(token.exitStatus, 1);
+  EXPECT_EQ(token.err, "error: \"token.dae\": the importer stopped (out of memory at 256 MB)\n");
+  fs::remove(dir_ / "token.dae");
+  ExpectNothingWritten();
+}
+
 TEST_F(ExportCommand, ImpossibleOptionsAreUsageErrors) {
   for (const char* options : {"--scale 0", "--scale 101", "--lod 3", "--groups 1,0",
                               "--groups 1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "--update --force",
-                              "--orientation sideways", ""}) {
+                              "--orientation sideways", "--import-memory-mb 1",
+                              "--import-timeout 0", ""}) {
     const std::string output = std::string(options).empty() ? "" : " -o ship.cmp ";
     const auto run = Run("export ship.json" + output + options);
     EXPECT_EQ(run.exitStatus, 2) << options;

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "host/model_document.h"
-#include "host/model_file.h"
+#include "host/model_document_writer.h"
 #include "plugin/export_checks.h"
 #include "plugin/mesh_buffer.h"
 #include "plugin/model_capture.h"

@@ -4,7 +4,9 @@
 #include <sstream>
 #include <string>
 
-#include "host/model_file.h"
+#include "assimp_test_files.h"
+#include "host/model_document_writer.h"
+#include "import/model_file.h"
 
 namespace svcmp {
 namespace {
@@ -15,7 +17,7 @@ const std::string kShipJson = std::string(SVCMP_EXAMPLES) + "/sample_ship.json";
 // The bundled ship is what the README's first command exports, in three parts
 // (--groups 1,2,1), so its meshes must come out in exactly this order.
 TEST(SampleShip, ObjLoadsAsHullWingsEngineAndThreeHardpoints) {
-  ModelLoadResult ship = LoadModelFile(kShipObj);
+  ModelLoadResult ship = LoadThroughImporter(kShipObj);
   ASSERT_NE(ship.model, nullptr) << ship.error;
   const msModel& model = *ship.model;
   const std::vector<std::string> names = {
@@ -53,7 +55,7 @@ TEST(SampleShip, ObjLoadsAsHullWingsEngineAndThreeHardpoints) {
 // The JSON document is the same ship as the OBJ, byte for byte as the
 // document writer writes it, so either file exports the same .cmp.
 TEST(SampleShip, JsonDocumentIsTheObjWrittenAsADocument) {
-  ModelLoadResult ship = LoadModelFile(kShipObj);
+  ModelLoadResult ship = LoadThroughImporter(kShipObj);
   ASSERT_NE(ship.model, nullptr) << ship.error;
   const ModelDocumentText written = WriteModelDocument(*ship.model);
   ASSERT_EQ(written.error, "");
@@ -62,7 +64,7 @@ TEST(SampleShip, JsonDocumentIsTheObjWrittenAsADocument) {
   bundled << file.rdbuf();
   EXPECT_EQ(written.text, bundled.str());
 
-  ModelLoadResult document = LoadModelFile(kShipJson);
+  ModelLoadResult document = LoadThroughImporter(kShipJson);
   ASSERT_NE(document.model, nullptr) << document.error;
   EXPECT_EQ(WriteModelDocument(*document.model).text, written.text);
 }

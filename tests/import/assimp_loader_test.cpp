@@ -1,4 +1,4 @@
-#include "host/assimp_loader.h"
+#include "import/assimp_loader.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ class AssimpLoader : public testing::ModelFileTest {
  protected:
   // Loads a file that must load.
   HostModelPtr Load(const std::string& path) {
-    ModelLoadResult result = LoadAssimpModel(path);
+    ModelLoadResult result =
+        LoadAssimpModel(path, DetectModelFormat(path).format.value_or(ModelFormat::Obj));
     EXPECT_EQ(result.error, "");
     EXPECT_NE(result.model, nullptr);
     return std::move(result.model);
@@ -27,7 +28,8 @@ class AssimpLoader : public testing::ModelFileTest {
 
   // Loads a file that must be refused; returns the message.
   std::string Refuse(const std::string& path) {
-    ModelLoadResult result = LoadAssimpModel(path);
+    ModelLoadResult result =
+        LoadAssimpModel(path, DetectModelFormat(path).format.value_or(ModelFormat::Obj));
     EXPECT_EQ(result.model, nullptr);
     EXPECT_NE(result.error.find("\"" + path + "\": "), std::string::npos) << result.error;
     return result.error;

@@ -1,5 +1,6 @@
-#include "host/assimp_loader.h"
+#include "import/assimp_loader.h"
 
+#include <assimp/BaseImporter.h>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -11,16 +12,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <memory>
+#include <new>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "host/model_file_messages.h"
+#include "import/import_messages.h"
 
 namespace svcmp {
 namespace {
 
-namespace msg = model_file_messages;
+namespace msg = import_messages;
 
 // 16-bit triangle indices address at most this many vertices per mesh, and the
 // mesh buffer counts them in 16 bits.
@@ -139,7 +143,7 @@ class SceneConverter {
   HostModelPtr Convert() {
     model_ = MakeHostModel();
     MapMaterials();
-    VisitNode(*scene_.mRootNode, kIdentity);
+    VisitNodes();
     if (!error_.empty()) return nullptr;
     if (model_->meshes.empty()) {
       error_ = FileMessage(path_, msg::kEmptyScene);
@@ -162,9 +166,27 @@ class SceneConverter {
     }
   }
 
-  void VisitNode(const aiNode& node, const Matrix& parentToWorld) {
-    if (!error_.empty()) return;
-    const Matrix toWorld = Multiply(parentToWorld, ToMatrix(node.mTransformation));
+  // Depth first, children in file order, with an explicit stack: files
+  // nest nodes tens of thousands deep.
+  void VisitNodes() {
+    struct Pending {
+      const aiNode* node;
+      Matrix parentToWorld;
+    };
+    std::vector<Pending> pending = {{scene_.mRootNode, kIdentity}};
+    while (!pending.empty() && error_.empty()) {
+      const Pending next = pending.back();
+      pending.pop_back();
+      const aiNode& node = *next.node;
+      const Matrix toWorld = Multiply(next.parentToWorld, ToMatrix(node.mTransformation));
+      VisitNode(node, toWorld);
+      for (unsigned i = node.mNumChildren; i-- > 0;) {
+        if (node.mChildren[i] != nullptr) pending.push_back({node.mChildren[i], toWorld});
+      }
+    }
+  }
+
+  void VisitNode(const aiNode& node, const Matrix& toWorld) {
     const std::string nodeName = node.mName.C_Str();
     const bool missingName = IsMissingName(nodeName);
     const bool hardpoint = !missingName && StartsWithHp(nodeName);
@@ -184,11 +206,6 @@ class SceneConverter {
     for (std::size_t i = 0; i < kept && !missingName; ++i) {
       model_->meshes[firstMesh + i].name =
           kept == 1 ? nodeName : nodeName + "_" + std::to_string(i + 1);
-    }
-    if (!error_.empty()) return;
-
-    for (unsigned i = 0; i < node.mNumChildren; ++i) {
-      if (node.mChildren[i] != nullptr) VisitNode(*node.mChildren[i], toWorld);
     }
   }
 
@@ -272,15 +289,59 @@ class SceneConverter {
   std::string error_;
 };
 
+// Only the readers of the supported formats stay, so that no other reader
+// ever sees a file, whatever its extension or content.
+void KeepOnlySupportedReaders(Assimp::Importer& importer) {
+  constexpr std::array<std::string_view, 6> kExtensions = {"obj", "gltf", "glb",
+                                                           "fbx", "dae",  "3ds"};
+  for (std::size_t i = importer.GetImporterCount(); i-- > 0;) {
+    const aiImporterDesc* description = importer.GetImporterInfo(i);
+    const std::string_view extensions =
+        description != nullptr && description->mFileExtensions != nullptr
+            ? description->mFileExtensions
+            : "";
+    bool supported = false;
+    for (std::string_view extension : kExtensions) {
+      const std::size_t at = extensions.find(extension);
+      supported =
+          supported || (at != std::string_view::npos && (at == 0 || extensions[at - 1] == ' ') &&
+                        (at + extension.size() == extensions.size() ||
+                         extensions[at + extension.size()] == ' '));
+    }
+    if (supported) continue;
+    // The importer gives up ownership of a reader it unregisters.
+    std::unique_ptr<Assimp::BaseImporter> reader(importer.GetImporter(i));
+    if (importer.UnregisterLoader(reader.get()) != AI_SUCCESS) static_cast<void>(reader.release());
+  }
+}
+
+// The reader's own words, printable and without the parts that mean nothing
+// to a modder; empty when they add nothing to "damaged".
+std::string ReaderDetail(const std::string& readerMessage) {
+  if (readerMessage.find("No suitable reader") != std::string::npos) return "";
+  std::string detail;
+  for (const char c : readerMessage) {
+    if (c >= ' ' && c <= '~') detail += c;
+  }
+  while (!detail.empty() && detail.back() == ' ') detail.pop_back();
+  return detail;
+}
+
 }  // namespace
 
-ModelLoadResult LoadAssimpModel(const std::string& path) {
+ModelLoadResult LoadAssimpModel(const std::string& path, ModelFormat format) {
   try {
     Assimp::Importer importer;
+    KeepOnlySupportedReaders(importer);
     const aiScene* scene = importer.ReadFile(path, kPostProcessing);
-    if (scene == nullptr)
-      return {nullptr,
-              FileMessage(path, msg::kUnreadable + std::string(importer.GetErrorString()))};
+    if (scene == nullptr) {
+      const std::string readerMessage = importer.GetErrorString();
+      // The reader caught it; the program still has to say it ran out.
+      if (readerMessage == std::bad_alloc().what()) throw std::bad_alloc();
+      const std::string detail = ReaderDetail(readerMessage);
+      return {nullptr, FileMessage(path, msg::kDamaged + std::string(ModelFormatName(format)) +
+                                             (detail.empty() ? "" : " (" + detail + ")"))};
+    }
     if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
       return {nullptr, FileMessage(path, msg::kEmptyScene)};
     }
@@ -288,6 +349,8 @@ ModelLoadResult LoadAssimpModel(const std::string& path) {
     HostModelPtr model = converter.Convert();
     if (model == nullptr) return {nullptr, converter.error()};
     return {std::move(model), ""};
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception& e) {
     return {nullptr, FileMessage(path, msg::kUnexpectedFailure + std::string(e.what()))};
   } catch (...) {

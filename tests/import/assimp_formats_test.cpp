@@ -9,7 +9,8 @@
 #include <string>
 
 #include "assimp_test_files.h"
-#include "host/model_file.h"
+#include "host/model_document_writer.h"
+#include "import/model_file.h"
 
 namespace svcmp {
 namespace {
@@ -39,7 +40,7 @@ ModelTotals TotalsOf(msModel& model) {
 // FBX files its own exporter writes.
 TEST_F(AssimpFormats, SampleShipLoadsFromEveryFormat) {
   const std::string source = std::string(SVCMP_EXAMPLES) + "/sample_ship.obj";
-  ModelLoadResult original = LoadModelFile(source);
+  ModelLoadResult original = LoadThroughImporter(source);
   ASSERT_TRUE(original.model) << original.error;
   const ModelTotals expected = TotalsOf(*original.model);
 
@@ -58,7 +59,7 @@ TEST_F(AssimpFormats, SampleShipLoadsFromEveryFormat) {
     const std::string path = (dir_ / ("ship." + std::string(description->fileExtension))).string();
     ASSERT_EQ(exporter.Export(scene, format, path), AI_SUCCESS) << exporter.GetErrorString();
 
-    ModelLoadResult converted = LoadModelFile(path);
+    ModelLoadResult converted = LoadThroughImporter(path);
     ASSERT_TRUE(converted.model) << format << ": " << converted.error;
     const ModelTotals totals = TotalsOf(*converted.model);
     EXPECT_EQ(totals.triangles, expected.triangles) << format;

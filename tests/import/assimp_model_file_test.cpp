@@ -9,7 +9,8 @@
 
 #include "assimp_test_files.h"
 #include "host/model_document.h"
-#include "host/model_file.h"
+#include "host/model_document_writer.h"
+#include "import/model_file.h"
 
 namespace svcmp {
 namespace {
@@ -139,7 +140,7 @@ TEST_F(ModelFile, SaveReplacesTheFileOnlyWhenTheWholeDocumentIsWritten) {
 
   model = TrickyModel();
   ASSERT_EQ(SaveModelDocument(*model, path), "");
-  ModelLoadResult loaded = LoadModelFile(path);
+  ModelLoadResult loaded = LoadThroughImporter(path);
   ASSERT_NE(loaded.model, nullptr) << loaded.error;
   ExpectSameModel(*model, *loaded.model);
   EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
@@ -152,23 +153,23 @@ TEST_F(ModelFile, SaveReplacesTheFileOnlyWhenTheWholeDocumentIsWritten) {
 
 TEST_F(ModelFile, ChoosesTheLoaderByExtensionAndNamesTheFileInMessages) {
   const std::string document = WriteModelDocument(*TrickyModel()).text;
-  ModelLoadResult upper = LoadModelFile(Write("SHIP.JSON", document));
+  ModelLoadResult upper = LoadThroughImporter(Write("SHIP.JSON", document));
   ASSERT_NE(upper.model, nullptr) << upper.error;
   EXPECT_EQ(upper.model->meshes.size(), 2u);
 
   const std::string broken = Write("broken.json", "{\"meshes\": [{\"name\": 5}]}");
-  ModelLoadResult refused = LoadModelFile(broken);
+  ModelLoadResult refused = LoadThroughImporter(broken);
   EXPECT_EQ(refused.model, nullptr);
   EXPECT_NE(refused.error.find("\"" + broken + "\": "), std::string::npos) << refused.error;
 
   // A document under another extension is not a document: assimp refuses it.
   const std::string disguised = Write("ship.model", document);
-  ModelLoadResult other = LoadModelFile(disguised);
+  ModelLoadResult other = LoadThroughImporter(disguised);
   EXPECT_EQ(other.model, nullptr);
   EXPECT_NE(other.error.find(disguised), std::string::npos) << other.error;
 
   ModelLoadResult obj =
-      LoadModelFile(Write("tri.obj", "o tri\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+      LoadThroughImporter(Write("tri.obj", "o tri\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
   ASSERT_NE(obj.model, nullptr) << obj.error;
   EXPECT_EQ(obj.model->meshes.at(0).name, "tri");
 }

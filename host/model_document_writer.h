@@ -6,17 +6,6 @@
 
 namespace svcmp {
 
-// A loaded model, or nothing and a message for the user that names the file
-// and the reason.
-struct ModelLoadResult {
-  HostModelPtr model;
-  std::string error;
-};
-
-// Loads a model file: ".json" (any letter case) as a host model document,
-// every other extension through assimp. Never throws.
-[[nodiscard]] ModelLoadResult LoadModelFile(const std::string& path);
-
 // The model as a host model document: every float written so that it reads
 // back bit for bit. Empty with a message when a number is not finite or a name
 // is not UTF-8 text, which a JSON document cannot hold.

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/host_model.h"
+#include "import/importer_process.h"
+
+namespace svcmp {
+
+// A loaded model, or nothing and a message for the user that names the file
+// and the reason.
+struct ModelLoadResult {
+  HostModelPtr model;
+  std::string error;
+};
+
+// Where the importer program is, and the limits it runs under.
+struct ModelImport {
+  std::filesystem::path importerProgram;
+  ImporterLimits limits;
+};
+
+// Loads a model file: ".json" (any letter case) as a host model document in
+// this process; a file in one of the supported formats through the importer
+// program, in a process of its own. Never throws.
+[[nodiscard]] ModelLoadResult LoadModelFile(const std::string& path, const ModelImport& import);
+
+}  // namespace svcmp
