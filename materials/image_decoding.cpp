@@ -2,16 +2,70 @@
 
 #include <stb_image.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <memory>
 
 namespace svcmp {
+namespace {
+
+constexpr std::uint8_t kMarkerStart = 0xFF;
+constexpr std::uint8_t kStartOfImage = 0xD8;
+constexpr std::uint8_t kEndOfImage = 0xD9;
+constexpr std::uint8_t kHuffmanTable = 0xC4;
+constexpr std::size_t kHuffmanLengthCounts = 16;
+// A Huffman table assigns codes to at most 256 symbols.
+constexpr unsigned kMaxHuffmanSymbols = 256;
+
+// Markers without a length: stuffing, restarts, a temporary marker.
+bool StandsAlone(std::uint8_t marker) {
+  return marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= kStartOfImage);
+}
+
+// Whether every Huffman table of a JPEG file fits its 256 symbols. The
+// decoder of this stb version writes past its tables when one does not, so
+// such files are refused before it sees them. Walks the markers by their
+// lengths; between them (in entropy-coded data) it looks for the next one,
+// since progressive files define tables between their scans. Files that are
+// no JPEG pass.
+bool JpegHuffmanTablesFit(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < 2 || bytes[0] != kMarkerStart || bytes[1] != kStartOfImage) return true;
+  std::size_t at = 2;
+  while (at + 1 < bytes.size()) {
+    const std::uint8_t marker = bytes[at + 1];
+    if (bytes[at] != kMarkerStart || marker == kMarkerStart || StandsAlone(marker)) {
+      at += bytes[at] == kMarkerStart && marker != kMarkerStart ? 2 : 1;
+      continue;
+    }
+    if (marker == kEndOfImage || at + 3 >= bytes.size()) return true;
+    const std::size_t length = std::size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+    const std::size_t end = at + 2 + length;
+    if (marker == kHuffmanTable) {
+      // Each table: its class and number, 16 counts of codes by length, the
+      // symbols. The decoder reads tables while the segment's length lasts,
+      // and reads a missing count at the end of the file as 0.
+      for (std::size_t table = at + 4; table < end;) {
+        unsigned symbols = 0;
+        for (std::size_t i = 1; i <= kHuffmanLengthCounts; ++i)
+          if (table + i < bytes.size()) symbols += bytes[table + i];
+        if (symbols > kMaxHuffmanSymbols) return false;
+        table += 1 + kHuffmanLengthCounts + symbols;
+      }
+    }
+    at = std::min(end, bytes.size());
+  }
+  return true;
+}
+
+}  // namespace
 
 ImageDecodeResult DecodeImage(std::span<const std::uint8_t> bytes) {
   if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) {
     return {std::nullopt, "the file is empty or too large"};
   }
+  if (!JpegHuffmanTablesFit(bytes))
+    return {std::nullopt, "the JPG image is damaged (a Huffman table is too large)"};
   const int length = static_cast<int>(bytes.size());
   int width = 0;
   int height = 0;

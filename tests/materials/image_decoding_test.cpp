@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "tests/materials/test_images.h"
 
@@ -35,12 +38,26 @@ TEST(DecodeImage, RefusesWhatIsNoImageOrTooLargeWithAReason) {
   const std::vector<std::uint8_t> png = EncodeImage(kGradient, "png");
   std::vector<std::uint8_t> huge = png;
   huge[16] = 0x7F;  // width 0x7F000005 in the header
+  // A Huffman table with more codes than a table has symbols.
+  std::vector<std::uint8_t> jpg = EncodeImage(kGradient, "jpg");
+  const std::uint8_t huffmanMarker[] = {0xFF, 0xC4};
+  auto table =
+      std::search(jpg.begin(), jpg.end(), std::begin(huffmanMarker), std::end(huffmanMarker));
+  ASSERT_NE(table, jpg.end());
+  std::fill(table + 5, table + 21, std::uint8_t{0xFF});
   const std::vector<std::uint8_t> cases[] = {
       {},
       {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
       std::vector<std::uint8_t>(png.begin(), png.begin() + 40),
       huge,
+      jpg,
   };
+  // Found by fuzzing: a truncated table whose counts run off the file's end.
+  std::ifstream file(SVCMP_TEST_DATA "/materials/huffman_overflow.jpg", std::ios::binary);
+  const std::vector<std::uint8_t> truncated{std::istreambuf_iterator<char>(file), {}};
+  ASSERT_FALSE(truncated.empty());
+  EXPECT_FALSE(DecodeImage(truncated).image);
+
   for (const auto& bytes : cases) {
     const ImageDecodeResult result = DecodeImage(bytes);
     EXPECT_FALSE(result.image) << bytes.size();
