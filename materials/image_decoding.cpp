@@ -73,9 +73,10 @@ ImageDecodeResult DecodeImage(std::span<const std::uint8_t> bytes) {
   if (!stbi_info_from_memory(bytes.data(), length, &width, &height, &channels)) {
     return {std::nullopt, "not a PNG, JPG, TGA or BMP image it can read"};
   }
-  if (width <= 0 || height <= 0 || width > kMaxDecodedImageSide || height > kMaxDecodedImageSide) {
-    return {std::nullopt, "the image is larger than " + std::to_string(kMaxDecodedImageSide) +
-                              " pixels on a side"};
+  if (width <= 0 || height <= 0 || width > kMaxDecodedImageSide || height > kMaxDecodedImageSide ||
+      static_cast<long long>(width) * height > kMaxDecodedImagePixels) {
+    return {std::nullopt, "the image is larger than 8192 x 8192 pixels or " +
+                              std::to_string(kMaxDecodedImageSide) + " pixels on a side"};
   }
   const std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels(
       stbi_load_from_memory(bytes.data(), length, &width, &height, &channels, 4), &stbi_image_free);

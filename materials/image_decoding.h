@@ -13,6 +13,7 @@ namespace svcmp {
 // the texture is cut down to at most a few thousand pixels anyway, and a
 // hostile header must not make us allocate gigabytes.
 inline constexpr int kMaxDecodedImageSide = 16384;
+inline constexpr long long kMaxDecodedImagePixels = 8192LL * 8192;
 
 struct [[nodiscard]] ImageDecodeResult {
   std::optional<RgbaImage> image;
