@@ -30,8 +30,11 @@ bool StandsAlone(std::uint8_t marker) {
 // since progressive files define tables between their scans. Files that are
 // no JPEG pass.
 bool JpegHuffmanTablesFit(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() < 2 || bytes[0] != kMarkerStart || bytes[1] != kStartOfImage) return true;
-  std::size_t at = 2;
+  // The decoder takes any number of fill bytes before the start marker.
+  std::size_t at = 0;
+  while (at < bytes.size() && bytes[at] == kMarkerStart) ++at;
+  if (at == 0 || at == bytes.size() || bytes[at] != kStartOfImage) return true;
+  ++at;
   while (at + 1 < bytes.size()) {
     const std::uint8_t marker = bytes[at + 1];
     if (bytes[at] != kMarkerStart || marker == kMarkerStart || StandsAlone(marker)) {

@@ -52,11 +52,14 @@ TEST(DecodeImage, RefusesWhatIsNoImageOrTooLargeWithAReason) {
       huge,
       jpg,
   };
-  // Found by fuzzing: a truncated table whose counts run off the file's end.
-  std::ifstream file(SVCMP_TEST_DATA "/materials/huffman_overflow.jpg", std::ios::binary);
-  const std::vector<std::uint8_t> truncated{std::istreambuf_iterator<char>(file), {}};
-  ASSERT_FALSE(truncated.empty());
-  EXPECT_FALSE(DecodeImage(truncated).image);
+  // Found by fuzzing: a truncated table whose counts run off the file's end,
+  // and a table too large behind fill bytes before the start marker.
+  for (const char* name : {"huffman_overflow.jpg", "huffman_overflow_after_fill.jpg"}) {
+    std::ifstream file(std::string(SVCMP_TEST_DATA "/materials/") + name, std::ios::binary);
+    const std::vector<std::uint8_t> damaged{std::istreambuf_iterator<char>(file), {}};
+    ASSERT_FALSE(damaged.empty()) << name;
+    EXPECT_FALSE(DecodeImage(damaged).image) << name;
+  }
 
   for (const auto& bytes : cases) {
     const ImageDecodeResult result = DecodeImage(bytes);
