@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the bundled sample ship: sample_ship.obj (+ .mtl) and the same model
-as a host model document, sample_ship.json.
+"""Writes the bundled sample ship: sample_ship.obj (+ .mtl), the same model
+as a host model document, sample_ship.json, and the hull's texture,
+sample_ship_hull.png (hull plating in panels, with a stripe).
 
 Host units, Y up, nose towards +Z. With the default scale divisor 92 the ship
 comes out about 16 units long and 13 wide. Geometry meshes in the order hull,
@@ -15,10 +16,18 @@ Standard library only: python3 make_sample_ship.py [output directory]
 """
 
 import os
+import struct
 import sys
+import zlib
 
 HULL_MATERIAL = "sampleship_hull"
 TRIM_MATERIAL = "sampleship_trim"
+HULL_TEXTURE = "sample_ship_hull.png"
+# Diffuse colours as the OBJ's material file and the document give them; the
+# hull's colour comes from its texture.
+COLOURS = {HULL_MATERIAL: "1 1 1", TRIM_MATERIAL: "0.8 0.45 0.1"}
+TEXTURES = {HULL_MATERIAL: HULL_TEXTURE}
+TEXTURE_SIDE = 128
 
 
 class Mesh:
@@ -175,9 +184,9 @@ def write_obj(meshes, directory):
         if mesh.material not in materials:
             materials.append(mesh.material)
     with open(os.path.join(directory, "sample_ship.mtl"), "w", newline="\n") as mtl:
-        colours = {HULL_MATERIAL: "0.55 0.6 0.65", TRIM_MATERIAL: "0.8 0.45 0.1"}
         for name in materials:
-            mtl.write(f"newmtl {name}\nKd {colours[name]}\n\n")
+            texture = f"map_Kd {TEXTURES[name]}\n" if name in TEXTURES else ""
+            mtl.write(f"newmtl {name}\nKd {COLOURS[name]}\n{texture}\n")
     with open(os.path.join(directory, "sample_ship.obj"), "w", newline="\n") as obj:
         obj.write("# Sample ship, written by make_sample_ship.py. Host units, Y up, nose at +Z.\n")
         obj.write("mtllib sample_ship.mtl\n")
@@ -205,9 +214,16 @@ def document_vertex(mesh, v):
     return (x, y, z, u, 1 - v_up) if mesh.textured() else v
 
 
+def document_material(name):
+    colour = ", ".join(COLOURS[name].split())
+    texture = f', "texture": "{TEXTURES[name]}"' if name in TEXTURES else ""
+    return f'{{"name": "{name}", "diffuse": [{colour}]{texture}}}'
+
+
 def write_json(meshes, materials, directory):
     """Laid out exactly as the project's document writer lays it out."""
-    lines = ["{", '  "materials": [' + ", ".join(f'"{m}"' for m in materials) + "],", '  "meshes": [']
+    lines = ["{", '  "materials": [' + ", ".join(document_material(m) for m in materials) + "],",
+             '  "meshes": [']
     for n, mesh in enumerate(meshes):
         lines += ["    {", f'      "name": "{mesh.name}",',
                   f'      "material": {materials.index(mesh.material)},', '      "vertices": [']
@@ -222,11 +238,36 @@ def write_json(meshes, materials, directory):
         doc.write("\n".join(lines) + "\n")
 
 
+def hull_texel(x, y):
+    """Grey-blue plating in 32-texel panels with dark seams, each panel a
+    little lighter or darker, and an orange stripe along the middle."""
+    if 60 <= y < 68:
+        return (214, 118, 30)
+    if x % 32 == 0 or y % 32 == 0:
+        return (62, 68, 78)
+    shade = ((x // 32) * 7 + (y // 32) * 13) % 5 * 6
+    return (128 + shade, 138 + shade, 150 + shade)
+
+
+def write_png(path, side, texel):
+    """An 8-bit RGB PNG, written with the standard library only."""
+    rows = b"".join(b"\0" + bytes(c for x in range(side) for c in texel(x, y)) for y in range(side))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    header = struct.pack(">IIBBBBB", side, side, 8, 2, 0, 0, 0)
+    with open(path, "wb") as png:
+        png.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9))
+                  + chunk(b"IEND", b""))
+
+
 def main():
     directory = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     meshes = make_ship()
     materials = write_obj(meshes, directory)
     write_json(meshes, materials, directory)
+    write_png(os.path.join(directory, HULL_TEXTURE), TEXTURE_SIDE, hull_texel)
 
 
 if __name__ == "__main__":

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "import/import_messages.h"
+#include "import/material_look.h"
 
 namespace svcmp {
 namespace {
@@ -163,6 +164,7 @@ class SceneConverter {
       if (material == nullptr || IsPlaceholderMaterial(*material)) continue;
       materialIndex_[i] = static_cast<int>(model_->materials.size());
       model_->materials.push_back({MaterialName(*material)});
+      ReadMaterialLook(scene_, *material, model_->materials.back());
     }
   }
 

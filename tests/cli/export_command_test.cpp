@@ -217,6 +217,21 @@ TEST_F(ExportMaterials, AMaterialFileOfItsOwnIsWrittenAfterTheModelAndUpdated) {
   EXPECT_EQ(Run("export textured.json -o x.cmp --game-ready --max-texture 1000").exitStatus, 2);
 }
 
+TEST_F(ExportMaterials, TheSampleShipGoesGameReadyWithItsOwnTexture) {
+  const auto run =
+      Run("export '" SVCMP_EXAMPLES "/sample_ship.obj' -o ship.cmp -q --game-ready --groups 1,2,1");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  UtfTree tree = ReadCmp("ship.cmp");
+  EXPECT_EQ(DataOf(tree, {"material library", "sampleship_hull", "Dt_name"}),
+            Text("sample_ship_hull.png"));
+  const auto dds = DataOf(tree, {"texture library", "sample_ship_hull.png", "MIPS"});
+  ASSERT_GT(dds.size(), 128u);
+  EXPECT_EQ(std::string(dds.begin(), dds.begin() + 4), "DDS ");
+  EXPECT_EQ(Word(dds, 16), 128u);  // width
+  EXPECT_EQ(DataOf(tree, {"Cmpnd", "Cons", "Fix"}).size(), 2 * 176u);
+}
+
 TEST_F(ExportCommand, LevelsBuildUpInOneFile) {
   ASSERT_EQ(Run("export ship.json -o ship.cmp -q").exitStatus, 0);
   ASSERT_EQ(Run("export ship.json -o ship.cmp -q --update --lod 1").exitStatus, 0);
@@ -311,10 +326,10 @@ TEST_F(ExportCommand, ImporterFailuresAreOneLine) {
 }
 
 TEST_F(ExportCommand, ImpossibleOptionsAreUsageErrors) {
-  for (const char* options : {"--scale 0", "--scale 101", "--lod 3", "--groups 1,0",
-                              "--groups 1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "--update --force",
-                              "--orientation sideways", "--import-memory-mb 1",
-                              "--import-timeout 0", ""}) {
+  for (const char* options :
+       {"--scale 0", "--scale 101", "--lod 3", "--groups 1,0",
+        "--groups 1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "--update --force",
+        "--orientation sideways", "--import-memory-mb 1", "--import-timeout 0", ""}) {
     const std::string output = std::string(options).empty() ? "" : " -o ship.cmp ";
     const auto run = Run("export ship.json" + output + options);
     EXPECT_EQ(run.exitStatus, 2) << options;
