@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "plugin/name_crc.h"
+#include "format/name_crc.h"
 
 namespace svcmp::cli {
 

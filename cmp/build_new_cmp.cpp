@@ -1,8 +1,8 @@
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
-#include "cmp/cmp_node_names.h"
 #include "cmp/fix_joints.h"
-#include "plugin/name_crc.h"
+#include "format/cmp_node_names.h"
+#include "format/name_crc.h"
 
 // Every node is added as the last child of its parent, so the order of the
 // calls below is the order of the children in the file.

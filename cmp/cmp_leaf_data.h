@@ -7,29 +7,12 @@
 #include <vector>
 
 #include "cmp/mesh_ref_shape.h"
+#include "format/cmp_leaf_layout.h"
 #include "plugin/mesh_records.h"
 
 // The bytes of the leaves the assembly writes, little-endian, built byte by
 // byte so they come out the same on every platform.
 namespace svcmp {
-
-// "Index": signed 32-bit part index, then 32 zero bits.
-inline constexpr std::size_t kIndexLeafSize = 4 + 4;
-// "Switch2": four floats.
-inline constexpr std::size_t kSwitch2LeafSize = 4 * 4;
-// "Max" and "Min": the limit as a float, then 32 zero bits.
-inline constexpr std::size_t kLimitLeafSize = 4 + 4;
-
-// The mesh reference record ("VMeshRef"):
-//   0 u32 header size (60)       4 u32 library id (NameCrc of the library entry)
-//   8 u16 start vertex          10 u16 vertex count
-//  12 u16 start index           14 u16 index count
-//  16 u16 start mesh            18 u16 mesh count
-//  20 float max x, min x, max y, min y, max z, min z
-//  44 float centre x, y, z      56 float radius (all four zero unless exact bounds are asked for)
-inline constexpr std::size_t kMeshRefSize = 4 + 4 + 6 * 2 + 6 * 4 + 4 * 4;
-static_assert(kMeshRefSize == 60);
-inline constexpr std::uint32_t kMeshRefHeaderSize = kMeshRefSize;
 
 // The level-of-detail switch distances; the last one differs between a new
 // file and a multi-part update.

@@ -4,7 +4,7 @@
 
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_messages.h"
-#include "cmp/cmp_node_names.h"
+#include "format/cmp_node_names.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 

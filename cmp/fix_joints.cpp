@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "cmp/cmp_messages.h"
-#include "cmp/cmp_node_names.h"
+#include "format/cmp_node_names.h"
 
 namespace svcmp {
 namespace {

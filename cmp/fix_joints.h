@@ -8,16 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "format/cmp_leaf_layout.h"
 #include "plugin/mesh_records.h"
 
 namespace svcmp {
 
-// One fixed joint in "Cons"/"Fix", 176 bytes:
-//     0 char[64] parent name, zero-padded    64 char[64] child name, zero-padded
-//   128 float[3] origin                     140 float[9] rotation, row by row
-inline constexpr std::size_t kJointNameSize = 64;
-inline constexpr std::size_t kFixRecordSize = 2 * kJointNameSize + 3 * 4 + 9 * 4;
-static_assert(kFixRecordSize == 176);
+// The "Fix" record's layout is in format/cmp_leaf_layout.h.
 
 // `existing` records kept as they are, then one per part but the first whose
 // object name no record names as its child yet: parent "Root", zero origin,

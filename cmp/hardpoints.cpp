@@ -3,7 +3,7 @@
 
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
-#include "cmp/cmp_node_names.h"
+#include "format/cmp_node_names.h"
 
 // Floats: every formula is evaluated as written, term by term in double, and
 // rounded to float once, where the value is stored. Zero terms stay in, since

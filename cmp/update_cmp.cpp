@@ -1,8 +1,8 @@
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
-#include "cmp/cmp_node_names.h"
 #include "cmp/fix_joints.h"
-#include "plugin/name_crc.h"
+#include "format/cmp_node_names.h"
+#include "format/name_crc.h"
 
 // The update finds each node before it creates it, and creates it as the
 // last child of its parent when it is missing. Whole-tree lookups (null

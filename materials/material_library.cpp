@@ -3,7 +3,7 @@
 #include <bit>
 #include <string_view>
 
-#include "materials/material_node_names.h"
+#include "format/material_node_names.h"
 
 namespace svcmp {
 namespace {

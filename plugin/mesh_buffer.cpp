@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "plugin/name_crc.h"
+#include "format/name_crc.h"
 
 namespace svcmp {
 namespace {
@@ -93,7 +93,8 @@ void WriteGroupedEntries(const std::vector<const MeshRecord*>& geometry, int gro
     entries.RestartVertexCount();
 
     // A negative quantity takes nothing, and no group takes more than remain.
-    const std::size_t wanted = static_cast<std::size_t>(std::max(quantities[static_cast<std::size_t>(g)], 0));
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::max(quantities[static_cast<std::size_t>(g)], 0));
     const std::size_t taken = std::min(wanted, geometry.size() - cursor);
     std::size_t groupVertices = 0;
     std::size_t groupIndices = 0;

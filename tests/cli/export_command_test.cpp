@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cmptool_runner.h"
-#include "plugin/name_crc.h"
+#include "format/name_crc.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 

@@ -7,7 +7,7 @@
 
 #include "cmp/cmp_tree_dialog.h"
 #include "cmp/fix_joints.h"
-#include "plugin/name_crc.h"
+#include "format/name_crc.h"
 #include "tests/cmp/cmp_test_fixtures.h"
 #include "utf/utf_reader.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cmp/cmp_assembly.h"
-#include "plugin/name_crc.h"
+#include "format/name_crc.h"
 #include "tests/cmp/cmp_test_fixtures.h"
 
 namespace svcmp {
@@ -74,7 +74,8 @@ TEST(BuildNewCmp, LevelsOneAndTwoHaveNoHardpointsAndOnlyTwoHasSwitch2) {
   // The library id carries the level suffix.
   const auto ref = DataAt(level2, {"hull.3db", "MultiLevel", "Level2", "VMeshPart", "VMeshRef"});
   ASSERT_EQ(ref.size(), 60u);
-  EXPECT_EQ(std::vector<std::uint8_t>(ref.begin() + 4, ref.begin() + 8), Le32(NameCrc("hull.lod2.vms")));
+  EXPECT_EQ(std::vector<std::uint8_t>(ref.begin() + 4, ref.begin() + 8),
+            Le32(NameCrc("hull.lod2.vms")));
 }
 
 TEST(BuildNewCmp, LevelOutsideZeroToTwoIsLevelZero) {

@@ -1,4 +1,4 @@
-#include "plugin/name_crc.h"
+#include "format/name_crc.h"
 
 namespace svcmp {
 namespace {

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace svcmp {
+
+enum class Severity { Error, Warning };
+
+// One thing wrong with a file, tied to the node where it was found. The rule
+// id names the kind of fault, stable for scripts ("leaf-size", "index-range").
+struct Finding {
+  std::string path;  // node path as NodePath gives it
+  Severity severity = Severity::Error;
+  std::string rule;
+  std::string message;
+};
+
+using Findings = std::vector<Finding>;
+
+// Rule ids, each spelled once.
+namespace rules {
+inline constexpr std::string_view kLeafSize = "leaf-size";
+inline constexpr std::string_view kMeshBufferFit = "mesh-buffer-fit";
+inline constexpr std::string_view kMeshKind = "mesh-kind";
+inline constexpr std::string_view kPrimitiveType = "primitive-type";
+inline constexpr std::string_view kVertexFormat = "vertex-format";
+inline constexpr std::string_view kMeshRange = "mesh-range";
+inline constexpr std::string_view kIndexRange = "index-range";
+inline constexpr std::string_view kTrailingBytes = "trailing-bytes";
+inline constexpr std::string_view kRefRange = "ref-range";
+inline constexpr std::string_view kRefIndexSum = "ref-index-sum";
+inline constexpr std::string_view kRefLibrary = "ref-library";
+inline constexpr std::string_view kPartFile = "part-file";
+inline constexpr std::string_view kJointName = "joint-name";
+inline constexpr std::string_view kBadFloat = "bad-float";
+inline constexpr std::string_view kOrphanModel = "orphan-model";
+inline constexpr std::string_view kZeroSphere = "zero-sphere";
+inline constexpr std::string_view kEmptyFix = "empty-fix";
+inline constexpr std::string_view kHardpointRotation = "hardpoint-rotation";
+inline constexpr std::string_view kHardpointLeaf = "hardpoint-leaf";
+inline constexpr std::string_view kLibraryTwice = "library-twice";
+}  // namespace rules
+
+}  // namespace svcmp

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+#include <vector>
+
+#include "format/cmp_leaf_layout.h"
+#include "format/mesh_buffer_layout.h"
+#include "utf/utf_tree.h"
+
+// Hand-made leaves and files of the compound model for the decoder tests,
+// built byte by byte like a tool other than ours would write them.
+namespace svcmp::testing {
+
+class LeafBuilder {
+ public:
+  LeafBuilder& U16(std::uint16_t value) {
+    bytes_.push_back(static_cast<std::uint8_t>(value));
+    bytes_.push_back(static_cast<std::uint8_t>(value >> 8));
+    return *this;
+  }
+  LeafBuilder& U32(std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+      bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
+    return *this;
+  }
+  LeafBuilder& Floats(std::initializer_list<float> values) {
+    for (float value : values) U32(std::bit_cast<std::uint32_t>(value));
+    return *this;
+  }
+  // `text` zero-padded to a joint record's name field.
+  LeafBuilder& Name(std::string_view text) {
+    bytes_.insert(bytes_.end(), text.begin(), text.end());
+    bytes_.resize(bytes_.size() + kJointNameSize - text.size(), 0);
+    return *this;
+  }
+  LeafBuilder& Append(const std::vector<std::uint8_t>& bytes) {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    return *this;
+  }
+  std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+struct TestMesh {
+  std::uint32_t materialId;
+  std::uint16_t startVertex, endVertex;
+  std::vector<std::uint16_t> indices;
+};
+
+// The value every field of vertex `v` gets, so a decoded vertex can be
+// recognised: position (v, v + 0.5, -v), normal (0, 1, 0), diffuse
+// 0xFF000000 + v, specular 0x00112233, texture set s (v + s, 1 - v).
+inline void AppendTestVertex(LeafBuilder& out, std::uint16_t format, int v) {
+  const float f = static_cast<float>(v);
+  out.Floats({f, f + 0.5f, -f});
+  if (format & kVertexNormal) out.Floats({0, 1, 0});
+  if (format & kVertexDiffuse) out.U32(0xFF000000u + static_cast<std::uint32_t>(v));
+  if (format & kVertexSpecular) out.U32(0x00112233u);
+  for (int set = 0; set < ((format & kVertexTextureCount) >> kVertexTextureShift); ++set) {
+    out.Floats({f + static_cast<float>(set), 1 - f});
+  }
+}
+
+// A mesh buffer of `format` with `vertexCount` test vertices.
+inline std::vector<std::uint8_t> MeshBufferBytes(std::uint16_t format,
+                                                 const std::vector<TestMesh>& meshes,
+                                                 std::uint16_t vertexCount) {
+  LeafBuilder out;
+  std::size_t indexCount = 0;
+  for (const TestMesh& mesh : meshes) indexCount += mesh.indices.size();
+  out.U32(kMeshKind).U32(kTriangleListPrimitive).U16(static_cast<std::uint16_t>(meshes.size()));
+  out.U16(static_cast<std::uint16_t>(indexCount)).U16(format).U16(vertexCount);
+  for (const TestMesh& mesh : meshes) {
+    out.U32(mesh.materialId).U16(mesh.startVertex).U16(mesh.endVertex);
+    out.U16(static_cast<std::uint16_t>(mesh.indices.size())).U16(kMeshEntryPadding);
+  }
+  for (const TestMesh& mesh : meshes) {
+    for (std::uint16_t index : mesh.indices) out.U16(index);
+  }
+  for (int v = 0; v < vertexCount; ++v) AppendTestVertex(out, format, v);
+  return out.Take();
+}
+
+// Two meshes of one triangle each over four vertices: mesh 0 takes vertices
+// 0 to 2, mesh 1 vertices 1 to 3.
+inline std::vector<std::uint8_t> TwoMeshBuffer(std::uint16_t format) {
+  return MeshBufferBytes(format, {{0xAA, 0, 2, {0, 1, 2}}, {0xBB, 1, 3, {2, 1, 0}}}, 4);
+}
+
+inline std::vector<std::uint8_t> MeshRefBytes(std::uint32_t libraryId, std::uint16_t startVertex,
+                                              std::uint16_t vertexCount, std::uint16_t startIndex,
+                                              std::uint16_t indexCount, std::uint16_t startMesh,
+                                              std::uint16_t meshCount, float radius = 2) {
+  LeafBuilder out;
+  out.U32(kMeshRefHeaderSize).U32(libraryId).U16(startVertex).U16(vertexCount);
+  out.U16(startIndex).U16(indexCount).U16(startMesh).U16(meshCount);
+  out.Floats({1, -1, 1, -1, 1, -1, 0, 0, 0, radius});
+  return out.Take();
+}
+
+inline UtfNode AddTestLeaf(UtfTree& tree, UtfNode parent, std::string_view name,
+                           std::vector<std::uint8_t> bytes) {
+  UtfNode node = tree.AddNode(parent, name);
+  tree.SetData(node, std::move(bytes));
+  return node;
+}
+
+}  // namespace svcmp::testing
