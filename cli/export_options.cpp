@@ -124,6 +124,11 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
     if (options.groupQuantities.size() > kMaxGroupCount) {
       throw CLI::ValidationError("--groups", "at most 18 groups can be made");
     }
+    if (options.materialsPath && !options.materialsPath->empty() &&
+        std::filesystem::path(*options.materialsPath).lexically_normal() ==
+            std::filesystem::path(options.outputPath).lexically_normal()) {
+      throw CLI::ValidationError("--materials", "the material file cannot be the output file");
+    }
     if (options.gameReady) {
       options.bounds = true;
       options.fix = true;

@@ -214,6 +214,7 @@ TEST_F(ExportMaterials, AMaterialFileOfItsOwnIsWrittenAfterTheModelAndUpdated) {
   EXPECT_NE(ReadCmp("ship.mat").FindNode(nullptr, "kept"), nullptr);
 
   EXPECT_EQ(Run("export textured.json -o x.cmp --materials notes.txt").exitStatus, 2);
+  EXPECT_EQ(Run("export textured.json -o x.mat --materials ./x.mat").exitStatus, 2);
   EXPECT_EQ(Run("export textured.json -o x.cmp --game-ready --max-texture 1000").exitStatus, 2);
 }
 
