@@ -1,6 +1,7 @@
 // svcmp-import: reads one model file with assimp and writes it to stdout as a
-// JSON model document. cmptool runs it as a process of its own under memory
-// and time limits; the protocol is in importer_protocol.h.
+// JSON model document, or writes a scene document as a model file through
+// assimp's exporter. cmptool runs it as a process of its own under memory and
+// time limits; the protocol is in importer_protocol.h.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -10,8 +11,12 @@
 
 #include "host/model_document_writer.h"
 #include "import/assimp_loader.h"
+#include "import/assimp_writer.h"
+#include "import/export_formats.h"
 #include "import/importer_protocol.h"
 #include "import/model_format.h"
+#include "import/scene_document.h"
+#include "utf/file_io.h"
 
 namespace {
 
@@ -36,6 +41,19 @@ int Read(const std::string& path) {
   return protocol::kExitRead;
 }
 
+int Write(const std::string& scenePath, const std::string& modelPath) {
+  const std::string format = svcmp::ExportFormatFor(modelPath);
+  if (format.empty()) return Refuse("\"" + modelPath + "\": " + protocol::kNotAWrittenFormat);
+  const svcmp::FileReadResult text = svcmp::ReadWholeFile(scenePath);
+  if (!text.bytes) return Refuse(text.reason);
+  const svcmp::SceneDocumentResult scene = svcmp::ParseSceneDocument(
+      std::string_view(reinterpret_cast<const char*>(text.bytes->data()), text.bytes->size()));
+  if (!scene.scene) return Refuse("\"" + scenePath + "\": " + scene.error);
+  const std::string failure = svcmp::WriteAssimpScene(*scene.scene, format, modelPath);
+  if (!failure.empty()) return Refuse(failure);
+  return protocol::kExitRead;
+}
+
 // Memory can also run out where no handler can catch it (a destructor, a
 // noexcept function); the exit status still says so.
 [[noreturn]] void Terminate() {
@@ -54,12 +72,15 @@ int Read(const std::string& path) {
 
 int main(int argc, char** argv) {
   std::set_terminate(Terminate);
-  if (argc != 3 || std::string_view(argv[1]) != protocol::kReadMode) {
-    std::fprintf(stderr, "usage: %s %s MODEL\n", protocol::kProgramName, protocol::kReadMode);
+  const bool read = argc == 3 && std::string_view(argv[1]) == protocol::kReadMode;
+  const bool write = argc == 4 && std::string_view(argv[1]) == protocol::kWriteMode;
+  if (!read && !write) {
+    std::fprintf(stderr, "usage: %s %s MODEL\n       %s %s SCENE MODEL\n", protocol::kProgramName,
+                 protocol::kReadMode, protocol::kProgramName, protocol::kWriteMode);
     return protocol::kExitUsage;
   }
   try {
-    return Read(argv[2]);
+    return read ? Read(argv[2]) : Write(argv[2], argv[3]);
   } catch (const std::bad_alloc&) {
     return protocol::kExitOutOfMemory;
   }

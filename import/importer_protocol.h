@@ -7,8 +7,14 @@ namespace svcmp::importer_protocol {
 inline constexpr char kProgramName[] = "svcmp-import";
 // `svcmp-import read MODEL` writes the model as a JSON model document to stdout.
 inline constexpr char kReadMode[] = "read";
+// `svcmp-import write SCENE MODEL` writes the scene document in the file SCENE
+// as the model file MODEL, its format by extension (export_formats.h), side
+// files (.bin, .mtl) beside it; it ends with kExitRead when it has.
+inline constexpr char kWriteMode[] = "write";
+inline constexpr char kNotAWrittenFormat[] =
+    "models are written as .gltf, .glb, .obj or .dae files";
 
-inline constexpr int kExitRead = 0;
+inline constexpr int kExitRead = 0;     // also: written
 inline constexpr int kExitRefused = 1;  // one kErrorPrefix line says why
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitOutOfMemory = 3;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "import/importer_process.h"
+
+namespace svcmp {
+
+// What went wrong in a run of the importer program about the file at
+// `path`, in words for the user: its own refusal, or why it stopped (a
+// crash, a limit, a start that failed). Empty when it ended with success.
+[[nodiscard]] std::string ImporterFailure(const ImporterRun& run, const std::string& path,
+                                          const std::filesystem::path& program,
+                                          const ImporterLimits& limits);
+
+}  // namespace svcmp

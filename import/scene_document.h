@@ -1,0 +1,72 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The scene that `cmptool convert` hands to svcmp-import to be written as a
+// model file: nodes with transforms, meshes with normals, material names.
+// It travels as JSON whose floats read back bit for bit.
+namespace svcmp {
+
+struct SceneMesh {
+  std::string name;
+  std::uint32_t material = 0;  // index into SceneDocument::materials
+  std::vector<std::array<float, 3>> positions;
+  std::vector<std::array<float, 3>> normals;  // one per position
+  std::vector<std::array<float, 2>> texture;  // one per position
+  std::vector<std::uint32_t> indices;         // three per triangle, each below the vertex count
+};
+
+struct SceneNode {
+  std::string name;
+  int parent = -1;  // an earlier node; -1 hangs it on the scene's root
+  // p' = rotation p + translation; the rotation row by row.
+  std::array<float, 9> rotation{1, 0, 0, 0, 1, 0, 0, 0, 1};
+  std::array<float, 3> translation{};
+  std::vector<std::uint32_t> meshes;  // indices into SceneDocument::meshes
+};
+
+struct SceneDocument {
+  std::string name;  // of the scene's root
+  std::vector<std::string> materials;
+  std::vector<SceneMesh> meshes;
+  std::vector<SceneNode> nodes;
+};
+
+namespace scene_keys {
+inline constexpr char kName[] = "name";
+inline constexpr char kMaterials[] = "materials";
+inline constexpr char kMeshes[] = "meshes";
+inline constexpr char kNodes[] = "nodes";
+inline constexpr char kMaterial[] = "material";
+inline constexpr char kPositions[] = "positions";
+inline constexpr char kNormals[] = "normals";
+inline constexpr char kTexture[] = "texture";
+inline constexpr char kIndices[] = "indices";
+inline constexpr char kParent[] = "parent";
+inline constexpr char kRotation[] = "rotation";
+inline constexpr char kTranslation[] = "translation";
+}  // namespace scene_keys
+
+// The document as JSON text; empty with a message when a number is not
+// finite, which JSON cannot hold.
+struct SceneDocumentText {
+  std::string text;
+  std::string error;
+};
+[[nodiscard]] SceneDocumentText WriteSceneDocument(const SceneDocument& scene);
+
+// Reads the text back. Refuses, with the place that broke the rule, a
+// document whose indices, parents or materials point outside it, or whose
+// per-vertex lists differ in length; nothing throws.
+struct SceneDocumentResult {
+  std::optional<SceneDocument> scene;
+  std::string error;
+};
+[[nodiscard]] SceneDocumentResult ParseSceneDocument(std::string_view text);
+
+}  // namespace svcmp

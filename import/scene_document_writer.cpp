@@ -1,0 +1,63 @@
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "import/scene_document.h"
+
+namespace svcmp {
+namespace {
+
+using Json = nlohmann::json;
+namespace keys = scene_keys;
+
+// Floats go in as doubles: the library writes a double with enough digits
+// to read back the same double, and so the same float.
+template <std::size_t N>
+Json Numbers(const std::array<float, N>& values, bool& finite) {
+  Json array = Json::array();
+  for (float value : values) {
+    finite = finite && std::isfinite(value);
+    array.push_back(static_cast<double>(value));
+  }
+  return array;
+}
+
+template <std::size_t N>
+Json Rows(const std::vector<std::array<float, N>>& rows, bool& finite) {
+  Json array = Json::array();
+  for (const auto& row : rows) array.push_back(Numbers(row, finite));
+  return array;
+}
+
+}  // namespace
+
+SceneDocumentText WriteSceneDocument(const SceneDocument& scene) {
+  bool finite = true;
+  Json meshes = Json::array();
+  for (const SceneMesh& mesh : scene.meshes) {
+    meshes.push_back({{keys::kName, mesh.name},
+                      {keys::kMaterial, mesh.material},
+                      {keys::kPositions, Rows(mesh.positions, finite)},
+                      {keys::kNormals, Rows(mesh.normals, finite)},
+                      {keys::kTexture, Rows(mesh.texture, finite)},
+                      {keys::kIndices, mesh.indices}});
+    if (!finite) return {"", "mesh " + mesh.name + " has a number that is not finite"};
+  }
+  Json nodes = Json::array();
+  for (const SceneNode& node : scene.nodes) {
+    nodes.push_back({{keys::kName, node.name},
+                     {keys::kParent, node.parent},
+                     {keys::kRotation, Numbers(node.rotation, finite)},
+                     {keys::kTranslation, Numbers(node.translation, finite)},
+                     {keys::kMeshes, node.meshes}});
+    if (!finite) return {"", "node " + node.name + " has a number that is not finite"};
+  }
+  const Json document{{keys::kName, scene.name},
+                      {keys::kMaterials, scene.materials},
+                      {keys::kMeshes, std::move(meshes)},
+                      {keys::kNodes, std::move(nodes)}};
+  // Names from a file need not be UTF-8; replacing such bytes keeps the
+  // document writable.
+  return {document.dump(-1, ' ', false, Json::error_handler_t::replace), ""};
+}
+
+}  // namespace svcmp

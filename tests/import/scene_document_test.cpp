@@ -1,0 +1,115 @@
+#include "import/scene_document.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <limits>
+
+namespace svcmp {
+namespace {
+
+// Floats that a decimal round trip often gets wrong.
+SceneDocument AwkwardScene() {
+  const float tiny = std::numeric_limits<float>::denorm_min();
+  const float largest = std::numeric_limits<float>::max();
+  SceneDocument scene;
+  scene.name = "Cmpnd";
+  scene.materials = {"hull_metal", "material_0xEBB055C2"};
+  SceneMesh& mesh = scene.meshes.emplace_back();
+  mesh.name = "hull";
+  mesh.material = 1;
+  mesh.positions = {{0.1f, -0.0f, tiny}, {largest, -largest, 1e-38f}, {1.0f / 3, 92.0f, -7.5f}};
+  mesh.normals = {{0, 1, 0}, {0.57735026f, 0.57735026f, -0.57735026f}, {1, 0, 0}};
+  mesh.texture = {{0.5f, 0}, {1, 1}, {0.1f, 0.9f}};
+  mesh.indices = {0, 1, 2, 2, 1, 0};
+  scene.nodes.resize(3);
+  scene.nodes[0].name = "Root";
+  scene.nodes[1] = {"hull", 0, {0, -1, 0, 1, 0, 0, 0, 0, 1}, {1.5f, -2, 3}, {0}};
+  scene.nodes[2] = {"Hp_Fixed_HpMount01", 0, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 23, 0}, {}};
+  return scene;
+}
+
+template <std::size_t N>
+bool SameBits(const std::array<float, N>& a, const std::array<float, N>& b) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (std::bit_cast<std::uint32_t>(a[i]) != std::bit_cast<std::uint32_t>(b[i])) return false;
+  }
+  return true;
+}
+
+TEST(SceneDocument, ReadsBackWhatItWroteBitForBit) {
+  const SceneDocument scene = AwkwardScene();
+  const SceneDocumentText text = WriteSceneDocument(scene);
+  ASSERT_EQ(text.error, "");
+  const SceneDocumentResult read = ParseSceneDocument(text.text);
+  ASSERT_TRUE(read.scene) << read.error;
+  EXPECT_EQ(read.scene->name, scene.name);
+  EXPECT_EQ(read.scene->materials, scene.materials);
+  ASSERT_EQ(read.scene->meshes.size(), 1u);
+  const SceneMesh& mesh = read.scene->meshes[0];
+  EXPECT_EQ(mesh.name, "hull");
+  EXPECT_EQ(mesh.material, 1u);
+  EXPECT_EQ(mesh.indices, scene.meshes[0].indices);
+  for (std::size_t v = 0; v < 3; ++v) {
+    EXPECT_TRUE(SameBits(mesh.positions[v], scene.meshes[0].positions[v])) << v;
+    EXPECT_TRUE(SameBits(mesh.normals[v], scene.meshes[0].normals[v])) << v;
+    EXPECT_TRUE(SameBits(mesh.texture[v], scene.meshes[0].texture[v])) << v;
+  }
+  ASSERT_EQ(read.scene->nodes.size(), 3u);
+  for (std::size_t n = 0; n < 3; ++n) {
+    EXPECT_EQ(read.scene->nodes[n].name, scene.nodes[n].name);
+    EXPECT_EQ(read.scene->nodes[n].parent, scene.nodes[n].parent);
+    EXPECT_EQ(read.scene->nodes[n].meshes, scene.nodes[n].meshes);
+    EXPECT_TRUE(SameBits(read.scene->nodes[n].rotation, scene.nodes[n].rotation));
+    EXPECT_TRUE(SameBits(read.scene->nodes[n].translation, scene.nodes[n].translation));
+  }
+}
+
+TEST(SceneDocument, NumbersJsonCannotHoldAreRefusedWhenWriting) {
+  for (float bad :
+       {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+    SceneDocument mesh = AwkwardScene();
+    mesh.meshes[0].normals[1][2] = bad;
+    EXPECT_EQ(WriteSceneDocument(mesh).error, "mesh hull has a number that is not finite");
+    SceneDocument node = AwkwardScene();
+    node.nodes[2].translation[0] = bad;
+    EXPECT_EQ(WriteSceneDocument(node).error,
+              "node Hp_Fixed_HpMount01 has a number that is not finite");
+  }
+}
+
+TEST(SceneDocument, RefusesDocumentsThatPointOutsideThemselves) {
+  struct Case {
+    void (*breakIt)(SceneDocument&);
+    const char* error;
+  };
+  const Case cases[] = {
+      {[](SceneDocument& s) { s.meshes[0].indices[4] = 3; },
+       "meshes[0].indices[4]: expected a number below 3"},
+      {[](SceneDocument& s) { s.meshes[0].indices.pop_back(); },
+       "meshes[0]: expected whole triangles"},
+      {[](SceneDocument& s) { s.meshes[0].material = 2; },
+       "meshes[0].material[0]: expected a number below 2"},
+      {[](SceneDocument& s) { s.meshes[0].normals.pop_back(); },
+       "meshes[0]: expected one normal and one texture point per position"},
+      {[](SceneDocument& s) { s.nodes[1].parent = 1; },
+       "nodes[1].parent: expected -1 or an earlier node"},
+      {[](SceneDocument& s) { s.nodes[1].meshes = {1}; },
+       "nodes[1].meshes[0]: expected a number below 1"},
+  };
+  for (const Case& c : cases) {
+    SceneDocument scene = AwkwardScene();
+    c.breakIt(scene);
+    const SceneDocumentResult read = ParseSceneDocument(WriteSceneDocument(scene).text);
+    EXPECT_FALSE(read.scene);
+    EXPECT_EQ(read.error, c.error);
+  }
+  EXPECT_EQ(ParseSceneDocument("{\"name\": ").error, "the scene is not JSON");
+  EXPECT_EQ(ParseSceneDocument("{\"name\": \"x\", \"materials\": []}").error,
+            "scene: expected \"meshes\"");
+  EXPECT_EQ(ParseSceneDocument("[1, 2]").error, "scene: expected \"name\"");
+}
+
+}  // namespace
+}  // namespace svcmp

@@ -1,0 +1,81 @@
+// Scenes written as model files by the importer program, read back through
+// it as cmptool export reads them.
+#include "import/scene_export.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "assimp_test_files.h"
+
+namespace svcmp {
+namespace {
+
+using SceneExport = testing::ModelFileTest;
+
+// A tetrahedron named "hull" under a part turned a quarter about y and moved,
+// and a hardpoint node beside it.
+SceneDocument PlacedTetrahedron() {
+  SceneDocument scene;
+  scene.name = "Cmpnd";
+  scene.materials = {"hull_metal"};
+  SceneMesh& mesh = scene.meshes.emplace_back();
+  mesh.name = "hull";
+  mesh.positions = {{0, 0, 0}, {92, 0, 0}, {0, 92, 0}, {0, 0, 92}};
+  mesh.normals = {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  mesh.texture = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+  mesh.indices = {0, 1, 2, 0, 3, 1, 0, 2, 3, 1, 3, 2};  // vertices in order of first use
+  scene.nodes.resize(3);
+  scene.nodes[0] = {"Root", -1, {0, 0, 1, 0, 1, 0, -1, 0, 0}, {10, 20, 30}, {}};
+  scene.nodes[1] = {"hull", 0, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}, {0}};
+  scene.nodes[2] = {"Hp_Fixed_HpMount01", 0, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 46, 0}, {}};
+  return scene;
+}
+
+TEST_F(SceneExport, EveryFormatReadsBackWithItsPlacedMesh) {
+  // Root's turn takes (x, y, z) to (z, y, -x), then the move adds (10, 20, 30).
+  const std::array<std::array<float, 3>, 4> placed{
+      {{10, 20, 30}, {10, 20, -62}, {10, 112, 30}, {102, 20, 30}}};
+  for (const char* name : {"ship.glb", "ship.gltf", "ship.obj", "ship.dae"}) {
+    SCOPED_TRACE(name);
+    const std::string failure = ExportSceneThroughImporter(PlacedTetrahedron(), dir_ / "scene.json",
+                                                           dir_ / name, {SVCMP_IMPORTER, {}});
+    ASSERT_EQ(failure, "");
+    const ModelLoadResult back = LoadModelFile((dir_ / name).string(), {SVCMP_IMPORTER, {}});
+    ASSERT_NE(back.model, nullptr) << back.error;
+    ASSERT_EQ(back.model->meshes.size(), 1u);
+    const msMesh& mesh = back.model->meshes[0];
+    EXPECT_EQ(mesh.triangles.size(), 4u);
+    ASSERT_EQ(mesh.vertices.size(), 4u);
+    for (std::size_t v = 0; v < 4; ++v) {
+      for (std::size_t axis = 0; axis < 3; ++axis) {
+        EXPECT_NEAR(mesh.vertices[v].position[axis], placed[v][axis], 1e-4) << v;
+      }
+    }
+  }
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "ship.bin"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "ship.mtl"));
+}
+
+TEST_F(SceneExport, FailuresComeBackAsMessages) {
+  const auto failure = [&](const SceneDocument& scene, const std::string& name,
+                           const std::filesystem::path& program) {
+    return ExportSceneThroughImporter(scene, dir_ / "scene.json", dir_ / name, {program, {}});
+  };
+  EXPECT_EQ(failure(PlacedTetrahedron(), "ship.fbx", SVCMP_IMPORTER),
+            "\"" + (dir_ / "ship.fbx").string() +
+                "\": models are written as .gltf, .glb, .obj or .dae files");
+  SceneDocument broken = PlacedTetrahedron();
+  broken.meshes[0].positions[2][1] = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_EQ(failure(broken, "ship.glb", SVCMP_IMPORTER),
+            "\"ship.glb\": mesh hull has a number that is not finite");
+  EXPECT_EQ(failure(PlacedTetrahedron(), "ship.glb", dir_ / "no-such-importer")
+                .rfind("\"ship.glb\": the importer cannot be started: ", 0),
+            0u);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "ship.glb"));
+}
+
+}  // namespace
+}  // namespace svcmp
