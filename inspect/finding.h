@@ -41,6 +41,9 @@ inline constexpr std::string_view kEmptyFix = "empty-fix";
 inline constexpr std::string_view kHardpointRotation = "hardpoint-rotation";
 inline constexpr std::string_view kHardpointLeaf = "hardpoint-leaf";
 inline constexpr std::string_view kLibraryTwice = "library-twice";
+inline constexpr std::string_view kDdsHeader = "dds-header";
+inline constexpr std::string_view kMissingMaterial = "missing-material";
+inline constexpr std::string_view kMissingTexture = "missing-texture";
 }  // namespace rules
 
 }  // namespace svcmp

@@ -7,7 +7,7 @@
 #include <cassert>
 #include <cstring>
 
-#include "materials/dds_format.h"
+#include "format/dds_format.h"
 
 namespace svcmp {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "materials/dds_header.h"
+#include "inspect/dds_header_decoder.h"
 #include "materials/dds_writer.h"
 #include "materials/image_decoding.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "materials/dds_format.h"
+#include "format/dds_format.h"
 #include "tests/materials/test_images.h"
 
 namespace svcmp {

@@ -1,9 +1,9 @@
-#include "materials/dds_header.h"
+#include "inspect/dds_header_decoder.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "materials/dds_format.h"
+#include "format/dds_format.h"
 
 namespace svcmp {
 namespace {
