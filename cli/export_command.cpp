@@ -4,22 +4,31 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_export_ui.h"
 #include "cli/commands.h"
 #include "cli/export_options.h"
+#include "cli/level_exports.h"
 #include "cli/material_export.h"
 #include "cli/mesh_listing.h"
 #include "cli/scratch_folder.h"
 #include "exporter/cmp_exporter_plugin.h"
 #include "import/model_file.h"
 #include "plugin/model_capture.h"
+#include "simplify/mesh_simplifier.h"
 
 namespace svcmp::cli {
 namespace {
 
 int RunExport(const ExportOptions& options) {
+  if ((options.simplify || options.autoLod) && !SimplifierAvailable()) {
+    std::fprintf(stderr,
+                 "error: this cmptool was built without the mesh simplifier; --simplify and "
+                 "--auto-lod work with the Linux cmptool\n");
+    return 1;
+  }
   ModelLoadResult loaded =
       LoadModelFile(options.modelPath, {ImporterProgramBeside(), options.importLimits});
   if (!loaded.model) {
@@ -73,13 +82,16 @@ int RunExport(const ExportOptions& options) {
       if (!separateMaterials) materials->AddTo(tree);
     };
   }
-  CliExportUi ui(options.update ? UpdateExisting : CreateNew, options.outputPath, *settings,
-                 !options.quiet, std::move(extras));
-  CmpExporterPlugIn plugIn(ui, scratch->Path() / kMeshBufferFile);
-  // The plug-in destroys the model on the exits after capture; the pointer
-  // releases it on the others.
-  plugIn.Execute(loaded.model.get());
-  if (!ui.FileWritten()) return 1;
+  LevelExports runs(options, *settings, std::move(loaded.model));
+  for (int run = 0; run < runs.Count(); ++run) {
+    CliExportUi ui(runs.Mode(run), options.outputPath, runs.Settings(run), runs.PrintsTree(run),
+                   extras);
+    CmpExporterPlugIn plugIn(ui, scratch->Path() / kMeshBufferFile, &runs.Step(run));
+    // The plug-in destroys the model on the exits after capture; the pointer
+    // releases it on the others.
+    plugIn.Execute(runs.TakeModel(run).get());
+    if (!ui.FileWritten()) return 1;
+  }
   if (separateMaterials) {
     const std::string problem =
         materials->WriteMaterialFile(*options.materialsPath, options.update);

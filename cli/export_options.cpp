@@ -21,6 +21,17 @@ bool EndsWithMat(const std::string& path) {
   return extension == ".mat";
 }
 
+// A share of the triangles: above 0, at most 1.
+const CLI::Validator kTriangleShare(
+    [](const std::string& value) {
+      double share = 0;
+      const bool number = CLI::detail::lexical_cast(value, share);
+      return number && share > 0 && share <= 1
+                 ? std::string()
+                 : "a share of the triangles is a number above 0 and at most 1, such as 0.5";
+    },
+    "RATIO");
+
 }  // namespace
 
 void AddExportOptions(CLI::App& command, ExportOptions& options) {
@@ -117,10 +128,31 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
                   "Seconds the importer of model files may take (default 60)")
       ->check(CLI::Range(1, 86400));
 
-  command.parse_complete_callback([&options] {
+  auto* simplify =
+      command
+          .add_option("--simplify", options.simplifyRatio,
+                      "Simplify the geometry meshes just enough that the model fits a .cmp file; "
+                      "with RATIO (above 0, at most 1), keep about that share of the triangles")
+          ->expected(0, 1)
+          ->check(kTriangleShare);
+  auto* autoLod = command.add_flag(
+      "--auto-lod", options.autoLod,
+      "Write levels of detail 0, 1 and 2 at once, levels 1 and 2 simplified from level 0");
+  command
+      .add_option("--lod-ratios", options.lodRatios,
+                  "With --auto-lod: the shares of level 0's triangles that levels 1 and 2 keep "
+                  "(default 0.5,0.25)")
+      ->delimiter(',')
+      ->expected(2)
+      ->check(kTriangleShare)
+      ->needs(autoLod);
+  autoLod->excludes("--lod");
+
+  command.parse_complete_callback([&options, simplify] {
     if (!options.listOnly && options.outputPath.empty()) {
       throw CLI::RequiredError("--output");
     }
+    options.simplify = simplify->count() > 0;
     if (options.groupQuantities.size() > kMaxGroupCount) {
       throw CLI::ValidationError("--groups", "at most 18 groups can be made");
     }

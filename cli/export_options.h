@@ -32,6 +32,10 @@ struct ExportOptions {
   int maxTextureSide = 1024;                 // --max-texture
   bool gameReady = false;                    // --game-ready: all of the above
   ImporterLimits importLimits;  // --import-memory-mb, --import-timeout
+  bool simplify = false;                     // --simplify, with or without its ratio
+  std::optional<double> simplifyRatio;       // its RATIO
+  bool autoLod = false;                      // --auto-lod
+  std::vector<double> lodRatios{0.5, 0.25};  // --lod-ratios: levels 1 and 2, of level 0's triangles
 };
 
 // Declares the options on `command`, with the checks that make a bad value a

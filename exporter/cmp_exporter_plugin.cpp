@@ -33,8 +33,9 @@ bool WriteMeshBufferFile(const std::filesystem::path& path,
 
 }  // namespace
 
-CmpExporterPlugIn::CmpExporterPlugIn(ExportUi& ui, std::filesystem::path meshBufferPath)
-    : ui_(ui), meshBufferPath_(std::move(meshBufferPath)) {
+CmpExporterPlugIn::CmpExporterPlugIn(ExportUi& ui, std::filesystem::path meshBufferPath,
+                                     CapturedMeshesStep* capturedMeshesStep)
+    : ui_(ui), meshBufferPath_(std::move(meshBufferPath)), capturedMeshesStep_(capturedMeshesStep) {
   std::memset(title_, 0, sizeof(title_));
   static_assert(sizeof(kPlugInTitle) <= sizeof(title_));
   std::memcpy(title_, kPlugInTitle, sizeof(kPlugInTitle));
@@ -80,6 +81,8 @@ int CmpExporterPlugIn::Execute(msModel* model) {
       ui_.ShowMessage(messages::kGroupMismatch, kWarningCaption, MessageIcon::Exclamation);
       return -1;
     }
+    if (capturedMeshesStep_ != nullptr && !capturedMeshesStep_->Run(meshList, settings, ui_))
+      return -1;
     if (const auto problem =
             CheckExportable(meshList, settings.GroupCount, settings.GroupQuantities)) {
       ui_.ShowMessage(*problem, kWarningCaption, MessageIcon::Exclamation);

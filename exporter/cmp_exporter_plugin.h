@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "exporter/captured_meshes_step.h"
 #include "exporter/export_ui.h"
 #include "host/plugin_interface.h"
 
@@ -17,10 +18,12 @@ inline constexpr char kMeshBufferFile[] = "___temp.vms";
 // The plug-in object the host lists and runs. Each Execute is a complete,
 // independent export that talks to the user only through `ui`. A front end
 // that may run exports side by side in one folder gives each its own
-// `meshBufferPath`, so that none reads another's buffer.
+// `meshBufferPath`, so that none reads another's buffer, and may add its own
+// `capturedMeshesStep` (the caller keeps it alive).
 class CmpExporterPlugIn final : public PlugInInterface {
  public:
-  explicit CmpExporterPlugIn(ExportUi& ui, std::filesystem::path meshBufferPath = kMeshBufferFile);
+  explicit CmpExporterPlugIn(ExportUi& ui, std::filesystem::path meshBufferPath = kMeshBufferFile,
+                             CapturedMeshesStep* capturedMeshesStep = nullptr);
   ~CmpExporterPlugIn() = default;
 
   void* ScalarDeletingDestructor(unsigned flags) override;
@@ -33,6 +36,7 @@ class CmpExporterPlugIn final : public PlugInInterface {
   char title_[64];
   ExportUi& ui_;
   std::filesystem::path meshBufferPath_;
+  CapturedMeshesStep* capturedMeshesStep_;
 };
 
 }  // namespace svcmp

@@ -4,9 +4,7 @@
 #include <cstddef>
 
 namespace svcmp {
-namespace {
 
-// 65535 reads as "65,535", as a modder would write it.
 std::string Grouped(std::size_t value) {
   const std::string digits = std::to_string(value);
   std::string grouped;
@@ -17,9 +15,13 @@ std::string Grouped(std::size_t value) {
   return grouped;
 }
 
+namespace {
+
 const std::string kLimit = Grouped(kMaxMeshBufferCount);
 
-std::optional<std::string> CheckTotals(const MeshList& meshList) {
+}  // namespace
+
+std::optional<std::string> CheckMeshBufferLimits(const MeshList& meshList) {
   std::size_t meshes = 0;
   std::size_t vertices = 0;
   std::size_t indices = 0;
@@ -45,6 +47,8 @@ std::optional<std::string> CheckTotals(const MeshList& meshList) {
   }
   return std::nullopt;
 }
+
+namespace {
 
 std::optional<std::string> CheckTriangles(const MeshList& meshList) {
   for (const MeshRecord& mesh : meshList) {
@@ -82,7 +86,7 @@ std::optional<std::string> CheckQuantities(int groupCount,
 std::optional<std::string> CheckExportable(const MeshList& meshList, int groupCount,
                                            const std::array<std::int32_t, kMaxGroupCount>& quantities) {
   if (auto problem = CheckQuantities(groupCount, quantities)) return problem;
-  if (auto problem = CheckTotals(meshList)) return problem;
+  if (auto problem = CheckMeshBufferLimits(meshList)) return problem;
   return CheckTriangles(meshList);
 }
 

@@ -66,14 +66,8 @@ void CaptureMesh(msModel* model, int meshIndex, int scaleDivisor, int orientatio
     captured.position[2] = Transform(hostPosition[2], orientationSign, scaleDivisor);
     captured.texture[0] = texCoords[0];
     captured.texture[1] = texCoords[1];
-
-    if (j == 0) {
-      record.bounds = {captured.position[0], captured.position[0], captured.position[1],
-                       captured.position[1], captured.position[2], captured.position[2]};
-    } else {
-      Extend(record.bounds, captured.position);
-    }
   }
+  record.bounds = BoundsOf(record.vertices);
 
   const int triangleCount = std::max(msMesh_GetTriangleCount(mesh), 0);
   record.triangles.resize(static_cast<std::size_t>(triangleCount));
@@ -90,6 +84,15 @@ void CaptureMesh(msModel* model, int meshIndex, int scaleDivisor, int orientatio
 }
 
 }  // namespace
+
+Bounds BoundsOf(const std::vector<MeshVertex>& vertices) {
+  Bounds bounds;
+  if (vertices.empty()) return bounds;
+  const float* first = vertices.front().position;
+  bounds = {first[0], first[0], first[1], first[1], first[2], first[2]};
+  for (const MeshVertex& vertex : vertices) Extend(bounds, vertex.position);
+  return bounds;
+}
 
 int OrientationSignOf(int orientationMode) {
   return orientationMode == kOrientationBackToFront ? 1 : -1;
@@ -115,6 +118,14 @@ MeshList CaptureModel(msModel* model, int scaleDivisor, int orientationSign) {
 std::size_t GeometryMeshCount(const MeshList& meshList) {
   return static_cast<std::size_t>(std::count_if(
       meshList.begin(), meshList.end(), [](const MeshRecord& record) { return !record.isHardpoint; }));
+}
+
+std::size_t GeometryTriangleCount(const MeshList& meshList) {
+  std::size_t triangles = 0;
+  for (const MeshRecord& mesh : meshList) {
+    if (!mesh.isHardpoint) triangles += mesh.triangles.size();
+  }
+  return triangles;
 }
 
 bool GroupQuantitiesMatch(const MeshList& meshList, int groupCount,

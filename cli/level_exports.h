@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <optional>
+
+#include "cli/export_options.h"
+#include "cli/simplify_step.h"
+#include "host/host_model.h"
+#include "ui/export_mode.h"
+#include "ui/export_settings.h"
+
+namespace svcmp::cli {
+
+// The driver runs of one `cmptool export`: one, or with --auto-lod three into
+// the same file, exactly as three exports would run: level 0 from the model
+// (a new file, or an update with --update), then updates at levels 1 and 2
+// with copies simplified to the --lod-ratios shares of level 0's triangles.
+// Each later level takes over the meshes it cannot reduce from the one before.
+class LevelExports {
+ public:
+  LevelExports(const ExportOptions& options, const ExportSettings& settings, HostModelPtr model);
+  // The steps point into the levels' mesh lists.
+  LevelExports(const LevelExports&) = delete;
+  LevelExports& operator=(const LevelExports&) = delete;
+
+  int Count() const { return count_; }
+  ExportMode Mode(int run) const;
+  ExportSettings Settings(int run) const;
+  // Only the last run prints the tree: the file's final one.
+  bool PrintsTree(int run) const { return printTree_ && run == count_ - 1; }
+  CapturedMeshesStep& Step(int run) { return *steps_[static_cast<std::size_t>(run)]; }
+  // The model for the run, which the driver destroys: a copy for all but the last.
+  HostModelPtr TakeModel(int run);
+
+ private:
+  static constexpr int kLevelCount = 3;
+
+  ExportMode firstMode_;
+  ExportSettings settings_;
+  bool autoLod_;
+  bool printTree_;
+  int count_;
+  HostModelPtr model_;
+  std::array<MeshList, kLevelCount> exported_;
+  std::array<std::optional<SimplifyStep>, kLevelCount> steps_;
+};
+
+}  // namespace svcmp::cli

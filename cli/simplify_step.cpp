@@ -1,0 +1,82 @@
+#include "cli/simplify_step.h"
+
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "plugin/export_checks.h"
+#include "plugin/model_capture.h"
+#include "simplify/level_reuse.h"
+#include "simplify/mesh_simplifier.h"
+#include "ui/dialog_texts.h"
+
+namespace svcmp::cli {
+namespace {
+
+constexpr char kSimplifyAdvice[] =
+    "Or add --simplify to reduce the geometry just enough that it fits.";
+
+// "level 1: " before a level's lines, nothing for a plain export.
+std::string Prefix(const std::string& levelName) {
+  return levelName.empty() ? std::string() : levelName + ": ";
+}
+
+}  // namespace
+
+SimplifyStep::SimplifyStep(SimplifyPlan plan) : plan_(std::move(plan)) {}
+
+bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, ExportUi& ui) {
+  if (plan_.simplify) {
+    Simplify(meshList);
+  } else if (const auto overLimits = CheckMeshBufferLimits(meshList);
+             overLimits && CheckExportable(meshList, settings.GroupCount,
+                                           settings.GroupQuantities) == overLimits) {
+    // Only when the limits are what the export's checks would refuse it for.
+    ui.ShowMessage(*overLimits + " " + kSimplifyAdvice, kWarningCaption, MessageIcon::Exclamation);
+    return false;
+  }
+  if (plan_.previousLevel != nullptr) TakeUnreducedMeshes(meshList);
+  if (plan_.exported != nullptr) *plan_.exported = meshList;
+  return true;
+}
+
+void SimplifyStep::Simplify(MeshList& meshList) const {
+  const std::size_t captured = GeometryTriangleCount(meshList);
+  std::size_t target = captured;
+  if (plan_.share) {
+    const std::size_t whole =
+        plan_.shareOf != nullptr ? GeometryTriangleCount(*plan_.shareOf) : captured;
+    target = static_cast<std::size_t>(std::llround(*plan_.share * static_cast<double>(whole)));
+  } else if (CheckMeshBufferLimits(meshList)) {
+    target = kFitTriangleTarget;
+  }
+  const SimplifyReport report = SimplifyGeometry(meshList, target);
+  if (!plan_.report) return;
+  if (report.trianglesAfter == report.trianglesBefore && !plan_.share) {
+    std::printf("%sthe model fits the mesh buffer; nothing simplified (%s triangles)\n",
+                Prefix(plan_.levelName).c_str(), Grouped(captured).c_str());
+    return;
+  }
+  std::printf("%ssimplified the geometry from %s to %s triangles (relative error %.3g%%)\n",
+              Prefix(plan_.levelName).c_str(), Grouped(report.trianglesBefore).c_str(),
+              Grouped(report.trianglesAfter).c_str(), 100.0 * report.relativeError);
+}
+
+void SimplifyStep::TakeUnreducedMeshes(MeshList& meshList) const {
+  const std::vector<std::size_t> taken = TakeUnreducedFromPrevious(meshList, *plan_.previousLevel);
+  if (taken.empty()) return;
+  std::string what = "the model";
+  if (taken.size() < GeometryMeshCount(meshList)) {
+    what.clear();
+    for (const std::size_t m : taken)
+      what += (what.empty() ? "\"" : ", \"") + meshList[m].meshName + "\"";
+  }
+  std::fprintf(stderr,
+               "warning: %sthe simplification cannot reduce %s any further; %s %s's geometry\n",
+               Prefix(plan_.levelName).c_str(), what.c_str(),
+               taken.size() == 1 || what == "the model" ? "it keeps" : "they keep",
+               plan_.previousLevelName.c_str());
+}
+
+}  // namespace svcmp::cli

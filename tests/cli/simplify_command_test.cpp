@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cmptool_runner.h"
+#include "tests/simplify/generated_meshes.h"
+#include "utf/utf_reader.h"
+
+namespace svcmp {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RunCmptool;
+
+// The meshes as a host model document, one material each.
+std::string ModelDocument(const MeshList& meshList) {
+  std::string text = R"({"materials": ["hull"], "meshes": [)";
+  char number[32];
+  for (std::size_t m = 0; m < meshList.size(); ++m) {
+    const MeshRecord& mesh = meshList[m];
+    text += (m == 0 ? "" : ",") + std::string(R"({"name": ")") + mesh.meshName +
+            R"(", "material": 0, "vertices": [)";
+    for (std::size_t j = 0; j < mesh.vertices.size(); ++j) {
+      const MeshVertex& v = mesh.vertices[j];
+      std::snprintf(number, sizeof(number), "%s[%.9g,", j == 0 ? "" : ",", v.position[0]);
+      text += number;
+      for (const float value : {v.position[1], v.position[2], v.texture[0]}) {
+        std::snprintf(number, sizeof(number), "%.9g,", value);
+        text += number;
+      }
+      std::snprintf(number, sizeof(number), "%.9g]", v.texture[1]);
+      text += number;
+    }
+    text += R"(], "triangles": [)";
+    for (std::size_t k = 0; k < mesh.triangles.size(); ++k) {
+      const auto& index = mesh.triangles[k].index;
+      text += (k == 0 ? "[" : ",[") + std::to_string(index[0]) + "," + std::to_string(index[1]) +
+              "," + std::to_string(index[2]) + "]";
+    }
+    text += "]}";
+  }
+  return text + "]}";
+}
+
+// A sphere of 32,040 triangles in two halves, beyond the buffer's 21,845,
+// with a gun on top.
+MeshList BigShip() {
+  return {testing::MakeSphere("top", 920, 90, 180, 0, 45),
+          testing::MakeSphere("bottom", 920, 90, 180, 45, 90),
+          testing::MakeSphere("Hp_Fixed_HpGun01", 10, 4, 8)};
+}
+
+// A ship well within the limits: 3,120 triangles in two halves.
+MeshList SmallShip() {
+  return {testing::MakeSphere("top", 920, 40, 40, 0, 20),
+          testing::MakeSphere("bottom", 920, 40, 40, 20, 40)};
+}
+
+std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The index counts of the file's mesh buffers, in the order of their nodes.
+std::vector<std::uint16_t> IndexCounts(const fs::path& path) {
+  UtfTree tree;
+  EXPECT_TRUE(ReadUtfFile(path, tree, nullptr).ok());
+  std::vector<std::uint16_t> counts;
+  for (const char* library : {"top.lod0.vms", "top.lod1.vms", "top.lod2.vms"}) {
+    const UtfNode node = tree.FindNode(nullptr, library);
+    if (node == nullptr) continue;
+    const std::vector<std::uint8_t>& bytes = *tree.Data(tree.FirstChild(node));
+    counts.push_back(static_cast<std::uint16_t>(bytes.at(10) | bytes.at(11) << 8));
+  }
+  return counts;
+}
+
+class SimplifyCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("svcmp_simplify_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    std::ofstream(dir_ / "big.json") << ModelDocument(BigShip());
+    std::ofstream(dir_ / "small.json") << ModelDocument(SmallShip());
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  testing::CmptoolRun Run(const std::string& arguments) { return RunCmptool(arguments, dir_); }
+
+  fs::path dir_;
+};
+
+TEST_F(SimplifyCommand, OverLimitModelsAreRefusedWithTheWayOut) {
+  const auto refused = Run("export big.json -o ship.cmp");
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_NE(refused.err.find("32,040 triangles"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("--simplify"), std::string::npos) << refused.err;
+  EXPECT_FALSE(fs::exists(dir_ / "ship.cmp"));
+
+  const auto fitted = Run("export big.json -o ship.cmp --simplify");
+  ASSERT_EQ(fitted.exitStatus, 0) << fitted.err;
+  EXPECT_EQ(fitted.out.rfind("simplified the geometry from 32,040 to ", 0), 0u) << fitted.out;
+  EXPECT_NE(fitted.out.find("relative error"), std::string::npos);
+  const std::vector<std::uint16_t> counts = IndexCounts(dir_ / "ship.cmp");
+  ASSERT_EQ(counts.size(), 1u);
+  EXPECT_LE(counts[0], 3 * 20000);
+  EXPECT_GT(counts[0], 3 * 19000);
+}
+
+TEST_F(SimplifyCommand, RatioKeepsThatShareAndFittingModelsStayAsTheyAre) {
+  ASSERT_EQ(Run("export small.json -o plain.cmp -q").exitStatus, 0);
+  const auto fits = Run("export small.json -o fit.cmp --simplify");
+  ASSERT_EQ(fits.exitStatus, 0) << fits.err;
+  EXPECT_NE(fits.out.find("nothing simplified (3,120 triangles)"), std::string::npos) << fits.out;
+  EXPECT_EQ(ReadBytes(dir_ / "fit.cmp"), ReadBytes(dir_ / "plain.cmp"));
+
+  // The ratio may come last or with an equals sign.
+  for (const char* options : {"--simplify 0.5", "--simplify=0.5"}) {
+    const auto half = Run(std::string("export small.json -o half.cmp --force ") + options);
+    ASSERT_EQ(half.exitStatus, 0) << half.err;
+    EXPECT_EQ(half.out.rfind("simplified the geometry from 3,120 to 1,5", 0), 0u) << half.out;
+    const std::vector<std::uint16_t> counts = IndexCounts(dir_ / "half.cmp");
+    ASSERT_EQ(counts.size(), 1u);
+    EXPECT_NEAR(counts[0], 3 * 1560, 30);
+  }
+}
+
+// --auto-lod gives the file that three exports of the simplified models give:
+// alone, in parts with extras, and as an update of a file that holds another
+// export.
+TEST_F(SimplifyCommand, AutoLodEqualsThreeExports) {
+  for (const std::string options : {"", " --groups 1,1 --bounds --fix", " --update"}) {
+    for (const char* file : {"auto.cmp", "three.cmp"}) {
+      fs::remove(dir_ / file);
+      if (options == " --update") {
+        ASSERT_EQ(
+            Run(std::string("export big.json -q --simplify 0.1 --scale 50 -o ") + file).exitStatus,
+            0);
+      }
+    }
+    const auto automatic =
+        Run("export small.json -o auto.cmp -q --auto-lod --lod-ratios 0.5,0.25" + options);
+    ASSERT_EQ(automatic.exitStatus, 0) << automatic.err;
+    EXPECT_EQ(automatic.err, "");
+    for (const char* level :
+         {"", " --update --lod 1 --simplify 0.5", " --update --lod 2 --simplify 0.25"}) {
+      ASSERT_EQ(Run("export small.json -o three.cmp -q" + options + level).exitStatus, 0);
+    }
+    EXPECT_EQ(ReadBytes(dir_ / "auto.cmp"), ReadBytes(dir_ / "three.cmp")) << options;
+  }
+}
+
+TEST_F(SimplifyCommand, AutoLodFitsBigModelsAndReducesEveryLevel) {
+  const auto run = Run("export big.json -o ship.cmp --auto-lod --simplify");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("level 2: simplified the geometry from 32,040 to "), std::string::npos);
+  EXPECT_NE(run.out.find("      Switch2  (16 bytes)"), std::string::npos) << run.out;
+  const std::vector<std::uint16_t> counts = IndexCounts(dir_ / "ship.cmp");
+  ASSERT_EQ(counts.size(), 3u);
+  EXPECT_LE(counts[0], 3 * 20000);
+  EXPECT_NEAR(counts[1], counts[0] / 2, 30);
+  EXPECT_NEAR(counts[2], counts[0] / 4, 30);
+}
+
+TEST_F(SimplifyCommand, LevelsThatCannotBeReducedKeepThePreviousOne) {
+  std::ofstream(dir_ / "tiny.json") << ModelDocument({testing::MakeTexturedBox("top", 92, 1)});
+  const auto run = Run("export tiny.json -o ship.cmp -q --auto-lod");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "warning: level 1: the simplification cannot reduce the model any further; it keeps "
+            "level 0's geometry\n"
+            "warning: level 2: the simplification cannot reduce the model any further; it keeps "
+            "level 1's geometry\n");
+  EXPECT_EQ(IndexCounts(dir_ / "ship.cmp"), (std::vector<std::uint16_t>{36, 36, 36}));
+}
+
+TEST_F(SimplifyCommand, ImpossibleSharesAreUsageErrors) {
+  for (const char* options :
+       {"--simplify 0", "--simplify 1.5", "--simplify half", "--lod-ratios 0.5,0.25",
+        "--auto-lod --lod 1", "--auto-lod --lod-ratios 0.5", "--auto-lod --lod-ratios 0.5,0"}) {
+    const auto run = Run(std::string("export small.json -o ship.cmp ") + options);
+    EXPECT_EQ(run.exitStatus, 2) << options;
+    EXPECT_NE(run.err, "") << options;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "ship.cmp"));
+}
+
+}  // namespace
+}  // namespace svcmp
