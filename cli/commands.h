@@ -8,6 +8,7 @@ namespace svcmp::cli {
 // action returns the process exit status.
 void AddCrcCommand(CLI::App& app, int& exitStatus);
 void AddExportCommand(CLI::App& app, int& exitStatus);
+void AddPreviewCommand(CLI::App& app, int& exitStatus);
 void AddTreeCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace svcmp::cli

@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
   int exitStatus = 0;
   svcmp::cli::AddExportCommand(app, exitStatus);
   svcmp::cli::AddTreeCommand(app, exitStatus);
+  svcmp::cli::AddPreviewCommand(app, exitStatus);
   svcmp::cli::AddCrcCommand(app, exitStatus);
   try {
     app.parse(argc, argv);

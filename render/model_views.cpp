@@ -7,13 +7,11 @@
 #include <map>
 #include <numbers>
 
+#include "inspect/level_geometry.h"
 #include "render/label_text.h"
 
 namespace svcmp::render {
 namespace {
-
-using Matrix3 = std::array<float, 9>;  // row by row
-using Vector3 = std::array<float, 3>;
 
 constexpr std::array<Rgb, 8> kMaterialColours{{
     {150, 160, 175},  // slate
@@ -47,21 +45,6 @@ constexpr std::array<ViewAngles, 3> kViews{{
     {90, 0},     // side, from the right
 }};
 
-Vector3 Multiply(const Matrix3& m, const Vector3& v) {
-  return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[3] * v[0] + m[4] * v[1] + m[5] * v[2],
-          m[6] * v[0] + m[7] * v[1] + m[8] * v[2]};
-}
-
-Matrix3 Multiply(const Matrix3& a, const Matrix3& b) {
-  Matrix3 product{};
-  for (int row = 0; row < 3; ++row) {
-    for (int column = 0; column < 3; ++column) {
-      for (int k = 0; k < 3; ++k) product[row * 3 + column] += a[row * 3 + k] * b[k * 3 + column];
-    }
-  }
-  return product;
-}
-
 // From the file's coordinates to view space (x right, y up, z towards the
 // viewer). The export's default fix turned the model about its x axis by
 // half a turn; turning it back first shows it as it was built.
@@ -72,7 +55,7 @@ Matrix3 ViewMatrix(const ViewAngles& angles) {
   const Matrix3 turnYaw{std::cos(yaw), 0, std::sin(yaw), 0, 1, 0, -std::sin(yaw), 0, std::cos(yaw)};
   const Matrix3 turnPitch{
       1, 0, 0, 0, std::cos(pitch), -std::sin(pitch), 0, std::sin(pitch), std::cos(pitch)};
-  return Multiply(turnPitch, Multiply(turnYaw, undoFix));
+  return MultiplyMatrices(turnPitch, MultiplyMatrices(turnYaw, undoFix));
 }
 
 bool IsFinite(const Vector3& v) {
@@ -99,10 +82,10 @@ struct ViewBox {
 ViewBox MeasureView(const Scene& scene, const Matrix3& view) {
   ViewBox box;
   for (const SceneMesh& mesh : scene.meshes) {
-    for (const SceneVertex& vertex : mesh.vertices) box.Add(Multiply(view, vertex.position));
+    for (const SceneVertex& vertex : mesh.vertices) box.Add(Rotate(view, vertex.position));
   }
   for (const SceneHardpoint& hardpoint : scene.hardpoints) {
-    box.Add(Multiply(view, hardpoint.position));
+    box.Add(Rotate(view, hardpoint.position));
   }
   return box;
 }
@@ -130,7 +113,7 @@ struct Placement {
   float viewHeight;
 
   ScreenVertex Project(const Vector3& position, float shade) const {
-    const Vector3 seen = Multiply(view, position);
+    const Vector3 seen = Rotate(view, position);
     return {viewWidth / 2 + (seen[0] - centreX) * scale,
             viewHeight / 2 - (seen[1] - centreY) * scale, seen[2], shade};
   }
@@ -161,7 +144,7 @@ void DrawMesh(Canvas& canvas, const SceneMesh& mesh, const Placement& placement,
   std::vector<ScreenVertex> front(mesh.vertices.size());
   std::vector<float> backShade(mesh.vertices.size());
   for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
-    const Vector3 seenNormal = Multiply(placement.view, mesh.vertices[i].normal);
+    const Vector3 seenNormal = Rotate(placement.view, mesh.vertices[i].normal);
     front[i] = placement.Project(mesh.vertices[i].position, Shade(seenNormal));
     backShade[i] = Shade({-seenNormal[0], -seenNormal[1], -seenNormal[2]});
   }
@@ -196,7 +179,7 @@ void DrawHardpoint(Canvas& canvas, const SceneHardpoint& hardpoint, const Placem
                             hardpoint.orientation[6 + axis]};
     const float length = std::hypot(direction[0], direction[1], direction[2]);
     if (!(length > 0) || !std::isfinite(length)) continue;
-    const Vector3 seen = Multiply(placement.view, direction);
+    const Vector3 seen = Rotate(placement.view, direction);
     canvas.DrawLine(at.x, at.y, at.x + seen[0] / length * axisLength,
                     at.y - seen[1] / length * axisLength, kAxisColours[axis]);
   }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "inspect/compound_model.h"
+#include "inspect/level_geometry.h"
+#include "utf/utf_tree.h"
+
+// Reading the files the commands look into, with what the user is told on
+// stderr along the way.
+namespace svcmp::cli {
+
+// Reads a UTF file into `tree`; says why on stderr and returns false when
+// it cannot. Leaves that look compressed give a warning each.
+bool ReadUtfFileOrSay(const std::string& path, UtfTree& tree);
+
+// The compound model in the file, or nothing after saying why.
+std::optional<CompoundModel> ReadCompoundModelOrSay(const std::string& path);
+
+// One warning for each mesh reference whose meshes are not there to use.
+void WarnOfMissingLibraries(const std::string& path, const LevelGeometry& geometry);
+
+}  // namespace svcmp::cli
