@@ -23,6 +23,9 @@ class CliExportUi final : public ExportUi {
   void EditSettings(ExportSettings& settings) override;
   void ShowResult(CmpTreeDialog& dialog) override;
 
+  // A line printed on stdout before the tree, when the file was written.
+  void SetSummary(std::string summary) { summary_ = std::move(summary); }
+
   // Whether the file was written with the tree the export built.
   bool FileWritten() const { return fileWritten_; }
 
@@ -32,6 +35,7 @@ class CliExportUi final : public ExportUi {
   ExportSettings settings_;
   bool printTree_;
   AssemblyExtras extras_;
+  std::string summary_;
   bool fileWritten_ = false;
 };
 

@@ -10,9 +10,11 @@
 #include "cli/cli_export_ui.h"
 #include "cli/commands.h"
 #include "cli/export_options.h"
+#include "cli/import_warnings.h"
 #include "cli/level_exports.h"
 #include "cli/material_export.h"
 #include "cli/mesh_listing.h"
+#include "cli/model_totals.h"
 #include "cli/scratch_folder.h"
 #include "exporter/cmp_exporter_plugin.h"
 #include "import/model_file.h"
@@ -35,12 +37,27 @@ int RunExport(const ExportOptions& options) {
     std::fprintf(stderr, "error: %s\n", loaded.error.c_str());
     return 1;
   }
+  const auto warn = [](const std::string& text) {
+    std::fprintf(stderr, "warning: %s\n", text.c_str());
+  };
+  for (const std::string& warning : loaded.warnings) warn(warning);
+  // Model files are judged as the export will see them; JSON model documents
+  // are exact already and pass as they are.
+  const bool modelFile = !IsModelDocumentPath(options.modelPath);
+  const auto judge = [&](const MeshList& meshList, const ModelTotals& totals, int divisor) {
+    if (!modelFile) return;
+    for (const std::string& warning : JudgeImportedModel(meshList, totals, divisor)) {
+      warn("\"" + options.modelPath + "\": " + warning);
+    }
+  };
   if (options.listOnly) {
     // The meshes exactly as the export captures them: names, materials, kinds.
     const ExportSettings defaults;
-    PrintMeshListing(CaptureModel(loaded.model.get(), defaults.ScaleDivisor,
-                                  OrientationSignOf(defaults.OrientationMode)),
-                     stdout);
+    const MeshList meshList = CaptureModel(loaded.model.get(), defaults.ScaleDivisor,
+                                           OrientationSignOf(defaults.OrientationMode));
+    judge(meshList, TotalModel(meshList), defaults.ScaleDivisor);
+    PrintMeshListing(meshList, stdout);
+    PrintListingTotals(meshList, defaults.ScaleDivisor, stdout);
     return 0;
   }
 
@@ -57,6 +74,13 @@ int RunExport(const ExportOptions& options) {
 
   const std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
+  const ModelTotals totals = [&] {
+    const MeshList meshList = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
+                                           OrientationSignOf(settings->OrientationMode));
+    const ModelTotals captured = TotalModel(meshList);
+    judge(meshList, captured, settings->ScaleDivisor);
+    return captured;
+  }();
 
   // Exports running side by side in one folder, as build pipelines do, must
   // not pass their mesh buffers through the same file.
@@ -66,9 +90,6 @@ int RunExport(const ExportOptions& options) {
     return 1;
   }
 
-  const auto warn = [](const std::string& text) {
-    std::fprintf(stderr, "warning: %s\n", text.c_str());
-  };
   AssemblyExtras extras;
   extras.exactBounds = options.bounds;
   extras.fixJoints = options.fix;
@@ -86,6 +107,12 @@ int RunExport(const ExportOptions& options) {
   for (int run = 0; run < runs.Count(); ++run) {
     CliExportUi ui(runs.Mode(run), options.outputPath, runs.Settings(run), runs.PrintsTree(run),
                    extras);
+    // The summary counts the captured model, which only an unsimplified
+    // export writes as it is.
+    if (!options.simplify && !options.autoLod) {
+      ui.SetSummary(ExportSummary(options.outputPath, totals, settings->GroupCount,
+                                  runs.Settings(run).LodLevel));
+    }
     CmpExporterPlugIn plugIn(ui, scratch->Path() / kMeshBufferFile, &runs.Step(run));
     // The plug-in destroys the model on the exits after capture; the pointer
     // releases it on the others.

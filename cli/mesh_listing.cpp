@@ -1,5 +1,10 @@
 #include "cli/mesh_listing.h"
 
+#include <optional>
+#include <string>
+
+#include "cli/model_totals.h"
+#include "plugin/export_checks.h"
 #include "plugin/model_capture.h"
 
 namespace svcmp::cli {
@@ -15,6 +20,18 @@ void PrintMeshListing(const MeshList& meshList, std::FILE* out) {
   }
   std::fprintf(out, "%zu geometry meshes: the --groups quantities must add up to this number\n",
                GeometryMeshCount(meshList));
+}
+
+void PrintListingTotals(const MeshList& meshList, int scaleDivisor, std::FILE* out) {
+  const ModelTotals totals = TotalModel(meshList);
+  std::fprintf(out, "total: %s, %s at --scale %d\n", CountsText(totals).c_str(),
+               ExtentText(totals).c_str(), scaleDivisor);
+  const std::optional<std::string> problem = CheckExportable(meshList, 1, {});
+  if (problem) {
+    std::fprintf(out, "does not fit the format's limits: %s\n", problem->c_str());
+  } else {
+    std::fprintf(out, "fits the format's limits\n");
+  }
 }
 
 }  // namespace svcmp::cli

@@ -40,6 +40,11 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
 // (always both), one node per fixed or revolute hardpoint mesh under them.
 void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode);
 
+// Whether a hardpoint mesh's name makes it a fixed or a revolute hardpoint
+// ("Hp" + separator + "Fixed" or "Revolute" + ...); other hardpoint meshes
+// are written nowhere.
+bool NamesWrittenHardpoint(std::string_view meshName);
+
 // Multi-part hardpoints: each hardpoint mesh goes to its owning part, which
 // gets "Hardpoints" (after its "MultiLevel") and "Fixed"/"Revolute" as needed.
 // Starts from empty hardpoint slots; groups without a model node are passed over.

@@ -170,6 +170,10 @@ MeshGroup* FindOwningPart(const MeshRecord& hardpointMesh, GroupList& groupList)
   return &groupList.front();
 }
 
+bool NamesWrittenHardpoint(std::string_view meshName) {
+  return ClassifyHardpoint(meshName).kind != HardpointKind::Neither;
+}
+
 void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode) {
   UtfNode fixedNode = tree.AddNode(hardpointsNode, kNodeFixed);
   UtfNode revoluteNode = tree.AddNode(hardpointsNode, kNodeRevolute);

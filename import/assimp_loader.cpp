@@ -17,8 +17,10 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "import/import_losses.h"
 #include "import/import_messages.h"
 #include "import/material_look.h"
 
@@ -96,12 +98,36 @@ bool IsMissingName(const std::string& name) {
   return true;
 }
 
-// Assimp adds a material of its own to files without one; it carries no name
-// a modder chose, so meshes on it get no material.
+// The readers add a material of their own to files without one (assimp's
+// "DefaultMaterial", the 3DS reader's "%%%DEFAULT"); it carries no name a
+// modder chose, so meshes on it get no material.
 bool IsPlaceholderMaterial(const aiMaterial& material) {
   aiString name;
   if (material.Get(AI_MATKEY_NAME, name) != AI_SUCCESS) return true;
-  return name.length == 0 || std::string(name.C_Str()) == AI_DEFAULT_MATERIAL_NAME;
+  const std::string_view text = name.C_Str();
+  return text.empty() || text == AI_DEFAULT_MATERIAL_NAME || text == "%%%DEFAULT";
+}
+
+// Texture transforms (offset, tiling, rotation) other than the identity;
+// the game's materials have none.
+std::size_t TextureTransformCount(const aiMaterial& material) {
+  std::size_t count = 0;
+  for (unsigned i = 0; i < material.mNumProperties; ++i) {
+    const aiMaterialProperty* property = material.mProperties[i];
+    if (property == nullptr ||
+        std::string_view(property->mKey.C_Str()) != _AI_MATKEY_UVTRANSFORM_BASE ||
+        property->mDataLength < sizeof(aiUVTransform)) {
+      continue;
+    }
+    aiUVTransform transform;
+    std::memcpy(&transform, property->mData, sizeof transform);
+    const aiUVTransform identity;
+    if (transform.mTranslation != identity.mTranslation ||
+        transform.mScaling != identity.mScaling || transform.mRotation != identity.mRotation) {
+      ++count;
+    }
+  }
+  return count;
 }
 
 std::string MaterialName(const aiMaterial& material) {
@@ -110,9 +136,10 @@ std::string MaterialName(const aiMaterial& material) {
   return name.C_Str();
 }
 
-// Position and texture coordinates by value; +0.0f is added so that -0 and 0
-// join, as they are the same point.
-using VertexKey = std::array<std::uint32_t, 5>;
+// Position, texture coordinates and the file's normal by value, so that the
+// corners of a hard edge stay apart and the computed normals keep it hard;
+// +0.0f is added so that -0 and 0 join, as they are the same value.
+using VertexKey = std::array<std::uint32_t, 8>;
 
 struct VertexKeyHash {
   std::size_t operator()(const VertexKey& key) const {
@@ -122,12 +149,34 @@ struct VertexKeyHash {
   }
 };
 
-VertexKey KeyOf(const msVertex& vertex) {
+VertexKey KeyOf(const msVertex& vertex, const aiVector3D& normal) {
   return {std::bit_cast<std::uint32_t>(vertex.position[0] + 0.0f),
           std::bit_cast<std::uint32_t>(vertex.position[1] + 0.0f),
           std::bit_cast<std::uint32_t>(vertex.position[2] + 0.0f),
           std::bit_cast<std::uint32_t>(vertex.texCoords[0] + 0.0f),
-          std::bit_cast<std::uint32_t>(vertex.texCoords[1] + 0.0f)};
+          std::bit_cast<std::uint32_t>(vertex.texCoords[1] + 0.0f),
+          std::bit_cast<std::uint32_t>(normal.x + 0.0f),
+          std::bit_cast<std::uint32_t>(normal.y + 0.0f),
+          std::bit_cast<std::uint32_t>(normal.z + 0.0f)};
+}
+
+// A transform that mirrors turns a triangle's winding over.
+bool Mirrors(const Matrix& m) {
+  const double determinant = m[0] * (m[5] * m[10] - m[6] * m[9]) -
+                             m[1] * (m[4] * m[10] - m[6] * m[8]) +
+                             m[2] * (m[4] * m[9] - m[5] * m[8]);
+  return determinant < 0;
+}
+
+// The corners of the triangle that stands for an empty hardpoint node, around
+// its origin; they add up to zero, so their mean is the node's position.
+constexpr std::array<std::array<float, 3>, 3> kHardpointCorners = {
+    {{-6.0f, 0.0f, -4.0f}, {0.0f, 0.0f, 8.0f}, {6.0f, 0.0f, -4.0f}}};
+
+// The FBX reader splits a node's pivot into helper nodes named after it
+// ("Hp_Fixed_HpGun01_$AssimpFbx$_Translation"); only the node itself counts.
+bool IsReaderHelperNode(const std::string& name) {
+  return name.find("_$AssimpFbx$_") != std::string::npos;
 }
 
 bool IsFinite(const msVertex& vertex) {
@@ -144,6 +193,7 @@ class SceneConverter {
   HostModelPtr Convert() {
     model_ = MakeHostModel();
     MapMaterials();
+    FindNodesHoldingMeshes();
     VisitNodes();
     if (!error_.empty()) return nullptr;
     if (model_->meshes.empty()) {
@@ -151,10 +201,16 @@ class SceneConverter {
       return nullptr;
     }
     NameUnnamedMeshes();
+    for (const msMesh& mesh : model_->meshes) {
+      if (mesh.materialIndex < 0 && !StartsWithHp(mesh.name)) {
+        losses_.Add(ImportLosses::NoMaterial, mesh.name, 1);
+      }
+    }
     return std::move(model_);
   }
 
   const std::string& error() const { return error_; }
+  const ImportLosses& losses() const { return losses_; }
 
  private:
   void MapMaterials() {
@@ -162,9 +218,37 @@ class SceneConverter {
     for (unsigned i = 0; i < scene_.mNumMaterials; ++i) {
       const aiMaterial* material = scene_.mMaterials[i];
       if (material == nullptr || IsPlaceholderMaterial(*material)) continue;
+      losses_.Add(ImportLosses::TextureTransforms, MaterialName(*material),
+                  TextureTransformCount(*material));
       materialIndex_[i] = static_cast<int>(model_->materials.size());
       model_->materials.push_back({MaterialName(*material)});
       ReadMaterialLook(scene_, *material, model_->materials.back());
+    }
+  }
+
+  // The nodes with a mesh at or below them, in one pass over the hierarchy:
+  // an empty node named like a hardpoint whose child holds the mount's mesh
+  // (as the 3DS reader nests every object) is no mount of its own.
+  void FindNodesHoldingMeshes() {
+    constexpr std::size_t kNoParent = static_cast<std::size_t>(-1);
+    struct Placed {
+      const aiNode* node;
+      std::size_t parent;  // place in `order`
+    };
+    // Breadth first, so every parent comes before its children.
+    std::vector<Placed> order = {{scene_.mRootNode, kNoParent}};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      const aiNode& node = *order[i].node;
+      for (unsigned c = 0; c < node.mNumChildren; ++c) {
+        if (node.mChildren[c] != nullptr) order.push_back({node.mChildren[c], i});
+      }
+    }
+    std::vector<bool> holds(order.size(), false);
+    for (std::size_t i = order.size(); i-- > 0;) {
+      if (order[i].node->mNumMeshes > 0) holds[i] = true;
+      if (!holds[i]) continue;
+      holdingMeshes_.insert(order[i].node);
+      if (order[i].parent != kNoParent) holds[order[i].parent] = true;
     }
   }
 
@@ -181,25 +265,32 @@ class SceneConverter {
       pending.pop_back();
       const aiNode& node = *next.node;
       const Matrix toWorld = Multiply(next.parentToWorld, ToMatrix(node.mTransformation));
-      VisitNode(node, toWorld);
+      VisitNode(node, toWorld, next.node == scene_.mRootNode);
       for (unsigned i = node.mNumChildren; i-- > 0;) {
         if (node.mChildren[i] != nullptr) pending.push_back({node.mChildren[i], toWorld});
       }
     }
   }
 
-  void VisitNode(const aiNode& node, const Matrix& toWorld) {
+  // The root node stands for the file (the OBJ reader names it after the
+  // file), so it never becomes a hardpoint.
+  void VisitNode(const aiNode& node, const Matrix& toWorld, bool root) {
     const std::string nodeName = node.mName.C_Str();
     const bool missingName = IsMissingName(nodeName);
     const bool hardpoint = !missingName && StartsWithHp(nodeName);
+    if (hardpoint && !root && !holdingMeshes_.contains(&node) && !IsReaderHelperNode(nodeName)) {
+      AddHardpointMesh(nodeName, toWorld);
+      return;
+    }
+    const bool mirrored = Mirrors(toWorld);
 
     const std::size_t firstMesh = model_->meshes.size();
     for (unsigned i = 0; i < node.mNumMeshes && error_.empty(); ++i) {
       if (node.mMeshes[i] >= scene_.mNumMeshes || scene_.mMeshes[node.mMeshes[i]] == nullptr)
         continue;
       const aiMesh& source = *scene_.mMeshes[node.mMeshes[i]];
-      std::optional<msMesh> mesh =
-          ConvertMesh(source, toWorld, hardpoint, missingName ? source.mName.C_Str() : nodeName);
+      std::optional<msMesh> mesh = ConvertMesh(source, toWorld, mirrored, hardpoint,
+                                               missingName ? source.mName.C_Str() : nodeName);
       if (mesh) model_->meshes.push_back(std::move(*mesh));
     }
     // Names are given once the node's kept meshes are known: a node whose
@@ -211,6 +302,48 @@ class SceneConverter {
     }
   }
 
+  // An empty node named like a hardpoint, placed where the mount is: a small
+  // triangle around its position, as a modeller would draw the mount.
+  void AddHardpointMesh(const std::string& name, const Matrix& toWorld) {
+    msMesh mesh;
+    mesh.name = name;
+    for (const std::array<float, 3>& corner : kHardpointCorners) {
+      msVertex vertex;
+      for (int axis = 0; axis < 3; ++axis) {
+        vertex.position[axis] = static_cast<float>(toWorld[axis * 4 + 3] + corner[axis]);
+      }
+      mesh.vertices.push_back(vertex);
+    }
+    mesh.triangles.push_back({{0, 1, 2}});
+    if (!IsFinite(mesh.vertices[0])) {
+      error_ = FileMessage(path_, "mesh " + Quoted(name) + msg::kNotFinite);
+      return;
+    }
+    model_->meshes.push_back(std::move(mesh));
+  }
+
+  // What the export leaves out of a mesh, told by name once it is read.
+  void NoteLosses(const aiMesh& source, const std::string& displayName) {
+    std::size_t extraTexCoords = 0;
+    for (unsigned set = 1; set < AI_MAX_NUMBER_OF_TEXTURECOORDS; ++set) {
+      if (source.mTextureCoords[set] != nullptr) ++extraTexCoords;
+    }
+    std::size_t colourSets = 0;
+    for (unsigned set = 0; set < AI_MAX_NUMBER_OF_COLOR_SETS; ++set) {
+      if (source.mColors[set] != nullptr) ++colourSets;
+    }
+    std::size_t linesAndPoints = 0;
+    for (unsigned f = 0; f < source.mNumFaces; ++f) {
+      if (source.mFaces[f].mNumIndices < 3) ++linesAndPoints;
+    }
+    const std::string name = displayName.empty() ? "(unnamed)" : displayName;
+    losses_.Add(ImportLosses::LinesAndPoints, name, linesAndPoints);
+    losses_.Add(ImportLosses::ExtraTextureCoordinates, name, extraTexCoords);
+    losses_.Add(ImportLosses::VertexColours, name, colourSets);
+    losses_.Add(ImportLosses::Skins, name, source.mNumBones);
+    losses_.Add(ImportLosses::MorphTargets, name, source.mNumAnimMeshes);
+  }
+
   // Unnamed meshes are numbered by their place in the model, from 1.
   void NameUnnamedMeshes() {
     for (std::size_t i = 0; i < model_->meshes.size(); ++i) {
@@ -220,12 +353,15 @@ class SceneConverter {
 
   // The mesh's triangles in world space; nothing when it has none (points and
   // lines only). Sets error_, naming the mesh by displayName, when it cannot be held.
-  std::optional<msMesh> ConvertMesh(const aiMesh& source, const Matrix& toWorld, bool hardpoint,
-                                    const std::string& displayName) {
+  std::optional<msMesh> ConvertMesh(const aiMesh& source, const Matrix& toWorld, bool mirrored,
+                                    bool hardpoint, const std::string& displayName) {
+    // A hardpoint mesh stands only for its position; nothing else of it counts.
+    if (!hardpoint) NoteLosses(source, displayName);
     msMesh mesh;
     mesh.materialIndex =
         source.mMaterialIndex < materialIndex_.size() ? materialIndex_[source.mMaterialIndex] : -1;
     const aiVector3D* texCoords = source.mTextureCoords[0];
+    const aiVector3D* normals = source.mNormals;
 
     // Source index -> our index, filled on first use, so vertices come out in
     // the order the triangles first name them.
@@ -245,7 +381,8 @@ class SceneConverter {
       }
       auto index = static_cast<std::uint32_t>(mesh.vertices.size());
       if (!hardpoint) {
-        auto [found, inserted] = joined.try_emplace(KeyOf(vertex), index);
+        const aiVector3D normal = normals != nullptr ? normals[sourceIndex] : aiVector3D();
+        auto [found, inserted] = joined.try_emplace(KeyOf(vertex, normal), index);
         if (!inserted) index = found->second;
       }
       if (index == mesh.vertices.size()) {
@@ -265,9 +402,13 @@ class SceneConverter {
           face.mIndices[2] >= source.mNumVertices) {
         continue;
       }
+      // Under a mirroring transform the corners are taken the other way
+      // round, so that the faces point out of the mirrored solid.
+      static constexpr int kCorners[2][3] = {{0, 1, 2}, {0, 2, 1}};
       msTriangle triangle;
       for (int corner = 0; corner < 3; ++corner) {
-        triangle.indices[corner] = static_cast<std::uint16_t>(indexOf(face.mIndices[corner]));
+        triangle.indices[corner] =
+            static_cast<std::uint16_t>(indexOf(face.mIndices[kCorners[mirrored][corner]]));
       }
       mesh.triangles.push_back(triangle);
     }
@@ -288,6 +429,8 @@ class SceneConverter {
   const std::string& path_;
   HostModelPtr model_;
   std::vector<int> materialIndex_;
+  std::unordered_set<const aiNode*> holdingMeshes_;
+  ImportLosses losses_;
   std::string error_;
 };
 
@@ -341,22 +484,28 @@ ModelLoadResult LoadAssimpModel(const std::string& path, ModelFormat format) {
       // The reader caught it; the program still has to say it ran out.
       if (readerMessage == std::bad_alloc().what()) throw std::bad_alloc();
       const std::string detail = ReaderDetail(readerMessage);
-      return {nullptr, FileMessage(path, msg::kDamaged + std::string(ModelFormatName(format)) +
-                                             (detail.empty() ? "" : " (" + detail + ")"))};
+      return {nullptr,
+              FileMessage(path, msg::kDamaged + std::string(ModelFormatName(format)) +
+                                    (detail.empty() ? "" : " (" + detail + ")")),
+              {}};
     }
     if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
-      return {nullptr, FileMessage(path, msg::kEmptyScene)};
+      return {nullptr, FileMessage(path, msg::kEmptyScene), {}};
     }
     SceneConverter converter(*scene, path);
     HostModelPtr model = converter.Convert();
-    if (model == nullptr) return {nullptr, converter.error()};
-    return {std::move(model), ""};
+    if (model == nullptr) return {nullptr, converter.error(), {}};
+    ModelLoadResult result{std::move(model), "", {}};
+    for (const std::string& sentence : converter.losses().Sentences()) {
+      result.warnings.push_back(FileMessage(path, sentence));
+    }
+    return result;
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& e) {
-    return {nullptr, FileMessage(path, msg::kUnexpectedFailure + std::string(e.what()))};
+    return {nullptr, FileMessage(path, msg::kUnexpectedFailure + std::string(e.what())), {}};
   } catch (...) {
-    return {nullptr, FileMessage(path, msg::kUnexpectedFailure + std::string("unknown error"))};
+    return {nullptr, FileMessage(path, msg::kUnexpectedFailure + std::string("unknown error")), {}};
   }
 }
 

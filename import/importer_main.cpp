@@ -34,6 +34,9 @@ int Read(const std::string& path) {
   if (!loaded.model) return Refuse(loaded.error);
   const svcmp::ModelDocumentText document = svcmp::WriteModelDocument(*loaded.model);
   if (!document.error.empty()) return Refuse("\"" + path + "\": " + document.error);
+  for (const std::string& warning : loaded.warnings) {
+    std::fprintf(stderr, "%s%s\n", protocol::kWarningPrefix, warning.c_str());
+  }
   if (std::fwrite(document.text.data(), 1, document.text.size(), stdout) != document.text.size() ||
       std::fflush(stdout) != 0) {
     return Refuse("\"" + path + "\": the model cannot be passed on");

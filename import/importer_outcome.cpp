@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "import/import_messages.h"
 #include "import/importer_protocol.h"
@@ -16,19 +17,16 @@ std::string FileMessage(const std::string& path, const std::string& reason) {
   return "\"" + path + "\": " + reason;
 }
 
-// The importer's refusal: its last line that starts with the error prefix.
-std::string RefusalIn(const std::string& messages) {
-  std::string refusal;
-  std::string_view rest = messages;
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find('\n'), rest.size());
-    const std::string_view line = rest.substr(0, end);
-    if (line.starts_with(protocol::kErrorPrefix)) {
-      refusal = line.substr(std::string_view(protocol::kErrorPrefix).size());
-    }
-    rest.remove_prefix(std::min(end + 1, rest.size()));
+// The texts of the importer's stderr lines that start with prefix, in order.
+std::vector<std::string> LinesAfter(std::string_view prefix, std::string_view messages) {
+  std::vector<std::string> texts;
+  while (!messages.empty()) {
+    const std::size_t end = std::min(messages.find('\n'), messages.size());
+    const std::string_view line = messages.substr(0, end);
+    if (line.starts_with(prefix)) texts.emplace_back(line.substr(prefix.size()));
+    messages.remove_prefix(std::min(end + 1, messages.size()));
   }
-  return refusal;
+  return texts;
 }
 
 // Why a run gave no model, in words for the user.
@@ -58,13 +56,17 @@ std::string ImporterFailure(const ImporterRun& run, const std::string& path,
     return FileMessage(path, reason);
   }
   if (run.end == ImporterEnd::Exited && run.exitStatus == protocol::kExitRefused) {
-    const std::string refusal = RefusalIn(run.messages);
-    if (!refusal.empty()) return refusal;
+    const std::vector<std::string> refusals = LinesAfter(protocol::kErrorPrefix, run.messages);
+    if (!refusals.empty()) return refusals.back();
   }
   if (run.end != ImporterEnd::Exited || run.exitStatus != protocol::kExitRead) {
     return FileMessage(path, msg::kImporterStopped + StopReason(run, limits) + ")");
   }
   return "";
+}
+
+std::vector<std::string> ImporterWarnings(const ImporterRun& run) {
+  return LinesAfter(protocol::kWarningPrefix, run.messages);
 }
 
 }  // namespace svcmp

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "import/importer_process.h"
 
@@ -12,5 +13,8 @@ namespace svcmp {
 [[nodiscard]] std::string ImporterFailure(const ImporterRun& run, const std::string& path,
                                           const std::filesystem::path& program,
                                           const ImporterLimits& limits);
+
+// The warnings the importer gave (what it left out), each naming the file.
+[[nodiscard]] std::vector<std::string> ImporterWarnings(const ImporterRun& run);
 
 }  // namespace svcmp

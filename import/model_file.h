@@ -14,7 +14,12 @@ namespace svcmp {
 struct ModelLoadResult {
   HostModelPtr model;
   std::string error;
+  std::vector<std::string> warnings;  // what the import left out, each naming the file
 };
+
+// Whether path names a JSON model document (".json" in any letter case),
+// which is read as it is, without the importer.
+[[nodiscard]] bool IsModelDocumentPath(const std::string& path);
 
 // Where the importer program is, and the limits it runs under.
 struct ModelImport {

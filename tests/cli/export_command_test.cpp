@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../import/assimp_test_files.h"
 #include "cmptool_runner.h"
 #include "format/name_crc.h"
 #include "utf/utf_reader.h"
@@ -81,7 +82,8 @@ TEST_F(ExportCommand, WritesTheFileAndPrintsItsTree) {
   const auto run = Run("export ship.json -o ship.cmp");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out.substr(0, 2), "\\\n");
+  // The summary line, then the tree.
+  EXPECT_EQ(run.out.substr(run.out.find('\n') + 1, 2), "\\\n");
   EXPECT_NE(run.out.find("  VMeshLibrary\n    hull.lod0.vms\n      VMeshData  ("),
             std::string::npos);
   EXPECT_FALSE(fs::exists(dir_ / "___temp.vms"));
@@ -308,7 +310,13 @@ TEST_F(ExportCommand, ImporterFailuresAreOneLine) {
             "error: \"mesh.ply\": not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, "
             "3DS)\n");
   fs::remove(dir_ / "mesh.ply");
+  ExpectNothingWritten();
+}
 
+TEST_F(ExportCommand, ImporterOutOfMemoryIsOneLine) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer builds start the importer without a memory limit";
+#endif
   // Assimp reads this COLLADA index list without end.
   WriteText(dir_ / "token.dae", R"(<?xml version="1.0"?>
 <COLLADA version="1.4.1"><library_geometries><geometry id="g"><mesh>
@@ -384,6 +392,50 @@ TEST_F(ExportCommand, ListShowsMeshesAsTheExportSeesThem) {
   EXPECT_NE(run.out.find("Hp_Fixed_HpMount01"), std::string::npos);
   EXPECT_NE(run.out.find("3 geometry meshes"), std::string::npos);
   ExpectNothingWritten();
+}
+
+TEST_F(ExportCommand, SummarisesWhatWasWrittenBeforeTheTree) {
+  const auto run = Run("export ship.json -o ship.cmp");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 3),
+            "wrote ship.cmp: 1 part, 3 meshes, 9 vertices, 3 triangles, 1 hardpoint, level 0, "
+            "1.0 x 1.0 x 2.0 units\n\\\n");
+  const auto lod = Run("export ship.json -o quiet.cmp -q");
+  EXPECT_EQ(lod.out, "");
+  const auto parts = Run("export ship.json -o parts.cmp --lod 1 --groups 2,1");
+  EXPECT_EQ(parts.out.substr(0, parts.out.find('\n')),
+            "wrote parts.cmp: 2 parts, 3 meshes, 9 vertices, 3 triangles, 0 hardpoints, level 1, "
+            "1.0 x 1.0 x 2.0 units");
+
+  const auto list = Run("export ship.json --list");
+  EXPECT_NE(list.out.find("total: 3 meshes, 9 vertices, 3 triangles, 1 hardpoint, 1.0 x 1.0 x 2.0 "
+                          "units at --scale 92\nfits the format's limits\n"),
+            std::string::npos)
+      << list.out;
+}
+
+// A glTF in metres with an empty hardpoint node, and an empty node named like
+// a hardpoint that is none: the mount is exported, the rest is said.
+TEST_F(ExportCommand, ModelFilesAreJudgedAsTheExportSeesThem) {
+  std::vector<testing::GltfNode> nodes(3);
+  nodes[0] = {"hull", 0, {0, 0, 0}, {1, 1, 1}, {1, 2}};
+  nodes[1] = {"Hp_Fixed_HpGun01", -1, {0, 1, 0}, {1, 1, 1}, {}};
+  nodes[2] = {"hpanel_left", -1, {0, 0, 1}, {1, 1, 1}, {}};
+  WriteText(dir_ / "small.gltf", testing::MakeGltf({{testing::Box()}}, nodes, {0}));
+  const auto run = Run("export small.gltf -o small.cmp");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "warning: \"small.gltf\": 1 geometry mesh without a material (material id 0 is "
+            "written): \"hull\"\n"
+            "warning: \"small.gltf\": mesh \"hpanel_left\" begins with \"hp\" but names neither a "
+            "fixed nor a revolute hardpoint, so the export leaves it out; rename it (hardpoints "
+            "are named like Hp_Fixed_HpGun01 or Hp_Revolute_HpTurret01)\n"
+            "warning: \"small.gltf\": the model measures 0.022 units across at --scale 92, far "
+            "from a ship's size (0.5 to 5,000 units); --scale 1 makes it 2.0 units\n");
+  EXPECT_NE(run.out.find("wrote small.cmp: 1 part, 1 mesh, 8 vertices, 12 triangles, 1 hardpoint"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("HpGun01"), std::string::npos) << run.out;
 }
 
 }  // namespace

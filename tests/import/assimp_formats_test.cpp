@@ -10,6 +10,7 @@
 
 #include "assimp_test_files.h"
 #include "host/model_document_writer.h"
+#include "load_through_importer.h"
 #include "import/model_file.h"
 
 namespace svcmp {

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "assimp_test_files.h"
+#include "plugin/model_capture.h"
+#include "ui/export_settings.h"
 
 namespace svcmp {
 namespace {
@@ -94,11 +98,12 @@ TEST_F(AssimpLoader, ObjWithoutMaterialsHasNoneAndQuadsBecomeTwoTriangles) {
   }
 }
 
-TEST_F(AssimpLoader, JoinsCornersWithEqualPositionAndUvWhateverTheirNormals) {
-  // Two triangles share the edge 2-3 with equal texture coordinates but
-  // different file normals: the corners are joined, so the exporter's normals
-  // come out smooth. Corner 1 of the second triangle repeats vertex 1's
-  // position with another texture coordinate: a seam, kept apart.
+TEST_F(AssimpLoader, JoinsCornersOnlyWhenPositionUvAndFileNormalAllMatch) {
+  // The second triangle names corners 2 and 3 with the first one's texture
+  // coordinates but another normal: a hard edge, kept apart. The third
+  // shares corners 3 and 4 with the second one, normals included: joined. Its
+  // corner 1 repeats vertex 1's position with another texture coordinate: a
+  // seam, kept apart.
   const std::string path = Write("fold.obj",
                                  "o fold\n"
                                  "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 1\n"
@@ -111,19 +116,20 @@ TEST_F(AssimpLoader, JoinsCornersWithEqualPositionAndUvWhateverTheirNormals) {
   ASSERT_NE(model, nullptr);
   ASSERT_EQ(model->meshes.size(), 1u);
   const msMesh& mesh = model->meshes[0];
-  EXPECT_EQ(Positions(mesh), (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1, 0, 0, 0}));
+  EXPECT_EQ(Positions(mesh),
+            (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 1, 1, 1, 0, 1, 0, 0, 0, 0}));
   ASSERT_EQ(mesh.triangles.size(), 3u);
-  const std::vector<std::vector<int>> expected = {{0, 1, 2}, {1, 3, 2}, {4, 2, 3}};
+  const std::vector<std::vector<int>> expected = {{0, 1, 2}, {3, 4, 5}, {6, 5, 4}};
   for (std::size_t t = 0; t < 3; ++t) {
     for (int c = 0; c < 3; ++c)
       EXPECT_EQ(mesh.triangles[t].indices[c], expected[t][c]) << t << "," << c;
   }
   // OBJ keeps V upwards; the host keeps it downwards.
-  EXPECT_EQ(mesh.vertices[4].texCoords[0], 0.5f);
-  EXPECT_EQ(mesh.vertices[4].texCoords[1], 0.5f);
+  EXPECT_EQ(mesh.vertices[6].texCoords[0], 0.5f);
+  EXPECT_EQ(mesh.vertices[6].texCoords[1], 0.5f);
   EXPECT_EQ(mesh.vertices[1].texCoords[0], 1.0f);
   EXPECT_EQ(mesh.vertices[1].texCoords[1], 1.0f);
-  EXPECT_EQ(mesh.vertices[3].texCoords[1], 0.0f);
+  EXPECT_EQ(mesh.vertices[4].texCoords[1], 0.0f);
 }
 
 TEST_F(AssimpLoader, HardpointMeshesKeepEveryVertexAndTheirExactName) {
@@ -219,6 +225,137 @@ TEST_F(AssimpLoader, AMeshHoldsAtMost65535Vertices) {
 
   const std::string message = Refuse(Write("too_big.obj", ObjWithSeparateTriangles(21846)));
   EXPECT_NE(message.find("\"big\" has more than 65535 vertices"), std::string::npos) << message;
+}
+
+// A box around the origin as an OBJ: with flat normals, one per face, as a
+// hard-edged solid is written; otherwise each corner's own direction, as a
+// smooth surface is written.
+std::string ObjBox(bool flat) {
+  std::string text =
+      "o box\nv -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\n"
+      "v -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n";
+  if (flat) {
+    text += "vn 0 0 -1\nvn 0 0 1\nvn 0 -1 0\nvn 0 1 0\nvn -1 0 0\nvn 1 0 0\n";
+  } else {
+    for (const char* corner :
+         {"-1 -1 -1", "1 -1 -1", "1 1 -1", "-1 1 -1", "-1 -1 1", "1 -1 1", "1 1 1", "-1 1 1"}) {
+      text += std::string("vn ") + corner + "\n";
+    }
+  }
+  const int faces[6][4] = {{1, 4, 3, 2}, {5, 6, 7, 8}, {1, 2, 6, 5},
+                           {4, 8, 7, 3}, {1, 5, 8, 4}, {2, 3, 7, 6}};
+  for (int f = 0; f < 6; ++f) {
+    text += "f";
+    for (int corner : faces[f]) {
+      text += " " + std::to_string(corner) + "//" + std::to_string(flat ? f + 1 : corner);
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+// The normals the export computes, as it captures the model unscaled.
+std::vector<MeshVertex> CapturedVertices(msModel& model, std::size_t meshIndex) {
+  return CaptureModel(&model, 1, OrientationSignOf(kOrientationBackToFront)).at(meshIndex).vertices;
+}
+
+TEST_F(AssimpLoader, FlatShadedFacesKeepTheirCornersAndSmoothOnesJoin) {
+  HostModelPtr flat = Load(Write("flat.obj", ObjBox(true)));
+  ASSERT_NE(flat, nullptr);
+  const std::vector<MeshVertex> flatVertices = CapturedVertices(*flat, 0);
+  ASSERT_EQ(flatVertices.size(), 24u);
+  for (const MeshVertex& v : flatVertices) {
+    // One axis, pointing out of the box.
+    const float length = std::fabs(v.normal[0]) + std::fabs(v.normal[1]) + std::fabs(v.normal[2]);
+    EXPECT_NEAR(length, 1.0f, 1e-6f);
+    EXPECT_GT(
+        v.normal[0] * v.position[0] + v.normal[1] * v.position[1] + v.normal[2] * v.position[2],
+        0.99f);
+  }
+
+  HostModelPtr smooth = Load(Write("smooth.obj", ObjBox(false)));
+  ASSERT_NE(smooth, nullptr);
+  EXPECT_EQ(smooth->meshes.at(0).vertices.size(), 8u);
+}
+
+TEST_F(AssimpLoader, MirroringTransformsKeepFacesPointingOut) {
+  // Each corner of a box is its own outward direction, so a vertex normal
+  // points out when its dot product with the corner's offset is positive.
+  for (const std::array<float, 3> scale : std::vector<std::array<float, 3>>{
+           {1, 1, 1}, {-1, 1, 1}, {0.1f, -0.1f, 0.1f}, {-1, -1, 1}, {-2, -2, -2}}) {
+    std::vector<GltfNode> nodes(1);
+    nodes[0] = {"box", 0, {5, 0, 0}, scale, {}};
+    HostModelPtr model = Load(Write("mirror.gltf", MakeGltf({{testing::Box()}}, nodes, {0})));
+    ASSERT_NE(model, nullptr);
+    int outward = 0;
+    for (const MeshVertex& v : CapturedVertices(*model, 0)) {
+      const float offset[3] = {v.position[0] - 5, v.position[1], v.position[2]};
+      outward += v.normal[0] * offset[0] + v.normal[1] * offset[1] + v.normal[2] * offset[2] > 0;
+    }
+    EXPECT_EQ(outward, 8) << scale[0] << " " << scale[1] << " " << scale[2];
+  }
+}
+
+TEST_F(AssimpLoader, EmptyNodesNamedLikeHardpointsBecomeHardpointMeshesInNodeOrder) {
+  std::vector<GltfNode> nodes(7);
+  nodes[0] = {"body", 0, {10, 0, 0}, {1, 1, 1}, {1, 2}};
+  nodes[1] = {"Hp_Fixed_HpGun01", -1, {0.5f, 2, -3}, {2, 2, 2}, {}};
+  nodes[2] = {"", -1, {0, 1, 0}, {1, 1, 1}, {}};  // empty and unnamed: nothing
+  nodes[3] = {"hpanel_left", -1, {0, 0, 7}, {1, 1, 1}, {}};
+  nodes[4] = {"wing", 0, {0, 0, 0}, {1, 1, 1}, {}};
+  // A mount drawn as a mesh under an empty node of its name is that mesh.
+  nodes[5] = {"Hp_Fixed_HpLamp01", -1, {0, 0, 0}, {1, 1, 1}, {6}};
+  nodes[6] = {"lamp", 0, {0, 0, 0}, {1, 1, 1}, {}};
+  HostModelPtr model =
+      Load(Write("mounts.gltf", MakeGltf({{testing::Box()}}, nodes, {0, 3, 4, 5})));
+  ASSERT_NE(model, nullptr);
+  EXPECT_EQ(Names(*model),
+            (std::vector<std::string>{"body", "Hp_Fixed_HpGun01", "hpanel_left", "wing", "lamp"}));
+  const msMesh& gun = model->meshes[1];
+  ASSERT_EQ(gun.vertices.size(), 3u);
+  ASSERT_EQ(gun.triangles.size(), 1u);
+  EXPECT_EQ(gun.materialIndex, -1);
+  const std::array<float, 3> expected = {10.5f, 2, -3};
+  for (int axis = 0; axis < 3; ++axis) {
+    float sum = 0;
+    for (const msVertex& v : gun.vertices) sum += v.position[axis];
+    EXPECT_EQ(sum / 3, expected[axis]) << axis;
+  }
+}
+
+TEST_F(AssimpLoader, SaysWhatItLeavesOutAndStillLoads) {
+  // Vertex colours, lines and points beside the triangle, no material.
+  const std::string obj = Write("wire.obj",
+                                "o wire\nv 0 0 0 1 0 0\nv 1 0 0 1 0 0\nv 0 1 0 1 0 0\n"
+                                "f 1 2 3\nl 1 2\nl 2 3\np 1\np 2\n");
+  ModelLoadResult wire = LoadAssimpModel(obj, ModelFormat::Obj);
+  ASSERT_NE(wire.model, nullptr) << wire.error;
+  const std::string file = "\"" + obj + "\": ";
+  EXPECT_EQ(wire.warnings,
+            (std::vector<std::string>{
+                file + "4 lines and points left out (only triangles are exported): mesh \"wire\"",
+                file + "1 vertex colour set left out: mesh \"wire\"",
+                file + "1 geometry mesh without a material (material id 0 is written): \"wire\"",
+            }));
+
+  // A second texture-coordinate set and a morph target.
+  GltfPrimitive panel = testing::Triangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+  panel.texCoords = {{0, 0}, {1, 0}, {0, 1}};
+  panel.secondTexCoords = panel.texCoords;
+  panel.morphOffsets = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+  std::vector<GltfNode> nodes(1);
+  nodes[0] = {"panel", 0, {0, 0, 0}, {1, 1, 1}, {}};
+  const std::string gltf = Write("panel.gltf", MakeGltf({{panel}}, nodes, {0}));
+  ModelLoadResult loaded = LoadAssimpModel(gltf, ModelFormat::Gltf);
+  ASSERT_NE(loaded.model, nullptr) << loaded.error;
+  const std::string gltfFile = "\"" + gltf + "\": ";
+  EXPECT_EQ(
+      loaded.warnings,
+      (std::vector<std::string>{
+          gltfFile + "1 texture-coordinate set after the first left out: mesh \"panel\"",
+          gltfFile + "1 morph target left out (the base shape is exported): mesh \"panel\"",
+          gltfFile + "1 geometry mesh without a material (material id 0 is written): \"panel\"",
+      }));
 }
 
 }  // namespace

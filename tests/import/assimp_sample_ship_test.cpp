@@ -4,8 +4,8 @@
 #include <sstream>
 #include <string>
 
-#include "assimp_test_files.h"
 #include "host/model_document_writer.h"
+#include "load_through_importer.h"
 #include "import/model_file.h"
 
 namespace svcmp {

@@ -13,17 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "import/model_file.h"
-
-namespace svcmp {
-
-// A model file through the importer program, as cmptool reads it.
-inline ModelLoadResult LoadThroughImporter(const std::string& path) {
-  return LoadModelFile(path, {SVCMP_IMPORTER, {}});
-}
-
-}  // namespace svcmp
-
 namespace svcmp::testing {
 
 class ModelFileTest : public ::testing::Test {
@@ -50,6 +39,8 @@ struct GltfPrimitive {
   std::vector<std::array<float, 3>> positions;
   std::vector<std::array<float, 2>> texCoords;  // empty: none
   std::vector<std::uint16_t> indices;
+  std::vector<std::array<float, 2>> secondTexCoords;  // empty: none
+  std::vector<std::array<float, 3>> morphOffsets;     // one morph target; empty: none
 };
 
 struct GltfNode {
@@ -108,13 +99,24 @@ inline std::string MakeGltf(const std::vector<std::vector<GltfPrimitive>>& meshe
            {"min", low},
            {"max", high}});
       attributes["POSITION"] = accessors.size() - 1;
-      if (!primitive.texCoords.empty()) {
+      // A float attribute of the given glTF type.
+      const auto addFloats = [&](const auto& values, const char* type) {
         accessors.push_back(
-            {{"bufferView", addView(primitive.texCoords.data(), primitive.texCoords.size() * 8)},
+            {{"bufferView", addView(values.data(), values.size() * sizeof(values[0]))},
              {"componentType", 5126},
-             {"count", primitive.texCoords.size()},
-             {"type", "VEC2"}});
-        attributes["TEXCOORD_0"] = accessors.size() - 1;
+             {"count", values.size()},
+             {"type", type}});
+        return accessors.size() - 1;
+      };
+      if (!primitive.texCoords.empty()) {
+        attributes["TEXCOORD_0"] = addFloats(primitive.texCoords, "VEC2");
+      }
+      if (!primitive.secondTexCoords.empty()) {
+        attributes["TEXCOORD_1"] = addFloats(primitive.secondTexCoords, "VEC2");
+      }
+      nlohmann::json targets = nlohmann::json::array();
+      if (!primitive.morphOffsets.empty()) {
+        targets.push_back({{"POSITION", addFloats(primitive.morphOffsets, "VEC3")}});
       }
       accessors.push_back(
           {{"bufferView", addView(primitive.indices.data(), primitive.indices.size() * 2)},
@@ -122,6 +124,7 @@ inline std::string MakeGltf(const std::vector<std::vector<GltfPrimitive>>& meshe
            {"count", primitive.indices.size()},
            {"type", "SCALAR"}});
       primitives.push_back({{"attributes", attributes}, {"indices", accessors.size() - 1}});
+      if (!targets.empty()) primitives.back()["targets"] = targets;
     }
     jsonMeshes.push_back({{"primitives", primitives}});
   }
@@ -148,10 +151,21 @@ inline std::string MakeGltf(const std::vector<std::vector<GltfPrimitive>>& meshe
   return document.dump();
 }
 
+// A box from -1 to 1 on every axis: eight shared corners, faces wound
+// counter-clockwise seen from outside.
+inline GltfPrimitive Box() {
+  GltfPrimitive box;
+  box.positions = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+                   {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
+  box.indices = {0, 3, 2, 0, 2, 1, 4, 5, 6, 4, 6, 7, 0, 1, 5, 0, 5, 4,
+                 3, 7, 6, 3, 6, 2, 0, 4, 7, 0, 7, 3, 1, 2, 6, 1, 6, 5};
+  return box;
+}
+
 // A triangle primitive over three positions, without texture coordinates.
 inline GltfPrimitive Triangle(std::array<float, 3> a, std::array<float, 3> b,
                               std::array<float, 3> c) {
-  return {{a, b, c}, {}, {0, 1, 2}};
+  return {{a, b, c}, {}, {0, 1, 2}, {}, {}};
 }
 
 }  // namespace svcmp::testing

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/model_totals.h"
+#include "plugin/mesh_records.h"
+
+namespace svcmp::cli {
+
+// Size limits beyond which a model is not what the modder meant, and the
+// size a divisor is suggested for.
+inline constexpr float kSmallestExtent = 0.5f;
+inline constexpr float kLargestExtent = 5000.0f;
+inline constexpr float kTypicalExtent = 20.0f;
+
+// Warnings about a model read from a model file, as the export sees it at
+// scaleDivisor: meshes named like hardpoints that are neither fixed nor
+// revolute (the export leaves them out), and a size far from any ship's.
+[[nodiscard]] std::vector<std::string> JudgeImportedModel(const MeshList& meshList,
+                                                          const ModelTotals& totals,
+                                                          int scaleDivisor);
+
+}  // namespace svcmp::cli

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+#include "plugin/mesh_records.h"
+
+namespace svcmp::cli {
+
+// What a captured model adds up to in the file.
+struct ModelTotals {
+  std::size_t geometryMeshes = 0;
+  std::size_t vertices = 0;                 // of the geometry meshes
+  std::size_t triangles = 0;                // of the geometry meshes
+  std::size_t hardpoints = 0;               // meshes named as fixed or revolute hardpoints
+  std::array<float, 3> extent = {0, 0, 0};  // of the geometry, in game units
+};
+
+[[nodiscard]] ModelTotals TotalModel(const MeshList& meshList);
+
+// "wrote ship.cmp: 3 parts, 12 meshes, 4,812 vertices, 9,344 triangles,
+// 3 hardpoints, level 0, 12.3 x 4.1 x 20.7 units"; hardpoints count only at
+// level 0, the only level they are written at.
+[[nodiscard]] std::string ExportSummary(const std::string& path, const ModelTotals& totals,
+                                        int parts, int lodLevel);
+
+// "12 meshes, 4,812 vertices, 9,344 triangles, 3 hardpoints".
+[[nodiscard]] std::string CountsText(const ModelTotals& totals);
+
+// "12.3 x 4.1 x 20.7 units".
+[[nodiscard]] std::string ExtentText(const ModelTotals& totals);
+
+// A size in game units, with the digits that matter at its size.
+[[nodiscard]] std::string UnitsText(float value);
+
+}  // namespace svcmp::cli
