@@ -48,8 +48,8 @@ class Pipe {
 
 // In the child between fork and exec: only async-signal-safe calls. Reports a
 // failed exec through the status pipe as its errno.
-[[noreturn]] void StartChild(char* const* argv, const ImporterLimits& limits, int output,
-                             int messages, int status) {
+[[noreturn]] void StartChild(char* const* argv, [[maybe_unused]] const ImporterLimits& limits,
+                             int output, int messages, int status) {
   const int nothing = open("/dev/null", O_RDONLY);
   if (nothing < 0 || dup2(nothing, STDIN_FILENO) < 0 || dup2(output, STDOUT_FILENO) < 0 ||
       dup2(messages, STDERR_FILENO) < 0) {
