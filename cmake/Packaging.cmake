@@ -48,13 +48,14 @@ if(WIN32)
   install(FILES ${SVCMP_SAMPLE_SHIP} DESTINATION examples)
 
   # What the programs carry inside: the compiler's C++ runtime and the
-  # mingw-w64 runtime (static), the header-only JSON and command-line
+  # mingw-w64 runtime (static), the header-only JSON, command-line and image
   # libraries, and the importer's assimp with its zlib and minizip.
   set(licences third-party)
   svcmp_third_party_licence(gcc-runtime /usr/share/doc/gcc-mingw-w64-base/copyright ${licences})
   svcmp_third_party_licence(mingw-w64-runtime /usr/share/doc/mingw-w64-i686-dev/copyright ${licences})
   svcmp_third_party_licence(nlohmann-json /usr/share/doc/nlohmann-json3-dev/copyright ${licences})
   svcmp_third_party_licence(cli11 /usr/share/doc/libcli11-dev/copyright ${licences})
+  svcmp_third_party_licence(stb /usr/share/doc/libstb-dev/copyright ${licences})
   if(SVCMP_WINDOWS_ASSIMP)
     set(assimpLicences ${SVCMP_WINDOWS_ASSIMP}/share/licenses)
     svcmp_third_party_licence(assimp ${assimpLicences}/assimp-LICENSE ${licences})
@@ -90,6 +91,7 @@ else()
   # Compiled in from header-only libraries; the shared ones bring their own.
   svcmp_third_party_licence(nlohmann-json /usr/share/doc/nlohmann-json3-dev/copyright ${doc}/third-party)
   svcmp_third_party_licence(cli11 /usr/share/doc/libcli11-dev/copyright ${doc}/third-party)
+  svcmp_third_party_licence(stb /usr/share/doc/libstb-dev/copyright ${doc}/third-party)
 
   # The manual page is cmptool's own --help, made by help2man where it is
   # installed; scripts/package installs it and builds cmptool_manual.
