@@ -7,8 +7,11 @@ set(SVCMP_MINGW_PREFIX i686-w64-mingw32)
 set(CMAKE_C_COMPILER ${SVCMP_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${SVCMP_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${SVCMP_MINGW_PREFIX}-windres)
+set(CMAKE_STRIP ${SVCMP_MINGW_PREFIX}-strip)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${SVCMP_MINGW_PREFIX})
+# SVCMP_WINDOWS_ASSIMP: the prefix of the cross-built assimp that
+# scripts/build-assimp-windows makes; Debian ships none for mingw.
+set(CMAKE_FIND_ROOT_PATH /usr/${SVCMP_MINGW_PREFIX} ${SVCMP_WINDOWS_ASSIMP})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
@@ -22,6 +25,10 @@ set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 # Static runtime: the DLL must import only system DLLs, and the posix-thread
 # toolchain otherwise pulls in libwinpthread-1.dll.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# assimp's CMake package names minizip without a path; it lies beside assimp.
+if(SVCMP_WINDOWS_ASSIMP)
+  string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -L${SVCMP_WINDOWS_ASSIMP}/lib")
+endif()
 # A DLL without a .def file exports all its own functions, never the static
 # runtime's.
 set(CMAKE_SHARED_LINKER_FLAGS_INIT

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the bundled sample ship: sample_ship.obj (+ .mtl), the same model
-as a host model document, sample_ship.json, and the hull's texture,
-sample_ship_hull.png (hull plating in panels, with a stripe).
+as a host model document, sample_ship.json, as binary glTF, sample_ship.glb,
+and the hull's texture, sample_ship_hull.png (hull plating in panels, with a
+stripe).
 
 Host units, Y up, nose towards +Z. With the default scale divisor 92 the ship
 comes out about 16 units long and 13 wide. Geometry meshes in the order hull,
@@ -15,6 +16,7 @@ either are all exactly the same numbers.
 Standard library only: python3 make_sample_ship.py [output directory]
 """
 
+import json
 import os
 import struct
 import sys
@@ -262,12 +264,63 @@ def write_png(path, side, texel):
                   + chunk(b"IEND", b""))
 
 
+def write_glb(meshes, materials, directory):
+    """One node per mesh, in model order, each with one indexed triangle
+    primitive. glTF counts V downwards like the host, as the document does."""
+    colours = {HULL_MATERIAL: [0.55, 0.6, 0.65, 1], TRIM_MATERIAL: [0.8, 0.45, 0.1, 1]}
+    binary = bytearray()
+    views, accessors, gltf_meshes = [], [], []
+
+    def add(data, target, component, kind, count, bounds=None):
+        """Appends data as a buffer view with one accessor; 4-byte aligned."""
+        views.append({"buffer": 0, "byteOffset": len(binary), "byteLength": len(data), "target": target})
+        binary.extend(data + bytes(-len(data) % 4))
+        accessor = {"bufferView": len(views) - 1, "componentType": component, "count": count, "type": kind}
+        if bounds:
+            accessor["min"], accessor["max"] = bounds
+        accessors.append(accessor)
+        return len(accessors) - 1
+
+    for mesh in meshes:
+        vertices = [document_vertex(mesh, v) for v in mesh.vertices]
+        positions = [v[:3] for v in vertices]
+        bounds = ([min(p[i] for p in positions) for i in range(3)],
+                  [max(p[i] for p in positions) for i in range(3)])
+        attributes = {"POSITION": add(b"".join(struct.pack("<3f", *p) for p in positions),
+                                      34962, 5126, "VEC3", len(positions), bounds)}
+        if mesh.textured():
+            attributes["TEXCOORD_0"] = add(b"".join(struct.pack("<2f", *v[3:]) for v in vertices),
+                                           34962, 5126, "VEC2", len(vertices))
+        indices = add(b"".join(struct.pack("<3H", *t) for t in mesh.triangles),
+                      34963, 5123, "SCALAR", 3 * len(mesh.triangles))
+        gltf_meshes.append({"name": mesh.name, "primitives": [
+            {"attributes": attributes, "indices": indices, "material": materials.index(mesh.material)}]})
+
+    document = {
+        "asset": {"version": "2.0", "generator": "make_sample_ship.py"},
+        "scene": 0,
+        "scenes": [{"nodes": list(range(len(meshes)))}],
+        "nodes": [{"name": mesh.name, "mesh": n} for n, mesh in enumerate(meshes)],
+        "meshes": gltf_meshes,
+        "materials": [{"name": m, "pbrMetallicRoughness": {"baseColorFactor": colours[m]}} for m in materials],
+        "accessors": accessors,
+        "bufferViews": views,
+        "buffers": [{"byteLength": len(binary)}],
+    }
+    text = json.dumps(document, separators=(",", ":")).encode()
+    text += b" " * (-len(text) % 4)
+    chunks = struct.pack("<II", len(text), 0x4E4F534A) + text + struct.pack("<II", len(binary), 0x004E4942) + binary
+    with open(os.path.join(directory, "sample_ship.glb"), "wb") as glb:
+        glb.write(struct.pack("<III", 0x46546C67, 2, 12 + len(chunks)) + chunks)
+
+
 def main():
     directory = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     meshes = make_ship()
     materials = write_obj(meshes, directory)
     write_json(meshes, materials, directory)
     write_png(os.path.join(directory, HULL_TEXTURE), TEXTURE_SIDE, hull_texel)
+    write_glb(meshes, materials, directory)
 
 
 if __name__ == "__main__":

@@ -15,8 +15,6 @@ inline constexpr char kTooManyVertices[] =
     " has more than 65535 vertices, which 16-bit triangle indices cannot address";
 inline constexpr char kNotFinite[] = " has a coordinate that is not a finite number";
 inline constexpr char kUnexpectedFailure[] = "loading failed unexpectedly: ";
-inline constexpr char kOnlyDocuments[] =
-    "this build reads only JSON model documents (.json); convert the model on Linux first";
 
 inline constexpr char kImporterStopped[] = "the importer stopped (";
 inline constexpr char kOutOfMemoryAt[] = "out of memory at ";

@@ -13,6 +13,26 @@ SVCMP_NATIVE_PACKAGES=(
   clang-14 libclang-rt-14-dev
 )
 
+# What the Windows cross build and its wine tests need besides the native
+# packages; wine32 needs the i386 architecture (svcmp_enable_i386).
+SVCMP_WINDOWS_PACKAGES=(
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick
+)
+
+# Lets apt install 32-bit packages (wine32).
+svcmp_enable_i386() {
+  dpkg --print-foreign-architectures | grep -qx i386 && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo dpkg --add-architecture i386
+}
+
+# The release's version, from project(VERSION), and its packages' names.
+SVCMP_VERSION="$(sed -n 's/^project(svcmp VERSION \([0-9.]*\).*/\1/p' "$SVCMP_ROOT/CMakeLists.txt")"
+SVCMP_DEB_NAME="svcmp_${SVCMP_VERSION}_$(dpkg --print-architecture).deb"
+SVCMP_ZIP_NAME="svcmp-$SVCMP_VERSION-windows-x86.zip"
+
 # Installs the given Debian packages that are not installed yet.
 svcmp_install_missing() {
   local missing=()
@@ -33,4 +53,17 @@ svcmp_configure() {
   local dir="$1"
   shift
   cmake -S "$SVCMP_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
+
+# Configures the Windows cross build in build directory $1 against the
+# cross-built assimp (built on first use, see scripts/build-assimp-windows),
+# with extra CMake arguments.
+svcmp_configure_windows() {
+  local dir="$1"
+  shift
+  local assimp
+  assimp="$("$SVCMP_ROOT/scripts/build-assimp-windows")"
+  cmake -S "$SVCMP_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$SVCMP_ROOT/cmake/mingw-w64-i686.cmake" \
+    -DSVCMP_WINDOWS_ASSIMP="$assimp" "$@" >/dev/null
 }

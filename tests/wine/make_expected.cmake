@@ -1,15 +1,19 @@
-# cmake -DCMPTOOL=... -DMODEL=... -DOUT=... -P make_expected.cmake
-# What the Linux cmptool writes for the exports the scenarios play through
-# the dialogs; the plug-in's files must match them byte for byte.
+# cmake -DCMPTOOL=... -DEXAMPLES=... -DOUT=... -P make_expected.cmake
+# What the Linux cmptool writes for the exports that the scenarios play
+# through the dialogs and that cmptool.exe makes under wine; the Windows
+# files must match them byte for byte.
 file(REMOVE_RECURSE ${OUT})
 file(MAKE_DIRECTORY ${OUT})
-function(run)
-  execute_process(COMMAND ${CMPTOOL} export ${MODEL} ${ARGN} --quiet
+function(export model output)
+  execute_process(COMMAND ${CMPTOOL} export ${model} -o ${output} ${ARGN} --quiet
                   WORKING_DIRECTORY ${OUT} RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
-    message(FATAL_ERROR "cmptool export ${ARGN} failed")
+    message(FATAL_ERROR "cmptool export ${model} ${ARGN} failed")
   endif()
 endfunction()
-run(-o ${OUT}/defaults.cmp)
+set(ship ${EXAMPLES}/sample_ship)
+export(${ship}.json ${OUT}/defaults.cmp)
 file(COPY_FILE ${OUT}/defaults.cmp ${OUT}/update-lod1.cmp)
-run(-o ${OUT}/update-lod1.cmp --update --lod 1)
+export(${ship}.json ${OUT}/update-lod1.cmp --update --lod 1)
+export(${ship}.obj ${OUT}/sample_ship_obj.cmp)
+export(${ship}.glb ${OUT}/sample_ship_glb.cmp)

@@ -1,0 +1,20 @@
+# cmake -DWINE=... -DCMPTOOL=cmptool.exe -DMODEL=... -DEXPECTED=... -DWORK=...
+#       -P cmptool_export.cmake
+# Exports MODEL with cmptool.exe under wine, from a folder of its own, and
+# compares the written file byte for byte with the Linux cmptool's.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+# A modder passes a Windows path; one that starts with a slash would read as
+# an option there.
+execute_process(COMMAND ${WINE} winepath -w ${MODEL} OUTPUT_VARIABLE windowsModel
+                OUTPUT_STRIP_TRAILING_WHITESPACE)
+execute_process(COMMAND ${WINE} ${CMPTOOL} export ${windowsModel} -o ship.cmp --quiet
+                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status ERROR_VARIABLE messages)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmptool.exe export ${MODEL} ended with ${status}: ${messages}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/ship.cmp ${EXPECTED}
+                RESULT_VARIABLE different)
+if(different)
+  message(FATAL_ERROR "cmptool.exe's export of ${MODEL} differs from the Linux cmptool's ${EXPECTED}")
+endif()
