@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "cmp/assembly_extras.h"
@@ -10,12 +11,13 @@ namespace svcmp::cli {
 
 // Answers the export driver's questions from the command line: the mode and
 // path come from the options, the settings were resolved before the export,
-// messages go to stderr as "Caption: text", and the result window prints the
-// written tree on stdout.
+// messages go to stderr as "error: text" (or "warning: caption: text" for the
+// notes after which the export goes on), and the result window prints the
+// written tree on stdout. `geometryMeshCount` explains a group mismatch.
 class CliExportUi final : public ExportUi {
  public:
   CliExportUi(ExportMode mode, std::string path, ExportSettings settings, bool printTree,
-              AssemblyExtras extras = {});
+              std::size_t geometryMeshCount, AssemblyExtras extras = {});
 
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
   void ChooseExportMode(ExportMode& mode) override;
@@ -34,6 +36,7 @@ class CliExportUi final : public ExportUi {
   std::string path_;
   ExportSettings settings_;
   bool printTree_;
+  std::size_t geometryMeshCount_;
   AssemblyExtras extras_;
   std::string summary_;
   bool fileWritten_ = false;

@@ -15,16 +15,60 @@
 #include "cli/material_export.h"
 #include "cli/mesh_listing.h"
 #include "cli/model_totals.h"
-#include "cli/scratch_folder.h"
 #include "exporter/cmp_exporter_plugin.h"
 #include "import/model_file.h"
 #include "plugin/model_capture.h"
 #include "simplify/mesh_simplifier.h"
+#include "utf/replace_target.h"
+#include "utf/target_lock.h"
 
 namespace svcmp::cli {
 namespace {
 
+// The meshes that groups are made of: every one that is not a hardpoint.
+std::size_t CountGeometryMeshes(msModel* model) {
+  std::size_t count = 0;
+  for (int i = 0; i < msModel_GetMeshCount(model); ++i) {
+    char name[64] = {};
+    msMesh_GetName(msModel_GetMeshAt(model, i), name, sizeof name - 1);
+    if (!IsHardpointName(name)) ++count;
+  }
+  return count;
+}
+
+// Why the export must not write options.outputPath, said on stderr; false
+// when it may. Checked before the model is read, and again under the lock.
+bool RefuseTarget(const ExportOptions& options) {
+  if (const auto refusal = CheckReplaceTarget(options.outputPath)) {
+    std::fprintf(stderr, "error: %s\n", refusal->c_str());
+    return true;
+  }
+  std::error_code ignored;
+  if (!options.update && !options.force && std::filesystem::exists(options.outputPath, ignored)) {
+    std::fprintf(stderr, "error: %s already exists; add --force to replace it\n",
+                 options.outputPath.c_str());
+    return true;
+  }
+  return false;
+}
+
+// Runs of cmptool on one file take turns, so that no update is lost.
+std::optional<TargetLock> LockTarget(const ExportOptions& options) {
+  const std::string& path = options.outputPath;
+  TargetLockResult locked = TargetLock::Acquire(
+      ResolveReplaceTarget(path), !options.noWait,
+      [&path] { std::fprintf(stderr, "waiting for %s to be free\n", path.c_str()); });
+  if (locked.outcome == TargetLock::Outcome::Busy) {
+    std::fprintf(stderr, "error: %s is being written by another export (--no-wait)\n",
+                 path.c_str());
+  } else if (locked.outcome == TargetLock::Outcome::Failed) {
+    std::fprintf(stderr, "error: %s: %s\n", path.c_str(), locked.reason.c_str());
+  }
+  return std::move(locked.lock);
+}
+
 int RunExport(const ExportOptions& options) {
+  if (!options.listOnly && RefuseTarget(options)) return 1;
   if ((options.simplify || options.autoLod) && !SimplifierAvailable()) {
     std::fprintf(stderr,
                  "error: this cmptool was built without the mesh simplifier; --simplify and "
@@ -82,14 +126,6 @@ int RunExport(const ExportOptions& options) {
     return captured;
   }();
 
-  // Exports running side by side in one folder, as build pipelines do, must
-  // not pass their mesh buffers through the same file.
-  std::optional<ScratchFolder> scratch = ScratchFolder::Create();
-  if (!scratch) {
-    std::fprintf(stderr, "error: cannot make a temporary folder for the mesh buffer\n");
-    return 1;
-  }
-
   AssemblyExtras extras;
   extras.exactBounds = options.bounds;
   extras.fixJoints = options.fix;
@@ -103,17 +139,21 @@ int RunExport(const ExportOptions& options) {
       if (!separateMaterials) materials->AddTo(tree);
     };
   }
+
+  const std::optional<TargetLock> lock = LockTarget(options);
+  if (!lock || RefuseTarget(options)) return 1;
+  const std::size_t geometryMeshes = CountGeometryMeshes(loaded.model.get());
   LevelExports runs(options, *settings, std::move(loaded.model));
   for (int run = 0; run < runs.Count(); ++run) {
     CliExportUi ui(runs.Mode(run), options.outputPath, runs.Settings(run), runs.PrintsTree(run),
-                   extras);
+                   geometryMeshes, extras);
     // The summary counts the captured model, which only an unsimplified
     // export writes as it is.
     if (!options.simplify && !options.autoLod) {
       ui.SetSummary(ExportSummary(options.outputPath, totals, settings->GroupCount,
                                   runs.Settings(run).LodLevel));
     }
-    CmpExporterPlugIn plugIn(ui, scratch->Path() / kMeshBufferFile, &runs.Step(run));
+    CmpExporterPlugIn plugIn(ui, std::nullopt, &runs.Step(run));
     // The plug-in destroys the model on the exits after capture; the pointer
     // releases it on the others.
     plugIn.Execute(runs.TakeModel(run).get());

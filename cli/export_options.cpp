@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "cli/settings_file_report.h"
 #include "ui/headless_options.h"
 
 namespace svcmp::cli {
@@ -32,6 +34,19 @@ const CLI::Validator kTriangleShare(
     },
     "RATIO");
 
+// Says what the scale is, where a plain range check would only say that "1.5"
+// is not an integer.
+const CLI::Validator kScaleDivisor(
+    [](const std::string& value) {
+      int divisor = 0;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), divisor);
+      const bool whole = error == std::errc() && end == value.data() + value.size();
+      return whole && divisor >= 1 && divisor <= 100
+                 ? std::string()
+                 : "the scale is a whole number from 1 to 100, not " + value;
+    },
+    "1..100");
+
 }  // namespace
 
 void AddExportOptions(CLI::App& command, ExportOptions& options) {
@@ -46,7 +61,7 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
   command
       .add_option("--scale", options.scaleDivisor,
                   "Scale-down divisor: every coordinate is divided by it, 1 to 100 (default 92)")
-      ->check(CLI::Range(1, 100));
+      ->check(kScaleDivisor);
   command
       .add_option("--orientation", options.orientation,
                   "Orientation fix: upside-down (the default) or back-to-front")
@@ -74,6 +89,8 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
       "Add this export to the existing .cmp file (a new file is made if there is none)");
   auto* force = command.add_flag("--force", options.force, "Replace the .cmp file if it exists");
   update->excludes(force);
+  command.add_flag("--no-wait", options.noWait,
+                   "Fail at once instead of waiting while another export writes the .cmp file");
   command.add_flag("-q,--quiet", options.quiet, "Do not print the written node tree");
   auto* list = command.add_flag("--list", options.listOnly,
                                 "Only list the model's meshes as the export sees them");
@@ -172,7 +189,11 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
 
 std::optional<ExportSettings> ResolveSettings(const ExportOptions& options) {
   OptionsScript script;
-  if (!options.settingsPath.empty()) script.loadFrom = options.settingsPath;
+  if (!options.settingsPath.empty()) {
+    if (!CheckSettingsFileShape(options.settingsPath)) return std::nullopt;
+    ReportLoadedSettings(options.settingsPath, options.quiet);
+    script.loadFrom = options.settingsPath;
+  }
   script.scaleDivisor = options.scaleDivisor;
   if (options.orientation) {
     script.orientationMode =

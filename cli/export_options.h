@@ -22,6 +22,7 @@ struct ExportOptions {
   std::string saveSettingsPath;            // --save-settings
   bool update = false;
   bool force = false;
+  bool noWait = false;  // refuse at once when another export is writing the file
   bool quiet = false;
   bool listOnly = false;
   // Opt-in additions to the plug-in's output.

@@ -1,10 +1,15 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "svcmp_version.h"
+#include "utf/temporary_files.h"
 
 int main(int argc, char** argv) {
+  // Ctrl-C during an export leaves no half-written file beside the target.
+  svcmp::RemoveNotedFilesOnInterrupt();
   CLI::App app{"cmptool: exports compound model (.cmp) files and inspects UTF files"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "cmptool " SVCMP_VERSION_STRING);
   int exitStatus = 0;
   svcmp::cli::AddExportCommand(app, exitStatus);
   svcmp::cli::AddTreeCommand(app, exitStatus);

@@ -33,8 +33,7 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
   UtfNode root = tree.AddNode(nullptr, kNodeRoot);
   UtfNode library = tree.AddNode(root, kNodeVMeshLibrary);
   UtfNode meshData = tree.AddNode(tree.AddNode(library, meshLibraryName), kNodeVMeshData);
-  if (DataBlock buffer = TakeMeshBuffer(inputs.meshBufferPath))
-    tree.SetData(meshData, std::move(*buffer));
+  if (DataBlock buffer = TakeMeshBuffer(inputs)) tree.SetData(meshData, std::move(*buffer));
   UtfNode cmpnd = tree.AddNode(root, kNodeCmpnd);
 
   if (inputs.groupCount == 1) {

@@ -25,14 +25,14 @@ MeshRefShape GroupShape(const CmpAssemblyInputs& inputs, const MeshGroup& group)
 
 // Fills the empty `tree` with a new compound model: library with the mesh
 // buffer, parts, model nodes with their levels, and at level 0 the hardpoints.
-// Reads and removes inputs.meshBufferPath; when it cannot be read, "VMeshData"
+// Takes the mesh buffer (TakeMeshBuffer); when it cannot be read, "VMeshData"
 // gets no data. Stores each part's model node in its MeshGroup.
 void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string& meshLibraryName,
                  const MeshRecord& firstMesh);
 
 // Merges the export into the loaded `tree` (empty builds from nothing): finds
 // each node before it creates it and keeps every node it does not name.
-// Reads and removes inputs.meshBufferPath.
+// Takes the mesh buffer (TakeMeshBuffer).
 void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string& meshLibraryName,
                const MeshRecord& firstMesh);
 
@@ -64,8 +64,8 @@ std::array<float, 9> HardpointOrientation(const MeshList& meshList,
                                           const std::array<float, 3>& position,
                                           std::string_view hardpointName);
 
-// The content of the mesh-buffer file, which is then removed; no data when it
-// cannot be read.
-DataBlock TakeMeshBuffer(const std::filesystem::path& meshBufferPath);
+// The mesh buffer handed over in memory, or else the content of the
+// mesh-buffer file, which is then removed; no data when it cannot be read.
+DataBlock TakeMeshBuffer(const CmpAssemblyInputs& inputs);
 
 }  // namespace svcmp

@@ -24,6 +24,7 @@ struct CmpAssemblyInputs {
   int levelOfDetail = 0;
   int groupCount = 1;
   std::filesystem::path meshBufferPath;  // "___temp.vms", read whole and removed
+  DataBlock meshBuffer;                  // when set, the buffer itself; no file is read
   AssemblyExtras extras;                 // none from the plug-in
 };
 
@@ -48,6 +49,8 @@ class CmpTreeDialog {
   CmpAssemblyStatus Initialise();
 
   CmpAssemblyStatus Status() const { return status_; }
+  // The ".cmp" file read and written.
+  const std::filesystem::path& FilePath() const { return inputs_.filePath; }
   // Whether there is a tree to show: false when the update was refused.
   bool HasTree() const {
     return status_ == CmpAssemblyStatus::Written || status_ == CmpAssemblyStatus::WriteFailed;

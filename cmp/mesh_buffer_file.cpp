@@ -5,7 +5,9 @@
 
 namespace svcmp {
 
-DataBlock TakeMeshBuffer(const std::filesystem::path& meshBufferPath) {
+DataBlock TakeMeshBuffer(const CmpAssemblyInputs& inputs) {
+  if (inputs.meshBuffer) return inputs.meshBuffer;
+  const std::filesystem::path& meshBufferPath = inputs.meshBufferPath;
   FileReadResult read = ReadWholeFile(meshBufferPath);
   // The buffer belongs to this one export: it goes whether or not it could be read.
   std::error_code ignored;

@@ -79,7 +79,7 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
   UtfNode entry = merge.FindOrAdd(nullptr, library, meshLibraryName);
   UtfNode meshData = merge.FindOrAddChild(entry, kNodeVMeshData);
   // The old buffer goes in any case: the references made below point into the new one.
-  if (DataBlock buffer = TakeMeshBuffer(inputs.meshBufferPath)) {
+  if (DataBlock buffer = TakeMeshBuffer(inputs)) {
     merge.Replace(meshData, std::move(*buffer));
   } else {
     tree.ClearData(meshData);

@@ -33,9 +33,12 @@ bool WriteMeshBufferFile(const std::filesystem::path& path,
 
 }  // namespace
 
-CmpExporterPlugIn::CmpExporterPlugIn(ExportUi& ui, std::filesystem::path meshBufferPath,
+CmpExporterPlugIn::CmpExporterPlugIn(ExportUi& ui,
+                                     std::optional<std::filesystem::path> meshBufferFile,
                                      CapturedMeshesStep* capturedMeshesStep)
-    : ui_(ui), meshBufferPath_(std::move(meshBufferPath)), capturedMeshesStep_(capturedMeshesStep) {
+    : ui_(ui),
+      meshBufferFile_(std::move(meshBufferFile)),
+      capturedMeshesStep_(capturedMeshesStep) {
   std::memset(title_, 0, sizeof(title_));
   static_assert(sizeof(kPlugInTitle) <= sizeof(title_));
   std::memcpy(title_, kPlugInTitle, sizeof(kPlugInTitle));
@@ -91,9 +94,9 @@ int CmpExporterPlugIn::Execute(msModel* model) {
 
     MeshDataSummary summary;
     GroupList groupList;
-    const std::vector<std::uint8_t> meshBuffer = BuildMeshBuffer(
+    std::vector<std::uint8_t> meshBuffer = BuildMeshBuffer(
         meshList, settings.GroupCount, settings.GroupQuantities, summary, groupList);
-    if (!WriteMeshBufferFile(meshBufferPath_, meshBuffer)) {
+    if (meshBufferFile_ && !WriteMeshBufferFile(*meshBufferFile_, meshBuffer)) {
       ui_.ShowMessage(messages::kTempFileNotCreated, messages::kTempFileCaption,
                       MessageIcon::Error);
       return -1;
@@ -107,14 +110,18 @@ int CmpExporterPlugIn::Execute(msModel* model) {
     inputs.summary = &summary;
     inputs.levelOfDetail = settings.LodLevel;
     inputs.groupCount = settings.GroupCount;
-    inputs.meshBufferPath = meshBufferPath_;
+    if (meshBufferFile_) {
+      inputs.meshBufferPath = *meshBufferFile_;
+    } else {
+      inputs.meshBuffer = std::move(meshBuffer);
+    }
     CmpTreeDialog dialog(
         inputs, [this](const std::string& text, const std::string& caption, MessageIcon icon) {
           ui_.ShowMessage(text, caption, icon);
         });
     ui_.ShowResult(dialog);
     // A window that never initialised leaves the buffer file behind and writes nothing.
-    std::filesystem::remove(meshBufferPath_, ignored);
+    if (meshBufferFile_) std::filesystem::remove(*meshBufferFile_, ignored);
     return dialog.Status() == CmpAssemblyStatus::Written ? 0 : -1;
   }();
   msModel_Destroy(model);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "exporter/captured_meshes_step.h"
 #include "exporter/export_ui.h"
@@ -16,13 +17,15 @@ inline constexpr int kExporterPlugInType = 2;
 inline constexpr char kMeshBufferFile[] = "___temp.vms";
 
 // The plug-in object the host lists and runs. Each Execute is a complete,
-// independent export that talks to the user only through `ui`. A front end
-// that may run exports side by side in one folder gives each its own
-// `meshBufferPath`, so that none reads another's buffer, and may add its own
-// `capturedMeshesStep` (the caller keeps it alive).
+// independent export that talks to the user only through `ui`. The mesh
+// buffer passes through `meshBufferFile`; a front end that may run exports
+// side by side in one folder gives nullopt instead, and the buffer is handed
+// over in memory. A front end may add its own `capturedMeshesStep` (the
+// caller keeps it alive).
 class CmpExporterPlugIn final : public PlugInInterface {
  public:
-  explicit CmpExporterPlugIn(ExportUi& ui, std::filesystem::path meshBufferPath = kMeshBufferFile,
+  explicit CmpExporterPlugIn(ExportUi& ui,
+                             std::optional<std::filesystem::path> meshBufferFile = kMeshBufferFile,
                              CapturedMeshesStep* capturedMeshesStep = nullptr);
   ~CmpExporterPlugIn() = default;
 
@@ -35,7 +38,7 @@ class CmpExporterPlugIn final : public PlugInInterface {
  private:
   char title_[64];
   ExportUi& ui_;
-  std::filesystem::path meshBufferPath_;
+  std::optional<std::filesystem::path> meshBufferFile_;
   CapturedMeshesStep* capturedMeshesStep_;
 };
 

@@ -1,6 +1,7 @@
 #include "plugin/export_checks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 namespace svcmp {
@@ -68,6 +69,30 @@ std::optional<std::string> CheckTriangles(const MeshList& meshList) {
   return std::nullopt;
 }
 
+bool IsFinite(const float (&vector)[3]) {
+  return std::isfinite(vector[0]) && std::isfinite(vector[1]) && std::isfinite(vector[2]);
+}
+
+// Coordinates far beyond any ship's size are still finite, but the cross
+// products behind the normals overflow, and a NaN normal breaks the model's
+// lighting in the game without a word.
+std::optional<std::string> CheckNormals(const MeshList& meshList) {
+  for (const MeshRecord& mesh : meshList) {
+    if (mesh.isHardpoint) continue;
+    const bool faceFault =
+        std::any_of(mesh.faceNormals.begin(), mesh.faceNormals.end(), [](const FaceNormal& n) {
+          return !IsFinite({n.x, n.y, n.z});
+        });
+    const bool vertexFault = std::any_of(mesh.vertices.begin(), mesh.vertices.end(),
+                                         [](const MeshVertex& v) { return !IsFinite(v.normal); });
+    if (!faceFault && !vertexFault) continue;
+    return "The normals of mesh \"" + mesh.meshName +
+           "\" come out as no finite number: its coordinates are too large even after the "
+           "scale-down. Scale the model down and export again.";
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> CheckQuantities(int groupCount,
                                            const std::array<std::int32_t, kMaxGroupCount>& quantities) {
   if (groupCount <= 1) return std::nullopt;
@@ -87,7 +112,8 @@ std::optional<std::string> CheckExportable(const MeshList& meshList, int groupCo
                                            const std::array<std::int32_t, kMaxGroupCount>& quantities) {
   if (auto problem = CheckQuantities(groupCount, quantities)) return problem;
   if (auto problem = CheckMeshBufferLimits(meshList)) return problem;
-  return CheckTriangles(meshList);
+  if (auto problem = CheckTriangles(meshList)) return problem;
+  return CheckNormals(meshList);
 }
 
 }  // namespace svcmp

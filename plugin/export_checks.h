@@ -24,7 +24,8 @@ std::optional<std::string> CheckMeshBufferLimits(const MeshList& meshList);
 // What keeps a captured model out of the mesh buffer, as a message for the
 // user (caption "Warning"), or nothing when it can be written: more geometry
 // meshes, vertices or indices than 16 bits hold, a geometry triangle naming a
-// vertex its mesh lacks, or (with several groups) a negative group quantity.
+// vertex its mesh lacks, a geometry mesh whose normals are not finite (its
+// coordinates are too large), or (with several groups) a negative group quantity.
 // Run before the buffer is written, after GroupQuantitiesMatch.
 std::optional<std::string> CheckExportable(const MeshList& meshList, int groupCount,
                                            const std::array<std::int32_t, kMaxGroupCount>& quantities);

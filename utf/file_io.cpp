@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+#include "utf/replace_target.h"
+#include "utf/temporary_files.h"
 #include "utf/utf_messages.h"
 
 namespace svcmp {
@@ -54,15 +56,7 @@ int CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::
   std::random_device seed;
   std::mt19937_64 random(seed());
   for (int attempt = 0; attempt < 64; ++attempt) {
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
-                  static_cast<unsigned long long>(random()));
-    // Hidden, and named after the target, so a left-over file says whose it was.
-    std::string name = target.filename().string();
-    name.insert(name.begin(), '.');
-    name += suffix;
-    std::filesystem::path candidate = target;
-    candidate.replace_filename(name);
+    std::filesystem::path candidate = TemporaryPathBeside(target, random());
     const int fd = CreateExclusive(candidate);
     if (fd >= 0 || errno != EEXIST) {
       created = std::move(candidate);
@@ -94,21 +88,28 @@ FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
   namespace fs = std::filesystem;
   std::error_code ignored;
   // Replace what a link points to, not the link itself.
-  fs::path target = fs::is_symlink(path, ignored) ? fs::canonical(path, ignored) : path;
-  if (target.empty()) target = path;
+  const fs::path target = ResolveReplaceTarget(path);
 
-  // A folder in the way is refused before anything is created beside it.
-  const fs::file_status old = fs::status(target, ignored);
-  if (fs::is_directory(old)) {
+  // A folder, device, FIFO or socket in the way is refused before anything
+  // is created beside it; renaming over it would destroy it.
+  const fs::file_status old = fs::symlink_status(target, ignored);
+  if (fs::exists(old) && !fs::is_regular_file(old)) {
     return {false, Describe(utf_messages::kCannotReplace, path,
-                            std::make_error_code(std::errc::is_a_directory).message())};
+                            std::string(fs::is_directory(old) ? utf_messages::kIsFolder
+                                                              : utf_messages::kNotAFile))};
   }
 
+  RemoveStaleTemporaries(target);
   fs::path temporary;
   const int fd = CreateTemporaryBeside(target, temporary);
   if (fd < 0) {
-    return {false, Describe(utf_messages::kCannotCreate, path, SystemReason(errno))};
+    const int error = errno;
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    return {false, std::string(utf_messages::kCannotCreateIn) + folder.string() + ": " +
+                       SystemReason(error)};
   }
+  const int interruptSlot = RemoveOnInterrupt(temporary);
   int error = 0;
   bool ok = WriteAll(fd, bytes, error);
   if (ok && SyncToDisk(fd) != 0) {
@@ -121,6 +122,7 @@ FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
   }
   if (!ok) {
     fs::remove(temporary, ignored);
+    KeepOnInterrupt(interruptSlot);
     return {false, Describe(utf_messages::kShortWrite, path, SystemReason(error))};
   }
 
@@ -129,8 +131,9 @@ FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
 
   std::error_code renameError;
   fs::rename(temporary, target, renameError);
+  if (renameError) fs::remove(temporary, ignored);
+  KeepOnInterrupt(interruptSlot);
   if (renameError) {
-    fs::remove(temporary, ignored);
     return {false, Describe(utf_messages::kCannotReplace, path, renameError.message())};
   }
   return {true, {}};
@@ -139,7 +142,8 @@ FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
 FileReadResult ReadWholeFile(const std::filesystem::path& path) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) {
-    return {std::nullopt, Describe(utf_messages::kCannotOpen, path, "it is a folder")};
+    return {std::nullopt,
+            Describe(utf_messages::kCannotOpen, path, std::string(utf_messages::kIsFolder))};
   }
 #ifdef _WIN32
   std::FILE* file = _wfopen(path.c_str(), L"rb");

@@ -31,7 +31,9 @@ inline constexpr std::string_view kTooMuchRepeated =
 
 // Writing.
 inline constexpr std::string_view kTreeTooLarge = "the node tree is too large for a UTF file (over 4 GiB)";
-inline constexpr std::string_view kCannotCreate = "cannot create";
+inline constexpr std::string_view kCannotCreateIn = "cannot create a file in the folder ";
+inline constexpr std::string_view kIsFolder = "it is a folder";
+inline constexpr std::string_view kNotAFile = "it is not a regular file (a device, FIFO or socket)";
 inline constexpr std::string_view kShortWrite = "short write to";
 inline constexpr std::string_view kCannotReplace = "cannot replace";
 inline constexpr std::string_view kCannotOpen = "cannot open";

@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include "ui/control_ids.h"
+#include "utf/replace_target.h"
+#include "utf/target_lock.h"
 #include "win32/hwnd_dialog_window.h"
 #include "win32/plugin_module.h"
 #include "win32/tree_view_mirror.h"
@@ -12,6 +14,16 @@ namespace svcmp {
 namespace {
 
 constexpr int kResultTreeView = 8002;
+
+// The assembly reads the old file and renames the new one over it while this
+// export holds the file's lock, so that a cmptool run on the same file waits
+// for it. Without the lock (a folder that takes no lock file) the write
+// itself reports the folder.
+void InitialiseLocked(CmpTreeDialog& dialog) {
+  const TargetLockResult locked =
+      TargetLock::Acquire(ResolveReplaceTarget(dialog.FilePath()), true, nullptr);
+  static_cast<void>(dialog.Initialise());
+}
 
 void CloseResultWindow(HWND hwnd, CmpTreeDialog& dialog, INT_PTR result) {
   // The items go first, so the control never shows a released tree.
@@ -27,7 +39,7 @@ INT_PTR CALLBACK ResultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     CentreWindow(hwnd);
     // The whole assembly runs here, before the window is first shown, so
     // the user sees the tree that was written.
-    static_cast<void>(dialog->Initialise());
+    InitialiseLocked(*dialog);
     if (!dialog->HasTree()) {
       dialog->Close();
       EndDialog(hwnd, IDCANCEL);
@@ -53,7 +65,7 @@ void RunResultWindow(CmpTreeDialog& dialog) {
       DialogBoxParamA(PlugInModule(), MAKEINTRESOURCEA(kResultDialogTemplate), nullptr,
                       ResultWindowProc, reinterpret_cast<LPARAM>(&dialog));
   if (result == -1 && dialog.Status() == CmpAssemblyStatus::NotRun) {
-    static_cast<void>(dialog.Initialise());
+    InitialiseLocked(dialog);
     dialog.Close();
   }
 }

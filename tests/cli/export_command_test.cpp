@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -11,6 +14,8 @@
 #include "../import/assimp_test_files.h"
 #include "cmptool_runner.h"
 #include "format/name_crc.h"
+#include "svcmp_version.h"
+#include "utf/target_lock.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 
@@ -276,7 +281,7 @@ TEST_F(ExportCommand, UpdateRefusesAFileThatIsNotUtfAndLeavesIt) {
   WriteText(dir_ / "ship.cmp", "not a model file at all");
   const auto run = Run("export ship.json -o ship.cmp --update");
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_NE(run.err.find("Warning: "), std::string::npos);
+  EXPECT_EQ(run.err.rfind("error: The file \"ship.cmp\" cannot be updated", 0), 0u) << run.err;
   EXPECT_EQ(ReadBytes(dir_ / "ship.cmp").size(), 23u);
   EXPECT_FALSE(fs::exists(dir_ / "___temp.vms"));
 }
@@ -285,7 +290,8 @@ TEST_F(ExportCommand, RefusalsLeaveNothingBehind) {
   const auto mismatch = Run("export ship.json -o ship.cmp --groups 1,1");
   EXPECT_EQ(mismatch.exitStatus, 1);
   EXPECT_EQ(mismatch.err,
-            "Warning: Number of mesh group quantities does not match model - Exiting\n");
+            "error: Number of mesh group quantities does not match model - Exiting. The model has "
+            "3 geometry meshes (hardpoints not counted); the 2 group quantities add up to 2.\n");
   ExpectNothingWritten();
 
   WriteText(dir_ / "bad.json", R"({"meshes": [{"name": "a", "vertices": [[1, 2]]}]})");
@@ -436,6 +442,129 @@ TEST_F(ExportCommand, ModelFilesAreJudgedAsTheExportSeesThem) {
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("HpGun01"), std::string::npos) << run.out;
+}
+
+TEST_F(ExportCommand, RefusesTargetsThatAreNotWritableFilesAtOnce) {
+  fs::create_directory(dir_ / "folder");
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0666), 0);
+  const struct {
+    std::string options;
+    std::string err;
+  } cases[] = {
+      {"-o /dev/null --force",
+       "error: /dev/null is a device, not a file; only regular files are written\n"},
+      {"-o fifo --update",
+       "error: fifo is a FIFO (named pipe), not a file; only regular files are written\n"},
+      {"-o fifo --force",
+       "error: fifo is a FIFO (named pipe), not a file; only regular files are written\n"},
+      {"-o folder", "error: folder is a folder\n"},
+      {"-o folder --force", "error: folder is a folder\n"},
+  };
+  for (const auto& each : cases) {
+    const auto run = Run("export ship.json " + each.options);
+    EXPECT_EQ(run.exitStatus, 1) << each.options;
+    EXPECT_EQ(run.err, each.err) << each.options;
+  }
+  EXPECT_EQ(fs::status(dir_ / "fifo").type(), fs::file_type::fifo);
+  EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
+}
+
+TEST_F(ExportCommand, RefusesModelsWhoseNormalsOverflowBeforeWriting) {
+  WriteText(dir_ / "far.json", R"({"meshes": [{"name": "far",
+    "vertices": [[0, 0, 0, 0, 0], [1e30, 0, 0, 0, 0], [0, 1e30, 0, 0, 0]], "triangles": [[0, 1, 2]]}]})");
+  const auto run = Run("export far.json -o far.cmp");
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err.rfind("error: The normals of mesh \"far\" come out as no finite number", 0), 0u)
+      << run.err;
+  EXPECT_FALSE(fs::exists(dir_ / "far.cmp"));
+}
+
+// Eight runs at once, each adding a mesh library entry of its own name.
+TEST_F(ExportCommand, ParallelUpdatesKeepEveryExport) {
+  constexpr int kRuns = 8;
+  std::string script;
+  for (int i = 0; i < kRuns; ++i) {
+    const std::string name = "hull" + std::to_string(i);
+    WriteText(dir_ / (name + ".json"), R"({"meshes": [{"name": ")" + name +
+                                           R"(", "vertices": [[0, 0, 0, 0, 0], [92, 0, 0, 1, 0],
+                                           [0, 92, 0, 0, 1]], "triangles": [[0, 1, 2]]}]})");
+    script += "('" CMPTOOL_PATH "' export " + name + ".json -o ship.cmp --update -q; echo $? >" +
+              name + ".status) & ";
+  }
+  ASSERT_EQ(std::system(("cd '" + dir_.string() + "' && { " + script + "wait; }").c_str()), 0);
+  for (int i = 0; i < kRuns; ++i) {
+    const std::string status = "hull" + std::to_string(i) + ".status";
+    std::ifstream in(dir_ / status);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "0\n") << status;
+  }
+  UtfTree tree = ReadCmp("ship.cmp");
+  for (int i = 0; i < kRuns; ++i) {
+    const std::string entry = "hull" + std::to_string(i) + ".lod0.vms";
+    EXPECT_NE(tree.FindNode(nullptr, entry), nullptr) << entry;
+  }
+  EXPECT_EQ(fs::exists(dir_ / ".ship.cmp.lock"), false);
+}
+
+TEST_F(ExportCommand, WaitsForAnotherExportOrRefusesWithNoWait) {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    const TargetLockResult held = TargetLock::Acquire(dir_ / "ship.cmp", true, nullptr);
+    static_cast<void>(::write(ready[1], "y", 1));
+    ::usleep(1500 * 1000);
+    ::_exit(held.lock ? 0 : 1);
+  }
+  char signal = 0;
+  ASSERT_EQ(::read(ready[0], &signal, 1), 1);
+
+  const auto refused = Run("export ship.json -o ship.cmp -q --no-wait");
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_EQ(refused.err, "error: ship.cmp is being written by another export (--no-wait)\n");
+  const auto waited = Run("export ship.json -o ship.cmp -q");
+  EXPECT_EQ(waited.exitStatus, 0);
+  EXPECT_EQ(waited.err, "waiting for ship.cmp to be free\n");
+  int status = -1;
+  ::waitpid(holder, &status, 0);
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(ExportCommand, ALaterRunRemovesTemporaryFilesOfKilledRuns) {
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string leftOver = ".ship.cmp." + std::to_string(gone) + ".0123456789abcdef.tmp";
+  WriteText(dir_ / leftOver, "half an export");
+  ASSERT_EQ(Run("export ship.json -o ship.cmp -q").exitStatus, 0);
+  EXPECT_FALSE(fs::exists(dir_ / leftOver));
+}
+
+TEST_F(ExportCommand, ExplainsVersionScaleAndSettingsFiles) {
+  const auto version = Run("--version");
+  EXPECT_EQ(version.exitStatus, 0);
+  EXPECT_EQ(version.out, "cmptool " SVCMP_VERSION_STRING "\n");
+
+  const auto scale = Run("export ship.json -o ship.cmp --scale 1.5");
+  EXPECT_EQ(scale.exitStatus, 2);
+  EXPECT_NE(scale.err.find("the scale is a whole number from 1 to 100"), std::string::npos)
+      << scale.err;
+
+  WriteText(dir_ / "short.ces", "twelve bytes");
+  const auto notSettings = Run("export ship.json -o ship.cmp --settings short.ces");
+  EXPECT_EQ(notSettings.exitStatus, 1);
+  EXPECT_EQ(notSettings.err.rfind("error: short.ces is not a settings file", 0), 0u)
+      << notSettings.err;
+
+  std::vector<std::uint8_t> zeroScale(88, 0);
+  zeroScale[8] = 2;  // level of detail 2
+  std::ofstream(dir_ / "zero.ces", std::ios::binary)
+      .write(reinterpret_cast<const char*>(zeroScale.data()), 88);
+  const auto clamped = Run("export ship.json -o ship.cmp --settings zero.ces");
+  EXPECT_EQ(clamped.exitStatus, 0) << clamped.err;
+  EXPECT_EQ(clamped.err,
+            "warning: zero.ces holds the scale 0, which the options dialog turns into 1\n"
+            "warning: zero.ces holds the group count 0, which the options dialog turns into 1\n"
+            "loaded zero.ces: scale 1, orientation upside-down, level of detail 2, one part\n");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "exporter/export_messages.h"
 #include "host/host_model.h"
+#include "utf/file_io.h"
 #include "utf/utf_reader.h"
 
 namespace svcmp {
@@ -211,6 +212,22 @@ TEST_F(CmpExporterPlugInTest, TriangleIndexOutsideItsMeshIsRefused) {
   EXPECT_EQ(ui_.messages[0].caption, "Warning");
   EXPECT_FALSE(fs::exists(ui_.pathAnswer));
   EXPECT_FALSE(fs::exists("___temp.vms"));
+}
+
+// A front end that hands the buffer over in memory gets the very same file,
+// and a "___temp.vms" in the way is neither needed nor touched.
+TEST_F(CmpExporterPlugInTest, BufferHandedOverInMemoryGivesTheSameFile) {
+  HostModelPtr throughFile = ModelOf({Triangle("hull", 0), Triangle("Hp_Fixed_HpMount01", -1)});
+  ASSERT_EQ(Run(throughFile.get()), 0);
+  const FileReadResult expected = ReadWholeFile(ui_.pathAnswer);
+
+  fs::create_directory("___temp.vms");
+  ui_.pathAnswer = (dir_ / "in_memory.cmp").string();
+  HostModelPtr inMemory = ModelOf({Triangle("hull", 0), Triangle("Hp_Fixed_HpMount01", -1)});
+  CmpExporterPlugIn plugIn(ui_, std::nullopt);
+  ASSERT_EQ(plugIn.Execute(inMemory.get()), 0);
+  EXPECT_EQ(ReadWholeFile(ui_.pathAnswer).bytes, expected.bytes);
+  EXPECT_TRUE(fs::is_directory("___temp.vms"));
 }
 
 TEST_F(CmpExporterPlugInTest, BufferFileThatCannotBeCreatedIsAnError) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "plugin/mesh_normals.h"
 #include "tests/plugin/test_meshes.h"
 
 namespace svcmp {
@@ -59,6 +60,25 @@ TEST(ExportChecks, RefusesNegativeGroupQuantities) {
   // Entries beyond the group count and the single-group case are not looked at.
   EXPECT_EQ(CheckExportable(meshList, 2, {1, 1, -5}), std::nullopt);
   EXPECT_EQ(CheckExportable(meshList, 1, {-1}), std::nullopt);
+}
+
+TEST(ExportChecks, RefusesNormalsThatOverflow) {
+  // Finite coordinates whose edge cross products exceed a float's range.
+  for (const float far : {2e19f, 3e38f}) {
+    MeshList meshList = {testing::MakeMesh("hull", 4, 2), testing::MakeMesh("far", 3, 1)};
+    meshList[1].vertices[1].position[0] = far;
+    meshList[1].vertices[2].position[1] = far;
+    for (MeshRecord& mesh : meshList) ComputeMeshNormals(mesh);
+    EXPECT_EQ(CheckExportable(meshList, 1, {}),
+              "The normals of mesh \"far\" come out as no finite number: its coordinates are too "
+              "large even after the scale-down. Scale the model down and export again.")
+        << far;
+  }
+  // Large coordinates whose normals still come out are exported.
+  MeshList large = {testing::MakeMesh("big", 3, 1)};
+  large[0].vertices[1].position[0] = 1e18f;
+  ComputeMeshNormals(large[0]);
+  EXPECT_EQ(CheckExportable(large, 1, {}), std::nullopt);
 }
 
 }  // namespace

@@ -77,7 +77,8 @@ TEST_F(FileIo, ReportsMissingFolder) {
   const fs::path target = folder_ / "missing" / "ship.cmp";
   const FileWriteResult result = ReplaceFileContents(target, newBytes_);
   EXPECT_FALSE(result.written);
-  EXPECT_EQ(result.reason, "cannot create " + target.string() + ": No such file or directory");
+  EXPECT_EQ(result.reason, "cannot create a file in the folder " + target.parent_path().string() +
+                               ": No such file or directory");
 }
 
 TEST_F(FileIo, FileThatCannotBeCreatedKeepsTheOldFile) {
