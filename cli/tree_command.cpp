@@ -4,7 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/tree_printer.h"
-#include "utf/utf_reader.h"
+#include "cli/utf_file_loading.h"
 
 namespace svcmp::cli {
 
@@ -14,17 +14,8 @@ void AddTreeCommand(CLI::App& app, int& exitStatus) {
   command->add_option("FILE", *path, "The UTF file (.cmp, .3db, ...)")->required();
   command->callback([path, &exitStatus] {
     UtfTree tree;
-    const UtfReadResult result = ReadUtfFile(*path, tree, [](const std::string& name) {
-      std::fprintf(stderr, "warning: %s: Possible compression being used on this chunk\n",
-                   PrintableName(name).c_str());
-    });
-    if (!result.ok()) {
-      // An open failure already names the file; the other reasons do not.
-      if (result.status == UtfReadStatus::CannotOpen) {
-        std::fprintf(stderr, "error: %s\n", result.reason.c_str());
-      } else {
-        std::fprintf(stderr, "error: %s: %s\n", path->c_str(), result.reason.c_str());
-      }
+    if (const UtfReadResult read = LoadUtfFile(*path, tree); !read.ok()) {
+      std::fprintf(stderr, "error: %s\n", ReadFailure(*path, read).c_str());
       exitStatus = 1;
       return;
     }
