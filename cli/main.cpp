@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
   int exitStatus = 0;
   svcmp::cli::AddExportCommand(app, exitStatus);
   svcmp::cli::AddTreeCommand(app, exitStatus);
+  svcmp::cli::AddInfoCommand(app, exitStatus);
+  svcmp::cli::AddCheckCommand(app, exitStatus);
   svcmp::cli::AddPreviewCommand(app, exitStatus);
   svcmp::cli::AddCrcCommand(app, exitStatus);
   try {

@@ -39,6 +39,9 @@ class ModelDecoder {
       return;
     }
     model_.compound = true;
+    for (UtfNode child = tree_.FirstChild(top); child; child = tree_.NextSibling(child)) {
+      if (IsModelNode(child)) model_.modelNodes.push_back(tree_.Name(child));
+    }
     for (UtfNode child = tree_.FirstChild(cmpnd); child; child = tree_.NextSibling(child)) {
       const std::string& name = tree_.Name(child);
       if (SameNameNoCase(name, kNodeCons)) {
@@ -55,6 +58,14 @@ class ModelDecoder {
   void Report(UtfNode node, std::string_view rule, std::string message) {
     model_.findings.push_back(
         {NodePath(tree_, node), Severity::Error, std::string(rule), std::move(message)});
+  }
+
+  bool IsModelNode(UtfNode node) const {
+    const std::string_view name = tree_.Name(node);
+    return (name.size() >= kModelFileSuffix.size() &&
+            SameNameNoCase(name.substr(name.size() - kModelFileSuffix.size()), kModelFileSuffix)) ||
+           FindChildNoCase(tree_, node, kNodeMultiLevel) ||
+           FindChildNoCase(tree_, node, kNodeVMeshPart);
   }
 
   void DecodeLibraries(UtfNode library) {

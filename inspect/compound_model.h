@@ -137,6 +137,9 @@ struct CompoundModel {
   std::vector<MeshLibraryEntry> libraries;
   std::vector<Part> parts;
   std::vector<Joint> joints;
+  // Names of the top node's children that are model nodes (a ".3db" name,
+  // or levels or a mesh part below them), whether or not a part names them.
+  std::vector<std::string> modelNodes;
   // Empty "Cons" lists ("Fix" with no records and the like), by path.
   std::vector<std::string> emptyJointLists;
   std::map<std::uint32_t, std::string> materialNames;  // from a "material library"

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the compound model decoders: as a whole UTF file
-// and, so the fuzzer need not find a UTF wrapper first, straight to the leaf
-// decoders. Whatever they accept must keep the promises a renderer relies on.
+// (with the summary and the checker behind them) and, so the fuzzer need not
+// find a UTF wrapper first, straight to the leaf decoders. Whatever they
+// accept must keep the promises a renderer relies on.
 #include <cstdint>
 #include <cstdlib>
 
@@ -8,6 +9,8 @@
 #include "inspect/joint_decoder.h"
 #include "inspect/mesh_buffer_decoder.h"
 #include "inspect/mesh_ref_decoder.h"
+#include "inspect/model_checks.h"
+#include "inspect/model_summary.h"
 #include "utf/utf_reader.h"
 
 namespace {
@@ -48,6 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   svcmp::UtfTree tree;
-  if (svcmp::ReadUtfBytes(bytes, tree, nullptr).ok()) CheckModel(svcmp::DecodeCompoundModel(tree));
+  if (svcmp::ReadUtfBytes(bytes, tree, nullptr).ok()) {
+    const svcmp::CompoundModel model = svcmp::DecodeCompoundModel(tree);
+    CheckModel(model);
+    (void)svcmp::SummarizeModel(model);
+    (void)svcmp::CheckModels({{"a", &model}, {"b", &model}});
+  }
   return 0;
 }

@@ -12,67 +12,12 @@ namespace {
 using testing::AddTestLeaf;
 using testing::LeafBuilder;
 using testing::MeshRefBytes;
+using testing::OtherToolFile;
 
 UtfTree ReadExport(const std::string& name) {
   UtfTree tree;
   const auto result = ReadUtfFile(SVCMP_TEST_DATA "/export/" + name, tree, nullptr);
   EXPECT_TRUE(result.ok()) << result.reason;
-  return tree;
-}
-
-std::vector<std::uint8_t> JointRecord(std::string_view parent, std::string_view child,
-                                      std::size_t floats) {
-  LeafBuilder out;
-  out.Name(parent).Name(child);
-  for (std::size_t i = 0; i < floats; ++i) out.Floats({static_cast<float>(i)});
-  return out.Take();
-}
-
-// A file as other tools write them: a 0x252 buffer, 4-byte "Index" and
-// limits, an empty "Fixed" leaf, a model node without levels, a model node
-// named in another letter case, and joints of every kind.
-UtfTree OtherToolFile() {
-  UtfTree tree;
-  UtfNode top = tree.AddNode(nullptr, "\\");
-  UtfNode library = tree.AddNode(tree.AddNode(top, "VMeshLibrary"), "ship.lod0.vms");
-  // The second mesh's range counts from the turret reference's start vertex.
-  AddTestLeaf(
-      tree, library, "VMeshData",
-      testing::MeshBufferBytes(0x252, {{0xAA, 0, 2, {0, 1, 2}}, {0xBB, 0, 2, {2, 1, 0}}}, 4));
-  tree.AddNode(tree.AddNode(top, "Material library"), "Steel");
-  UtfNode cmpnd = tree.AddNode(top, "Cmpnd");
-  UtfNode cons = tree.AddNode(cmpnd, "Cons");
-  AddTestLeaf(tree, cons, "Rev", JointRecord("Root", "turret", 3 + 3 + 9 + 3 + 2));
-  AddTestLeaf(tree, cons, "Pris", JointRecord("Root", "door", 3 + 3 + 9 + 3 + 2));
-  AddTestLeaf(tree, cons, "Sphere", JointRecord("Root", "ball", 3 + 3 + 9 + 6));
-  AddTestLeaf(tree, cons, "Fix", JointRecord("turret", "barrel", 3 + 9));
-  const auto part = [&](std::string_view entry, std::string_view file, std::string_view object,
-                        std::uint32_t index) {
-    UtfNode node = tree.AddNode(cmpnd, entry);
-    AddTestLeaf(tree, node, "Object name",
-                LeafBuilder().Append({object.begin(), object.end()}).Append({0}).Take());
-    AddTestLeaf(tree, node, "File name",
-                LeafBuilder().Append({file.begin(), file.end()}).Append({0}).Take());
-    AddTestLeaf(tree, node, "Index", LeafBuilder().U32(index).Take());
-  };
-  part("Root", "ship.3db", "Root", 0);
-  part("Part_turret", "TURRET.3db", "turret", 1);
-  const std::uint32_t id = NameCrc("ship.lod0.vms");
-  UtfNode ship = tree.AddNode(top, "ship.3db");
-  AddTestLeaf(tree, tree.AddNode(ship, "VMeshPart"), "VMeshRef",
-              MeshRefBytes(id, 0, 4, 0, 6, 0, 2));
-  UtfNode hardpoints = tree.AddNode(ship, "Hardpoints");
-  tree.AddNode(hardpoints, "Fixed");
-  UtfNode gun = tree.AddNode(tree.AddNode(hardpoints, "Revolute"), "HpGun");
-  AddTestLeaf(tree, gun, "Position", LeafBuilder().Floats({1, 2, 3}).Take());
-  AddTestLeaf(tree, gun, "Orientation", LeafBuilder().Floats({1, 0, 0, 0, 1, 0, 0, 0, 1}).Take());
-  AddTestLeaf(tree, gun, "Axis", LeafBuilder().Floats({0, 0, 1}).Take());
-  AddTestLeaf(tree, gun, "Min", LeafBuilder().Floats({-1}).Take());
-  AddTestLeaf(tree, gun, "Max", LeafBuilder().Floats({1}).Take());
-  UtfNode multiLevel = tree.AddNode(tree.AddNode(top, "turret.3db"), "MultiLevel");
-  AddTestLeaf(tree, tree.AddNode(tree.AddNode(multiLevel, "Level0"), "VMeshPart"), "VMeshRef",
-              MeshRefBytes(id, 1, 3, 3, 3, 1, 1));
-  AddTestLeaf(tree, multiLevel, "Switch2", LeafBuilder().Floats({0, 50, 200}).Take());
   return tree;
 }
 
@@ -112,7 +57,7 @@ TEST(CompoundModel, ReadsFilesOfOtherTools) {
   const CompoundModel model = DecodeCompoundModel(OtherToolFile());
   EXPECT_TRUE(model.findings.empty()) << model.findings.front().message;
   EXPECT_EQ(model.materialNames.at(NameCrc("steel")), "Steel");
-  ASSERT_EQ(model.parts.size(), 2u);
+  ASSERT_EQ(model.parts.size(), 5u);
   const Part& ship = model.parts[0];
   EXPECT_EQ(ship.modelPath, "/ship.3db");
   ASSERT_EQ(ship.levels.size(), 1u);

@@ -3,11 +3,13 @@
 #include <bit>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "format/cmp_leaf_layout.h"
 #include "format/mesh_buffer_layout.h"
+#include "format/name_crc.h"
 #include "utf/utf_tree.h"
 
 // Hand-made leaves and files of the compound model for the decoder tests,
@@ -92,6 +94,12 @@ inline std::vector<std::uint8_t> TwoMeshBuffer(std::uint16_t format) {
   return MeshBufferBytes(format, {{0xAA, 0, 2, {0, 1, 2}}, {0xBB, 1, 3, {2, 1, 0}}}, 4);
 }
 
+// A 0x252 buffer of two meshes over four vertices, both from 0 to 2: the
+// turret's mesh reference starts at vertex 1, so its mesh takes 1 to 3.
+inline std::vector<std::uint8_t> OtherToolBuffer() {
+  return MeshBufferBytes(0x252, {{0xAA, 0, 2, {0, 1, 2}}, {0xBB, 0, 2, {2, 1, 0}}}, 4);
+}
+
 inline std::vector<std::uint8_t> MeshRefBytes(std::uint32_t libraryId, std::uint16_t startVertex,
                                               std::uint16_t vertexCount, std::uint16_t startIndex,
                                               std::uint16_t indexCount, std::uint16_t startMesh,
@@ -108,6 +116,64 @@ inline UtfNode AddTestLeaf(UtfTree& tree, UtfNode parent, std::string_view name,
   UtfNode node = tree.AddNode(parent, name);
   tree.SetData(node, std::move(bytes));
   return node;
+}
+
+inline std::vector<std::uint8_t> JointRecord(std::string_view parent, std::string_view child,
+                                             std::size_t floats) {
+  LeafBuilder out;
+  out.Name(parent).Name(child);
+  for (std::size_t i = 0; i < floats; ++i) out.Floats({static_cast<float>(i)});
+  return out.Take();
+}
+
+// A file as other tools write them: a 0x252 buffer, 4-byte "Index" and
+// limits, an empty "Fixed" leaf, a model node without levels, a model node
+// named in another letter case, and joints of every kind. Nothing in it is
+// wrong.
+inline UtfTree OtherToolFile() {
+  UtfTree tree;
+  UtfNode top = tree.AddNode(nullptr, "\\");
+  UtfNode library = tree.AddNode(tree.AddNode(top, "VMeshLibrary"), "ship.lod0.vms");
+  AddTestLeaf(tree, library, "VMeshData", OtherToolBuffer());
+  tree.AddNode(tree.AddNode(top, "Material library"), "Steel");
+  UtfNode cmpnd = tree.AddNode(top, "Cmpnd");
+  UtfNode cons = tree.AddNode(cmpnd, "Cons");
+  AddTestLeaf(tree, cons, "Rev", JointRecord("Root", "turret", 3 + 3 + 9 + 3 + 2));
+  AddTestLeaf(tree, cons, "Pris", JointRecord("Root", "door", 3 + 3 + 9 + 3 + 2));
+  AddTestLeaf(tree, cons, "Sphere", JointRecord("Root", "ball", 3 + 3 + 9 + 6));
+  AddTestLeaf(tree, cons, "Fix", JointRecord("turret", "barrel", 3 + 9));
+  const auto part = [&](std::string_view entry, std::string_view file, std::string_view object,
+                        std::uint32_t index) {
+    UtfNode node = tree.AddNode(cmpnd, entry);
+    AddTestLeaf(tree, node, "Object name",
+                LeafBuilder().Append({object.begin(), object.end()}).Append({0}).Take());
+    AddTestLeaf(tree, node, "File name",
+                LeafBuilder().Append({file.begin(), file.end()}).Append({0}).Take());
+    AddTestLeaf(tree, node, "Index", LeafBuilder().U32(index).Take());
+  };
+  part("Root", "ship.3db", "Root", 0);
+  part("Part_turret", "TURRET.3db", "turret", 1);
+  for (std::string_view name : {"door", "ball", "barrel"}) {
+    part("Part_" + std::string(name), std::string(name) + ".3db", name, 2);
+    tree.AddNode(tree.AddNode(top, std::string(name) + ".3db"), "Hardpoints");
+  }
+  const std::uint32_t id = NameCrc("ship.lod0.vms");
+  UtfNode ship = tree.AddNode(top, "ship.3db");
+  AddTestLeaf(tree, tree.AddNode(ship, "VMeshPart"), "VMeshRef",
+              MeshRefBytes(id, 0, 4, 0, 6, 0, 2));
+  UtfNode hardpoints = tree.AddNode(ship, "Hardpoints");
+  tree.AddNode(hardpoints, "Fixed");
+  UtfNode gun = tree.AddNode(tree.AddNode(hardpoints, "Revolute"), "HpGun");
+  AddTestLeaf(tree, gun, "Position", LeafBuilder().Floats({1, 2, 3}).Take());
+  AddTestLeaf(tree, gun, "Orientation", LeafBuilder().Floats({1, 0, 0, 0, 1, 0, 0, 0, 1}).Take());
+  AddTestLeaf(tree, gun, "Axis", LeafBuilder().Floats({0, 0, 1}).Take());
+  AddTestLeaf(tree, gun, "Min", LeafBuilder().Floats({-1}).Take());
+  AddTestLeaf(tree, gun, "Max", LeafBuilder().Floats({1}).Take());
+  UtfNode multiLevel = tree.AddNode(tree.AddNode(top, "turret.3db"), "MultiLevel");
+  AddTestLeaf(tree, tree.AddNode(tree.AddNode(multiLevel, "Level0"), "VMeshPart"), "VMeshRef",
+              MeshRefBytes(id, 1, 3, 3, 3, 1, 1));
+  AddTestLeaf(tree, multiLevel, "Switch2", LeafBuilder().Floats({0, 50, 200}).Take());
+  return tree;
 }
 
 }  // namespace svcmp::testing

@@ -1,0 +1,63 @@
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/info_printer.h"
+#include "cli/utf_file_loading.h"
+#include "inspect/compound_model.h"
+#include "inspect/material_names.h"
+
+namespace svcmp::cli {
+namespace {
+
+struct InfoOptions {
+  std::string path;
+  std::string materials;
+  bool json = false;
+};
+
+int RunInfo(const InfoOptions& options) {
+  UtfTree tree;
+  if (const UtfReadResult read = LoadUtfFile(options.path, tree); !read.ok()) {
+    std::fprintf(stderr, "error: %s\n", ReadFailure(options.path, read).c_str());
+    return 1;
+  }
+  CompoundModel model = DecodeCompoundModel(tree);
+  if (!options.materials.empty()) {
+    UtfTree materials;
+    if (const UtfReadResult read = LoadUtfFile(options.materials, materials); !read.ok()) {
+      std::fprintf(stderr, "error: %s\n", ReadFailure(options.materials, read).c_str());
+      return 1;
+    }
+    AddMaterialNames(materials, model.materialNames);
+  }
+  if (options.json) {
+    PrintInfoJson(options.path, model, stdout);
+  } else {
+    PrintInfoText(options.path, model, stdout);
+  }
+  if (!model.findings.empty()) {
+    std::fprintf(stderr, "warning: %s: %zu problem%s found; cmptool check lists them\n",
+                 options.path.c_str(), model.findings.size(),
+                 model.findings.size() == 1 ? "" : "s");
+  }
+  return 0;
+}
+
+}  // namespace
+
+void AddInfoCommand(CLI::App& app, int& exitStatus) {
+  auto* command =
+      app.add_subcommand("info", "Summarise a compound model (.cmp) or model (.3db) file");
+  auto options = std::make_shared<InfoOptions>();
+  command->add_option("FILE", options->path, "The model file")->required();
+  command->add_flag("--json", options->json, "Print the summary as JSON");
+  command
+      ->add_option("--materials", options->materials,
+                   "A material library (.mat) that names the materials")
+      ->check(CLI::ExistingFile);
+  command->callback([options, &exitStatus] { exitStatus = RunInfo(*options); });
+}
+
+}  // namespace svcmp::cli

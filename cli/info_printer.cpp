@@ -1,0 +1,265 @@
+#include "cli/info_printer.h"
+
+#include <charconv>
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <string_view>
+
+#include "format/cmp_node_names.h"
+#include "inspect/model_summary.h"
+
+namespace svcmp::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string_view JointKindName(JointKind kind) {
+  switch (kind) {
+    case JointKind::Fix:
+      return kNodeFix;
+    case JointKind::Rev:
+      return kNodeRev;
+    case JointKind::Pris:
+      return kNodePris;
+    case JointKind::Sphere:
+      return kNodeSphere;
+  }
+  return kNodeFix;
+}
+
+std::string_view HardpointKindName(HardpointKind kind) {
+  return kind == HardpointKind::Fixed ? "fixed" : "revolute";
+}
+
+// ---- text
+
+std::string Number(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+  return text;
+}
+
+template <std::size_t N>
+std::string Tuple(const std::array<float, N>& values) {
+  std::string text = "(";
+  for (std::size_t i = 0; i < N; ++i) text += (i ? ", " : "") + Number(values[i]);
+  return text + ")";
+}
+
+// "1 mesh", "2 meshes": the words come in both forms.
+std::string Count(std::size_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+void PrintMeshRef(const CompoundModel& model, const MeshRefSummary& summary, std::FILE* out) {
+  const MeshRef& ref = *summary.ref;
+  std::fprintf(
+      out, "  level %d: library %s%s, %s, %s, %s\n", summary.level, LibraryName(summary).c_str(),
+      summary.library ? "" : " (not in this file)",
+      (Count(ref.vertexCount, "vertex", "vertices") + " from " + std::to_string(ref.startVertex))
+          .c_str(),
+      (Count(ref.indexCount, "index", "indices") + " from " + std::to_string(ref.startIndex))
+          .c_str(),
+      (Count(ref.meshCount, "mesh", "meshes") + " from " + std::to_string(ref.startMesh)).c_str());
+  const Box& b = ref.box;
+  std::fprintf(out, "    box x %s to %s, y %s to %s, z %s to %s; centre %s, radius %s\n",
+               Number(b.minX).c_str(), Number(b.maxX).c_str(), Number(b.minY).c_str(),
+               Number(b.maxY).c_str(), Number(b.minZ).c_str(), Number(b.maxZ).c_str(),
+               Tuple(ref.centre).c_str(), Number(ref.radius).c_str());
+  if (summary.materialIds.empty()) return;
+  std::string names;
+  for (std::uint32_t id : summary.materialIds) {
+    names += (names.empty() ? "" : ", ") + MaterialName(model, id);
+  }
+  std::fprintf(out, "    materials: %s\n", names.c_str());
+}
+
+void PrintHardpoint(const Hardpoint& hardpoint, std::FILE* out) {
+  std::string text =
+      "  hardpoint " + std::string(HardpointKindName(hardpoint.kind)) + " " + hardpoint.name;
+  if (hardpoint.position) text += ": position " + Tuple(*hardpoint.position);
+  if (hardpoint.axis) text += ", axis " + Tuple(*hardpoint.axis);
+  if (hardpoint.min && hardpoint.max) {
+    text += ", limits " + Number(*hardpoint.min) + " to " + Number(*hardpoint.max);
+  }
+  std::fprintf(out, "%s\n", text.c_str());
+}
+
+// ---- JSON
+
+Json JsonNumber(float value) {
+  if (!std::isfinite(value)) return nullptr;
+  // The float's shortest text, read as a double, prints as that same text.
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  double shortest = 0;
+  std::from_chars(text, end, shortest);
+  return shortest;
+}
+
+template <std::size_t N>
+Json JsonNumbers(const std::array<float, N>& values) {
+  Json array = Json::array();
+  for (float value : values) array.push_back(JsonNumber(value));
+  return array;
+}
+
+template <typename T, typename F>
+Json OptionalJson(const std::optional<T>& value, F&& convert) {
+  return value ? convert(*value) : Json(nullptr);
+}
+
+Json JointJson(const Joint& joint) {
+  Json json = {{"kind", JointKindName(joint.kind)},
+               {"parent", joint.parent},
+               {"child", joint.child},
+               {"origin", JsonNumbers(joint.origin)}};
+  if (joint.kind != JointKind::Fix) json["offset"] = JsonNumbers(joint.offset);
+  json["rotation"] = JsonNumbers(joint.rotation);
+  if (joint.kind == JointKind::Rev || joint.kind == JointKind::Pris) {
+    json["axis"] = JsonNumbers(joint.axis);
+    json["min"] = JsonNumber(joint.min);
+    json["max"] = JsonNumber(joint.max);
+  } else if (joint.kind == JointKind::Sphere) {
+    json["limits"] = JsonNumbers(joint.sphereLimits);
+  }
+  return json;
+}
+
+Json MeshRefJson(const CompoundModel& model, const MeshRefSummary& summary) {
+  const MeshRef& ref = *summary.ref;
+  const Box& b = ref.box;
+  Json materials = Json::array();
+  for (std::uint32_t id : summary.materialIds) materials.push_back(MaterialName(model, id));
+  return {{"level", summary.level},
+          {"path", ref.path},
+          {"library", LibraryName(summary)},
+          {"libraryId", ref.libraryId},
+          {"libraryInFile", summary.library != nullptr},
+          {"startVertex", ref.startVertex},
+          {"vertexCount", ref.vertexCount},
+          {"startIndex", ref.startIndex},
+          {"indexCount", ref.indexCount},
+          {"startMesh", ref.startMesh},
+          {"meshCount", ref.meshCount},
+          {"box", JsonNumbers(std::array{b.maxX, b.minX, b.maxY, b.minY, b.maxZ, b.minZ})},
+          {"centre", JsonNumbers(ref.centre)},
+          {"radius", JsonNumber(ref.radius)},
+          {"materials", materials}};
+}
+
+Json HardpointJson(const Hardpoint& hardpoint) {
+  const auto numbers = [](const auto& values) { return JsonNumbers(values); };
+  Json json = {{"kind", HardpointKindName(hardpoint.kind)},
+               {"name", hardpoint.name},
+               {"position", OptionalJson(hardpoint.position, numbers)},
+               {"orientation", OptionalJson(hardpoint.orientation, numbers)}};
+  if (hardpoint.kind == HardpointKind::Revolute) {
+    json["axis"] = OptionalJson(hardpoint.axis, numbers);
+    json["min"] = OptionalJson(hardpoint.min, JsonNumber);
+    json["max"] = OptionalJson(hardpoint.max, JsonNumber);
+  }
+  return json;
+}
+
+}  // namespace
+
+void PrintInfoText(const std::string& file, const CompoundModel& model, std::FILE* out) {
+  const ModelSummary summary = SummarizeModel(model);
+  std::fprintf(out, "%s: %s\n", file.c_str(),
+               model.compound
+                   ? ("compound model, " + Count(model.parts.size(), "part", "parts")).c_str()
+                   : "single model");
+  for (const MeshLibraryEntry& library : model.libraries) {
+    if (!library.buffer) {
+      std::fprintf(out, "library %s: unreadable\n", library.name.c_str());
+      continue;
+    }
+    const MeshBuffer& buffer = *library.buffer;
+    std::fprintf(out, "library %s: vertex format 0x%03X, %s, %s, %s\n", library.name.c_str(),
+                 buffer.vertexFormat, Count(buffer.meshes.size(), "mesh", "meshes").c_str(),
+                 Count(buffer.vertices.size(), "vertex", "vertices").c_str(),
+                 Count(buffer.indices.size(), "index", "indices").c_str());
+  }
+  for (const PartSummary& part : summary.parts) {
+    std::string heading = "part " + (model.compound ? part.part->objectName : file);
+    if (model.compound) {
+      heading += ": file " + part.part->fileName;
+      if (part.part->index) heading += ", index " + std::to_string(*part.part->index);
+      if (part.joint) {
+        heading += ", joint " + std::string(JointKindName(part.joint->kind)) + " to " +
+                   part.joint->parent + " at " + Tuple(part.joint->origin);
+      }
+    }
+    std::fprintf(out, "%s\n", heading.c_str());
+    for (const MeshRefSummary& ref : part.meshRefs) PrintMeshRef(model, ref, out);
+    if (!part.part->switchDistances.empty()) {
+      std::string distances;
+      for (float d : part.part->switchDistances)
+        distances += (distances.empty() ? "" : ", ") + Number(d);
+      std::fprintf(out, "  level switch distances: %s\n", distances.c_str());
+    }
+    for (const Hardpoint& hardpoint : part.part->hardpoints) PrintHardpoint(hardpoint, out);
+  }
+  const ModelTotals& t = summary.totals;
+  std::fprintf(out, "totals: %s, %s, %s, %s, %s, %s, %s\n", Count(t.parts, "part", "parts").c_str(),
+               Count(t.meshRefs, "mesh reference", "mesh references").c_str(),
+               Count(t.meshes, "mesh", "meshes").c_str(),
+               Count(t.vertices, "vertex", "vertices").c_str(),
+               Count(t.triangles, "triangle", "triangles").c_str(),
+               Count(t.hardpoints, "hardpoint", "hardpoints").c_str(),
+               Count(t.joints, "joint", "joints").c_str());
+}
+
+void PrintInfoJson(const std::string& file, const CompoundModel& model, std::FILE* out) {
+  const ModelSummary summary = SummarizeModel(model);
+  Json libraries = Json::array();
+  for (const MeshLibraryEntry& library : model.libraries) {
+    Json entry = {
+        {"name", library.name}, {"id", library.id}, {"readable", library.buffer.has_value()}};
+    if (library.buffer) {
+      entry["vertexFormat"] = library.buffer->vertexFormat;
+      entry["meshes"] = library.buffer->meshes.size();
+      entry["vertices"] = library.buffer->vertices.size();
+      entry["indices"] = library.buffer->indices.size();
+    }
+    libraries.push_back(entry);
+  }
+  Json parts = Json::array();
+  for (const PartSummary& part : summary.parts) {
+    Json levels = Json::array();
+    for (const MeshRefSummary& ref : part.meshRefs) levels.push_back(MeshRefJson(model, ref));
+    Json hardpoints = Json::array();
+    for (const Hardpoint& hardpoint : part.part->hardpoints)
+      hardpoints.push_back(HardpointJson(hardpoint));
+    Json distances = Json::array();
+    for (float d : part.part->switchDistances) distances.push_back(JsonNumber(d));
+    parts.push_back(
+        {{"objectName", part.part->objectName},
+         {"fileName", part.part->fileName},
+         {"index", OptionalJson(part.part->index, [](std::int32_t i) { return Json(i); })},
+         {"path", part.part->path},
+         {"modelPath", part.part->modelPath},
+         {"joint", part.joint ? JointJson(*part.joint) : Json(nullptr)},
+         {"levels", levels},
+         {"switchDistances", distances},
+         {"hardpoints", hardpoints}});
+  }
+  const ModelTotals& t = summary.totals;
+  const Json json = {{"file", file},
+                     {"compound", model.compound},
+                     {"libraries", libraries},
+                     {"parts", parts},
+                     {"totals",
+                      {{"parts", t.parts},
+                       {"meshReferences", t.meshRefs},
+                       {"meshes", t.meshes},
+                       {"vertices", t.vertices},
+                       {"triangles", t.triangles},
+                       {"hardpoints", t.hardpoints},
+                       {"joints", t.joints}}},
+                     {"problems", model.findings.size()}};
+  std::fprintf(out, "%s\n", json.dump(2, ' ', false, Json::error_handler_t::replace).c_str());
+}
+
+}  // namespace svcmp::cli

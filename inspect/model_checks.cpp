@@ -1,0 +1,264 @@
+#include "inspect/model_checks.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "inspect/node_lookup.h"
+
+namespace svcmp {
+namespace {
+
+// How far a hardpoint orientation's rows may be from unit length and from
+// square to each other before it is no rotation: far looser than float
+// rounding, far tighter than a skewed or scaled matrix.
+constexpr float kRotationTolerance = 1e-3f;
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+template <typename Floats>
+bool AllFinite(const Floats& values) {
+  for (float value : values) {
+    if (!std::isfinite(value)) return false;
+  }
+  return true;
+}
+
+bool IsRotation(const Matrix3& m) {
+  for (int i = 0; i < 3; ++i) {
+    for (int j = i; j < 3; ++j) {
+      const double dot = double{m[3 * i]} * m[3 * j] + double{m[3 * i + 1]} * m[3 * j + 1] +
+                         double{m[3 * i + 2]} * m[3 * j + 2];
+      if (std::fabs(dot - (i == j ? 1.0 : 0.0)) > kRotationTolerance) return false;
+    }
+  }
+  const double det = double{m[0]} * (double{m[4]} * m[8] - double{m[5]} * m[7]) -
+                     double{m[1]} * (double{m[3]} * m[8] - double{m[5]} * m[6]) +
+                     double{m[2]} * (double{m[3]} * m[7] - double{m[4]} * m[6]);
+  return det > 0;
+}
+
+bool BoxHoldsOrigin(const Box& b) {
+  return b.minX <= 0 && b.maxX >= 0 && b.minY <= 0 && b.maxY >= 0 && b.minZ <= 0 && b.maxZ >= 0;
+}
+
+class ModelRules {
+ public:
+  ModelRules(const std::vector<CheckedModel>& models, std::size_t self, Findings& findings)
+      : models_(models), model_(*models[self].model), findings_(findings) {}
+
+  void Run() {
+    for (const MeshLibraryEntry& library : model_.libraries) {
+      if (library.buffer) CheckVertices(library);
+    }
+    for (const Part& part : model_.parts) {
+      if (model_.compound && part.modelPath.empty()) {
+        Error(part.path, rules::kPartFile,
+              part.fileName.empty() ? "the part has no \"File name\""
+                                    : "\"File name\" " + Quoted(part.fileName) +
+                                          " names no model node under the top node");
+      }
+      for (const Level& level : part.levels) {
+        for (const MeshRef& ref : level.meshRefs) CheckMeshRef(ref);
+      }
+      for (const Hardpoint& hardpoint : part.hardpoints) CheckHardpoint(hardpoint);
+    }
+    CheckJoints();
+    CheckOrphans();
+    CheckEmptyFix();
+  }
+
+ private:
+  void Error(const std::string& path, std::string_view rule, std::string message) {
+    findings_.push_back({path, Severity::Error, std::string(rule), std::move(message)});
+  }
+  void Warning(const std::string& path, std::string_view rule, std::string message) {
+    findings_.push_back({path, Severity::Warning, std::string(rule), std::move(message)});
+  }
+
+  void CheckVertices(const MeshLibraryEntry& library) {
+    const auto& vertices = library.buffer->vertices;
+    for (std::size_t v = 0; v < vertices.size(); ++v) {
+      if (!AllFinite(vertices[v].position) || !AllFinite(vertices[v].normal)) {
+        Error(library.path, rules::kBadFloat,
+              "vertex " + std::to_string(v) +
+                  " has a position or normal that is not a finite number");
+        return;  // one is enough to find the culprit
+      }
+    }
+  }
+
+  // The library in this file first, then in the others checked with it.
+  const MeshLibraryEntry* FindLibrary(std::uint32_t id) const {
+    if (const MeshLibraryEntry* own = model_.FindLibrary(id)) return own;
+    for (const CheckedModel& other : models_) {
+      if (const MeshLibraryEntry* found = other.model->FindLibrary(id)) return found;
+    }
+    return nullptr;
+  }
+
+  void CheckMeshRef(const MeshRef& ref) {
+    const Box& b = ref.box;
+    if (!AllFinite(std::array{b.maxX, b.minX, b.maxY, b.minY, b.maxZ, b.minZ, ref.radius}) ||
+        !AllFinite(ref.centre)) {
+      Error(ref.path, rules::kBadFloat,
+            "the box, centre or radius holds a value that is not a finite number");
+    } else if (ref.radius == 0) {
+      Warning(ref.path, rules::kZeroSphere,
+              "the radius is 0; the game may cull the part too early");
+    } else if (ref.centre == Vector3{} && !BoxHoldsOrigin(b)) {
+      Warning(ref.path, rules::kZeroSphere,
+              "the centre is (0, 0, 0), outside the box; the game may cull the part too early");
+    }
+    const MeshLibraryEntry* library = FindLibrary(ref.libraryId);
+    if (library == nullptr) {
+      char id[16];
+      std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(ref.libraryId));
+      Warning(ref.path, rules::kRefLibrary,
+              std::string("the mesh library ") + id +
+                  " is in none of the files checked (the game may load it from elsewhere)");
+      return;
+    }
+    if (library->buffer) CheckRefRanges(ref, library->name, *library->buffer);
+  }
+
+  void CheckRefRanges(const MeshRef& ref, const std::string& libraryName,
+                      const MeshBuffer& buffer) {
+    const auto outside = [&](std::string what, std::size_t start, std::size_t count,
+                             std::size_t size) {
+      if (start + count <= size) return false;
+      Error(ref.path, rules::kRefRange,
+            what + " " + std::to_string(start) + " to " + std::to_string(start + count - 1) +
+                " lie outside the " + std::to_string(size) + " of " + libraryName);
+      return true;
+    };
+    if (outside("meshes", ref.startMesh, ref.meshCount, buffer.meshes.size()) ||
+        outside("vertices", ref.startVertex, ref.vertexCount, buffer.vertices.size()) ||
+        outside("indices", ref.startIndex, ref.indexCount, buffer.indices.size())) {
+      return;
+    }
+    std::size_t indexSum = 0;
+    for (std::size_t m = ref.startMesh; m < std::size_t{ref.startMesh} + ref.meshCount; ++m) {
+      const BufferMesh& mesh = buffer.meshes[m];
+      indexSum += mesh.indexCount;
+      if (outside("mesh " + std::to_string(m) + ": its vertices",
+                  std::size_t{ref.startVertex} + mesh.startVertex, mesh.VertexCount(),
+                  buffer.vertices.size())) {
+        return;
+      }
+    }
+    if (indexSum != ref.indexCount) {
+      Error(ref.path, rules::kRefIndexSum,
+            "the index count is " + std::to_string(ref.indexCount) + ", its meshes hold " +
+                std::to_string(indexSum));
+    }
+  }
+
+  void CheckHardpoint(const Hardpoint& hardpoint) {
+    bool finite = true;
+    if (hardpoint.position) finite &= AllFinite(*hardpoint.position);
+    if (hardpoint.orientation) finite &= AllFinite(*hardpoint.orientation);
+    if (hardpoint.axis) finite &= AllFinite(*hardpoint.axis);
+    if (hardpoint.min) finite &= std::isfinite(*hardpoint.min);
+    if (hardpoint.max) finite &= std::isfinite(*hardpoint.max);
+    if (!finite) {
+      Error(hardpoint.path, rules::kBadFloat,
+            "the hardpoint holds a value that is not a finite number");
+    } else if (hardpoint.orientation && !IsRotation(*hardpoint.orientation)) {
+      Warning(hardpoint.path, rules::kHardpointRotation,
+              "\"Orientation\" is not a rotation (its rows are not of unit length and square to "
+              "each other); what is mounted there may look skewed");
+    }
+  }
+
+  bool IsPartName(std::string_view name) const {
+    for (const Part& part : model_.parts) {
+      if (!part.objectName.empty() && SameNameNoCase(part.objectName, name)) return true;
+    }
+    return false;
+  }
+
+  void CheckJoints() {
+    for (const Joint& joint : model_.joints) {
+      const std::string record = "record " + std::to_string(joint.record) + ": ";
+      for (const std::string* name : {&joint.parent, &joint.child}) {
+        if (!IsPartName(*name)) {
+          Error(joint.path, rules::kJointName,
+                record + (name == &joint.parent ? "parent " : "child ") + Quoted(*name) +
+                    " is no part's \"Object name\"");
+        }
+      }
+      if (!AllFinite(joint.origin) || !AllFinite(joint.offset) || !AllFinite(joint.rotation)) {
+        Error(joint.path, rules::kBadFloat,
+              record + "the joint holds a value that is not a finite number");
+      }
+    }
+  }
+
+  void CheckOrphans() {
+    for (const std::string& node : model_.modelNodes) {
+      bool named = false;
+      for (const Part& part : model_.parts) named |= SameNameNoCase(part.fileName, node);
+      if (!named) {
+        Warning("/" + node, rules::kOrphanModel,
+                "no part names this model node (left over from an export with another first "
+                "mesh name?)");
+      }
+    }
+  }
+
+  void CheckEmptyFix() {
+    if (model_.parts.size() < 2) return;
+    std::string unjoined;
+    for (std::size_t p = 1; p < model_.parts.size(); ++p) {
+      const std::string& name = model_.parts[p].objectName;
+      bool joined = false;
+      for (const Joint& joint : model_.joints) joined |= SameNameNoCase(joint.child, name);
+      if (!joined) unjoined += (unjoined.empty() ? "" : ", ") + name;
+    }
+    if (unjoined.empty()) return;
+    for (const std::string& path : model_.emptyJointLists) {
+      if (path.size() >= 4 && SameNameNoCase(path.substr(path.size() - 4), "/Fix")) {
+        Warning(path, rules::kEmptyFix,
+                "\"Fix\" is empty in a file of " + std::to_string(model_.parts.size()) +
+                    " parts; parts without a joint (" + unjoined + ") may not follow the root");
+      }
+    }
+  }
+
+  const std::vector<CheckedModel>& models_;
+  const CompoundModel& model_;
+  Findings& findings_;
+};
+
+// The game's library ids are global: a second library of the same id shows
+// the first one's mesh, or the other way round.
+void CheckLibrariesDefinedTwice(const std::vector<CheckedModel>& models,
+                                std::vector<Findings>& findings) {
+  std::map<std::uint32_t, std::string> firstFile;
+  for (std::size_t i = 0; i < models.size(); ++i) {
+    for (const MeshLibraryEntry& library : models[i].model->libraries) {
+      const auto [first, inserted] = firstFile.emplace(library.id, models[i].file);
+      if (inserted) continue;
+      findings[i].push_back({library.path, Severity::Warning, std::string(rules::kLibraryTwice),
+                             "the mesh library " + Quoted(library.name) +
+                                 " (or one of the same id) is also in " + first->second +
+                                 "; the game knows one library per id, so one model shows the " +
+                                 "other's mesh"});
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<Findings> CheckModels(const std::vector<CheckedModel>& models) {
+  std::vector<Findings> findings(models.size());
+  for (std::size_t i = 0; i < models.size(); ++i) {
+    findings[i] = models[i].model->findings;
+    ModelRules(models, i, findings[i]).Run();
+  }
+  CheckLibrariesDefinedTwice(models, findings);
+  return findings;
+}
+
+}  // namespace svcmp

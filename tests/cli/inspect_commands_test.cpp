@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "tests/cli/cmptool_runner.h"
+#include "tests/inspect/inspect_test_files.h"
+#include "utf/utf_writer.h"
+
+namespace svcmp {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RunCmptool;
+
+const std::string kExports = SVCMP_TEST_DATA "/export/";
+
+testing::CmptoolRun Cmptool(const std::string& arguments) {
+  return RunCmptool(arguments, fs::temp_directory_path());
+}
+
+// Writes `tree` to a file of the temporary folder named after the test.
+std::string WriteTemporary(const UtfTree& tree, const std::string& name) {
+  const fs::path path =
+      fs::temp_directory_path() / ("svcmp-inspect-" + std::to_string(::getpid()) + "-" + name);
+  EXPECT_TRUE(WriteUtfFile(tree, path).written);
+  return path.string();
+}
+
+TEST(InfoCommand, SummarisesPartsLevelsMaterialsAndHardpoints) {
+  UtfTree materials;
+  UtfNode library = materials.AddNode(materials.AddNode(nullptr, "\\"), "material library");
+  materials.AddNode(library, "hull_metal");
+  const std::string mat = WriteTemporary(materials, "ship.mat");
+  const auto run = Cmptool("info '" + kExports + "single_lod0.cmp' --materials '" + mat + "'");
+  fs::remove(mat);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err, "");
+  for (const char* line :
+       {"part Root: file hull.3db, index 0\n",
+        "  level 0: library hull.lod0.vms, 12 vertices from 0, 21 indices from 0, 3 meshes from "
+        "0\n",
+        "    materials: hull_metal, 0x11E8F3FD\n", "  hardpoint revolute HpTurret01: position (",
+        "totals: 1 part, 1 mesh reference, 3 meshes, 12 vertices, 7 triangles, 3 hardpoints, 0 "
+        "joints\n"}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << "\nin:\n" << run.out;
+  }
+}
+
+TEST(InfoCommand, JsonHoldsTheSameForScripts) {
+  const auto run = Cmptool("info --json '" + kExports + "parts_lod2.cmp'");
+  ASSERT_EQ(run.exitStatus, 0);
+  const auto json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["compound"], true);
+  ASSERT_EQ(json["parts"].size(), 3u);
+  EXPECT_EQ(json["parts"][1]["objectName"], "wing_lod1");
+  EXPECT_EQ(json["parts"][1]["levels"][0]["level"], 2);
+  EXPECT_EQ(json["parts"][1]["levels"][0]["startVertex"], 5);
+  EXPECT_EQ(json["parts"][0]["switchDistances"],
+            nlohmann::json::parse("[0.0, 100.0, 1000.0, 100000.0]"));
+  EXPECT_EQ(json["totals"]["triangles"], 7);
+  EXPECT_EQ(json["problems"], 0);
+}
+
+TEST(InfoCommand, ReadsOtherToolsFilesAndRefusesUnreadableOnes) {
+  const std::string file = WriteTemporary(testing::OtherToolFile(), "other.cmp");
+  const auto run = Cmptool("info '" + file + "'");
+  fs::remove(file);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_NE(run.out.find("library ship.lod0.vms: vertex format 0x252"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("part turret: file TURRET.3db, index 1, joint Rev to Root at (0, 1, 2)"),
+            std::string::npos);
+
+  const auto bad = Cmptool("info '" SVCMP_TEST_DATA "/utf/truncated.cmp'");
+  EXPECT_EQ(bad.exitStatus, 1);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_EQ(bad.err, "error: " SVCMP_TEST_DATA
+                     "/utf/truncated.cmp: the node table runs past the end of the file\n");
+  EXPECT_EQ(Cmptool("info").exitStatus, 2);
+}
+
+TEST(CheckCommand, OurExportsPassWithWarningsOnly) {
+  const auto run =
+      Cmptool("check '" + kExports + "single_lod0.cmp' '" + kExports + "parts_lod2.cmp'");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out.find(": error ["), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\n2 files checked: 0 errors, "), std::string::npos) << run.out;
+}
+
+TEST(CheckCommand, PrintsOneLinePerFindingAndFailsOnErrors) {
+  UtfTree tree = testing::OtherToolFile();
+  tree.SetData(tree.FindNode(tree.FindNode(nullptr, "ship.3db"), "VMeshPart"), {});
+  tree.SetData(tree.FindNode(nullptr, "VMeshRef"),
+               testing::MeshRefBytes(NameCrc("ship.lod0.vms"), 0, 4, 0, 5, 0, 2));
+  const std::string file = WriteTemporary(tree, "broken.cmp");
+  const auto run = Cmptool("check '" + file + "' missing.cmp");
+  fs::remove(file);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(
+      run.out,
+      file +
+          ": /ship.3db/VMeshPart/VMeshRef: error [ref-index-sum] the index count is 5, its meshes "
+          "hold 6\n"
+          "missing.cmp: /: error [unreadable] cannot open missing.cmp: No such file or directory\n"
+          "2 files checked: 2 errors, 0 warnings\n");
+  EXPECT_EQ(Cmptool("check").exitStatus, 2);
+}
+
+}  // namespace
+}  // namespace svcmp
