@@ -161,6 +161,25 @@ TEST(FindOwningPart, WidensEachGroupBy0_1InDoubleAndFallsBackToTheFirst) {
   EXPECT_EQ(FindOwningPart(Hardpoint("Hp"), none), nullptr);
 }
 
+// Each of the six faces of the first group's box, probed just inside and
+// just outside its widened bound; outside falls through to the roomy group.
+TEST(FindOwningPart, ProbesEachOfTheSixFaces) {
+  GroupList groups(2);
+  groups[0].bounds = Bounds{0.5f, -0.5f, 0.5f, -0.5f, 0.5f, -0.5f};
+  groups[1].bounds = Bounds{5, -5, 5, -5, 5, -5};
+  const float inside = std::nextafter(0.6f, 0.0f);
+  for (int axis = 0; axis < 3; ++axis) {
+    for (const float sign : {1.0f, -1.0f}) {
+      SCOPED_TRACE(::testing::Message() << "axis " << axis << ", sign " << sign);
+      std::array<float, 3> at = {0, 0, 0};
+      at[axis] = sign * inside;
+      EXPECT_EQ(FindOwningPart(Hardpoint("Hp", at), groups), &groups[0]);
+      at[axis] = sign * 0.6f;
+      EXPECT_EQ(FindOwningPart(Hardpoint("Hp", at), groups), &groups[1]);
+    }
+  }
+}
+
 TEST(AddPartHardpoints, OnlyOwningPartsGetHardpointsInTheOrderKindsAreMet) {
   UtfTree tree;
   UtfNode root = tree.AddNode(nullptr, "\\");
