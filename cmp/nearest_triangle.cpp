@@ -46,18 +46,17 @@ float DistanceToBox(const std::array<float, 3>& point, const std::array<float, 3
 void NearestTriangleFinder::BuildOnce() const {
   if (built_) return;
   built_ = true;
-  std::uint32_t order = 0;
   for (const MeshRecord& mesh : meshList_) {
     if (mesh.isHardpoint) continue;
     const std::size_t count = std::min(mesh.triangles.size(), mesh.faceNormals.size());
-    for (std::size_t t = 0; t < count; ++t, ++order) {
+    for (std::size_t t = 0; t < count; ++t) {
       const auto& index = mesh.triangles[t].index;
       // Capture refuses such triangles; never read outside the mesh all the same.
       if (index[0] >= mesh.vertices.size() || index[1] >= mesh.vertices.size() ||
           index[2] >= mesh.vertices.size()) {
         continue;
       }
-      Triangle triangle{{}, order, mesh.faceNormals[t]};
+      Triangle triangle{{}, static_cast<std::uint32_t>(normals_.size())};
       for (int axis = 0; axis < 3; ++axis) {
         triangle.centre[axis] = static_cast<float>(
             (static_cast<double>(mesh.vertices[index[0]].position[axis]) +
@@ -69,6 +68,7 @@ void NearestTriangleFinder::BuildOnce() const {
       if (std::isfinite(triangle.centre[0]) && std::isfinite(triangle.centre[1]) &&
           std::isfinite(triangle.centre[2])) {
         triangles_.push_back(triangle);
+        normals_.push_back(mesh.faceNormals[t]);
       }
     }
   }
@@ -116,12 +116,19 @@ std::optional<FaceNormal> NearestTriangleFinder::NearestNormal(
 
   // Depth first, the nearer child first; a box is skipped only when every
   // centre in it is strictly farther than the best so far, since an equal
-  // one may come earlier in the list.
-  std::vector<std::uint32_t> pending{0};
-  while (!pending.empty()) {
-    const Node& node = nodes_[pending.back()];
-    pending.pop_back();
-    if (DistanceToBox(point, node.low, node.high) > bestDistance) continue;
+  // one may come earlier in the list. Each split halves a node, so the depth
+  // stays below 32 and the stack below two entries a level.
+  struct Pending {
+    std::uint32_t node;
+    float distance;  // to the node's box
+  };
+  std::array<Pending, 64> pending;
+  std::size_t size = 0;
+  pending[size++] = {0, DistanceToBox(point, nodes_[0].low, nodes_[0].high)};
+  while (size != 0) {
+    const Pending top = pending[--size];
+    if (top.distance > bestDistance) continue;
+    const Node& node = nodes_[top.node];
     if (node.firstChild == 0) {
       for (std::uint32_t i = node.begin; i < node.end; ++i) {
         const Triangle& triangle = triangles_[i];
@@ -136,13 +143,14 @@ std::optional<FaceNormal> NearestTriangleFinder::NearestNormal(
     }
     const Node& first = nodes_[node.firstChild];
     const Node& second = nodes_[node.firstChild + 1];
-    const bool firstNearer = DistanceToBox(point, first.low, first.high) <=
-                             DistanceToBox(point, second.low, second.high);
-    pending.push_back(firstNearer ? node.firstChild + 1 : node.firstChild);
-    pending.push_back(firstNearer ? node.firstChild : node.firstChild + 1);
+    const Pending toFirst{node.firstChild, DistanceToBox(point, first.low, first.high)};
+    const Pending toSecond{node.firstChild + 1, DistanceToBox(point, second.low, second.high)};
+    const bool firstNearer = toFirst.distance <= toSecond.distance;
+    pending[size++] = firstNearer ? toSecond : toFirst;
+    pending[size++] = firstNearer ? toFirst : toSecond;
   }
   if (best == nullptr) return std::nullopt;
-  return best->normal;
+  return normals_[best->order];
 }
 
 }  // namespace svcmp

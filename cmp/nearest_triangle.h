@@ -29,8 +29,7 @@ class NearestTriangleFinder {
  private:
   struct Triangle {
     std::array<float, 3> centre;
-    std::uint32_t order;  // place in the walk over the list, the tie-breaker
-    FaceNormal normal;
+    std::uint32_t order;  // index into normals_, in list order: the tie-breaker
   };
   // A box around the centres of triangles_[begin, end); a leaf, or the
   // parent of the two nodes at `firstChild` and `firstChild + 1`.
@@ -48,6 +47,7 @@ class NearestTriangleFinder {
   const MeshList& meshList_;
   mutable bool built_ = false;
   mutable std::vector<Triangle> triangles_;
+  mutable std::vector<FaceNormal> normals_;
   mutable std::vector<Node> nodes_;
 };
 
