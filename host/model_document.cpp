@@ -186,27 +186,36 @@ class ModelReader {
     if (json_.Peek() != Kind::Object) return Unexpected(place() + ": expected an object");
 
     // Both lists are required: a misspelt key must not pass as an empty mesh.
-    Refusal name = ".name: missing";
+    struct Required {
+      bool seen = false;
+      Refusal refusal;
+    };
+    Required name;
     Refusal material;
-    Refusal vertices = ".vertices: missing";
-    Refusal triangles = ".triangles: missing";
+    Required vertices;
+    Required triangles;
     json_.EnterObject();
     std::string_view key;
     while (json_.NextKey(key)) {
       if (key == "name") {
-        name = ReadText(mesh.name, ".name: expected a string");
+        name = {true, ReadText(mesh.name, ".name: expected a string")};
       } else if (key == "material") {
         material = ReadMaterialIndex(mesh);
       } else if (key == "vertices") {
-        vertices = ReadVertices(mesh);
+        vertices = {true, ReadVertices(mesh)};
       } else if (key == "triangles") {
-        triangles = ReadTriangles(mesh);
+        triangles = {true, ReadTriangles(mesh)};
       } else {
         json_.SkipValue();
       }
     }
-    for (Refusal* rule : {&name, &material, &vertices, &triangles}) {
-      if (*rule) return place() + **rule;
+    const auto judge = [](const Required& required, const char* missing) {
+      return required.seen ? required.refusal : Refusal(missing);
+    };
+    for (const Refusal& rule :
+         {judge(name, ".name: missing"), material, judge(vertices, ".vertices: missing"),
+          judge(triangles, ".triangles: missing")}) {
+      if (rule) return place() + *rule;
     }
     return std::nullopt;
   }
