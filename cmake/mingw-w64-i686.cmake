@@ -34,18 +34,18 @@ endif()
 set(CMAKE_SHARED_LINKER_FLAGS_INIT
     "-static -Wl,--exclude-libs=libgcc.a:libgcc_eh.a:libstdc++.a:libwinpthread.a:libmingwex.a:libmingw32.a")
 
-# The header-only libraries (JSON, CLI11) come from the build machine, whose
+# The header-only libraries (JSON, CLI11, fast_float) come from the build machine, whose
 # /usr/include must never reach the Windows compiler: its C headers are
 # glibc's. Package redirects give both libraries a target that sees only
 # their own folders.
 set(SVCMP_HEADER_ONLY_DIR ${CMAKE_BINARY_DIR}/header-only)
-foreach(library nlohmann CLI)
+foreach(library nlohmann CLI fast_float)
   if(EXISTS /usr/include/${library} AND NOT EXISTS ${SVCMP_HEADER_ONLY_DIR}/${library})
     file(MAKE_DIRECTORY ${SVCMP_HEADER_ONLY_DIR})
     file(CREATE_LINK /usr/include/${library} ${SVCMP_HEADER_ONLY_DIR}/${library} SYMBOLIC)
   endif()
 endforeach()
-foreach(package nlohmann_json:nlohmann_json CLI11:CLI11)
+foreach(package nlohmann_json:nlohmann_json CLI11:CLI11 FastFloat:fast_float)
   string(REPLACE ":" ";" parts ${package})
   list(GET parts 0 name)
   list(GET parts 1 target)

@@ -7,6 +7,7 @@
 
 #include "cmp/cmp_tree_dialog.h"
 #include "cmp/mesh_ref_shape.h"
+#include "cmp/nearest_triangle.h"
 #include "plugin/mesh_records.h"
 #include "utf/utf_tree.h"
 
@@ -60,7 +61,7 @@ std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh);
 
 // Rows facing away from the nearest geometry triangle's normal; the identity
 // for engines and mounts, and when no triangle is nearer than 999999.
-std::array<float, 9> HardpointOrientation(const MeshList& meshList,
+std::array<float, 9> HardpointOrientation(const NearestTriangleFinder& finder,
                                           const std::array<float, 3>& position,
                                           std::string_view hardpointName);
 

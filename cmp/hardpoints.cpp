@@ -3,6 +3,7 @@
 
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
+#include "cmp/nearest_triangle.h"
 #include "format/cmp_node_names.h"
 
 // Floats: every formula is evaluated as written, term by term in double, and
@@ -49,8 +50,9 @@ HardpointName ClassifyHardpoint(std::string_view meshName) {
   return {};
 }
 
-void AddHardpointChildren(UtfTree& tree, const MeshList& meshList, const MeshRecord& mesh,
-                          const HardpointName& hardpoint, UtfNode hardpointNode) {
+void AddHardpointChildren(UtfTree& tree, const NearestTriangleFinder& finder,
+                          const MeshRecord& mesh, const HardpointName& hardpoint,
+                          UtfNode hardpointNode) {
   if (hardpoint.kind == HardpointKind::Revolute) {
     const bool turret = HasWordAt(hardpoint.name, 0, kTurretPrefix);
     AddLeaf(tree, hardpointNode, kNodeAxis, FloatsLeaf(kRevoluteAxis));
@@ -58,48 +60,9 @@ void AddHardpointChildren(UtfTree& tree, const MeshList& meshList, const MeshRec
     AddLeaf(tree, hardpointNode, kNodeMin, LimitLeaf(turret ? kTurretMinBits : kDefaultMinBits));
   }
   const std::array<float, 3> position = HardpointPosition(mesh);
-  const std::array<float, 9> orientation = HardpointOrientation(meshList, position, hardpoint.name);
+  const std::array<float, 9> orientation = HardpointOrientation(finder, position, hardpoint.name);
   AddLeaf(tree, hardpointNode, kNodeOrientation, FloatsLeaf(orientation));
   AddLeaf(tree, hardpointNode, kNodePosition, FloatsLeaf(position));
-}
-
-struct NearestNormal {
-  bool found = false;
-  FaceNormal normal;
-};
-
-NearestNormal FindNearestNormal(const MeshList& meshList, const std::array<float, 3>& p) {
-  float bestDistance = 999999.0f;
-  NearestNormal nearest;
-  for (const MeshRecord& mesh : meshList) {
-    if (mesh.isHardpoint) continue;
-    for (std::size_t t = 0; t < mesh.triangles.size() && t < mesh.faceNormals.size(); ++t) {
-      const auto& index = mesh.triangles[t].index;
-      // Capture refuses such triangles; never read outside the mesh all the same.
-      if (index[0] >= mesh.vertices.size() || index[1] >= mesh.vertices.size() ||
-          index[2] >= mesh.vertices.size()) {
-        continue;
-      }
-      const MeshVertex& v0 = mesh.vertices[index[0]];
-      const MeshVertex& v1 = mesh.vertices[index[1]];
-      const MeshVertex& v2 = mesh.vertices[index[2]];
-      float d[3];
-      for (int axis = 0; axis < 3; ++axis) {
-        const float centre = static_cast<float>(
-            (static_cast<double>(v0.position[axis]) + v1.position[axis] + v2.position[axis]) / 3.0);
-        d[axis] = static_cast<float>(static_cast<double>(p[axis]) - centre);
-      }
-      const float distance = static_cast<float>(
-          std::sqrt((static_cast<double>(d[0]) * d[0] + static_cast<double>(d[1]) * d[1]) +
-                    static_cast<double>(d[2]) * d[2]));
-      // Strictly smaller: on a tie the earlier triangle stays chosen.
-      if (distance < bestDistance) {
-        bestDistance = distance;
-        nearest = {true, mesh.faceNormals[t]};
-      }
-    }
-  }
-  return nearest;
 }
 
 float Product2Diff(float a, float b, float c, float d) {
@@ -122,22 +85,22 @@ std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh) {
   return position;
 }
 
-std::array<float, 9> HardpointOrientation(const MeshList& meshList,
+std::array<float, 9> HardpointOrientation(const NearestTriangleFinder& finder,
                                           const std::array<float, 3>& position,
                                           std::string_view hardpointName) {
   constexpr std::array<float, 9> kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
   if (HasWordAt(hardpointName, 0, kEnginePrefix) || HasWordAt(hardpointName, 0, kMountPrefix)) {
     return kIdentity;
   }
-  const NearestNormal nearest = FindNearestNormal(meshList, position);
-  if (!nearest.found) return kIdentity;
+  const std::optional<FaceNormal> nearest = finder.NearestNormal(position);
+  if (!nearest) return kIdentity;
 
   // The rows m0..m5 are the normal's components (negation is exact), so the
   // cross-product row is computed from those floats in double and rounded
   // once per element.
-  const float a = -nearest.normal.x;
-  const float b = nearest.normal.y;
-  const float c = nearest.normal.z;
+  const float a = -nearest->x;
+  const float b = nearest->y;
+  const float c = nearest->z;
   std::array<float, 9> m{};
   if (static_cast<double>(c) > -0.99999 && static_cast<double>(c) < 0.99999) {
     m[0] = b, m[1] = -a, m[2] = 0.0f;
@@ -177,12 +140,13 @@ bool NamesWrittenHardpoint(std::string_view meshName) {
 void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode) {
   UtfNode fixedNode = tree.AddNode(hardpointsNode, kNodeFixed);
   UtfNode revoluteNode = tree.AddNode(hardpointsNode, kNodeRevolute);
+  const NearestTriangleFinder finder(meshList);
   for (const MeshRecord& mesh : meshList) {
     if (!IsHardpointMeshName(mesh.meshName)) continue;
     const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
     if (hardpoint.kind == HardpointKind::Neither) continue;
     UtfNode kindNode = hardpoint.kind == HardpointKind::Fixed ? fixedNode : revoluteNode;
-    AddHardpointChildren(tree, meshList, mesh, hardpoint, tree.AddNode(kindNode, hardpoint.name));
+    AddHardpointChildren(tree, finder, mesh, hardpoint, tree.AddNode(kindNode, hardpoint.name));
   }
 }
 
@@ -191,6 +155,7 @@ void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& group
   for (MeshGroup& group : groupList) {
     group.hardpointsNode = group.fixedNode = group.revoluteNode = nullptr;
   }
+  const NearestTriangleFinder finder(meshList);
   for (const MeshRecord& mesh : meshList) {
     if (!IsHardpointMeshName(mesh.meshName)) continue;
     MeshGroup* part = FindOwningPart(mesh, groupList);
@@ -204,7 +169,7 @@ void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& group
     UtfNode& kindNode = fixed ? part->fixedNode : part->revoluteNode;
     if (kindNode == nullptr)
       kindNode = tree.AddNode(part->hardpointsNode, fixed ? kNodeFixed : kNodeRevolute);
-    AddHardpointChildren(tree, meshList, mesh, hardpoint, tree.AddNode(kindNode, hardpoint.name));
+    AddHardpointChildren(tree, finder, mesh, hardpoint, tree.AddNode(kindNode, hardpoint.name));
   }
 }
 

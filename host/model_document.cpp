@@ -1,287 +1,386 @@
 #include "host/model_document.h"
 
+#include <fast_float/fast_float.h>
+
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
-#include <fstream>
+#include <filesystem>
 #include <limits>
-#include <nlohmann/json.hpp>
+#include <memory>
 #include <optional>
-#include <sstream>
+#include <system_error>
 #include <utility>
 
 #include "host/base64.h"
+#include "host/json_scanner.h"
 
+// The document is read in one pass straight into the model. A refusal is
+// remembered per key and the walk goes on, because the reader answers
+// exactly as if it judged a finished tree: a syntax error anywhere wins over
+// every rule, the rules are judged in a fixed order whatever the key order,
+// and of a repeated key the last one counts.
 namespace svcmp {
 namespace {
 
-using Json = nlohmann::json;
-
-// Builds the document tree like the library's own parser, with two changes:
-// a decimal number is rounded straight from its text to a 32-bit float (the
-// library would round it to a double first, and rounding twice can miss the
-// nearest float), and a syntax error is kept as text instead of thrown.
-class DocumentSax final : public nlohmann::json_sax<Json> {
- public:
-  explicit DocumentSax(Json& root) : builder_(root, false) {}
-
-  const std::string& error() const { return error_; }
-
-  bool null() override { return builder_.null(); }
-  bool boolean(bool value) override { return builder_.boolean(value); }
-  bool number_integer(number_integer_t value) override { return builder_.number_integer(value); }
-  bool number_unsigned(number_unsigned_t value) override { return builder_.number_unsigned(value); }
-  bool number_float(number_float_t value, const string_t& text) override {
-    float rounded = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), rounded);
-    if (status == std::errc() && end == text.data() + text.size()) {
-      // The float is exact as a double, so later conversions keep it.
-      return builder_.number_float(static_cast<double>(rounded), text);
-    }
-    // Beyond the float range: kept as the library's double; the model
-    // reader refuses it with the number's place.
-    return builder_.number_float(value, text);
-  }
-  bool string(string_t& value) override { return builder_.string(value); }
-  bool binary(binary_t& value) override { return builder_.binary(value); }
-  bool start_object(std::size_t count) override { return builder_.start_object(count); }
-  bool key(string_t& value) override { return builder_.key(value); }
-  bool end_object() override { return builder_.end_object(); }
-  bool start_array(std::size_t count) override { return builder_.start_array(count); }
-  bool end_array() override { return builder_.end_array(); }
-  bool parse_error(std::size_t position, const std::string& token,
-                   const nlohmann::detail::exception& failure) override {
-    // what() is "[json.exception.parse_error.101] parse error at line L,
-    // column C: ..."; the bracketed id means nothing to a modder.
-    std::string text = failure.what();
-    const auto idEnd = text.find("] ");
-    error_ = idEnd == std::string::npos ? text : text.substr(idEnd + 2);
-    return builder_.parse_error(position, token, failure);
-  }
-
- private:
-  nlohmann::detail::json_sax_dom_parser<Json> builder_;
-  std::string error_;
-};
+using Kind = JsonScanner::Kind;
 
 // The reason a document is refused: the place in it and what was expected.
-struct Refusal {
-  std::string message;
-};
+// Built only when something is wrong.
+using Refusal = std::optional<std::string>;
+
+std::string Item(const std::string& place, std::size_t index) {
+  return place + "[" + std::to_string(index) + "]";
+}
+
+// A number rounded to the nearest float straight from its text; null beyond
+// the float range. An integer zero is +0, as "-0" is the integer 0.
+std::optional<float> FloatOf(std::string_view text, bool integral) {
+  float value = 0;
+  fast_float::from_chars(text.data(), text.data() + text.size(), value);
+  if (std::isinf(value)) return std::nullopt;
+  if (integral && value == 0) return 0.0f;
+  return value;
+}
+
+// A float from 0 to 1; null for anything else.
+std::optional<float> UnitFloatOf(std::string_view text, bool integral) {
+  const std::optional<float> value = FloatOf(text, integral);
+  if (!value || !(*value >= 0.0f && *value <= 1.0f)) return std::nullopt;
+  return value;
+}
+
+// Integers only: 1.0 or "1" are refused rather than guessed at.
+std::optional<std::int64_t> IntegerIn(std::string_view text, bool integral, std::int64_t low,
+                                      std::int64_t high) {
+  if (!integral) return std::nullopt;
+  std::int64_t value = 0;
+  const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (status != std::errc() || value < low || value > high) return std::nullopt;
+  return value;
+}
 
 class ModelReader {
  public:
-  explicit ModelReader(msModel& model) : model_(model) {}
+  ModelReader(std::string_view text, msModel& model) : json_(text), model_(model) {}
 
-  std::optional<Refusal> Read(const Json& root) {
-    if (!root.is_object()) return Refusal{"document: expected an object"};
-    if (const auto found = root.find("materials"); found != root.end()) {
-      if (auto refusal = ReadMaterials(*found)) return refusal;
-    }
-    const auto meshes = root.find("meshes");
-    if (meshes == root.end()) return Refusal{"meshes: missing"};
-    if (!meshes->is_array()) return Refusal{"meshes: expected an array"};
-    model_.meshes.resize(meshes->size());
-    for (std::size_t i = 0; i < meshes->size(); ++i) {
-      if (auto refusal =
-              ReadMesh((*meshes)[i], "meshes[" + std::to_string(i) + "]", model_.meshes[i])) {
-        return refusal;
-      }
-    }
-    return std::nullopt;
+  // The message of the refusal; empty when the document was read.
+  std::string Read() {
+    Refusal refusal = ReadDocument();
+    if (!json_.AtEnd()) return json_.Error();
+    return refusal ? std::move(*refusal) : std::string();
   }
 
  private:
-  std::optional<Refusal> ReadMaterials(const Json& materials) {
-    if (!materials.is_array()) return Refusal{"materials: expected an array"};
-    model_.materials.resize(materials.size());
-    for (std::size_t i = 0; i < materials.size(); ++i) {
-      const std::string place = "materials[" + std::to_string(i) + "]";
-      if (materials[i].is_string()) {
-        model_.materials[i].name = materials[i].get<std::string>();
-      } else if (auto refusal = ReadMaterial(materials[i], place, model_.materials[i])) {
-        return refusal;
+  Refusal ReadDocument() {
+    if (json_.Peek() != Kind::Object) {
+      json_.SkipValue();
+      return "document: expected an object";
+    }
+    Refusal materials;
+    Refusal meshes = "meshes: missing";
+    json_.EnterObject();
+    std::string_view key;
+    while (json_.NextKey(key)) {
+      if (key == "materials") {
+        materials = ReadMaterials();
+      } else if (key == "meshes") {
+        meshes = ReadMeshes();
+      } else {
+        json_.SkipValue();
+      }
+    }
+    return materials ? materials : meshes;
+  }
+
+  // Reads a value the reader does not want and gives the refusal.
+  Refusal Unexpected(std::string message) {
+    json_.SkipValue();
+    return message;
+  }
+
+  // Skips the rest of the array entered last.
+  void SkipRest() {
+    while (json_.NextItem()) json_.SkipValue();
+  }
+
+  Refusal ReadMaterials() {
+    model_.materials.clear();
+    if (json_.Peek() != Kind::Array) return Unexpected("materials: expected an array");
+    json_.EnterArray();
+    for (std::size_t i = 0; json_.NextItem(); ++i) {
+      msMaterial& material = model_.materials.emplace_back();
+      if (json_.Peek() == Kind::String) {
+        json_.ReadString(material.name);
+      } else if (Refusal refusal = ReadMaterial(material)) {
+        SkipRest();
+        return Item("materials", i) + *refusal;
       }
     }
     return std::nullopt;
   }
 
   // A material with its look: {"name", "diffuse", "opacity", "texture", "textureData"}.
-  static std::optional<Refusal> ReadMaterial(const Json& item, const std::string& place,
-                                             msMaterial& material) {
-    if (!item.is_object()) return Refusal{place + ": expected a string or an object"};
-    const auto name = item.find("name");
-    if (name == item.end()) return Refusal{place + ".name: missing"};
-    if (!name->is_string()) return Refusal{place + ".name: expected a string"};
-    material.name = name->get<std::string>();
+  Refusal ReadMaterial(msMaterial& material) {
+    if (json_.Peek() != Kind::Object) return Unexpected(": expected a string or an object");
+    Refusal name = ".name: missing";
+    Refusal diffuse;
+    Refusal opacity;
+    Refusal texture;
+    std::optional<std::string> textureData;  // decoded once the texture's name is known
+    Refusal textureDataRule;
+    json_.EnterObject();
+    std::string_view key;
+    while (json_.NextKey(key)) {
+      if (key == "name") {
+        name = ReadText(material.name, ".name: expected a string");
+      } else if (key == "diffuse") {
+        material.diffuse.reset();
+        float colour[3] = {};
+        diffuse =
+            ReadNumbers(".diffuse: expected 3 numbers from 0 to 1", nullptr, UnitFloatOf, colour);
+        if (!diffuse) material.diffuse = std::array<float, 3>{colour[0], colour[1], colour[2]};
+      } else if (key == "opacity") {
+        material.opacity = ReadNumber(UnitFloatOf);
+        opacity = material.opacity ? Refusal() : ".opacity: expected a number from 0 to 1";
+      } else if (key == "texture") {
+        texture = ReadText(material.diffuseTexture, ".texture: expected a file name");
+        if (!texture && material.diffuseTexture.empty()) texture = ".texture: expected a file name";
+      } else if (key == "textureData") {
+        textureDataRule = ReadText(textureData.emplace(), ".textureData: expected base64 text");
+      } else {
+        json_.SkipValue();
+      }
+    }
+    for (Refusal* rule : {&name, &diffuse, &opacity, &texture}) {
+      if (*rule) return *rule;
+    }
+    if (!textureData) return std::nullopt;
+    // The image needs a name to be stored under in the texture library.
+    if (material.diffuseTexture.empty()) return ".texture: missing";
+    if (textureDataRule) return textureDataRule;
+    auto bytes = DecodeBase64(*textureData);
+    if (!bytes) return ".textureData: expected base64 text";
+    material.embeddedTexture = std::move(*bytes);
+    return std::nullopt;
+  }
 
-    if (const auto diffuse = item.find("diffuse"); diffuse != item.end()) {
-      if (!diffuse->is_array() || diffuse->size() != 3) {
-        return Refusal{place + ".diffuse: expected 3 numbers from 0 to 1"};
+  Refusal ReadMeshes() {
+    model_.meshes.clear();
+    if (json_.Peek() != Kind::Array) return Unexpected("meshes: expected an array");
+    json_.EnterArray();
+    for (std::size_t i = 0; json_.NextItem(); ++i) {
+      if (Refusal refusal = ReadMesh(i, model_.meshes.emplace_back())) {
+        SkipRest();
+        return refusal;
       }
-      std::array<float, 3> colour{};
-      for (std::size_t k = 0; k < 3; ++k) {
-        const auto value = UnitFloatOf((*diffuse)[k]);
-        if (!value) return Refusal{place + ".diffuse: expected 3 numbers from 0 to 1"};
-        colour[k] = *value;
-      }
-      material.diffuse = colour;
-    }
-    if (const auto opacity = item.find("opacity"); opacity != item.end()) {
-      material.opacity = UnitFloatOf(*opacity);
-      if (!material.opacity) return Refusal{place + ".opacity: expected a number from 0 to 1"};
-    }
-    if (const auto texture = item.find("texture"); texture != item.end()) {
-      if (!texture->is_string() || texture->get_ref<const std::string&>().empty()) {
-        return Refusal{place + ".texture: expected a file name"};
-      }
-      material.diffuseTexture = texture->get<std::string>();
-    }
-    if (const auto data = item.find("textureData"); data != item.end()) {
-      // The image needs a name to be stored under in the texture library.
-      if (material.diffuseTexture.empty()) return Refusal{place + ".texture: missing"};
-      auto bytes =
-          data->is_string() ? DecodeBase64(data->get_ref<const std::string&>()) : std::nullopt;
-      if (!bytes) return Refusal{place + ".textureData: expected base64 text"};
-      material.embeddedTexture = std::move(*bytes);
     }
     return std::nullopt;
   }
 
-  static std::optional<Refusal> ReadMesh(const Json& item, const std::string& place, msMesh& mesh) {
-    if (!item.is_object()) return Refusal{place + ": expected an object"};
-
-    const auto name = item.find("name");
-    if (name == item.end()) return Refusal{place + ".name: missing"};
-    if (!name->is_string()) return Refusal{place + ".name: expected a string"};
-    mesh.name = name->get<std::string>();
-
-    if (const auto material = item.find("material"); material != item.end()) {
-      const auto index =
-          IntegerIn(*material, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-      if (!index) return Refusal{place + ".material: expected an integer"};
-      mesh.materialIndex = static_cast<int>(*index);
-    }
+  Refusal ReadMesh(std::size_t index, msMesh& mesh) {
+    const auto place = [index] { return Item("meshes", index); };
+    if (json_.Peek() != Kind::Object) return Unexpected(place() + ": expected an object");
 
     // Both lists are required: a misspelt key must not pass as an empty mesh.
-    const auto vertices = item.find("vertices");
-    if (vertices == item.end()) return Refusal{place + ".vertices: missing"};
-    if (!vertices->is_array()) return Refusal{place + ".vertices: expected an array"};
-    mesh.vertices.resize(vertices->size());
-    for (std::size_t j = 0; j < vertices->size(); ++j) {
-      const std::string vertexPlace = place + ".vertices[" + std::to_string(j) + "]";
-      if (auto refusal = ReadVertex((*vertices)[j], vertexPlace, mesh.vertices[j])) return refusal;
+    struct Required {
+      bool seen = false;
+      Refusal refusal;
+    };
+    Required name;
+    Refusal material;
+    Required vertices;
+    Required triangles;
+    json_.EnterObject();
+    std::string_view key;
+    while (json_.NextKey(key)) {
+      if (key == "name") {
+        name = {true, ReadText(mesh.name, ".name: expected a string")};
+      } else if (key == "material") {
+        material = ReadMaterialIndex(mesh);
+      } else if (key == "vertices") {
+        vertices = {true, ReadVertices(mesh)};
+      } else if (key == "triangles") {
+        triangles = {true, ReadTriangles(mesh)};
+      } else {
+        json_.SkipValue();
+      }
     }
-
-    const auto triangles = item.find("triangles");
-    if (triangles == item.end()) return Refusal{place + ".triangles: missing"};
-    if (!triangles->is_array()) return Refusal{place + ".triangles: expected an array"};
-    mesh.triangles.resize(triangles->size());
-    for (std::size_t k = 0; k < triangles->size(); ++k) {
-      const std::string trianglePlace = place + ".triangles[" + std::to_string(k) + "]";
-      if (auto refusal = ReadTriangle((*triangles)[k], trianglePlace, mesh.triangles[k]))
-        return refusal;
+    const auto judge = [](const Required& required, const char* missing) {
+      return required.seen ? required.refusal : Refusal(missing);
+    };
+    for (const Refusal& rule :
+         {judge(name, ".name: missing"), material, judge(vertices, ".vertices: missing"),
+          judge(triangles, ".triangles: missing")}) {
+      if (rule) return place() + *rule;
     }
     return std::nullopt;
   }
 
-  static std::optional<Refusal> ReadVertex(const Json& item, const std::string& place,
-                                           msVertex& vertex) {
-    if (!item.is_array() || item.size() != 5) return Refusal{place + ": expected 5 numbers"};
-    float values[5];
-    for (std::size_t n = 0; n < 5; ++n) {
-      const auto value = FloatOf(item[n]);
-      if (!value)
-        return Refusal{place + "[" + std::to_string(n) +
-                       "]: expected a number within the range of a 32-bit float"};
-      values[n] = *value;
+  Refusal ReadMaterialIndex(msMesh& mesh) {
+    const auto index = ReadNumber([](std::string_view text, bool integral) {
+      return IntegerIn(text, integral, std::numeric_limits<int>::min(),
+                       std::numeric_limits<int>::max());
+    });
+    mesh.materialIndex = index ? static_cast<int>(*index) : -1;
+    return index ? Refusal() : ".material: expected an integer";
+  }
+
+  Refusal ReadVertices(msMesh& mesh) {
+    mesh.vertices.clear();
+    if (json_.Peek() != Kind::Array) return Unexpected(".vertices: expected an array");
+    json_.EnterArray();
+    for (std::size_t j = 0; json_.NextItem(); ++j) {
+      if (Refusal refusal = ReadVertex(mesh.vertices.emplace_back())) {
+        SkipRest();
+        return Item(".vertices", j) + *refusal;
+      }
     }
+    return std::nullopt;
+  }
+
+  // A string value into `text`, or the refusal `rule` for any other value.
+  Refusal ReadText(std::string& text, const char* rule) {
+    if (json_.Peek() != Kind::String) return Unexpected(rule);
+    json_.ReadString(text);
+    return std::nullopt;
+  }
+
+  // One number made a value by `convert`; null for any other value and for
+  // a number that does not fit.
+  template <typename Convert>
+  auto ReadNumber(Convert convert) -> decltype(convert(std::string_view(), false)) {
+    if (json_.Peek() != Kind::Number) {
+      json_.SkipValue();
+      return std::nullopt;
+    }
+    std::string_view text;
+    bool integral = false;
+    if (!json_.ReadNumber(text, integral)) return std::nullopt;
+    return convert(text, integral);
+  }
+
+  // An array of exactly N numbers, each made a value by `convert` (null when
+  // the number does not fit); a wrong count is told before a wrong number,
+  // which `numberRule` names after the number's index (null: `countRule`
+  // covers both).
+  template <std::size_t N, typename Value, typename Convert>
+  Refusal ReadNumbers(const char* countRule, const char* numberRule, Convert convert,
+                      Value (&values)[N]) {
+    if (json_.Peek() != Kind::Array) return Unexpected(countRule);
+    Refusal wrongNumber;
+    std::size_t count = 0;
+    json_.EnterArray();
+    for (; json_.NextItem(); ++count) {
+      if (count >= N || wrongNumber) {
+        json_.SkipValue();
+      } else if (const std::optional<Value> value = ReadNumber(convert)) {
+        values[count] = *value;
+      } else {
+        wrongNumber = numberRule ? Item("", count) + numberRule : countRule;
+      }
+    }
+    if (count != N) return countRule;
+    return wrongNumber;
+  }
+
+  Refusal ReadVertex(msVertex& vertex) {
+    float values[5] = {};
+    Refusal refusal =
+        ReadNumbers(": expected 5 numbers",
+                    ": expected a number within the range of a 32-bit float", FloatOf, values);
+    if (refusal) return refusal;
     for (int axis = 0; axis < 3; ++axis) vertex.position[axis] = values[axis];
     vertex.texCoords[0] = values[3];
     vertex.texCoords[1] = values[4];
     return std::nullopt;
   }
 
-  static std::optional<Refusal> ReadTriangle(const Json& item, const std::string& place,
-                                             msTriangle& triangle) {
-    if (!item.is_array() || item.size() != 3) return Refusal{place + ": expected 3 vertex indices"};
-    for (std::size_t corner = 0; corner < 3; ++corner) {
-      const auto index = IntegerIn(item[corner], 0, 65535);
-      if (!index)
-        return Refusal{place + "[" + std::to_string(corner) +
-                       "]: expected an integer from 0 to 65535"};
-      triangle.indices[corner] = static_cast<std::uint16_t>(*index);
+  Refusal ReadTriangles(msMesh& mesh) {
+    mesh.triangles.clear();
+    if (json_.Peek() != Kind::Array) return Unexpected(".triangles: expected an array");
+    json_.EnterArray();
+    for (std::size_t k = 0; json_.NextItem(); ++k) {
+      if (Refusal refusal = ReadTriangle(mesh.triangles.emplace_back())) {
+        SkipRest();
+        return Item(".triangles", k) + *refusal;
+      }
     }
     return std::nullopt;
   }
 
-  // Integers only: 1.0 or "1" are refused rather than guessed at.
-  static std::optional<std::int64_t> IntegerIn(const Json& value, std::int64_t low,
-                                               std::int64_t high) {
-    if (value.is_number_unsigned()) {
-      const auto number = value.get<std::uint64_t>();
-      if (number > static_cast<std::uint64_t>(high)) return std::nullopt;
-      return static_cast<std::int64_t>(number);
-    }
-    if (value.is_number_integer()) {
-      const auto number = value.get<std::int64_t>();
-      if (number < low || number > high) return std::nullopt;
-      return number;
-    }
-    return std::nullopt;
+  Refusal ReadTriangle(msTriangle& triangle) {
+    const auto index = [](std::string_view text, bool integral) -> std::optional<std::uint16_t> {
+      const auto value = IntegerIn(text, integral, 0, 65535);
+      if (!value) return std::nullopt;
+      return static_cast<std::uint16_t>(*value);
+    };
+    return ReadNumbers(": expected 3 vertex indices", ": expected an integer from 0 to 65535",
+                       index, triangle.indices);
   }
 
-  // Rounded to the nearest float in one step; refused when it would become
-  // an infinity.
-  static std::optional<float> FloatOf(const Json& value) {
-    if (value.is_number_unsigned()) return static_cast<float>(value.get<std::uint64_t>());
-    if (value.is_number_integer()) return static_cast<float>(value.get<std::int64_t>());
-    if (!value.is_number_float()) return std::nullopt;
-    const double number = value.get<double>();
-    if (!(number >= -std::numeric_limits<float>::max() &&
-          number <= std::numeric_limits<float>::max())) {
-      return std::nullopt;
-    }
-    return static_cast<float>(number);
-  }
-
-  static std::optional<float> UnitFloatOf(const Json& value) {
-    const auto number = FloatOf(value);
-    if (!number || !(*number >= 0.0f && *number <= 1.0f)) return std::nullopt;
-    return number;
-  }
-
+  JsonScanner json_;
   msModel& model_;
 };
 
 ModelDocumentResult Refuse(std::string message) { return {nullptr, std::move(message)}; }
 
-}  // namespace
-
-ModelDocumentResult ParseModelDocument(std::string_view text) {
-  try {
-    Json root;
-    DocumentSax sax(root);
-    if (!Json::sax_parse(text.begin(), text.end(), &sax) || !sax.error().empty()) {
-      return Refuse(sax.error().empty() ? "the document is not valid JSON" : sax.error());
+// The whole file in one read into a buffer of its size; null and the reason
+// when it cannot be had.
+std::optional<std::string> ReadDocumentText(const std::string& path, std::string& reason) {
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                             std::fclose);
+  if (!file) {
+    reason = "cannot open the model document " + path;
+    return std::nullopt;
+  }
+  std::optional<std::string> text;
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size < std::numeric_limits<std::size_t>::max()) {
+    text.emplace(static_cast<std::size_t>(size), '\0');
+    // One more byte is asked for, so a file that grew since is noticed.
+    char past = 0;
+    if (std::fread(text->data(), 1, text->size(), file.get()) != text->size() ||
+        std::fread(&past, 1, 1, file.get()) != 0) {
+      text.reset();
     }
-    HostModelPtr model = MakeHostModel();
-    if (auto refusal = ModelReader(*model).Read(root)) return Refuse(std::move(refusal->message));
-    return {std::move(model), {}};
+  }
+  if (!text) reason = "cannot read the model document " + path;
+  return text;
+}
+
+// Only running out of memory can throw here; the caller sees a message.
+template <typename Load>
+ModelDocumentResult Guarded(Load load) {
+  try {
+    return load();
   } catch (const std::exception& failure) {
-    // Only running out of memory can get here; the caller sees a message.
     return Refuse(std::string("the document could not be read: ") + failure.what());
   }
 }
 
+}  // namespace
+
+ModelDocumentResult ParseModelDocument(std::string_view text) {
+  return Guarded([text]() -> ModelDocumentResult {
+    HostModelPtr model = MakeHostModel();
+    std::string refusal = ModelReader(text, *model).Read();
+    if (!refusal.empty()) return Refuse(std::move(refusal));
+    return {std::move(model), {}};
+  });
+}
+
 ModelDocumentResult LoadModelDocument(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Refuse("cannot open the model document " + path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  if (file.bad()) return Refuse("cannot read the model document " + path);
-  return ParseModelDocument(text.str());
+  return Guarded([&path]() -> ModelDocumentResult {
+    std::string reason;
+    const std::optional<std::string> text = ReadDocumentText(path, reason);
+    if (!text) return Refuse(std::move(reason));
+    return ParseModelDocument(*text);
+  });
 }
 
 }  // namespace svcmp

@@ -14,6 +14,10 @@ namespace {
 constexpr char kGroupObjectSuffix[] = "_lod1";
 constexpr char kGroupFileSuffix[] = "_lod1.3db";
 
+// Triangles and vertices are copied to the buffer as they lie in memory.
+static_assert(std::endian::native == std::endian::little, "the buffer is little-endian");
+static_assert(sizeof(MeshTriangle) == 3 * sizeof(std::uint16_t));
+
 class ByteWriter {
  public:
   explicit ByteWriter(std::size_t size) { bytes_.reserve(size); }
@@ -26,7 +30,12 @@ class ByteWriter {
     U16(static_cast<std::uint16_t>(value));
     U16(static_cast<std::uint16_t>(value >> 16));
   }
-  void F32(float value) { U32(std::bit_cast<std::uint32_t>(value)); }
+  // Records whose memory layout is the file's: little-endian words, no padding.
+  template <typename Record>
+  void Records(const std::vector<Record>& records) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(records.data());
+    bytes_.insert(bytes_.end(), bytes, bytes + records.size() * sizeof(Record));
+  }
 
   std::vector<std::uint8_t> Take() { return std::move(bytes_); }
 
@@ -159,18 +168,8 @@ std::vector<std::uint8_t> BuildMeshBuffer(
     for (const MeshRecord* mesh : geometry) entries.Write(*mesh);
   }
 
-  for (const MeshRecord* mesh : geometry) {
-    for (const MeshTriangle& triangle : mesh->triangles) {
-      for (const std::uint16_t index : triangle.index) out.U16(index);
-    }
-  }
-  for (const MeshRecord* mesh : geometry) {
-    for (const MeshVertex& vertex : mesh->vertices) {
-      for (const float value : vertex.position) out.F32(value);
-      for (const float value : vertex.normal) out.F32(value);
-      for (const float value : vertex.texture) out.F32(value);
-    }
-  }
+  for (const MeshRecord* mesh : geometry) out.Records(mesh->triangles);
+  for (const MeshRecord* mesh : geometry) out.Records(mesh->vertices);
   return out.Take();
 }
 

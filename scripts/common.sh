@@ -9,7 +9,7 @@ SVCMP_JOBS="$(nproc 2>/dev/null || echo 2)"
 SVCMP_NATIVE_PACKAGES=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev libassimp-dev zlib1g-dev libstb-dev
+  libcli11-dev nlohmann-json3-dev libassimp-dev zlib1g-dev libstb-dev libfast-float-dev
   clang-14 libclang-rt-14-dev
 )
 

@@ -43,6 +43,8 @@ int SyncToDisk(int fd) { return fsync(fd); }
 int CloseFile(int fd) { return close(fd); }
 #endif
 
+SyncCall syncCall = SyncToDisk;
+
 std::string Describe(std::string_view what, const std::filesystem::path& path,
                      const std::string& why) {
   return std::string(what) + " " + path.string() + ": " + why;
@@ -83,6 +85,12 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
 
 }  // namespace
 
+SyncCall SetSyncCall(SyncCall call) {
+  const SyncCall previous = syncCall;
+  syncCall = call != nullptr ? call : SyncToDisk;
+  return previous;
+}
+
 FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
                                     std::span<const std::uint8_t> bytes) {
   namespace fs = std::filesystem;
@@ -112,7 +120,7 @@ FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
   const int interruptSlot = RemoveOnInterrupt(temporary);
   int error = 0;
   bool ok = WriteAll(fd, bytes, error);
-  if (ok && SyncToDisk(fd) != 0) {
+  if (ok && syncCall(fd) != 0) {
     error = errno;
     ok = false;
   }

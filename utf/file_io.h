@@ -20,6 +20,12 @@ struct [[nodiscard]] FileWriteResult {
 FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
                                     std::span<const std::uint8_t> bytes);
 
+// The call that flushes the temporary file to disk before the rename: gives 0,
+// or -1 with errno set. Tests swap it to play a disk that fails; null puts the
+// system's call back. Gives the call it replaces.
+using SyncCall = int (*)(int fd);
+SyncCall SetSyncCall(SyncCall call);
+
 struct [[nodiscard]] FileReadResult {
   std::optional<std::vector<std::uint8_t>> bytes;  // nullopt when it could not be read
   std::string reason;

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,32 +63,63 @@ class UtfTree {
   void SetData(UtfNode node, std::vector<std::uint8_t> bytes);
   void ClearData(UtfNode node);
 
-  std::size_t NodeCount() const { return registry_.size(); }
-  bool Empty() const { return registry_.empty(); }
+  std::size_t NodeCount() const { return nodeCount_; }
+  bool Empty() const { return nodeCount_ == 0; }
   // Every node in registry (creation) order.
   std::vector<UtfNode> RegisteredNodes() const;
 
  private:
+  // The oldest and the newest node of one name (or one name under one
+  // parent); the nodes between are linked in creation order through the
+  // records, so that finding the oldest and dropping any node are O(1).
+  struct Chain {
+    UtfNode oldest = nullptr;
+    UtfNode newest = nullptr;
+  };
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const noexcept;
+  };
   struct ParentAndName {
     UtfNode parent;
     std::string name;
-    bool operator==(const ParentAndName&) const = default;
+  };
+  struct ParentAndNameView {
+    UtfNode parent;
+    std::string_view name;
   };
   struct ParentAndNameHash {
+    using is_transparent = void;
     std::size_t operator()(const ParentAndName& key) const noexcept;
+    std::size_t operator()(const ParentAndNameView& key) const noexcept;
   };
-  // Nodes of one name (or one name under one parent) by creation serial, so
-  // the first entry is the one the registry walk would meet first.
-  using NodesBySerial = std::map<std::uint64_t, UtfNode>;
+  struct ParentAndNameEqual {
+    using is_transparent = void;
+    template <typename A, typename B>
+    bool operator()(const A& a, const B& b) const noexcept {
+      return a.parent == b.parent && std::string_view(a.name) == std::string_view(b.name);
+    }
+  };
 
+  UtfNode NewRecord();
+  void IndexChild(UtfNode node);
   void Unregister(UtfNode node);
+  void Swap(UtfTree& other) noexcept;
 
-  std::map<std::uint64_t, std::unique_ptr<UtfNodeRecord>> registry_;
-  std::unordered_map<std::string, NodesBySerial> byName_;
-  std::unordered_map<ParentAndName, NodesBySerial, ParentAndNameHash> byParentAndName_;
+  // Records live in blocks, each block twice the size of the one before;
+  // removed records wait in a free list for the next AddNode.
+  std::vector<std::unique_ptr<UtfNodeRecord[]>> blocks_;
+  std::size_t lastBlockSize_ = 0;
+  std::size_t usedInLastBlock_ = 0;
+  UtfNode freeRecords_ = nullptr;
+  Chain registry_;
+  std::size_t nodeCount_ = 0;
+  std::unordered_map<std::string, Chain, NameHash, std::equal_to<>> byName_;
+  // Only children of parents with many children: a child lookup under any
+  // other parent walks its few children, which are in creation order.
+  std::unordered_map<ParentAndName, Chain, ParentAndNameHash, ParentAndNameEqual> byParentAndName_;
   UtfNode firstTop_ = nullptr;
   UtfNode lastTop_ = nullptr;
-  std::uint64_t nextSerial_ = 0;
 };
 
 }  // namespace svcmp

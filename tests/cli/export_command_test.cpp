@@ -240,6 +240,14 @@ TEST_F(ExportMaterials, TheSampleShipGoesGameReadyWithItsOwnTexture) {
   EXPECT_EQ(DataOf(tree, {"Cmpnd", "Cons", "Fix"}).size(), 2 * 176u);
 }
 
+TEST_F(ExportCommand, OneGroupQuantityMeansOnePart) {
+  ASSERT_EQ(Run("export ship.json -o plain.cmp -q").exitStatus, 0);
+  const auto run = Run("export ship.json -o grouped.cmp --groups 4 -q");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadBytes(dir_ / "grouped.cmp"), ReadBytes(dir_ / "plain.cmp"));
+}
+
 TEST_F(ExportCommand, LevelsBuildUpInOneFile) {
   ASSERT_EQ(Run("export ship.json -o ship.cmp -q").exitStatus, 0);
   ASSERT_EQ(Run("export ship.json -o ship.cmp -q --update --lod 1").exitStatus, 0);

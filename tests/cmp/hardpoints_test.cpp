@@ -28,6 +28,10 @@ std::array<std::uint32_t, 9> Bits(const Rows& rows) {
 
 const Rows kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
+Rows Orient(const MeshList& meshes, const std::array<float, 3>& at, std::string_view name) {
+  return HardpointOrientation(NearestTriangleFinder(meshes), at, name);
+}
+
 TEST(AddHardpoints, NamesAreReadByPositionAndMatchedWithoutCase) {
   const MeshList meshes = {Plate("hull", {0, 0, 0}, {0, 0, 1}),
                            Hardpoint("Hp_Fixed_HpMount01"),
@@ -91,11 +95,9 @@ TEST(HardpointOrientation, FacesAwayFromTheNearestGeometryTriangle) {
   // The side plate's normal along x takes the first construction.
   const MeshList meshes = {Plate("far", {0, 0, 50}, {0, 0, 1}), Plate("side", {0, 0, 5}, {1, 0, 0}),
                            Hardpoint("Hp_Fixed_Near", {0, 0, 4.5f})};
-  EXPECT_EQ(Bits(HardpointOrientation(meshes, {0, 0, 0}, "Gun")),
-            Bits(Rows{0, 1, 0, -1, 0, 0, 0, -0.0f, 1}));
+  EXPECT_EQ(Bits(Orient(meshes, {0, 0, 0}, "Gun")), Bits(Rows{0, 1, 0, -1, 0, 0, 0, -0.0f, 1}));
   // Facing along z takes the second; a = -nx is -0.0 and reaches m3.
-  EXPECT_EQ(Bits(HardpointOrientation(meshes, {0, 0, 60}, "Gun")),
-            Bits(Rows{1, 0, 0, -0.0f, 0, 1, 0, -1, 0}));
+  EXPECT_EQ(Bits(Orient(meshes, {0, 0, 60}, "Gun")), Bits(Rows{1, 0, 0, -0.0f, 0, 1, 0, -1, 0}));
 
   UtfTree tree;
   AddHardpoints(tree, {Plate("top", {0, 0, 0}, {0, 0, 1}), Hardpoint("Hp_Fixed_Gun")},
@@ -110,22 +112,22 @@ TEST(HardpointOrientation, EarlierTriangleWinsATieAndHardpointMeshesAreNeverSear
   const MeshList meshes = {Hardpoint("Hp_Fixed_Close", {0, 0, 0}),
                            Plate("first", {0, 0, 2}, {1, 0, 0}),
                            Plate("second", {0, 0, -2}, {0, 1, 0})};
-  EXPECT_EQ(HardpointOrientation(meshes, {0, 0, 0}, "Gun"), (Rows{0, 1, 0, -1, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(Orient(meshes, {0, 0, 0}, "Gun"), (Rows{0, 1, 0, -1, 0, 0, 0, 0, 1}));
 }
 
 TEST(HardpointOrientation, IdentityForEnginesMountsAndWithoutANearTriangle) {
   const MeshList meshes = {Plate("side", {0, 0, 1}, {1, 0, 0})};
-  EXPECT_EQ(HardpointOrientation(meshes, {0, 0, 0}, "HpEngine01"), kIdentity);
-  EXPECT_EQ(HardpointOrientation(meshes, {0, 0, 0}, "hpengine01"), kIdentity);
-  EXPECT_EQ(HardpointOrientation(meshes, {0, 0, 0}, "HPMOUNT"), kIdentity);
-  EXPECT_NE(HardpointOrientation(meshes, {0, 0, 0}, "HpMoun"), kIdentity);
-  EXPECT_EQ(HardpointOrientation({Hardpoint("Hp_Fixed_X")}, {0, 0, 0}, "Gun"), kIdentity);
-  EXPECT_EQ(HardpointOrientation(meshes, {0, 0, 2e6f}, "Gun"), kIdentity);
+  EXPECT_EQ(Orient(meshes, {0, 0, 0}, "HpEngine01"), kIdentity);
+  EXPECT_EQ(Orient(meshes, {0, 0, 0}, "hpengine01"), kIdentity);
+  EXPECT_EQ(Orient(meshes, {0, 0, 0}, "HPMOUNT"), kIdentity);
+  EXPECT_NE(Orient(meshes, {0, 0, 0}, "HpMoun"), kIdentity);
+  EXPECT_EQ(Orient({Hardpoint("Hp_Fixed_X")}, {0, 0, 0}, "Gun"), kIdentity);
+  EXPECT_EQ(Orient(meshes, {0, 0, 2e6f}, "Gun"), kIdentity);
 }
 
 TEST(HardpointOrientation, ZComponentAt0_99999SwitchesToTheSecondConstruction) {
   const auto orient = [](float nz) {
-    return HardpointOrientation({Plate("p", {0, 0, 1}, {0, 0.1f, nz})}, {0, 0, 0}, "Gun");
+    return Orient({Plate("p", {0, 0, 1}, {0, 0.1f, nz})}, {0, 0, 0}, "Gun");
   };
   // First construction: m0 = b, m2 = 0. Second: m6 = 0, m7 = -c.
   const Rows below = orient(0.99998f);
@@ -159,6 +161,25 @@ TEST(FindOwningPart, WidensEachGroupBy0_1InDoubleAndFallsBackToTheFirst) {
   EXPECT_EQ(FindOwningPart(Hardpoint("Hp", {0, 0, 99}), groups), &groups[0]);
   GroupList none;
   EXPECT_EQ(FindOwningPart(Hardpoint("Hp"), none), nullptr);
+}
+
+// Each of the six faces of the first group's box, probed just inside and
+// just outside its widened bound; outside falls through to the roomy group.
+TEST(FindOwningPart, ProbesEachOfTheSixFaces) {
+  GroupList groups(2);
+  groups[0].bounds = Bounds{0.5f, -0.5f, 0.5f, -0.5f, 0.5f, -0.5f};
+  groups[1].bounds = Bounds{5, -5, 5, -5, 5, -5};
+  const float inside = std::nextafter(0.6f, 0.0f);
+  for (int axis = 0; axis < 3; ++axis) {
+    for (const float sign : {1.0f, -1.0f}) {
+      SCOPED_TRACE(::testing::Message() << "axis " << axis << ", sign " << sign);
+      std::array<float, 3> at = {0, 0, 0};
+      at[axis] = sign * inside;
+      EXPECT_EQ(FindOwningPart(Hardpoint("Hp", at), groups), &groups[0]);
+      at[axis] = sign * 0.6f;
+      EXPECT_EQ(FindOwningPart(Hardpoint("Hp", at), groups), &groups[1]);
+    }
+  }
 }
 
 TEST(AddPartHardpoints, OnlyOwningPartsGetHardpointsInTheOrderKindsAreMet) {

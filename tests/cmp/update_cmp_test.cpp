@@ -96,6 +96,25 @@ TEST(UpdateCmp, Level0RebuildsHardpointsAfterMultiLevel) {
   EXPECT_NE(tree.FindNode(nullptr, "HpMount01"), nullptr);
 }
 
+TEST(UpdateCmp, Level0OfASecondModelKeepsTheFirstModelsHardpoints) {
+  ExportScene scene;
+  UtfTree tree;
+  BuildNewCmp(tree, scene.Inputs(0), "hull.lod0.vms", scene.meshes.front());
+  const std::vector<std::string> first = Outline(tree);
+
+  scene.meshes = {testing::Plate("wing", {0, 0, 0}, {0, 1, 0}),
+                  testing::Hardpoint("Hp_Fixed_HpWing", {0, 1, 0})};
+  Update(tree, scene, 0);
+  EXPECT_NE(At(tree, {"hull.3db", "Hardpoints", "Fixed", "HpMount01", "Position"}), nullptr);
+  EXPECT_NE(At(tree, {"hull.3db", "Hardpoints", "Revolute", "HpTurret01"}), nullptr);
+  EXPECT_NE(At(tree, {"wing.3db", "Hardpoints", "Fixed", "HpWing"}), nullptr);
+  const std::vector<std::string> both = Outline(tree);
+  const auto hull = std::find(both.begin(), both.end(), "1 hull.3db");
+  const auto firstHull = std::find(first.begin(), first.end(), "1 hull.3db");
+  ASSERT_NE(hull, both.end());
+  EXPECT_TRUE(std::equal(firstHull, first.end(), hull));
+}
+
 TEST(UpdateCmp, ModelNamesAreComparedWithCase) {
   ExportScene scene;
   UtfTree tree;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -157,6 +158,78 @@ TEST(ModelDocument, RefusesDocumentsThatBreakTheRules) {
     EXPECT_EQ(result.model, nullptr) << c.text;
     EXPECT_EQ(result.error, c.message) << c.text;
   }
+}
+
+// The reader answers as if it judged the finished document: rules in a fixed
+// order whatever the key order, the last of a repeated key, and a syntax
+// error anywhere before every rule.
+TEST(ModelDocument, RefusesAsIfTheWholeDocumentWereJudgedAtOnce) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {R"({"meshes": [7], "materials": "steel"})", "materials: expected an array"},
+      {R"({"meshes": [7], "meshes": []})", ""},
+      {R"({"materials": [{"opacity": 2, "name": 1}], "meshes": []})",
+       "materials[0].name: expected a string"},
+      {R"({"materials": [{"textureData": 5, "name": "a"}], "meshes": []})",
+       "materials[0].texture: missing"},
+      {R"({"materials": [{"texture": "", "texture": "a.png", "textureData": "QQ=="}], "meshes": []})",
+       "materials[0].name: missing"},
+      {R"({"meshes": [], "meshes": {}})", "meshes: expected an array"},
+      {R"({"materials": [1], "materials": ["a"], "meshes": []})", ""},
+      {R"({"meshes": [{"triangles": 1, "vertices": 2, "material": 0.5, "name": 3}]})",
+       "meshes[0].name: expected a string"},
+      {R"({"meshes": [{"triangles": 1, "vertices": 2, "material": 0.5, "name": "m"}]})",
+       "meshes[0].material: expected an integer"},
+      {R"({"meshes": [{"triangles": 1, "vertices": [[0]], "name": "m"}]})",
+       "meshes[0].vertices[0]: expected 5 numbers"},
+      {R"({"meshes": [{"name": 1, "name": "m", "vertices": [], "triangles": []}]})", ""},
+      {R"({"meshes": [{"name": "m", "material": "x", "material": 2, "vertices": [], "triangles": []}]})",
+       ""},
+      {R"({"meshes": [{"name": "m", "vertices": [[0,0,"0",0]], "triangles": []}]})",
+       "meshes[0].vertices[0]: expected 5 numbers"},
+      {R"({"meshes": [{"name": "m", "vertices": [[0,0,"0",1e39,0]], "triangles": []}]})",
+       "meshes[0].vertices[0][2]: expected a number within the range of a 32-bit float"},
+      {R"({"meshes": [{"name": "m", "vertices": [[0,0,0,0,1e39,7]], "triangles": []}]})",
+       "meshes[0].vertices[0]: expected 5 numbers"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[0,1,"2",3]]}]})",
+       "meshes[0].triangles[0]: expected 3 vertex indices"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[1e0,1,2]]}]})",
+       "meshes[0].triangles[0][0]: expected an integer from 0 to 65535"},
+      {R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[0,1,99999999999999999999]]}]})",
+       "meshes[0].triangles[0][2]: expected an integer from 0 to 65535"},
+      {R"({"meshes": [{"vertices": []}, {"name": 1}]})", "meshes[0].name: missing"},
+      {R"({"meshes": [7], "x": [1,]})", "parse error at line 1, column 25: expected a value"},
+      {R"({"materials": 1, "meshes": [{"name": "m", "vertices": [[0,0,0,0,0] [1]]}]})",
+       "parse error at line 1, column 68: expected ',' or ']'"},
+      {R"([1, 2)", "parse error at line 1, column 6: expected ',' or ']'"},
+      {"{\"meshes\": [{\"name\": \"\xFF\", \"vertices\": [], \"triangles\": []}]}",
+       "parse error at line 1, column 23: the text is not valid UTF-8"},
+  };
+  for (const auto& c : cases) {
+    const ModelDocumentResult result = ParseModelDocument(c.text);
+    EXPECT_EQ(result.error, c.message) << c.text;
+    EXPECT_EQ(result.model == nullptr, *c.message != '\0') << c.text;
+  }
+}
+
+TEST(ModelDocument, NumbersKeepTheirSignsAndLimits) {
+  const ModelDocumentResult result = ParseModelDocument(
+      R"({"meshes": [{"name": "m", "vertices": [[-0, -0.0, -1e-50, 3.4028235e38, 16777217.0]],
+          "material": -2147483648, "triangles": [[0, -0, 65535]]}]})");
+  ASSERT_TRUE(result.model) << result.error;
+  const msMesh& mesh = result.model->meshes[0];
+  const msVertex& vertex = mesh.vertices[0];
+  // The integer -0 is the integer 0; -0.0 and an underflow keep the sign.
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(vertex.position[0]), 0x00000000u);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(vertex.position[1]), 0x80000000u);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(vertex.position[2]), 0x80000000u);
+  EXPECT_EQ(vertex.texCoords[0], std::numeric_limits<float>::max());
+  EXPECT_EQ(vertex.texCoords[1], 16777216.0f);
+  EXPECT_EQ(mesh.materialIndex, std::numeric_limits<int>::min());
+  EXPECT_EQ(mesh.triangles[0].indices[1], 0);
+  EXPECT_EQ(mesh.triangles[0].indices[2], 65535);
 }
 
 TEST(ModelDocument, SyntaxErrorsNameLineAndColumn) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -180,6 +181,25 @@ TEST(MeshBuffer, SummaryOfGeometryAtPositiveXKeepsMinimumZero) {
   EXPECT_EQ(built.summary.bounds.minX, 0);
   EXPECT_EQ(built.summary.bounds.maxX, 20);
   EXPECT_EQ(built.summary.bounds.minY, 0);
+}
+
+// Only a value strictly outside moves a bound, so a -0.0 after a +0.0 leaves
+// +0.0, whose bits reach the mesh reference.
+TEST(MeshBuffer, BoundsMergeKeepsPositiveZeroBeforeNegativeZero) {
+  MeshList meshList = {testing::MakeMesh("a", 3), testing::MakeMesh("b", 3)};
+  meshList[0].bounds = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+  meshList[1].bounds = {-0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f};
+  const auto bits = [](const Bounds& b) {
+    return std::vector<std::uint32_t>{
+        std::bit_cast<std::uint32_t>(b.maxX), std::bit_cast<std::uint32_t>(b.minX),
+        std::bit_cast<std::uint32_t>(b.maxY), std::bit_cast<std::uint32_t>(b.minY),
+        std::bit_cast<std::uint32_t>(b.maxZ), std::bit_cast<std::uint32_t>(b.minZ)};
+  };
+  const std::vector<std::uint32_t> positiveZero(6, 0u);
+  EXPECT_EQ(bits(Build(meshList).summary.bounds), positiveZero);
+  const Built grouped = Build(meshList, 2, {2, 0});
+  EXPECT_EQ(bits(grouped.summary.bounds), positiveZero);
+  EXPECT_EQ(bits(grouped.groups.at(0).bounds), positiveZero);
 }
 
 TEST(MeshBuffer, GroupWalkNeverPassesTheEndOfTheList) {

@@ -34,6 +34,17 @@ TEST(MeshNormals, FaceNormalFollowsTheCornerOrder) {
              {1.0f / length, -1.0f / length, 1.0f / length});
 }
 
+// Corners that are not small integers, so that every edge component must be
+// rounded to a float before the cross product; the bits were worked out
+// outside this code.
+TEST(MeshNormals, FaceNormalOfUnevenCornersHasTheseBits) {
+  const FaceNormal normal =
+      ComputeFaceNormal(At(0.1f, 0.2f, 0.3f), At(1.7f, -0.3f, 2.9f), At(-0.6f, 1.4f, 0.25f));
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(normal.x), 0xBF4C1713u);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(normal.y), 0xBEE57A51u);
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(normal.z), 0x3ECF0EB9u);
+}
+
 TEST(MeshNormals, DegenerateTrianglesHaveAZeroNormal) {
   ExpectBits(ComputeFaceNormal(At(1, 2, 3), At(1, 2, 3), At(1, 2, 3)), {0, 0, 0});
   ExpectBits(ComputeFaceNormal(At(0, 0, 0), At(1, 1, 1), At(2, 2, 2)), {0, 0, 0});

@@ -1,14 +1,14 @@
 #include "utf/file_io.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace svcmp {
 namespace {
@@ -99,6 +99,22 @@ TEST_F(FileIo, FileThatCannotBeCreatedKeepsTheOldFile) {
 
   EXPECT_FALSE(result.written);
   EXPECT_EQ(result.reason.rfind("cannot create ", 0), 0u) << result.reason;
+  EXPECT_EQ(Get(target), "old");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"ship.cmp"});
+}
+
+TEST_F(FileIo, FailedSyncIsReportedAndKeepsTheOldFile) {
+  const fs::path target = folder_ / "ship.cmp";
+  Put(target, "old");
+  const SyncCall saved = SetSyncCall([](int) {
+    errno = EIO;
+    return -1;
+  });
+  const FileWriteResult result = ReplaceFileContents(target, newBytes_);
+  SetSyncCall(saved);
+
+  EXPECT_FALSE(result.written);
+  EXPECT_EQ(result.reason, "short write to " + target.string() + ": Input/output error");
   EXPECT_EQ(Get(target), "old");
   EXPECT_EQ(Entries(), std::vector<std::string>{"ship.cmp"});
 }

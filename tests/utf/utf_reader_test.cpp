@@ -97,6 +97,14 @@ TEST(UtfReader, PaddedLeafKeepsOnlyItsUsedBytes) {
   EXPECT_EQ(Describe(loaded.tree), (Lines{"0 \\", "1 A [1,2,3,4,5,]"}));
 }
 
+TEST(UtfReader, PaddedLeafWithNoUsedBytesHasAnEmptyBlock) {
+  const auto bytes = HandMadeUtf({{0, 1, 0x10, 44, 0, 0, 0}, {0, 3, 0x80, 0, 8, 0, 0}},
+                                 "\0\\\0A\0"sv, {1, 2, 3, 4, 5, 6, 7, 8});
+  const Loaded loaded = Load(bytes);
+  ASSERT_TRUE(loaded.result.ok()) << loaded.result.reason;
+  EXPECT_EQ(Describe(loaded.tree), (Lines{"0 \\", "1 A []"}));
+}
+
 TEST(UtfReader, WarnsOnceAboutCompressionAndKeepsStoredBytes) {
   std::vector<std::uint8_t> stored(100);
   for (std::size_t i = 0; i < stored.size(); ++i) stored[i] = static_cast<std::uint8_t>(i);

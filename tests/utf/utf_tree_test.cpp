@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -104,24 +105,36 @@ TEST(UtfTree, ReleaseAllEmptiesTheTree) {
 }
 
 // The index must give exactly the registry walk's answer through any mix of
-// additions and removals.
+// additions and removals, for parents with few children and for parents
+// with so many that their children are indexed.
 TEST(UtfTree, IndexAgreesWithRegistryWalkUnderRandomEdits) {
-  std::mt19937 random(12345);
-  UtfTree tree;
-  std::vector<UtfNode> live{tree.AddNode(nullptr, "\\")};
-  const std::vector<std::string> names{"A", "a", "B", "Root", "Fixed"};
-  for (int step = 0; step < 3000; ++step) {
-    const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
-    if (live.size() > 2 && pick(4) == 0) {
-      UtfNode victim = live[1 + pick(live.size() - 1)];
-      tree.RemoveSubtree(victim);
-      live = tree.RegisteredNodes();
-    } else {
-      live.push_back(tree.AddNode(live[pick(live.size())], names[pick(names.size())]));
+  for (const std::size_t crowdedParents : {0u, 3u}) {
+    std::mt19937 random(12345);
+    UtfTree tree;
+    std::vector<UtfNode> live{tree.AddNode(nullptr, "\\")};
+    const std::vector<std::string> names{"A", "a", "B", "Root", "Fixed"};
+    for (int step = 0; step < 3000; ++step) {
+      const auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+      };
+      const auto anyNode = [&] {
+        return crowdedParents ? live[pick(std::min(crowdedParents, live.size()))]
+                              : live[pick(live.size())];
+      };
+      if (live.size() > 2 && pick(crowdedParents ? 8 : 4) == 0) {
+        UtfNode victim = live[1 + pick(live.size() - 1)];
+        tree.RemoveSubtree(victim);
+        live = tree.RegisteredNodes();
+      } else {
+        live.push_back(tree.AddNode(pick(5) == 0 ? live[pick(live.size())] : anyNode(),
+                                    names[pick(names.size())]));
+      }
+      UtfNode parent = pick(3) == 0 ? nullptr : anyNode();
+      const std::string& name = names[pick(names.size())];
+      ASSERT_EQ(tree.FindNode(parent, name), FindByRegistryWalk(tree, parent, name))
+          << "step " << step << ", crowded " << crowdedParents;
     }
-    UtfNode parent = pick(3) == 0 ? nullptr : live[pick(live.size())];
-    const std::string& name = names[pick(names.size())];
-    ASSERT_EQ(tree.FindNode(parent, name), FindByRegistryWalk(tree, parent, name)) << "step " << step;
+    ASSERT_EQ(tree.NodeCount(), live.size());
   }
 }
 

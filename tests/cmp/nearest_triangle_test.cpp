@@ -1,0 +1,107 @@
+#include "cmp/nearest_triangle.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "tests/plugin/test_meshes.h"
+
+namespace svcmp {
+namespace {
+
+using Point = std::array<float, 3>;
+
+// The walk over every triangle in list order that the finder must match:
+// distances rounded as floats, strictly smaller wins.
+std::optional<FaceNormal> LinearNearestNormal(const MeshList& meshList, const Point& p) {
+  float bestDistance = 999999.0f;
+  std::optional<FaceNormal> nearest;
+  for (const MeshRecord& mesh : meshList) {
+    if (mesh.isHardpoint) continue;
+    for (std::size_t t = 0; t < mesh.triangles.size() && t < mesh.faceNormals.size(); ++t) {
+      const auto& index = mesh.triangles[t].index;
+      if (index[0] >= mesh.vertices.size() || index[1] >= mesh.vertices.size() ||
+          index[2] >= mesh.vertices.size()) {
+        continue;
+      }
+      float d[3];
+      for (int axis = 0; axis < 3; ++axis) {
+        const float centre = static_cast<float>(
+            (static_cast<double>(mesh.vertices[index[0]].position[axis]) +
+             mesh.vertices[index[1]].position[axis] + mesh.vertices[index[2]].position[axis]) /
+            3.0);
+        d[axis] = static_cast<float>(static_cast<double>(p[axis]) - centre);
+      }
+      const float distance = static_cast<float>(
+          std::sqrt((static_cast<double>(d[0]) * d[0] + static_cast<double>(d[1]) * d[1]) +
+                    static_cast<double>(d[2]) * d[2]));
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        nearest = mesh.faceNormals[t];
+      }
+    }
+  }
+  return nearest;
+}
+
+// Random meshes on a coarse grid, so that centres coincide and distances tie,
+// each triangle's normal numbering it; a hardpoint mesh, triangles outside
+// their mesh and missing normals among them.
+MeshList RandomModel(std::mt19937& random, std::size_t meshCount) {
+  MeshList meshList;
+  float number = 0;
+  for (std::size_t m = 0; m < meshCount; ++m) {
+    const std::size_t vertexCount = 4 + random() % 40;
+    MeshRecord mesh = testing::MakeRandomMesh(random, vertexCount, 1 + random() % 200);
+    for (std::size_t k = 0; k < mesh.triangles.size(); ++k)
+      mesh.faceNormals.push_back({number++, 0, 0});
+    if (m % 3 == 1) mesh.triangles.back().index[2] = static_cast<std::uint16_t>(vertexCount + 5);
+    if (m % 4 == 2) mesh.faceNormals.resize(mesh.faceNormals.size() / 2);
+    mesh.isHardpoint = m % 5 == 3;
+    meshList.push_back(std::move(mesh));
+  }
+  return meshList;
+}
+
+TEST(NearestTriangleFinder, AnswersWhatTheWalkOverEveryTriangleAnswers) {
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<int> grid(-5, 5);
+  std::uniform_real_distribution<float> fine(-120.0f, 120.0f);
+  for (int round = 0; round < 30; ++round) {
+    const MeshList meshList = RandomModel(random, 1 + static_cast<std::size_t>(round) % 7);
+    const NearestTriangleFinder finder(meshList);
+    for (int query = 0; query < 300; ++query) {
+      Point p;
+      for (float& value : p) value = query % 2 ? static_cast<float>(grid(random)) : fine(random);
+      const auto expected = LinearNearestNormal(meshList, p);
+      const auto actual = finder.NearestNormal(p);
+      ASSERT_EQ(actual.has_value(), expected.has_value()) << "round " << round;
+      if (expected) {
+        ASSERT_EQ(actual->x, expected->x) << "round " << round << ", query " << query;
+      }
+    }
+  }
+}
+
+TEST(NearestTriangleFinder, NothingBeyondTheLimitOrWithoutAFiniteDistance) {
+  MeshList meshList = {testing::MakeMesh("hull", 3, 1)};
+  meshList[0].faceNormals = {{0, 0, 1}};
+  const NearestTriangleFinder finder(meshList);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  for (const Point& p :
+       {Point{2e6f, 0, 0}, Point{999999.0f + 1, 0, 0}, Point{nan, 0, 0}, Point{0, inf, 0}}) {
+    EXPECT_EQ(finder.NearestNormal(p).has_value(), LinearNearestNormal(meshList, p).has_value());
+    EXPECT_FALSE(finder.NearestNormal(p)) << p[0] << " " << p[1];
+  }
+  EXPECT_TRUE(finder.NearestNormal({1, -1, 0.5f}));
+
+  meshList[0].vertices[0].position[0] = nan;
+  EXPECT_FALSE(NearestTriangleFinder(meshList).NearestNormal({0, 0, 0}));
+  EXPECT_FALSE(NearestTriangleFinder(MeshList{}).NearestNormal({0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace svcmp
