@@ -6,6 +6,7 @@ namespace svcmp::cli {
 
 // Each command registers its subcommand and the action that runs it; the
 // action returns the process exit status.
+void AddConvertCommand(CLI::App& app, int& exitStatus);
 void AddCrcCommand(CLI::App& app, int& exitStatus);
 void AddExportCommand(CLI::App& app, int& exitStatus);
 void AddPreviewCommand(CLI::App& app, int& exitStatus);

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   svcmp::cli::AddExportCommand(app, exitStatus);
   svcmp::cli::AddTreeCommand(app, exitStatus);
   svcmp::cli::AddPreviewCommand(app, exitStatus);
+  svcmp::cli::AddConvertCommand(app, exitStatus);
   svcmp::cli::AddCrcCommand(app, exitStatus);
   try {
     app.parse(argc, argv);
