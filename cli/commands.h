@@ -7,6 +7,7 @@ namespace svcmp::cli {
 // Each command registers its subcommand and the action that runs it; the
 // action returns the process exit status.
 void AddCheckCommand(CLI::App& app, int& exitStatus);
+void AddConvertCommand(CLI::App& app, int& exitStatus);
 void AddCrcCommand(CLI::App& app, int& exitStatus);
 void AddExportCommand(CLI::App& app, int& exitStatus);
 void AddInfoCommand(CLI::App& app, int& exitStatus);

@@ -49,6 +49,20 @@ const CLI::Validator kScaleDivisor(
 
 }  // namespace
 
+void AddScaleAndOrientationOptions(CLI::App& command, std::optional<int>& scaleDivisor,
+                                   std::optional<std::string>& orientation,
+                                   const std::string& scaleHelp,
+                                   const std::string& orientationHelp) {
+  command.add_option("--scale", scaleDivisor, scaleHelp)->check(kScaleDivisor);
+  command.add_option("--orientation", orientation, orientationHelp)
+      ->check(CLI::IsMember({kUpsideDown, kBackToFront}));
+}
+
+int OrientationModeNamed(const std::optional<std::string>& orientation) {
+  return orientation && *orientation == kBackToFront ? kOrientationBackToFront
+                                                     : kOrientationUpsideDown;
+}
+
 void AddExportOptions(CLI::App& command, ExportOptions& options) {
   command
       .add_option("MODEL", options.modelPath,
@@ -58,14 +72,10 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
   auto* output = command.add_option("-o,--output", options.outputPath, "The .cmp file to write");
   command.add_option("--lod", options.lodLevel, "Level of detail written: 0, 1 or 2 (default 0)")
       ->check(CLI::Range(0, 2));
-  command
-      .add_option("--scale", options.scaleDivisor,
-                  "Scale-down divisor: every coordinate is divided by it, 1 to 100 (default 92)")
-      ->check(kScaleDivisor);
-  command
-      .add_option("--orientation", options.orientation,
-                  "Orientation fix: upside-down (the default) or back-to-front")
-      ->check(CLI::IsMember({kUpsideDown, kBackToFront}));
+  AddScaleAndOrientationOptions(
+      command, options.scaleDivisor, options.orientation,
+      "Scale-down divisor: every coordinate is divided by it, 1 to 100 (default 92)",
+      "Orientation fix: upside-down (the default) or back-to-front");
   command
       .add_option("--groups", options.groupQuantities,
                   "Split the geometry meshes, in model order, into parts of Q1, Q2, ... meshes "
@@ -196,8 +206,7 @@ std::optional<ExportSettings> ResolveSettings(const ExportOptions& options) {
   }
   script.scaleDivisor = options.scaleDivisor;
   if (options.orientation) {
-    script.orientationMode =
-        *options.orientation == kBackToFront ? kOrientationBackToFront : kOrientationUpsideDown;
+    script.orientationMode = OrientationModeNamed(options.orientation);
   }
   script.lodLevel = options.lodLevel;
   if (!options.groupQuantities.empty()) {

@@ -32,12 +32,22 @@ struct ExportOptions {
   std::optional<std::string> materialsPath;  // --materials [FILE.mat]; empty: into the .cmp
   int maxTextureSide = 1024;                 // --max-texture
   bool gameReady = false;                    // --game-ready: all of the above
-  ImporterLimits importLimits;  // --import-memory-mb, --import-timeout
+  ImporterLimits importLimits;               // --import-memory-mb, --import-timeout
   bool simplify = false;                     // --simplify, with or without its ratio
   std::optional<double> simplifyRatio;       // its RATIO
   bool autoLod = false;                      // --auto-lod
   std::vector<double> lodRatios{0.5, 0.25};  // --lod-ratios: levels 1 and 2, of level 0's triangles
 };
+
+// --scale and --orientation as export takes them, with their range checks;
+// the help texts say what the command does with them.
+void AddScaleAndOrientationOptions(CLI::App& command, std::optional<int>& scaleDivisor,
+                                   std::optional<std::string>& orientation,
+                                   const std::string& scaleHelp,
+                                   const std::string& orientationHelp);
+
+// The orientation mode an --orientation value names; upside-down without one.
+int OrientationModeNamed(const std::optional<std::string>& orientation);
 
 // Declares the options on `command`, with the checks that make a bad value a
 // usage error (exit status 2) before anything is read or written.

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   svcmp::cli::AddInfoCommand(app, exitStatus);
   svcmp::cli::AddCheckCommand(app, exitStatus);
   svcmp::cli::AddPreviewCommand(app, exitStatus);
+  svcmp::cli::AddConvertCommand(app, exitStatus);
   svcmp::cli::AddCrcCommand(app, exitStatus);
   try {
     app.parse(argc, argv);

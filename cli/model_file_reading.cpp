@@ -19,6 +19,17 @@ std::optional<CompoundModel> ReadCompoundModelOrSay(const std::string& path) {
   return DecodeCompoundModel(tree);
 }
 
+bool SayDecodingErrors(const std::string& path, const CompoundModel& model) {
+  bool clean = true;
+  for (const Finding& finding : model.findings) {
+    if (finding.severity != Severity::Error) continue;
+    std::fprintf(stderr, "error: %s: %s: %s\n", path.c_str(), PrintableName(finding.path).c_str(),
+                 finding.message.c_str());
+    clean = false;
+  }
+  return clean;
+}
+
 void WarnOfMissingLibraries(const std::string& path, const LevelGeometry& geometry) {
   for (const MissingLibrary& missing : geometry.missing) {
     if (missing.libraryName.empty()) {

@@ -18,6 +18,9 @@ bool ReadUtfFileOrSay(const std::string& path, UtfTree& tree);
 // The compound model in the file, or nothing after saying why.
 std::optional<CompoundModel> ReadCompoundModelOrSay(const std::string& path);
 
+// Says each error the decoder found in the model; false when there is one.
+bool SayDecodingErrors(const std::string& path, const CompoundModel& model);
+
 // One warning for each mesh reference whose meshes are not there to use.
 void WarnOfMissingLibraries(const std::string& path, const LevelGeometry& geometry);
 

@@ -1,0 +1,137 @@
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/convert_scene.h"
+#include "cli/export_options.h"
+#include "cli/model_file_reading.h"
+#include "cli/scratch_folder.h"
+#include "import/export_formats.h"
+#include "import/importer_process.h"
+#include "import/scene_export.h"
+#include "plugin/model_capture.h"
+#include "utf/file_io.h"
+
+namespace svcmp::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ConvertOptions {
+  std::string modelPath;
+  std::string outputPath;
+  int level = 0;
+  std::optional<int> scaleDivisor;
+  std::optional<std::string> orientation;
+  bool force = false;
+};
+
+bool Exists(const fs::path& path) {
+  std::error_code ignored;
+  return fs::exists(path, ignored);
+}
+
+// Moves what the importer wrote in `folder` (the model file and any side
+// files) beside the output path. Refuses before moving anything when one of
+// them would replace a file without --force.
+bool DeliverFiles(const fs::path& folder, const fs::path& outputPath, bool force) {
+  std::vector<fs::path> written;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+    written.push_back(entry.path());
+  }
+  const fs::path target = outputPath.parent_path();
+  for (const fs::path& file : written) {
+    if (!force && Exists(target / file.filename())) {
+      std::fprintf(stderr, "error: %s already exists; add --force to replace it\n",
+                   (target / file.filename()).string().c_str());
+      return false;
+    }
+  }
+  for (const fs::path& file : written) {
+    const FileReadResult read = ReadWholeFile(file);
+    if (!read.bytes) {
+      std::fprintf(stderr, "error: %s\n", read.reason.c_str());
+      return false;
+    }
+    const FileWriteResult moved = ReplaceFileContents(target / file.filename(), *read.bytes);
+    if (!moved.written) {
+      std::fprintf(stderr, "error: %s\n", moved.reason.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+int RunConvert(const ConvertOptions& options) {
+  if (ExportFormatFor(options.outputPath).empty()) {
+    std::fprintf(stderr, "error: %s: convert writes .gltf, .glb, .obj or .dae files\n",
+                 options.outputPath.c_str());
+    return 1;
+  }
+  if (!options.force && Exists(options.outputPath)) {
+    std::fprintf(stderr, "error: %s already exists; add --force to replace it\n",
+                 options.outputPath.c_str());
+    return 1;
+  }
+  const std::optional<CompoundModel> model = ReadCompoundModelOrSay(options.modelPath);
+  if (!model) return 1;  // it has said why
+  if (!SayDecodingErrors(options.modelPath, *model)) return 1;
+
+  const LevelGeometry geometry = GatherLevelGeometry(*model, options.level);
+  WarnOfMissingLibraries(options.modelPath, geometry);
+  if (geometry.MeshCount() == 0) {
+    std::fprintf(stderr, "error: %s has no meshes at level %d\n", options.modelPath.c_str(),
+                 options.level);
+    return 1;
+  }
+  const ExportTransform transform{options.scaleDivisor.value_or(ExportSettings{}.ScaleDivisor),
+                                  OrientationSignOf(OrientationModeNamed(options.orientation))};
+  const SceneDocument scene = ConvertedScene(*model, geometry, transform);
+
+  std::optional<ScratchFolder> scratch = ScratchFolder::Create();
+  if (!scratch) {
+    std::fprintf(stderr, "error: cannot make a temporary folder for the converted model\n");
+    return 1;
+  }
+  const fs::path written = scratch->Path() / "model";
+  std::error_code error;
+  fs::create_directory(written, error);
+  const std::string failure = ExportSceneThroughImporter(
+      scene, scratch->Path() / "scene.json", written / fs::path(options.outputPath).filename(),
+      {ImporterProgramBeside(), ImporterLimits{}});
+  if (!failure.empty()) {
+    std::fprintf(stderr, "error: %s\n", failure.c_str());
+    return 1;
+  }
+  return DeliverFiles(written, fs::absolute(options.outputPath, error), options.force) ? 0 : 1;
+}
+
+}  // namespace
+
+void AddConvertCommand(CLI::App& app, int& exitStatus) {
+  auto options = std::make_shared<ConvertOptions>();
+  auto* command = app.add_subcommand(
+      "convert", "Write a compound model's geometry as a glTF, GLB, OBJ or COLLADA model");
+  command->add_option("FILE", options->modelPath, "The model file (.cmp, .3db)")->required();
+  command
+      ->add_option("-o,--output", options->outputPath,
+                   "The model to write: .gltf, .glb, .obj or .dae (side files go beside it)")
+      ->required();
+  command->add_option("--level", options->level, "Level of detail to write (default 0)")
+      ->check(CLI::NonNegativeNumber);
+  AddScaleAndOrientationOptions(
+      *command, options->scaleDivisor, options->orientation,
+      "Scale-down divisor the export used: every coordinate is multiplied by it again, 1 to 100 "
+      "(default 92)",
+      "Orientation fix the export used, undone: upside-down (the default) or back-to-front");
+  command->add_flag("--force", options->force, "Replace existing files");
+  command->callback([options, &exitStatus] { exitStatus = RunConvert(*options); });
+}
+
+}  // namespace svcmp::cli
