@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/utf_file_loading.h"
+#include "inspect/material_rules.h"
 #include "inspect/model_checks.h"
 
 namespace svcmp::cli {
@@ -34,16 +35,26 @@ int RunCheck(const std::vector<std::string>& files) {
   std::vector<CompoundModel> models(files.size());
   std::vector<CheckedModel> checked;
   std::vector<std::string> unreadable(files.size());
+  // Materials and textures may live in any of the files, so their libraries
+  // are gathered from all of them before a reference is judged.
+  MaterialLibraries libraries;
+  std::vector<Findings> libraryFindings(files.size());
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (const UtfReadResult read = LoadUtfFile(files[i], trees[i]); !read.ok()) {
       unreadable[i] = read.reason;
       continue;
     }
     models[i] = DecodeCompoundModel(trees[i]);
-    trees[i].ReleaseAll();  // the model holds copies; keep one file's tree at a time
+    CollectMaterialLibraries(trees[i], libraries, libraryFindings[i]);
     checked.push_back({files[i], &models[i]});
   }
-  const std::vector<Findings> findings = CheckModels(checked);
+  std::vector<Findings> findings = CheckModels(checked);
+  for (std::size_t i = 0, c = 0; i < files.size(); ++i) {
+    if (!unreadable[i].empty()) continue;
+    Findings& found = findings[c++];
+    found.insert(found.end(), libraryFindings[i].begin(), libraryFindings[i].end());
+    CheckMaterialReferences(trees[i], models[i], libraries, found);
+  }
   Counts counts;
   for (std::size_t i = 0, c = 0; i < files.size(); ++i) {
     if (!unreadable[i].empty()) {

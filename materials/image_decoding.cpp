@@ -61,6 +61,29 @@ bool JpegHuffmanTablesFit(std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+constexpr std::uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// A chunk: its data's length (4 bytes, big-endian), its type, the data, a CRC.
+constexpr std::size_t kPngChunkFrame = 12;
+
+// Whether every chunk of a PNG file lies within the file. The decoder of
+// this stb version grows its buffer for the image data to a chunk's stated
+// length before it reads the chunk, so a damaged length would make it
+// allocate gigabytes for a file of a few bytes. Files that are no PNG pass.
+bool PngChunksFit(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < sizeof kPngSignature ||
+      !std::equal(std::begin(kPngSignature), std::end(kPngSignature), bytes.begin())) {
+    return true;
+  }
+  for (std::size_t at = sizeof kPngSignature; at + 8 <= bytes.size();) {
+    const std::size_t length = std::size_t{bytes[at]} << 24 | std::size_t{bytes[at + 1]} << 16 |
+                               std::size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+    if (length > bytes.size() - at - 8) return false;
+    if (std::equal(bytes.begin() + at + 4, bytes.begin() + at + 8, "IEND")) return true;
+    at += kPngChunkFrame + length;
+  }
+  return true;
+}
+
 }  // namespace
 
 ImageDecodeResult DecodeImage(std::span<const std::uint8_t> bytes) {
@@ -69,6 +92,8 @@ ImageDecodeResult DecodeImage(std::span<const std::uint8_t> bytes) {
   }
   if (!JpegHuffmanTablesFit(bytes))
     return {std::nullopt, "the JPG image is damaged (a Huffman table is too large)"};
+  if (!PngChunksFit(bytes))
+    return {std::nullopt, "the PNG image is damaged (a chunk is longer than the file)"};
   const int length = static_cast<int>(bytes.size());
   int width = 0;
   int height = 0;

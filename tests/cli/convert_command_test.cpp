@@ -40,7 +40,7 @@ bool WithinRounding(const Vector3& a, const Vector3& b) {
 // equal position and texture point and drops unused ones, so vertex counts
 // match exactly only for meshes without such vertices.
 void ExpectSameGeometry(const LevelGeometry& original, const LevelGeometry& back,
-                        bool exactVertexCounts) {
+                        bool exactVertexCounts, bool hardpoints) {
   ASSERT_EQ(back.parts.size(), original.parts.size());
   for (std::size_t p = 0; p < original.parts.size(); ++p) {
     SCOPED_TRACE("part " + std::to_string(p));
@@ -62,6 +62,7 @@ void ExpectSameGeometry(const LevelGeometry& original, const LevelGeometry& back
             << "corner " << k;
       }
     }
+    if (!hardpoints) continue;
     ASSERT_EQ(is.hardpoints.size(), was.hardpoints.size());
     for (std::size_t h = 0; h < was.hardpoints.size(); ++h) {
       EXPECT_EQ(is.hardpoints[h].name, was.hardpoints[h].name);
@@ -126,8 +127,9 @@ TEST_F(ConvertCommand, ExportOfTheConvertedModelGivesTheSameMeshesAndHardpoints)
       const auto exported =
           RunCmptool("export " + model + " -o back.cmp -q --force " + trip.exportOptions, dir_);
       ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+      // The export writes hardpoints at level 0 only.
       ExpectSameGeometry(Gather(source, trip.level), Gather(dir_ / "back.cmp", trip.level),
-                         trip.exactVertexCounts);
+                         trip.exactVertexCounts, trip.level == 0);
     }
   }
   EXPECT_TRUE(fs::exists(dir_ / "model.bin"));  // the .gltf's buffer, delivered beside it

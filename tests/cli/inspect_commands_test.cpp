@@ -102,9 +102,15 @@ TEST(CheckCommand, PrintsOneLinePerFindingAndFailsOnErrors) {
       run.out,
       file +
           ": /ship.3db/VMeshPart/VMeshRef: error [ref-index-sum] the index count is 5, its meshes "
-          "hold 6\n"
+          "hold 6\n" +
+          file +
+          ": /VMeshLibrary/ship.lod0.vms/VMeshData: warning [missing-material] material id "
+          "0x000000AA has no material in the files checked (give the .mat file too)\n" +
+          file +
+          ": /VMeshLibrary/ship.lod0.vms/VMeshData: warning [missing-material] material id "
+          "0x000000BB has no material in the files checked (give the .mat file too)\n"
           "missing.cmp: /: error [unreadable] cannot open missing.cmp: No such file or directory\n"
-          "2 files checked: 2 errors, 0 warnings\n");
+          "2 files checked: 2 errors, 2 warnings\n");
   EXPECT_EQ(Cmptool("check").exitStatus, 2);
 }
 

@@ -53,8 +53,10 @@ TEST(DecodeImage, RefusesWhatIsNoImageOrTooLargeWithAReason) {
       jpg,
   };
   // Found by fuzzing: a truncated table whose counts run off the file's end,
-  // and a table too large behind fill bytes before the start marker.
-  for (const char* name : {"huffman_overflow.jpg", "huffman_overflow_after_fill.jpg"}) {
+  // a table too large behind fill bytes before the start marker, and a PNG
+  // chunk that claims two gigabytes.
+  for (const char* name :
+       {"huffman_overflow.jpg", "huffman_overflow_after_fill.jpg", "chunk_longer_than_file.png"}) {
     std::ifstream file(std::string(SVCMP_TEST_DATA "/materials/") + name, std::ios::binary);
     const std::vector<std::uint8_t> damaged{std::istreambuf_iterator<char>(file), {}};
     ASSERT_FALSE(damaged.empty()) << name;
