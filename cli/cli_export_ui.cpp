@@ -61,8 +61,9 @@ void CliExportUi::EditSettings(ExportSettings& settings) { settings = settings_;
 void CliExportUi::ShowResult(CmpTreeDialog& dialog) {
   dialog.UseExtras(extras_);
   dialog.Initialise();
-  fileWritten_ = dialog.Status() == CmpAssemblyStatus::Written;
-  if (fileWritten_ && printTree_ && !summary_.empty()) std::printf("%s\n", summary_.c_str());
+  succeeded_ =
+      dialog.Status() == CmpAssemblyStatus::Written || dialog.Status() == CmpAssemblyStatus::Staged;
+  if (succeeded_ && printTree_ && !summary_.empty()) std::printf("%s\n", summary_.c_str());
   if (dialog.HasTree() && printTree_) PrintUtfTree(dialog.Tree(), stdout);
   dialog.Close();
 }

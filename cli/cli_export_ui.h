@@ -28,8 +28,9 @@ class CliExportUi final : public ExportUi {
   // A line printed on stdout before the tree, when the file was written.
   void SetSummary(std::string summary) { summary_ = std::move(summary); }
 
-  // Whether the file was written with the tree the export built.
-  bool FileWritten() const { return fileWritten_; }
+  // Whether the file was written with the tree the export built, or the tree
+  // staged for it (an --auto-lod level before the last).
+  bool Succeeded() const { return succeeded_; }
 
  private:
   ExportMode mode_;
@@ -39,7 +40,7 @@ class CliExportUi final : public ExportUi {
   std::size_t geometryMeshCount_;
   AssemblyExtras extras_;
   std::string summary_;
-  bool fileWritten_ = false;
+  bool succeeded_ = false;
 };
 
 }  // namespace svcmp::cli

@@ -146,7 +146,7 @@ int RunExport(const ExportOptions& options) {
   LevelExports runs(options, *settings, std::move(loaded.model));
   for (int run = 0; run < runs.Count(); ++run) {
     CliExportUi ui(runs.Mode(run), options.outputPath, runs.Settings(run), runs.PrintsTree(run),
-                   geometryMeshes, extras);
+                   geometryMeshes, runs.Extras(run, extras));
     // The summary counts the captured model, which only an unsimplified
     // export writes as it is.
     if (!options.simplify && !options.autoLod) {
@@ -157,7 +157,7 @@ int RunExport(const ExportOptions& options) {
     // The plug-in destroys the model on the exits after capture; the pointer
     // releases it on the others.
     plugIn.Execute(runs.TakeModel(run).get());
-    if (!ui.FileWritten()) return 1;
+    if (!ui.Succeeded()) return 1;
   }
   if (separateMaterials) {
     const std::string problem =

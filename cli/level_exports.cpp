@@ -45,6 +45,14 @@ ExportSettings LevelExports::Settings(int run) const {
   return settings;
 }
 
+AssemblyExtras LevelExports::Extras(int run, AssemblyExtras shared) {
+  if (autoLod_) {
+    shared.stagedImage = &stagedImage_;
+    shared.stageOnly = run < count_ - 1;
+  }
+  return shared;
+}
+
 HostModelPtr LevelExports::TakeModel(int run) {
   if (run == count_ - 1) return std::move(model_);
   HostModelPtr copy = MakeHostModel();

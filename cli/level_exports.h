@@ -1,10 +1,13 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "cli/export_options.h"
 #include "cli/simplify_step.h"
+#include "cmp/assembly_extras.h"
 #include "host/host_model.h"
 #include "ui/export_mode.h"
 #include "ui/export_settings.h"
@@ -16,6 +19,8 @@ namespace svcmp::cli {
 // (a new file, or an update with --update), then updates at levels 1 and 2
 // with copies simplified to the --lod-ratios shares of level 0's triangles.
 // Each later level takes over the meshes it cannot reduce from the one before.
+// The levels are built one upon another in memory and only the last writes
+// the file, so a level that fails leaves the file exactly as it was.
 class LevelExports {
  public:
   LevelExports(const ExportOptions& options, const ExportSettings& settings, HostModelPtr model);
@@ -26,6 +31,8 @@ class LevelExports {
   int Count() const { return count_; }
   ExportMode Mode(int run) const;
   ExportSettings Settings(int run) const;
+  // The run's extras: `shared`, with the staging of --auto-lod's levels.
+  AssemblyExtras Extras(int run, AssemblyExtras shared);
   // Only the last run prints the tree: the file's final one.
   bool PrintsTree(int run) const { return printTree_ && run == count_ - 1; }
   CapturedMeshesStep& Step(int run) { return *steps_[static_cast<std::size_t>(run)]; }
@@ -43,6 +50,7 @@ class LevelExports {
   HostModelPtr model_;
   std::array<MeshList, kLevelCount> exported_;
   std::array<std::optional<SimplifyStep>, kLevelCount> steps_;
+  std::vector<std::uint8_t> stagedImage_;  // the file as the levels so far make it
 };
 
 }  // namespace svcmp::cli

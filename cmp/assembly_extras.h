@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "plugin/mesh_records.h"
 #include "utf/utf_tree.h"
@@ -24,6 +26,12 @@ struct AssemblyExtras {
   std::function<void(UtfTree&, const MeshList&)> addLibraries;
   // Problems that leave something out but do not stop the export.
   std::function<void(const std::string&)> warn;
+  // Levels built one upon another in memory, so that the file is written once
+  // and a level that fails leaves it as it was. When set, an update starts
+  // from the image held here (when there is one) instead of the file, and
+  // with `stageOnly` the built tree's image is left here and no file is written.
+  std::vector<std::uint8_t>* stagedImage = nullptr;
+  bool stageOnly = false;
 };
 
 }  // namespace svcmp

@@ -1,6 +1,9 @@
 #include "cmp/cmp_tree_dialog.h"
 
+#include <cstdint>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_messages.h"
@@ -66,12 +69,18 @@ CmpTreeDialog::CmpTreeDialog(CmpAssemblyInputs inputs, ShowMessageFn showMessage
 
 CmpAssemblyStatus CmpTreeDialog::Initialise() {
   tree_.ReleaseAll();
+  std::vector<std::uint8_t>* staged = inputs_.extras.stagedImage;
+  const bool fromStaged = staged != nullptr && !staged->empty();
+  // A staged image stands for the file: the driver, which saw no file yet,
+  // chose a new one, but the levels before have made it here.
+  if (fromStaged) inputs_.exportMode = UpdateExisting;
   const bool update = inputs_.exportMode == UpdateExisting;
-  if (update && HoldsData(inputs_.filePath)) {
-    const UtfReadResult read =
-        ReadUtfFile(inputs_.filePath, tree_, [this](const std::string& nodeName) {
-          showMessage_(std::string(kCompressionNote), nodeName, MessageIcon::None);
-        });
+  if (update && (fromStaged || HoldsData(inputs_.filePath))) {
+    const CompressionWarning onCompression = [this](const std::string& nodeName) {
+      showMessage_(std::string(kCompressionNote), nodeName, MessageIcon::None);
+    };
+    const UtfReadResult read = fromStaged ? ReadUtfBytes(*staged, tree_, onCompression)
+                                          : ReadUtfFile(inputs_.filePath, tree_, onCompression);
     if (!read.ok()) {
       // Overwriting a file we could not read would destroy the user's model.
       tree_.ReleaseAll();
@@ -97,13 +106,21 @@ CmpAssemblyStatus CmpTreeDialog::Initialise() {
   }
   if (inputs_.extras.addLibraries) inputs_.extras.addLibraries(tree_, meshList);
 
-  const UtfWriteResult written = WriteUtfFile(tree_, inputs_.filePath);
-  if (!written.written) {
-    showMessage_(FileSentence(inputs_.filePath, kWriteFailedHead, written.reason, kWriteFailedTail),
+  const bool stage = staged != nullptr && inputs_.extras.stageOnly;
+  UtfWriteResult stored;
+  if (stage) {
+    UtfImageResult image = MakeUtfImage(tree_);
+    stored = {image.bytes.has_value(), std::move(image.reason)};
+    if (image.bytes) *staged = std::move(*image.bytes);
+  } else {
+    stored = WriteUtfFile(tree_, inputs_.filePath);
+  }
+  if (!stored.written) {
+    showMessage_(FileSentence(inputs_.filePath, kWriteFailedHead, stored.reason, kWriteFailedTail),
                  std::string(kWriteErrorCaption), MessageIcon::Error);
     return status_ = CmpAssemblyStatus::WriteFailed;
   }
-  return status_ = CmpAssemblyStatus::Written;
+  return status_ = stage ? CmpAssemblyStatus::Staged : CmpAssemblyStatus::Written;
 }
 
 void CmpTreeDialog::Close() { tree_.ReleaseAll(); }

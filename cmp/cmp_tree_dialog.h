@@ -31,6 +31,7 @@ struct CmpAssemblyInputs {
 enum class CmpAssemblyStatus {
   NotRun,
   Written,        // the file holds the tree shown
+  Staged,         // the extras' staged image holds the tree shown; no file was written
   UpdateRefused,  // the existing file could not be read; it is untouched and nothing is shown
   WriteFailed,    // the tree was built and is shown, but the file could not be written
 };
@@ -53,7 +54,8 @@ class CmpTreeDialog {
   const std::filesystem::path& FilePath() const { return inputs_.filePath; }
   // Whether there is a tree to show: false when the update was refused.
   bool HasTree() const {
-    return status_ == CmpAssemblyStatus::Written || status_ == CmpAssemblyStatus::WriteFailed;
+    return status_ == CmpAssemblyStatus::Written || status_ == CmpAssemblyStatus::Staged ||
+           status_ == CmpAssemblyStatus::WriteFailed;
   }
   const UtfTree& Tree() const { return tree_; }
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "utf/file_io.h"
 #include "utf/utf_format.h"
@@ -159,15 +160,18 @@ std::vector<std::uint8_t> WriteUtfBytes(const UtfTree& tree) {
   return BuildImage(tree, ComputeLayout(tree));
 }
 
-UtfWriteResult WriteUtfFile(const UtfTree& tree, const std::filesystem::path& path) {
-  // Every offset in the file is a 32-bit word: refuse a tree that cannot be
-  // stored rather than write a file whose offsets wrapped.
+UtfImageResult MakeUtfImage(const UtfTree& tree) {
   const Layout layout = ComputeLayout(tree);
   if (layout.blockTooLarge || layout.FileSize() > std::numeric_limits<std::uint32_t>::max()) {
-    return {false, std::string(utf_messages::kTreeTooLarge)};
+    return {std::nullopt, std::string(utf_messages::kTreeTooLarge)};
   }
-  const std::vector<std::uint8_t> bytes = BuildImage(tree, layout);
-  FileWriteResult written = ReplaceFileContents(path, bytes);
+  return {BuildImage(tree, layout), {}};
+}
+
+UtfWriteResult WriteUtfFile(const UtfTree& tree, const std::filesystem::path& path) {
+  UtfImageResult image = MakeUtfImage(tree);
+  if (!image.bytes) return {false, std::move(image.reason)};
+  FileWriteResult written = ReplaceFileContents(path, *image.bytes);
   return {written.written, std::move(written.reason)};
 }
 

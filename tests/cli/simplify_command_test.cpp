@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -97,6 +100,21 @@ class SimplifyCommand : public ::testing::Test {
 
   testing::CmptoolRun Run(const std::string& arguments) { return RunCmptool(arguments, dir_); }
 
+  // Runs cmptool where no file may grow beyond `bytes`: a write past it fails
+  // with "File too large" instead of ending the process.
+  testing::CmptoolRun RunWithFileSizeLimit(rlim_t bytes, const std::string& arguments) {
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    testing::CmptoolRun run = Run(arguments);
+    std::signal(SIGXFSZ, previous);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    return run;
+  }
+
   fs::path dir_;
 };
 
@@ -157,6 +175,34 @@ TEST_F(SimplifyCommand, AutoLodEqualsThreeExports) {
       ASSERT_EQ(Run("export small.json -o three.cmp -q" + options + level).exitStatus, 0);
     }
     EXPECT_EQ(ReadBytes(dir_ / "auto.cmp"), ReadBytes(dir_ / "three.cmp")) << options;
+  }
+}
+
+// A level that cannot be written leaves the file as it was: absent, or the
+// file the update started from, byte for byte. The size limit lets level 0
+// be written alone but not together with level 1.
+TEST_F(SimplifyCommand, AutoLodWritesAllLevelsOrNone) {
+  for (const std::string options : {"", " --update"}) {
+    for (const char* file : {"ship.cmp", "level0.cmp"}) {
+      fs::remove(dir_ / file);
+      if (!options.empty()) {
+        ASSERT_EQ(Run(std::string("export small.json -q --scale 50 -o ") + file).exitStatus, 0);
+      }
+    }
+    const std::vector<std::uint8_t> before = ReadBytes(dir_ / "ship.cmp");
+    ASSERT_EQ(Run("export small.json -o level0.cmp -q" + options).exitStatus, 0);
+    const auto failed =
+        RunWithFileSizeLimit(fs::file_size(dir_ / "level0.cmp") + 1,
+                             "export small.json -o ship.cmp -q --auto-lod" + options);
+    EXPECT_EQ(failed.exitStatus, 1) << options;
+    EXPECT_EQ(failed.err.rfind("error: The file \"ship.cmp\" could not be written", 0), 0u)
+        << failed.err;
+    EXPECT_EQ(ReadBytes(dir_ / "ship.cmp"), before) << options;
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir_)) left.insert(entry.path().filename());
+    std::set<std::string> inputs{"big.json", "small.json", "level0.cmp"};
+    if (!options.empty()) inputs.insert("ship.cmp");
+    EXPECT_EQ(left, inputs) << "no temporary or lock file stays";
   }
 }
 
