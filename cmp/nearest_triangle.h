@@ -42,7 +42,10 @@ class NearestTriangleFinder {
   };
 
   void BuildOnce() const;
-  void Split(std::uint32_t node) const;
+  void GatherTriangles() const;
+  void BoundNode(Node& node) const;
+  // `scratch` holds as many triangles as the tree.
+  void Split(std::uint32_t node, int depth, Triangle* scratch) const;
 
   const MeshList& meshList_;
   mutable bool built_ = false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <random>
 
@@ -80,6 +81,52 @@ TEST(NearestTriangleFinder, AnswersWhatTheWalkOverEveryTriangleAnswers) {
       ASSERT_EQ(actual.has_value(), expected.has_value()) << "round " << round;
       if (expected) {
         ASSERT_EQ(actual->x, expected->x) << "round " << round << ", query " << query;
+      }
+    }
+  }
+}
+
+// One mesh whose triangle k is degenerate at `place(k)`, so its centre lies
+// exactly there; its normal numbers it.
+MeshList TrianglesAt(std::size_t count, const std::function<Point(std::size_t)>& place) {
+  MeshRecord mesh = testing::MakeMesh("hull", 0);
+  for (std::size_t k = 0; k < count; ++k) {
+    const Point at = place(k);
+    const auto first = static_cast<std::uint16_t>(mesh.vertices.size());
+    for (int corner = 0; corner < 3; ++corner) mesh.vertices.push_back({{at[0], at[1], at[2]}, {}, {}});
+    mesh.triangles.push_back({{first, static_cast<std::uint16_t>(first + 1),
+                               static_cast<std::uint16_t>(first + 2)}});
+    mesh.faceNormals.push_back({static_cast<float>(k), 0, 0});
+  }
+  return {std::move(mesh)};
+}
+
+// Spreads that a cut through the middle of a box cannot halve: one point,
+// a cluster that halves its distance with each triangle (deeper than any
+// middle cut should go), and centres at the ends of the float range.
+TEST(NearestTriangleFinder, AnswersLikeTheWalkWhereTheMiddleCannotSplit) {
+  const std::vector<std::pair<const char*, std::function<Point(std::size_t)>>> spreads = {
+      {"one point", [](std::size_t) { return Point{3, -2, 1}; }},
+      {"halving cluster",
+       [](std::size_t k) { return Point{std::ldexp(1.0f, -static_cast<int>(k % 120)), 0, 1}; }},
+      {"float range", [](std::size_t k) {
+         const float end = k % 2 ? 3e38f : -3e38f;
+         if (k % 3 == 0) return Point{static_cast<float>(k % 11) - 5, 0, 1};
+         return Point{end, static_cast<float>(k % 7), -end};
+       }}};
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> near(-4.0f, 4.0f);
+  for (const auto& [name, place] : spreads) {
+    SCOPED_TRACE(name);
+    const MeshList meshList = TrianglesAt(600, place);
+    const NearestTriangleFinder finder(meshList);
+    for (int query = 0; query < 200; ++query) {
+      const Point p{query % 3 ? near(random) : 0.0f, near(random), query % 5 ? 1.0f : near(random)};
+      const auto expected = LinearNearestNormal(meshList, p);
+      const auto actual = finder.NearestNormal(p);
+      ASSERT_EQ(actual.has_value(), expected.has_value()) << "query " << query;
+      if (expected) {
+        ASSERT_EQ(actual->x, expected->x) << "query " << query;
       }
     }
   }
