@@ -1,13 +1,16 @@
 #pragma once
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "tests/utf/folder_test.h"
 
 namespace svcmp::testing {
 
@@ -41,5 +44,31 @@ inline CmptoolRun RunCmptool(const std::string& arguments,
   run.err = slurp(errFile);
   return run;
 }
+
+// A fresh folder for each test, in which cmptool runs.
+class CmptoolTest : public FolderTest {
+ protected:
+  CmptoolRun Run(const std::string& arguments) const { return RunCmptool(arguments, folder_); }
+
+  // The text of the file `name` in the folder; empty when there is none.
+  std::string FileText(const std::string& name) const {
+    std::ifstream in(folder_ / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  // What a writing command's refusals start from: the user's file `keptName`
+  // holding "mine", which every refusal must leave as it is, and "text.cmp",
+  // which is no model.
+  void WriteRefusalInputs(const std::string& keptName) const {
+    std::ofstream(folder_ / keptName) << "mine";
+    std::ofstream(folder_ / "text.cmp") << "not a model";
+  }
+};
+
+// A refused command line and what its message says.
+struct Refusal {
+  std::string arguments;
+  std::string message;
+};
 
 }  // namespace svcmp::testing

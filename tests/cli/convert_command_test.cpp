@@ -15,7 +15,6 @@ namespace svcmp {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RunCmptool;
 
 const std::string kExports = SVCMP_TEST_DATA "/export/";
 
@@ -73,19 +72,7 @@ void ExpectSameGeometry(const LevelGeometry& original, const LevelGeometry& back
   }
 }
 
-class ConvertCommand : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("svcmp_convert_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  fs::path dir_;
-};
+using ConvertCommand = testing::CmptoolTest;
 
 struct RoundTrip {
   std::string source;  // a golden file, or the sample ship's export options
@@ -111,55 +98,46 @@ TEST_F(ConvertCommand, ExportOfTheConvertedModelGivesTheSameMeshesAndHardpoints)
       SCOPED_TRACE(std::string(format) + " " + trip.source + " " + trip.exportOptions);
       fs::path source = trip.source;
       if (source.empty()) {
-        source = dir_ / "sample.cmp";
-        ASSERT_EQ(
-            RunCmptool("export " + sampleShip + " -o sample.cmp -q --force " + trip.exportOptions,
-                       dir_)
-                .exitStatus,
-            0);
+        source = folder_ / "sample.cmp";
+        ASSERT_EQ(Run("export " + sampleShip + " -o sample.cmp -q --force " + trip.exportOptions)
+                      .exitStatus,
+                  0);
       }
       const std::string model = std::string("model.") + format;
-      const auto convert = RunCmptool(
-          "convert '" + source.string() + "' -o " + model + " --force " + trip.convertOptions,
-          dir_);
+      const auto convert =
+          Run("convert '" + source.string() + "' -o " + model + " --force " + trip.convertOptions);
       ASSERT_EQ(convert.exitStatus, 0) << convert.err;
       EXPECT_EQ(convert.err, "");
       const auto exported =
-          RunCmptool("export " + model + " -o back.cmp -q --force " + trip.exportOptions, dir_);
+          Run("export " + model + " -o back.cmp -q --force " + trip.exportOptions);
       ASSERT_EQ(exported.exitStatus, 0) << exported.err;
       // The export writes hardpoints at level 0 only.
-      ExpectSameGeometry(Gather(source, trip.level), Gather(dir_ / "back.cmp", trip.level),
+      ExpectSameGeometry(Gather(source, trip.level), Gather(folder_ / "back.cmp", trip.level),
                          trip.exactVertexCounts, trip.level == 0);
     }
   }
-  EXPECT_TRUE(fs::exists(dir_ / "model.bin"));  // the .gltf's buffer, delivered beside it
+  EXPECT_TRUE(fs::exists(folder_ / "model.bin"));  // the .gltf's buffer, delivered beside it
 }
 
 TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
-  std::ofstream(dir_ / "kept.glb") << "mine";
-  std::ofstream(dir_ / "text.cmp") << "not a model";
+  WriteRefusalInputs("kept.glb");
   const std::string ship = "'" + kExports + "single_lod0.cmp'";
-  struct Case {
-    std::string arguments;
-    std::string message;
-  };
-  const Case cases[] = {
+  const testing::Refusal cases[] = {
       {ship + " -o out.fbx", "error: out.fbx: convert writes .gltf, .glb, .obj or .dae files\n"},
       {ship + " -o kept.glb", "error: kept.glb already exists; add --force to replace it\n"},
       {"text.cmp -o out.glb", "error: text.cmp: "},
       {ship + " -o out.glb --level 1",
        "error: " + ship.substr(1, ship.size() - 2) + " has no meshes at level 1\n"},
   };
-  for (const Case& c : cases) {
+  for (const testing::Refusal& c : cases) {
     SCOPED_TRACE(c.arguments);
-    const auto run = RunCmptool("convert " + c.arguments, dir_);
+    const auto run = Run("convert " + c.arguments);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err.substr(0, c.message.size()), c.message);
-    EXPECT_FALSE(fs::exists(dir_ / "out.glb"));
-    EXPECT_FALSE(fs::exists(dir_ / "out.fbx"));
+    EXPECT_FALSE(fs::exists(folder_ / "out.glb"));
+    EXPECT_FALSE(fs::exists(folder_ / "out.fbx"));
   }
-  std::ifstream kept(dir_ / "kept.glb");
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "mine");
+  EXPECT_EQ(FileText("kept.glb"), "mine");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -23,7 +22,6 @@ namespace svcmp {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RunCmptool;
 
 constexpr char kThreeMeshModel[] = R"({
   "materials": ["hull_metal", "glass"],
@@ -53,34 +51,21 @@ std::uint32_t Word(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
          static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
 }
 
-class ExportCommand : public ::testing::Test {
+class ExportCommand : public testing::CmptoolTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("svcmp_cli_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    WriteText(dir_ / "ship.json", kThreeMeshModel);
+    CmptoolTest::SetUp();
+    WriteText(folder_ / "ship.json", kThreeMeshModel);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  testing::CmptoolRun Run(const std::string& arguments) { return RunCmptool(arguments, dir_); }
 
   UtfTree ReadCmp(const std::string& name) {
     UtfTree tree;
-    EXPECT_TRUE(ReadUtfFile(dir_ / name, tree, nullptr).ok());
+    EXPECT_TRUE(ReadUtfFile(folder_ / name, tree, nullptr).ok());
     return tree;
   }
 
   // Nothing but the model document is left in the folder.
-  void ExpectNothingWritten() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
-    EXPECT_EQ(names, std::vector<std::string>{"ship.json"});
-  }
-
-  fs::path dir_;
+  void ExpectNothingWritten() { EXPECT_EQ(Entries(), std::vector<std::string>{"ship.json"}); }
 };
 
 TEST_F(ExportCommand, WritesTheFileAndPrintsItsTree) {
@@ -91,7 +76,7 @@ TEST_F(ExportCommand, WritesTheFileAndPrintsItsTree) {
   EXPECT_EQ(run.out.substr(run.out.find('\n') + 1, 2), "\\\n");
   EXPECT_NE(run.out.find("  VMeshLibrary\n    hull.lod0.vms\n      VMeshData  ("),
             std::string::npos);
-  EXPECT_FALSE(fs::exists(dir_ / "___temp.vms"));
+  EXPECT_FALSE(fs::exists(folder_ / "___temp.vms"));
 
   UtfTree tree = ReadCmp("ship.cmp");
   const UtfNode ref = tree.FindNode(nullptr, "VMeshRef");
@@ -107,7 +92,7 @@ TEST_F(ExportCommand, QuietWritesWithoutPrinting) {
   const auto run = Run("export ship.json -o ship.cmp --quiet");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.out, "");
-  EXPECT_TRUE(fs::exists(dir_ / "ship.cmp"));
+  EXPECT_TRUE(fs::exists(folder_ / "ship.cmp"));
 }
 
 TEST_F(ExportCommand, GroupsMakeOnePartEach) {
@@ -157,11 +142,11 @@ class ExportMaterials : public ExportCommand {
  protected:
   void SetUp() override {
     ExportCommand::SetUp();
-    WriteText(dir_ / "textured.json", kTexturedModel);
+    WriteText(folder_ / "textured.json", kTexturedModel);
     const fs::path data = fs::path(SVCMP_TEST_DATA) / "materials";
-    fs::create_directories(dir_ / "textures");
-    fs::copy_file(data / "opaque.png", dir_ / "textures" / "opaque.png");
-    fs::copy_file(data / "translucent.png", dir_ / "translucent.png");
+    fs::create_directories(folder_ / "textures");
+    fs::copy_file(data / "opaque.png", folder_ / "textures" / "opaque.png");
+    fs::copy_file(data / "translucent.png", folder_ / "translucent.png");
   }
 
   std::vector<std::uint8_t> DataOf(const UtfTree& tree, std::initializer_list<const char*> path) {
@@ -209,12 +194,12 @@ TEST_F(ExportMaterials, AMaterialFileOfItsOwnIsWrittenAfterTheModelAndUpdated) {
   const auto exists = Run("export textured.json -o other.cmp -q --materials ship.mat");
   EXPECT_EQ(exists.exitStatus, 1);
   EXPECT_EQ(exists.err, "error: ship.mat already exists; add --force to replace it\n");
-  EXPECT_FALSE(fs::exists(dir_ / "other.cmp"));
+  EXPECT_FALSE(fs::exists(folder_ / "other.cmp"));
 
   // An update keeps the materials of other models in the file.
   UtfTree extra = ReadCmp("ship.mat");
   extra.AddNode(extra.FindNode(nullptr, "material library"), "kept");
-  ASSERT_TRUE(WriteUtfFile(extra, dir_ / "ship.mat").written);
+  ASSERT_TRUE(WriteUtfFile(extra, folder_ / "ship.mat").written);
   ASSERT_EQ(
       Run("export textured.json -o ship.cmp -q --update --lod 1 --materials ship.mat").exitStatus,
       0);
@@ -245,7 +230,7 @@ TEST_F(ExportCommand, OneGroupQuantityMeansOnePart) {
   const auto run = Run("export ship.json -o grouped.cmp --groups 4 -q");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(ReadBytes(dir_ / "grouped.cmp"), ReadBytes(dir_ / "plain.cmp"));
+  EXPECT_EQ(ReadBytes(folder_ / "grouped.cmp"), ReadBytes(folder_ / "plain.cmp"));
 }
 
 TEST_F(ExportCommand, LevelsBuildUpInOneFile) {
@@ -263,10 +248,10 @@ TEST_F(ExportCommand, LevelsBuildUpInOneFile) {
 // each pass their mesh buffer through a file of their own: a "___temp.vms"
 // in the working folder is neither needed nor touched.
 TEST_F(ExportCommand, KeepsItsMeshBufferOutOfTheWorkingFolder) {
-  fs::create_directory(dir_ / "___temp.vms");
+  fs::create_directory(folder_ / "___temp.vms");
   const auto run = Run("export ship.json -o ship.cmp -q");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_TRUE(fs::is_directory(dir_ / "___temp.vms"));
+  EXPECT_TRUE(fs::is_directory(folder_ / "___temp.vms"));
   UtfTree tree = ReadCmp("ship.cmp");
   const UtfNode meshData = tree.FindNode(nullptr, "VMeshData");
   ASSERT_NE(meshData, nullptr);
@@ -275,23 +260,23 @@ TEST_F(ExportCommand, KeepsItsMeshBufferOutOfTheWorkingFolder) {
 }
 
 TEST_F(ExportCommand, RefusesToReplaceAFileWithoutForce) {
-  WriteText(dir_ / "ship.cmp", "precious");
+  WriteText(folder_ / "ship.cmp", "precious");
   const auto refused = Run("export ship.json -o ship.cmp");
   EXPECT_EQ(refused.exitStatus, 1);
   EXPECT_NE(refused.err.find("--force"), std::string::npos);
-  EXPECT_EQ(ReadBytes(dir_ / "ship.cmp").size(), 8u);
+  EXPECT_EQ(ReadBytes(folder_ / "ship.cmp").size(), 8u);
 
   EXPECT_EQ(Run("export ship.json -o ship.cmp --force -q").exitStatus, 0);
   ReadCmp("ship.cmp");
 }
 
 TEST_F(ExportCommand, UpdateRefusesAFileThatIsNotUtfAndLeavesIt) {
-  WriteText(dir_ / "ship.cmp", "not a model file at all");
+  WriteText(folder_ / "ship.cmp", "not a model file at all");
   const auto run = Run("export ship.json -o ship.cmp --update");
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err.rfind("error: The file \"ship.cmp\" cannot be updated", 0), 0u) << run.err;
-  EXPECT_EQ(ReadBytes(dir_ / "ship.cmp").size(), 23u);
-  EXPECT_FALSE(fs::exists(dir_ / "___temp.vms"));
+  EXPECT_EQ(ReadBytes(folder_ / "ship.cmp").size(), 23u);
+  EXPECT_FALSE(fs::exists(folder_ / "___temp.vms"));
 }
 
 TEST_F(ExportCommand, RefusalsLeaveNothingBehind) {
@@ -302,11 +287,11 @@ TEST_F(ExportCommand, RefusalsLeaveNothingBehind) {
             "3 geometry meshes (hardpoints not counted); the 2 group quantities add up to 2.\n");
   ExpectNothingWritten();
 
-  WriteText(dir_ / "bad.json", R"({"meshes": [{"name": "a", "vertices": [[1, 2]]}]})");
+  WriteText(folder_ / "bad.json", R"({"meshes": [{"name": "a", "vertices": [[1, 2]]}]})");
   const auto broken = Run("export bad.json -o ship.cmp");
   EXPECT_EQ(broken.exitStatus, 1);
   EXPECT_NE(broken.err.find("meshes[0].vertices[0]"), std::string::npos) << broken.err;
-  fs::remove(dir_ / "bad.json");
+  fs::remove(folder_ / "bad.json");
   ExpectNothingWritten();
 
   const auto missing = Run("export nothing_here.obj -o ship.cmp");
@@ -317,13 +302,13 @@ TEST_F(ExportCommand, RefusalsLeaveNothingBehind) {
 // Model files go through the importer program; whatever stops it is one
 // line and exit status 1, and nothing is written.
 TEST_F(ExportCommand, ImporterFailuresAreOneLine) {
-  WriteText(dir_ / "mesh.ply", "ply\nformat ascii 1.0\nend_header\n");
+  WriteText(folder_ / "mesh.ply", "ply\nformat ascii 1.0\nend_header\n");
   const auto ply = Run("export mesh.ply -o ship.cmp");
   EXPECT_EQ(ply.exitStatus, 1);
   EXPECT_EQ(ply.err,
             "error: \"mesh.ply\": not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, "
             "3DS)\n");
-  fs::remove(dir_ / "mesh.ply");
+  fs::remove(folder_ / "mesh.ply");
   ExpectNothingWritten();
 }
 
@@ -332,7 +317,7 @@ TEST_F(ExportCommand, ImporterOutOfMemoryIsOneLine) {
   GTEST_SKIP() << "AddressSanitizer builds start the importer without a memory limit";
 #endif
   // Assimp reads this COLLADA index list without end.
-  WriteText(dir_ / "token.dae", R"(<?xml version="1.0"?>
+  WriteText(folder_ / "token.dae", R"(<?xml version="1.0"?>
 <COLLADA version="1.4.1"><library_geometries><geometry id="g"><mesh>
 <source id="p"><float_array id="a" count="3">0 0 0</float_array><technique_common>
 <accessor source="#a" count="1" stride="3"><param name="X" type="float"/>
@@ -344,7 +329,7 @@ TEST_F(ExportCommand, ImporterOutOfMemoryIsOneLine) {
   const auto token = Run("export token.dae -o ship.cmp --import-memory-mb 256");
   EXPECT_EQ(token.exitStatus, 1);
   EXPECT_EQ(token.err, "error: \"token.dae\": the importer stopped (out of memory at 256 MB)\n");
-  fs::remove(dir_ / "token.dae");
+  fs::remove(folder_ / "token.dae");
   ExpectNothingWritten();
 }
 
@@ -366,7 +351,7 @@ TEST_F(ExportCommand, SettingsFilesRoundTrip) {
                 "--groups 2,1 --save-settings ship.ces")
                 .exitStatus,
             0);
-  const std::vector<std::uint8_t> saved = ReadBytes(dir_ / "ship.ces");
+  const std::vector<std::uint8_t> saved = ReadBytes(folder_ / "ship.ces");
   ASSERT_EQ(saved.size(), 88u);
   EXPECT_EQ(Word(saved, 0), 50u);
   EXPECT_EQ(Word(saved, 4), 1u);
@@ -377,23 +362,23 @@ TEST_F(ExportCommand, SettingsFilesRoundTrip) {
   EXPECT_EQ(Word(saved, 24), 0u);
 
   ASSERT_EQ(Run("export ship.json -o again.cmp -q --settings ship.ces").exitStatus, 0);
-  EXPECT_EQ(ReadBytes(dir_ / "again.cmp"), ReadBytes(dir_ / "ship.cmp"));
+  EXPECT_EQ(ReadBytes(folder_ / "again.cmp"), ReadBytes(folder_ / "ship.cmp"));
 
   const auto unreadable = Run("export ship.json -o third.cmp --settings missing.ces");
   EXPECT_EQ(unreadable.exitStatus, 1);
   EXPECT_NE(unreadable.err.find("missing.ces"), std::string::npos);
-  EXPECT_FALSE(fs::exists(dir_ / "third.cmp"));
+  EXPECT_FALSE(fs::exists(folder_ / "third.cmp"));
 }
 
 TEST_F(ExportCommand, SettingsFileValuesAreClampedLikeTheDialog) {
   std::vector<std::uint8_t> image(88, 0);
   image[0] = 250;  // scale 250 becomes 100
-  std::ofstream(dir_ / "odd.ces", std::ios::binary)
+  std::ofstream(folder_ / "odd.ces", std::ios::binary)
       .write(reinterpret_cast<const char*>(image.data()),
              static_cast<std::streamsize>(image.size()));
   ASSERT_EQ(Run("export ship.json -o a.cmp -q --settings odd.ces --save-settings b.ces").exitStatus,
             0);
-  const std::vector<std::uint8_t> resaved = ReadBytes(dir_ / "b.ces");
+  const std::vector<std::uint8_t> resaved = ReadBytes(folder_ / "b.ces");
   ASSERT_EQ(resaved.size(), 88u);
   EXPECT_EQ(Word(resaved, 0), 100u);
   EXPECT_EQ(Word(resaved, 12), 1u);  // a group count of 0 reads as one group
@@ -435,7 +420,7 @@ TEST_F(ExportCommand, ModelFilesAreJudgedAsTheExportSeesThem) {
   nodes[0] = {"hull", 0, {0, 0, 0}, {1, 1, 1}, {1, 2}};
   nodes[1] = {"Hp_Fixed_HpGun01", -1, {0, 1, 0}, {1, 1, 1}, {}};
   nodes[2] = {"hpanel_left", -1, {0, 0, 1}, {1, 1, 1}, {}};
-  WriteText(dir_ / "small.gltf", testing::MakeGltf({{testing::Box()}}, nodes, {0}));
+  WriteText(folder_ / "small.gltf", testing::MakeGltf({{testing::Box()}}, nodes, {0}));
   const auto run = Run("export small.gltf -o small.cmp");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err,
@@ -453,8 +438,8 @@ TEST_F(ExportCommand, ModelFilesAreJudgedAsTheExportSeesThem) {
 }
 
 TEST_F(ExportCommand, RefusesTargetsThatAreNotWritableFilesAtOnce) {
-  fs::create_directory(dir_ / "folder");
-  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0666), 0);
+  fs::create_directory(folder_ / "folder");
+  ASSERT_EQ(::mkfifo((folder_ / "fifo").c_str(), 0666), 0);
   const struct {
     std::string options;
     std::string err;
@@ -473,18 +458,18 @@ TEST_F(ExportCommand, RefusesTargetsThatAreNotWritableFilesAtOnce) {
     EXPECT_EQ(run.exitStatus, 1) << each.options;
     EXPECT_EQ(run.err, each.err) << each.options;
   }
-  EXPECT_EQ(fs::status(dir_ / "fifo").type(), fs::file_type::fifo);
-  EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
+  EXPECT_EQ(fs::status(folder_ / "fifo").type(), fs::file_type::fifo);
+  EXPECT_TRUE(fs::is_empty(folder_ / "folder"));
 }
 
 TEST_F(ExportCommand, RefusesModelsWhoseNormalsOverflowBeforeWriting) {
-  WriteText(dir_ / "far.json", R"({"meshes": [{"name": "far",
+  WriteText(folder_ / "far.json", R"({"meshes": [{"name": "far",
     "vertices": [[0, 0, 0, 0, 0], [1e30, 0, 0, 0, 0], [0, 1e30, 0, 0, 0]], "triangles": [[0, 1, 2]]}]})");
   const auto run = Run("export far.json -o far.cmp");
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err.rfind("error: The normals of mesh \"far\" come out as no finite number", 0), 0u)
       << run.err;
-  EXPECT_FALSE(fs::exists(dir_ / "far.cmp"));
+  EXPECT_FALSE(fs::exists(folder_ / "far.cmp"));
 }
 
 // Eight runs at once, each adding a mesh library entry of its own name.
@@ -493,16 +478,16 @@ TEST_F(ExportCommand, ParallelUpdatesKeepEveryExport) {
   std::string script;
   for (int i = 0; i < kRuns; ++i) {
     const std::string name = "hull" + std::to_string(i);
-    WriteText(dir_ / (name + ".json"), R"({"meshes": [{"name": ")" + name +
-                                           R"(", "vertices": [[0, 0, 0, 0, 0], [92, 0, 0, 1, 0],
+    WriteText(folder_ / (name + ".json"), R"({"meshes": [{"name": ")" + name +
+                                              R"(", "vertices": [[0, 0, 0, 0, 0], [92, 0, 0, 1, 0],
                                            [0, 92, 0, 0, 1]], "triangles": [[0, 1, 2]]}]})");
     script += "('" CMPTOOL_PATH "' export " + name + ".json -o ship.cmp --update -q; echo $? >" +
               name + ".status) & ";
   }
-  ASSERT_EQ(std::system(("cd '" + dir_.string() + "' && { " + script + "wait; }").c_str()), 0);
+  ASSERT_EQ(std::system(("cd '" + folder_.string() + "' && { " + script + "wait; }").c_str()), 0);
   for (int i = 0; i < kRuns; ++i) {
     const std::string status = "hull" + std::to_string(i) + ".status";
-    std::ifstream in(dir_ / status);
+    std::ifstream in(folder_ / status);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "0\n") << status;
   }
   UtfTree tree = ReadCmp("ship.cmp");
@@ -510,7 +495,7 @@ TEST_F(ExportCommand, ParallelUpdatesKeepEveryExport) {
     const std::string entry = "hull" + std::to_string(i) + ".lod0.vms";
     EXPECT_NE(tree.FindNode(nullptr, entry), nullptr) << entry;
   }
-  EXPECT_EQ(fs::exists(dir_ / ".ship.cmp.lock"), false);
+  EXPECT_EQ(fs::exists(folder_ / ".ship.cmp.lock"), false);
 }
 
 TEST_F(ExportCommand, WaitsForAnotherExportOrRefusesWithNoWait) {
@@ -518,7 +503,7 @@ TEST_F(ExportCommand, WaitsForAnotherExportOrRefusesWithNoWait) {
   ASSERT_EQ(::pipe(ready), 0);
   const pid_t holder = ::fork();
   if (holder == 0) {
-    const TargetLockResult held = TargetLock::Acquire(dir_ / "ship.cmp", true, nullptr);
+    const TargetLockResult held = TargetLock::Acquire(folder_ / "ship.cmp", true, nullptr);
     static_cast<void>(::write(ready[1], "y", 1));
     ::usleep(1500 * 1000);
     ::_exit(held.lock ? 0 : 1);
@@ -542,9 +527,9 @@ TEST_F(ExportCommand, ALaterRunRemovesTemporaryFilesOfKilledRuns) {
   if (gone == 0) ::_exit(0);
   ::waitpid(gone, nullptr, 0);
   const std::string leftOver = ".ship.cmp." + std::to_string(gone) + ".0123456789abcdef.tmp";
-  WriteText(dir_ / leftOver, "half an export");
+  WriteText(folder_ / leftOver, "half an export");
   ASSERT_EQ(Run("export ship.json -o ship.cmp -q").exitStatus, 0);
-  EXPECT_FALSE(fs::exists(dir_ / leftOver));
+  EXPECT_FALSE(fs::exists(folder_ / leftOver));
 }
 
 TEST_F(ExportCommand, ExplainsVersionScaleAndSettingsFiles) {
@@ -557,7 +542,7 @@ TEST_F(ExportCommand, ExplainsVersionScaleAndSettingsFiles) {
   EXPECT_NE(scale.err.find("the scale is a whole number from 1 to 100"), std::string::npos)
       << scale.err;
 
-  WriteText(dir_ / "short.ces", "twelve bytes");
+  WriteText(folder_ / "short.ces", "twelve bytes");
   const auto notSettings = Run("export ship.json -o ship.cmp --settings short.ces");
   EXPECT_EQ(notSettings.exitStatus, 1);
   EXPECT_EQ(notSettings.err.rfind("error: short.ces is not a settings file", 0), 0u)
@@ -565,7 +550,7 @@ TEST_F(ExportCommand, ExplainsVersionScaleAndSettingsFiles) {
 
   std::vector<std::uint8_t> zeroScale(88, 0);
   zeroScale[8] = 2;  // level of detail 2
-  std::ofstream(dir_ / "zero.ces", std::ios::binary)
+  std::ofstream(folder_ / "zero.ces", std::ios::binary)
       .write(reinterpret_cast<const char*>(zeroScale.data()), 88);
   const auto clamped = Run("export ship.json -o ship.cmp --settings zero.ces");
   EXPECT_EQ(clamped.exitStatus, 0) << clamped.err;

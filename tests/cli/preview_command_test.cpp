@@ -19,7 +19,6 @@ namespace svcmp {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RunCmptool;
 
 const std::string kExports = SVCMP_TEST_DATA "/export/";
 
@@ -48,22 +47,11 @@ Picture Load(const fs::path& path) {
   return picture;
 }
 
-class PreviewCommand : public ::testing::Test {
+class PreviewCommand : public testing::CmptoolTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("svcmp_preview_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+  testing::CmptoolRun Preview(const std::string& arguments) const {
+    return Run("preview " + arguments);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  testing::CmptoolRun Preview(const std::string& arguments) {
-    return RunCmptool("preview " + arguments, dir_);
-  }
-
-  fs::path dir_;
 };
 
 TEST_F(PreviewCommand, DrawsOurExportsAtTheAskedSize) {
@@ -82,21 +70,16 @@ TEST_F(PreviewCommand, DrawsOurExportsAtTheAskedSize) {
     const auto run = Preview(c.arguments);
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "");
-    const Picture picture = Load(dir_ / c.arguments.substr(c.arguments.find("-o ") + 3, 5));
+    const Picture picture = Load(folder_ / c.arguments.substr(c.arguments.find("-o ") + 3, 5));
     EXPECT_EQ(picture.width, c.width);
     EXPECT_EQ(picture.height, c.height);
   }
 }
 
 TEST_F(PreviewCommand, RefusesWithAMessageAndWritesNothing) {
-  std::ofstream(dir_ / "kept.png") << "mine";
-  std::ofstream(dir_ / "text.cmp") << "not a model";
+  WriteRefusalInputs("kept.png");
   const std::string ship = "'" + kExports + "single_lod0.cmp'";
-  struct Case {
-    std::string arguments;
-    std::string message;
-  };
-  const Case cases[] = {
+  const testing::Refusal cases[] = {
       {ship + " -o out.png --size 1200", "error: --size takes WIDTHxHEIGHT"},
       {ship + " -o out.png --size 15x400", "error: --size takes WIDTHxHEIGHT"},
       {ship + " -o out.png --size 4097x400", "error: --size takes WIDTHxHEIGHT"},
@@ -105,29 +88,28 @@ TEST_F(PreviewCommand, RefusesWithAMessageAndWritesNothing) {
       {"text.cmp -o out.png", "error: text.cmp: "},
       {"'" + kExports + "parts_lod2.cmp' -o out.png", "has nothing to draw at level 0"},
   };
-  for (const Case& c : cases) {
+  for (const testing::Refusal& c : cases) {
     SCOPED_TRACE(c.arguments);
     const auto run = Preview(c.arguments);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-    EXPECT_FALSE(fs::exists(dir_ / "out.png"));
+    EXPECT_FALSE(fs::exists(folder_ / "out.png"));
   }
-  std::ifstream kept(dir_ / "kept.png");
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "mine");
+  EXPECT_EQ(FileText("kept.png"), "mine");
 }
 
 TEST_F(PreviewCommand, DrawsWhatIsThereAndNamesTheMissingLibrary) {
   UtfTree tree;
   ASSERT_TRUE(ReadUtfFile(kExports + "single_lod0.cmp", tree, nullptr).ok());
   tree.RemoveSubtree(tree.FindNode(tree.Root(), "VMeshLibrary"));
-  ASSERT_TRUE(WriteUtfFile(tree, dir_ / "no_library.cmp").written);
+  ASSERT_TRUE(WriteUtfFile(tree, folder_ / "no_library.cmp").written);
 
   const auto run = Preview("no_library.cmp -o out.png");
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err,
             "warning: no_library.cmp: /hull.3db/MultiLevel/Level0/VMeshPart/VMeshRef names the "
             "mesh library 0xE21E305F, which is not in this file; its meshes are left out\n");
-  EXPECT_EQ(Load(dir_ / "out.png").width, 1200);  // the hardpoints
+  EXPECT_EQ(Load(folder_ / "out.png").width, 1200);  // the hardpoints
 }
 
 // A box whose faces all point out, or all in: the inside-out one shows in
@@ -158,10 +140,10 @@ std::string BoxDocument(bool insideOut) {
 TEST_F(PreviewCommand, InsideOutMeshShowsInTheWarningColour) {
   for (bool insideOut : {false, true}) {
     SCOPED_TRACE(insideOut);
-    std::ofstream(dir_ / "box.json") << BoxDocument(insideOut);
-    ASSERT_EQ(RunCmptool("export box.json -o box.cmp -q --force", dir_).exitStatus, 0);
+    std::ofstream(folder_ / "box.json") << BoxDocument(insideOut);
+    ASSERT_EQ(Run("export box.json -o box.cmp -q --force").exitStatus, 0);
     ASSERT_EQ(Preview("box.cmp -o box.png --force").exitStatus, 0);
-    const Picture picture = Load(dir_ / "box.png");
+    const Picture picture = Load(folder_ / "box.png");
     if (insideOut) {
       EXPECT_GT(picture.WarningPixels(), 1200 * 400 / 10);
     } else {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdint>
@@ -20,7 +19,6 @@ namespace svcmp {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RunCmptool;
 
 // The meshes as a host model document, one material each.
 std::string ModelDocument(const MeshList& meshList) {
@@ -85,20 +83,13 @@ std::vector<std::uint16_t> IndexCounts(const fs::path& path) {
   return counts;
 }
 
-class SimplifyCommand : public ::testing::Test {
+class SimplifyCommand : public testing::CmptoolTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("svcmp_simplify_" + std::to_string(::getpid()) + "_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    std::ofstream(dir_ / "big.json") << ModelDocument(BigShip());
-    std::ofstream(dir_ / "small.json") << ModelDocument(SmallShip());
+    CmptoolTest::SetUp();
+    std::ofstream(folder_ / "big.json") << ModelDocument(BigShip());
+    std::ofstream(folder_ / "small.json") << ModelDocument(SmallShip());
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  testing::CmptoolRun Run(const std::string& arguments) { return RunCmptool(arguments, dir_); }
 
   // Runs cmptool where no file may grow beyond `bytes`: a write past it fails
   // with "File too large" instead of ending the process.
@@ -114,8 +105,6 @@ class SimplifyCommand : public ::testing::Test {
     setrlimit(RLIMIT_FSIZE, &saved);
     return run;
   }
-
-  fs::path dir_;
 };
 
 TEST_F(SimplifyCommand, OverLimitModelsAreRefusedWithTheWayOut) {
@@ -123,13 +112,13 @@ TEST_F(SimplifyCommand, OverLimitModelsAreRefusedWithTheWayOut) {
   EXPECT_EQ(refused.exitStatus, 1);
   EXPECT_NE(refused.err.find("32,040 triangles"), std::string::npos) << refused.err;
   EXPECT_NE(refused.err.find("--simplify"), std::string::npos) << refused.err;
-  EXPECT_FALSE(fs::exists(dir_ / "ship.cmp"));
+  EXPECT_FALSE(fs::exists(folder_ / "ship.cmp"));
 
   const auto fitted = Run("export big.json -o ship.cmp --simplify");
   ASSERT_EQ(fitted.exitStatus, 0) << fitted.err;
   EXPECT_EQ(fitted.out.rfind("simplified the geometry from 32,040 to ", 0), 0u) << fitted.out;
   EXPECT_NE(fitted.out.find("relative error"), std::string::npos);
-  const std::vector<std::uint16_t> counts = IndexCounts(dir_ / "ship.cmp");
+  const std::vector<std::uint16_t> counts = IndexCounts(folder_ / "ship.cmp");
   ASSERT_EQ(counts.size(), 1u);
   EXPECT_LE(counts[0], 3 * 20000);
   EXPECT_GT(counts[0], 3 * 19000);
@@ -140,14 +129,14 @@ TEST_F(SimplifyCommand, RatioKeepsThatShareAndFittingModelsStayAsTheyAre) {
   const auto fits = Run("export small.json -o fit.cmp --simplify");
   ASSERT_EQ(fits.exitStatus, 0) << fits.err;
   EXPECT_NE(fits.out.find("nothing simplified (3,120 triangles)"), std::string::npos) << fits.out;
-  EXPECT_EQ(ReadBytes(dir_ / "fit.cmp"), ReadBytes(dir_ / "plain.cmp"));
+  EXPECT_EQ(ReadBytes(folder_ / "fit.cmp"), ReadBytes(folder_ / "plain.cmp"));
 
   // The ratio may come last or with an equals sign.
   for (const char* options : {"--simplify 0.5", "--simplify=0.5"}) {
     const auto half = Run(std::string("export small.json -o half.cmp --force ") + options);
     ASSERT_EQ(half.exitStatus, 0) << half.err;
     EXPECT_EQ(half.out.rfind("simplified the geometry from 3,120 to 1,5", 0), 0u) << half.out;
-    const std::vector<std::uint16_t> counts = IndexCounts(dir_ / "half.cmp");
+    const std::vector<std::uint16_t> counts = IndexCounts(folder_ / "half.cmp");
     ASSERT_EQ(counts.size(), 1u);
     EXPECT_NEAR(counts[0], 3 * 1560, 30);
   }
@@ -159,7 +148,7 @@ TEST_F(SimplifyCommand, RatioKeepsThatShareAndFittingModelsStayAsTheyAre) {
 TEST_F(SimplifyCommand, AutoLodEqualsThreeExports) {
   for (const std::string options : {"", " --groups 1,1 --bounds --fix", " --update"}) {
     for (const char* file : {"auto.cmp", "three.cmp"}) {
-      fs::remove(dir_ / file);
+      fs::remove(folder_ / file);
       if (options == " --update") {
         ASSERT_EQ(
             Run(std::string("export big.json -q --simplify 0.1 --scale 50 -o ") + file).exitStatus,
@@ -174,7 +163,7 @@ TEST_F(SimplifyCommand, AutoLodEqualsThreeExports) {
          {"", " --update --lod 1 --simplify 0.5", " --update --lod 2 --simplify 0.25"}) {
       ASSERT_EQ(Run("export small.json -o three.cmp -q" + options + level).exitStatus, 0);
     }
-    EXPECT_EQ(ReadBytes(dir_ / "auto.cmp"), ReadBytes(dir_ / "three.cmp")) << options;
+    EXPECT_EQ(ReadBytes(folder_ / "auto.cmp"), ReadBytes(folder_ / "three.cmp")) << options;
   }
 }
 
@@ -184,22 +173,22 @@ TEST_F(SimplifyCommand, AutoLodEqualsThreeExports) {
 TEST_F(SimplifyCommand, AutoLodWritesAllLevelsOrNone) {
   for (const std::string options : {"", " --update"}) {
     for (const char* file : {"ship.cmp", "level0.cmp"}) {
-      fs::remove(dir_ / file);
+      fs::remove(folder_ / file);
       if (!options.empty()) {
         ASSERT_EQ(Run(std::string("export small.json -q --scale 50 -o ") + file).exitStatus, 0);
       }
     }
-    const std::vector<std::uint8_t> before = ReadBytes(dir_ / "ship.cmp");
+    const std::vector<std::uint8_t> before = ReadBytes(folder_ / "ship.cmp");
     ASSERT_EQ(Run("export small.json -o level0.cmp -q" + options).exitStatus, 0);
     const auto failed =
-        RunWithFileSizeLimit(fs::file_size(dir_ / "level0.cmp") + 1,
+        RunWithFileSizeLimit(fs::file_size(folder_ / "level0.cmp") + 1,
                              "export small.json -o ship.cmp -q --auto-lod" + options);
     EXPECT_EQ(failed.exitStatus, 1) << options;
     EXPECT_EQ(failed.err.rfind("error: The file \"ship.cmp\" could not be written", 0), 0u)
         << failed.err;
-    EXPECT_EQ(ReadBytes(dir_ / "ship.cmp"), before) << options;
+    EXPECT_EQ(ReadBytes(folder_ / "ship.cmp"), before) << options;
     std::set<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir_)) left.insert(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder_)) left.insert(entry.path().filename());
     std::set<std::string> inputs{"big.json", "small.json", "level0.cmp"};
     if (!options.empty()) inputs.insert("ship.cmp");
     EXPECT_EQ(left, inputs) << "no temporary or lock file stays";
@@ -211,7 +200,7 @@ TEST_F(SimplifyCommand, AutoLodFitsBigModelsAndReducesEveryLevel) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_NE(run.out.find("level 2: simplified the geometry from 32,040 to "), std::string::npos);
   EXPECT_NE(run.out.find("      Switch2  (16 bytes)"), std::string::npos) << run.out;
-  const std::vector<std::uint16_t> counts = IndexCounts(dir_ / "ship.cmp");
+  const std::vector<std::uint16_t> counts = IndexCounts(folder_ / "ship.cmp");
   ASSERT_EQ(counts.size(), 3u);
   EXPECT_LE(counts[0], 3 * 20000);
   EXPECT_NEAR(counts[1], counts[0] / 2, 30);
@@ -219,7 +208,7 @@ TEST_F(SimplifyCommand, AutoLodFitsBigModelsAndReducesEveryLevel) {
 }
 
 TEST_F(SimplifyCommand, LevelsThatCannotBeReducedKeepThePreviousOne) {
-  std::ofstream(dir_ / "tiny.json") << ModelDocument({testing::MakeTexturedBox("top", 92, 1)});
+  std::ofstream(folder_ / "tiny.json") << ModelDocument({testing::MakeTexturedBox("top", 92, 1)});
   const auto run = Run("export tiny.json -o ship.cmp -q --auto-lod");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err,
@@ -227,7 +216,7 @@ TEST_F(SimplifyCommand, LevelsThatCannotBeReducedKeepThePreviousOne) {
             "level 0's geometry\n"
             "warning: level 2: the simplification cannot reduce the model any further; it keeps "
             "level 1's geometry\n");
-  EXPECT_EQ(IndexCounts(dir_ / "ship.cmp"), (std::vector<std::uint16_t>{36, 36, 36}));
+  EXPECT_EQ(IndexCounts(folder_ / "ship.cmp"), (std::vector<std::uint16_t>{36, 36, 36}));
 }
 
 TEST_F(SimplifyCommand, ImpossibleSharesAreUsageErrors) {
@@ -238,7 +227,7 @@ TEST_F(SimplifyCommand, ImpossibleSharesAreUsageErrors) {
     EXPECT_EQ(run.exitStatus, 2) << options;
     EXPECT_NE(run.err, "") << options;
   }
-  EXPECT_FALSE(fs::exists(dir_ / "ship.cmp"));
+  EXPECT_FALSE(fs::exists(folder_ / "ship.cmp"));
 }
 
 }  // namespace
