@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "host/base64.h"
+
 namespace svcmp::testing {
 
 class ModelFileTest : public ::testing::Test {
@@ -50,22 +52,6 @@ struct GltfNode {
   std::array<float, 3> scale{1, 1, 1};
   std::vector<int> children;
 };
-
-inline std::string Base64(const std::vector<std::uint8_t>& bytes) {
-  static constexpr char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    std::uint32_t group = bytes[i] << 16;
-    if (i + 1 < bytes.size()) group |= bytes[i + 1] << 8;
-    if (i + 2 < bytes.size()) group |= bytes[i + 2];
-    out += kDigits[(group >> 18) & 63];
-    out += kDigits[(group >> 12) & 63];
-    out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
-    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
-  }
-  return out;
-}
 
 // A glTF 2.0 document with an embedded buffer: meshes[i] is a list of
 // primitives; the scene's roots are the given node indices.
@@ -140,7 +126,7 @@ inline std::string MakeGltf(const std::vector<std::vector<GltfPrimitive>>& meshe
       {"asset", {{"version", "2.0"}}},
       {"buffers",
        {{{"byteLength", buffer.size()},
-         {"uri", "data:application/octet-stream;base64," + Base64(buffer)}}}},
+         {"uri", "data:application/octet-stream;base64," + EncodeBase64(buffer)}}}},
       {"bufferViews", views},
       {"accessors", accessors},
       {"meshes", jsonMeshes},

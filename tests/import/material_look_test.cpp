@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "assimp_test_files.h"
+#include "host/base64.h"
 #include "import/assimp_loader.h"
 
 namespace svcmp {
@@ -61,7 +62,7 @@ TEST_F(MaterialLook, GltfImagesInsideTheFileTravelAsTheirBytes) {
        {"pbrMetallicRoughness",
         {{"baseColorFactor", {0.5, 0.25, 1, 1}}, {"baseColorTexture", {{"index", 0}}}}}}};
   gltf["textures"] = {{{"source", 0}}};
-  gltf["images"] = {{{"uri", "data:image/png;base64," + testing::Base64(png)}}};
+  gltf["images"] = {{{"uri", "data:image/png;base64," + EncodeBase64(png)}}};
   HostModelPtr model = Load(Write("ship.gltf", gltf.dump()), ModelFormat::Gltf);
   ASSERT_NE(model, nullptr);
   ASSERT_EQ(model->materials.size(), 1u);
