@@ -129,6 +129,7 @@ int RunExport(const ExportOptions& options) {
   AssemblyExtras extras;
   extras.exactBounds = options.bounds;
   extras.fixJoints = options.fix;
+  extras.unitRotations = options.unitRotations;
   extras.libraryPrefix = LibraryPrefix(options);
   extras.warn = warn;
   std::optional<MaterialExport> materials;

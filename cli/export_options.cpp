@@ -111,6 +111,9 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
   command.add_flag("--fix", options.fix,
                    "Attach every part but Root to Root with a fixed joint, for engines that "
                    "leave parts without one detached");
+  command.add_flag("--unit-rotations", options.unitRotations,
+                   "Write each hardpoint's orientation as a true rotation, its rows of unit "
+                   "length, so that guns on tilted surfaces are not mounted skewed");
   command
       .add_option("--unique-libraries", options.libraryPrefix,
                   "Put PREFIX and a dot before the mesh library names (default PREFIX: the "
@@ -144,8 +147,8 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
           },
           "PIXELS"));
   command.add_flag("--game-ready", options.gameReady,
-                   "All of --bounds, --fix, --unique-libraries and --materials (into the .cmp "
-                   "file unless --materials names a file)");
+                   "All of --bounds, --fix, --unit-rotations, --unique-libraries and --materials "
+                   "(into the .cmp file unless --materials names a file)");
   command
       .add_option("--import-memory-mb", options.importLimits.memoryMegabytes,
                   "Memory the importer of model files may use, in MB (default 2048)")
@@ -191,6 +194,7 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
     if (options.gameReady) {
       options.bounds = true;
       options.fix = true;
+      options.unitRotations = true;
       if (!options.libraryPrefix) options.libraryPrefix = "";
       if (!options.materialsPath) options.materialsPath = "";
     }

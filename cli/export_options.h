@@ -28,6 +28,7 @@ struct ExportOptions {
   // Opt-in additions to the plug-in's output.
   bool bounds = false;                       // --bounds
   bool fix = false;                          // --fix
+  bool unitRotations = false;                // --unit-rotations
   std::optional<std::string> libraryPrefix;  // --unique-libraries[=PREFIX]; empty: from the output
   std::optional<std::string> materialsPath;  // --materials [FILE.mat]; empty: into the .cmp
   int maxTextureSide = 1024;                 // --max-texture

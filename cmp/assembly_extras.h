@@ -18,6 +18,10 @@ struct AssemblyExtras {
   bool exactBounds = false;
   // "Fix" holds one joint per part but "Root", attaching it to "Root".
   bool fixJoints = false;
+  // Hardpoint orientations are true rotations: each row scaled to unit
+  // length. The plug-in's first rows are shorter wherever the surface under
+  // a hardpoint is tilted, which skews what is mounted there.
+  bool unitRotations = false;
   // Put with a dot before every library entry's name, so that the game's
   // global library ids differ between models; empty: the plug-in's names.
   std::string libraryPrefix;

@@ -40,7 +40,7 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
     const std::string modelName = firstMesh.meshName + std::string(kModelFileSuffix);
     AddPartEntry(tree, cmpnd, kNodeRootPart, modelName, 0, kNodeRootPart);
     UtfNode model = tree.AddNode(root, modelName);
-    if (level == 0) AddHardpoints(tree, meshList, tree.AddNode(model, kNodeHardpoints));
+    if (level == 0) AddHardpoints(tree, meshList, tree.AddNode(model, kNodeHardpoints), HardpointRowsOf(inputs));
     UtfNode multiLevel = tree.AddNode(model, kNodeMultiLevel);
     UtfNode levelNode = tree.AddNode(multiLevel, kNodeLevels[level]);
     if (level == 2) AddLeaf(tree, multiLevel, kNodeSwitch2, Switch2Leaf(kSwitch2Distances.back()));
@@ -66,7 +66,7 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
     if (auto records = JoinFixRecords({}, groups, inputs.extras.warn))
       tree.SetData(fix, std::move(*records));
   }
-  if (level == 0) AddPartHardpoints(tree, meshList, groups);
+  if (level == 0) AddPartHardpoints(tree, meshList, groups, HardpointRowsOf(inputs));
 }
 
 }  // namespace svcmp

@@ -24,6 +24,11 @@ const MeshDataSummary& InputSummary(const CmpAssemblyInputs& inputs);
 MeshRefShape SinglePartShape(const CmpAssemblyInputs& inputs);
 MeshRefShape GroupShape(const CmpAssemblyInputs& inputs, const MeshGroup& group);
 
+// How the rows of a hardpoint's orientation are written: the plug-in's, or
+// unit rows when the extras ask for them.
+enum class HardpointRows { AsPlugIn, Unit };
+HardpointRows HardpointRowsOf(const CmpAssemblyInputs& inputs);
+
 // Fills the empty `tree` with a new compound model: library with the mesh
 // buffer, parts, model nodes with their levels, and at level 0 the hardpoints.
 // Takes the mesh buffer (TakeMeshBuffer); when it cannot be read, "VMeshData"
@@ -39,7 +44,8 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
 
 // Single-part hardpoints: "Fixed" and "Revolute" under `hardpointsNode`
 // (always both), one node per fixed or revolute hardpoint mesh under them.
-void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode);
+void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode,
+                   HardpointRows rows = HardpointRows::AsPlugIn);
 
 // Whether a hardpoint mesh's name makes it a fixed or a revolute hardpoint
 // ("Hp" + separator + "Fixed" or "Revolute" + ...); other hardpoint meshes
@@ -49,7 +55,8 @@ bool NamesWrittenHardpoint(std::string_view meshName);
 // Multi-part hardpoints: each hardpoint mesh goes to its owning part, which
 // gets "Hardpoints" (after its "MultiLevel") and "Fixed"/"Revolute" as needed.
 // Starts from empty hardpoint slots; groups without a model node are passed over.
-void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& groupList);
+void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& groupList,
+                       HardpointRows rows = HardpointRows::AsPlugIn);
 
 // The first group whose bounds, widened by 0.1, contain the mesh's bounds;
 // the first group when none does; null only when there are no groups.
@@ -64,6 +71,9 @@ std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh);
 std::array<float, 9> HardpointOrientation(const NearestTriangleFinder& finder,
                                           const std::array<float, 3>& position,
                                           std::string_view hardpointName);
+
+// Each row of `rows` divided by its length; rows of length 0 stay as they are.
+std::array<float, 9> UnitRows(const std::array<float, 9>& rows);
 
 // The mesh buffer handed over in memory, or else the content of the
 // mesh-buffer file, which is then removed; no data when it cannot be read.

@@ -64,6 +64,10 @@ MeshRefShape GroupShape(const CmpAssemblyInputs& inputs, const MeshGroup& group)
   return ExactMeshRefShape(InputMeshes(inputs), group.startMesh, group.meshCount);
 }
 
+HardpointRows HardpointRowsOf(const CmpAssemblyInputs& inputs) {
+  return inputs.extras.unitRotations ? HardpointRows::Unit : HardpointRows::AsPlugIn;
+}
+
 CmpTreeDialog::CmpTreeDialog(CmpAssemblyInputs inputs, ShowMessageFn showMessage)
     : inputs_(std::move(inputs)), showMessage_(std::move(showMessage)) {}
 

@@ -52,7 +52,7 @@ HardpointName ClassifyHardpoint(std::string_view meshName) {
 
 void AddHardpointChildren(UtfTree& tree, const NearestTriangleFinder& finder,
                           const MeshRecord& mesh, const HardpointName& hardpoint,
-                          UtfNode hardpointNode) {
+                          HardpointRows rows, UtfNode hardpointNode) {
   if (hardpoint.kind == HardpointKind::Revolute) {
     const bool turret = HasWordAt(hardpoint.name, 0, kTurretPrefix);
     AddLeaf(tree, hardpointNode, kNodeAxis, FloatsLeaf(kRevoluteAxis));
@@ -61,7 +61,8 @@ void AddHardpointChildren(UtfTree& tree, const NearestTriangleFinder& finder,
   }
   const std::array<float, 3> position = HardpointPosition(mesh);
   const std::array<float, 9> orientation = HardpointOrientation(finder, position, hardpoint.name);
-  AddLeaf(tree, hardpointNode, kNodeOrientation, FloatsLeaf(orientation));
+  AddLeaf(tree, hardpointNode, kNodeOrientation,
+          FloatsLeaf(rows == HardpointRows::Unit ? UnitRows(orientation) : orientation));
   AddLeaf(tree, hardpointNode, kNodePosition, FloatsLeaf(position));
 }
 
@@ -118,6 +119,18 @@ std::array<float, 9> HardpointOrientation(const NearestTriangleFinder& finder,
   return m;
 }
 
+std::array<float, 9> UnitRows(const std::array<float, 9>& rows) {
+  std::array<float, 9> unit = rows;
+  for (std::size_t row = 0; row < 9; row += 3) {
+    const double length = std::sqrt(static_cast<double>(rows[row]) * rows[row] +
+                                    static_cast<double>(rows[row + 1]) * rows[row + 1] +
+                                    static_cast<double>(rows[row + 2]) * rows[row + 2]);
+    if (length == 0) continue;
+    for (std::size_t i = row; i < row + 3; ++i) unit[i] = static_cast<float>(rows[i] / length);
+  }
+  return unit;
+}
+
 MeshGroup* FindOwningPart(const MeshRecord& hardpointMesh, GroupList& groupList) {
   if (groupList.empty()) return nullptr;
   constexpr double kMargin = 0.1;
@@ -137,7 +150,8 @@ bool NamesWrittenHardpoint(std::string_view meshName) {
   return ClassifyHardpoint(meshName).kind != HardpointKind::Neither;
 }
 
-void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode) {
+void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode,
+                   HardpointRows rows) {
   UtfNode fixedNode = tree.AddNode(hardpointsNode, kNodeFixed);
   UtfNode revoluteNode = tree.AddNode(hardpointsNode, kNodeRevolute);
   const NearestTriangleFinder finder(meshList);
@@ -146,11 +160,13 @@ void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNo
     const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
     if (hardpoint.kind == HardpointKind::Neither) continue;
     UtfNode kindNode = hardpoint.kind == HardpointKind::Fixed ? fixedNode : revoluteNode;
-    AddHardpointChildren(tree, finder, mesh, hardpoint, tree.AddNode(kindNode, hardpoint.name));
+    AddHardpointChildren(tree, finder, mesh, hardpoint, rows,
+                         tree.AddNode(kindNode, hardpoint.name));
   }
 }
 
-void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& groupList) {
+void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& groupList,
+                       HardpointRows rows) {
   // Handles from an earlier run would point into a released tree.
   for (MeshGroup& group : groupList) {
     group.hardpointsNode = group.fixedNode = group.revoluteNode = nullptr;
@@ -169,7 +185,8 @@ void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& group
     UtfNode& kindNode = fixed ? part->fixedNode : part->revoluteNode;
     if (kindNode == nullptr)
       kindNode = tree.AddNode(part->hardpointsNode, fixed ? kNodeFixed : kNodeRevolute);
-    AddHardpointChildren(tree, finder, mesh, hardpoint, tree.AddNode(kindNode, hardpoint.name));
+    AddHardpointChildren(tree, finder, mesh, hardpoint, rows,
+                         tree.AddNode(kindNode, hardpoint.name));
   }
 }
 

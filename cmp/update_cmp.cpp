@@ -92,7 +92,7 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
     UtfNode model = merge.FindOrAddChild(root, modelName);
     if (level == 0) {
       merge.RemoveHardpoints(model);
-      AddHardpoints(tree, meshList, tree.AddNode(model, kNodeHardpoints));
+      AddHardpoints(tree, meshList, tree.AddNode(model, kNodeHardpoints), HardpointRowsOf(inputs));
     }
     UtfNode levelNode = merge.Levels(model, kSwitch2Distances.back());
     merge.MeshRef(levelNode, MeshRefLeaf(libraryId, InputSummary(inputs), SinglePartShape(inputs)));
@@ -122,7 +122,7 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
     if (auto records = JoinFixRecords(existing, groups, inputs.extras.warn))
       merge.Replace(fix, std::move(*records));
   }
-  if (level == 0) AddPartHardpoints(tree, meshList, groups);
+  if (level == 0) AddPartHardpoints(tree, meshList, groups, HardpointRowsOf(inputs));
 }
 
 }  // namespace svcmp

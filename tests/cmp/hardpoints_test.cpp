@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cmp/cmp_assembly.h"
+#include "cmp/cmp_leaf_data.h"
 #include "tests/cmp/cmp_test_fixtures.h"
 
 namespace svcmp {
@@ -106,6 +107,32 @@ TEST(HardpointOrientation, FacesAwayFromTheNearestGeometryTriangle) {
   ASSERT_EQ(bytes.size(), 36u);
   EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 12, bytes.begin() + 16),
             Bytes({0, 0, 0, 0x80}));
+}
+
+// Under a tilted surface the first row is shorter than 1; unit rows make a
+// rotation of it, in both constructions, and leave a row of zeros alone.
+TEST(HardpointOrientation, UnitRowsMakeARotation) {
+  for (const FaceNormal normal : {FaceNormal{0.6f, 0, 0.8f}, FaceNormal{0.001f, 0.002f, 1}}) {
+    const MeshList meshes = {Plate("slope", {0, 0, 1}, normal)};
+    const Rows unit = UnitRows(Orient(meshes, {0, 0, 0}, "Turret"));
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) {
+        const double dot = double{unit[3 * i]} * unit[3 * j] +
+                           double{unit[3 * i + 1]} * unit[3 * j + 1] +
+                           double{unit[3 * i + 2]} * unit[3 * j + 2];
+        EXPECT_NEAR(dot, i == j ? 1.0 : 0.0, 1e-6) << normal.x << " rows " << i << j;
+      }
+    }
+  }
+  EXPECT_EQ(UnitRows({0, 0, 0, 0, 2, 0, 0, 0, -4}), (Rows{0, 0, 0, 0, 1, 0, 0, 0, -1}));
+
+  UtfTree tree;
+  AddHardpoints(tree, {Plate("slope", {0, 0, 1}, {0.6f, 0, 0.8f}), Hardpoint("Hp_Fixed_Gun")},
+                tree.AddNode(nullptr, "Hardpoints"), HardpointRows::Unit);
+  const auto bytes = *tree.Data(tree.FindNode(nullptr, "Orientation"));
+  ASSERT_EQ(bytes.size(), 36u);
+  EXPECT_EQ(bytes, FloatsLeaf(UnitRows(Orient({Plate("slope", {0, 0, 1}, {0.6f, 0, 0.8f})},
+                                              {0, 0, 0}, "Gun"))));
 }
 
 TEST(HardpointOrientation, EarlierTriangleWinsATieAndHardpointMeshesAreNeverSearched) {
