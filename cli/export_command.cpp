@@ -36,17 +36,17 @@ std::size_t CountGeometryMeshes(msModel* model) {
   return count;
 }
 
-// Why the export must not write options.outputPath, said on stderr; false
-// when it may. Checked before the model is read, and again under the lock.
-bool RefuseTarget(const ExportOptions& options) {
-  if (const auto refusal = CheckReplaceTarget(options.outputPath)) {
+// Why the export must not write `path` (the .cmp file or the material file),
+// said on stderr; false when it may. The .cmp file is checked before the
+// model is read, and again under the lock.
+bool RefuseTarget(const std::string& path, const ExportOptions& options) {
+  if (const auto refusal = CheckReplaceTarget(path)) {
     std::fprintf(stderr, "error: %s\n", refusal->c_str());
     return true;
   }
   std::error_code ignored;
-  if (!options.update && !options.force && std::filesystem::exists(options.outputPath, ignored)) {
-    std::fprintf(stderr, "error: %s already exists; add --force to replace it\n",
-                 options.outputPath.c_str());
+  if (!options.update && !options.force && std::filesystem::exists(path, ignored)) {
+    std::fprintf(stderr, "error: %s already exists; add --force to replace it\n", path.c_str());
     return true;
   }
   return false;
@@ -68,7 +68,7 @@ std::optional<TargetLock> LockTarget(const ExportOptions& options) {
 }
 
 int RunExport(const ExportOptions& options) {
-  if (!options.listOnly && RefuseTarget(options)) return 1;
+  if (!options.listOnly && RefuseTarget(options.outputPath, options)) return 1;
   if ((options.simplify || options.autoLod) && !SimplifierAvailable()) {
     std::fprintf(stderr,
                  "error: this cmptool was built without the mesh simplifier; --simplify and "
@@ -106,15 +106,7 @@ int RunExport(const ExportOptions& options) {
   }
 
   const bool separateMaterials = options.materialsPath && !options.materialsPath->empty();
-  for (const std::string& target :
-       {options.outputPath, separateMaterials ? *options.materialsPath : std::string()}) {
-    std::error_code ignored;
-    if (!target.empty() && !options.update && !options.force &&
-        std::filesystem::exists(target, ignored)) {
-      std::fprintf(stderr, "error: %s already exists; add --force to replace it\n", target.c_str());
-      return 1;
-    }
-  }
+  if (separateMaterials && RefuseTarget(*options.materialsPath, options)) return 1;
 
   const std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
@@ -142,7 +134,7 @@ int RunExport(const ExportOptions& options) {
   }
 
   const std::optional<TargetLock> lock = LockTarget(options);
-  if (!lock || RefuseTarget(options)) return 1;
+  if (!lock || RefuseTarget(options.outputPath, options)) return 1;
   const std::size_t geometryMeshes = CountGeometryMeshes(loaded.model.get());
   LevelExports runs(options, *settings, std::move(loaded.model));
   for (int run = 0; run < runs.Count(); ++run) {

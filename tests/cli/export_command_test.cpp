@@ -444,6 +444,7 @@ TEST_F(ExportCommand, ModelFilesAreJudgedAsTheExportSeesThem) {
 
 TEST_F(ExportCommand, RefusesTargetsThatAreNotWritableFilesAtOnce) {
   fs::create_directory(folder_ / "folder");
+  fs::create_directory(folder_ / "folder.mat");
   ASSERT_EQ(::mkfifo((folder_ / "fifo").c_str(), 0666), 0);
   const struct {
     std::string options;
@@ -457,6 +458,8 @@ TEST_F(ExportCommand, RefusesTargetsThatAreNotWritableFilesAtOnce) {
        "error: fifo is a FIFO (named pipe), not a file; only regular files are written\n"},
       {"-o folder", "error: folder is a folder\n"},
       {"-o folder --force", "error: folder is a folder\n"},
+      // The material file is judged as the .cmp file is, before either is written.
+      {"-o ship.cmp --materials folder.mat --force", "error: folder.mat is a folder\n"},
   };
   for (const auto& each : cases) {
     const auto run = Run("export ship.json " + each.options);
@@ -465,6 +468,7 @@ TEST_F(ExportCommand, RefusesTargetsThatAreNotWritableFilesAtOnce) {
   }
   EXPECT_EQ(fs::status(folder_ / "fifo").type(), fs::file_type::fifo);
   EXPECT_TRUE(fs::is_empty(folder_ / "folder"));
+  EXPECT_FALSE(fs::exists(folder_ / "ship.cmp"));
 }
 
 TEST_F(ExportCommand, RefusesModelsWhoseNormalsOverflowBeforeWriting) {
