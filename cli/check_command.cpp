@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/utf_file_loading.h"
+#include "cli/input_files.h"
 #include "inspect/material_rules.h"
 #include "inspect/model_checks.h"
 

@@ -9,7 +9,7 @@
 #include "cli/commands.h"
 #include "cli/convert_scene.h"
 #include "cli/export_options.h"
-#include "cli/model_file_reading.h"
+#include "cli/input_files.h"
 #include "cli/scratch_folder.h"
 #include "import/export_formats.h"
 #include "import/importer_process.h"

@@ -4,7 +4,7 @@
 
 #include "cli/commands.h"
 #include "cli/info_printer.h"
-#include "cli/utf_file_loading.h"
+#include "cli/input_files.h"
 #include "inspect/compound_model.h"
 #include "inspect/material_names.h"
 
@@ -19,17 +19,11 @@ struct InfoOptions {
 
 int RunInfo(const InfoOptions& options) {
   UtfTree tree;
-  if (const UtfReadResult read = LoadUtfFile(options.path, tree); !read.ok()) {
-    std::fprintf(stderr, "error: %s\n", ReadFailure(options.path, read).c_str());
-    return 1;
-  }
+  if (!ReadUtfFileOrSay(options.path, tree)) return 1;
   CompoundModel model = DecodeCompoundModel(tree);
   if (!options.materials.empty()) {
     UtfTree materials;
-    if (const UtfReadResult read = LoadUtfFile(options.materials, materials); !read.ok()) {
-      std::fprintf(stderr, "error: %s\n", ReadFailure(options.materials, read).c_str());
-      return 1;
-    }
+    if (!ReadUtfFileOrSay(options.materials, materials)) return 1;
     AddMaterialNames(materials, model.materialNames);
   }
   if (options.json) {

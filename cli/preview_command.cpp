@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "cli/commands.h"
-#include "cli/model_file_reading.h"
+#include "cli/input_files.h"
 #include "inspect/level_geometry.h"
 #include "render/level_scene.h"
 #include "render/model_views.h"

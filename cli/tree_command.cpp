@@ -3,7 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/model_file_reading.h"
+#include "cli/input_files.h"
 #include "cli/tree_printer.h"
 
 namespace svcmp::cli {

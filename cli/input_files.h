@@ -5,11 +5,15 @@
 
 #include "inspect/compound_model.h"
 #include "inspect/level_geometry.h"
-#include "utf/utf_tree.h"
+#include "utf/utf_reader.h"
 
-// Reading the files the commands look into, with what the user is told on
-// stderr along the way.
+// Reading the UTF files that cmptool's commands take in, with what the user
+// is told on stderr along the way.
 namespace svcmp::cli {
+
+// Reads the UTF file at `path` into `tree`, warning on stderr about leaves
+// that look compressed.
+UtfReadResult LoadUtfFile(const std::string& path, UtfTree& tree);
 
 // Reads a UTF file into `tree`; says why on stderr and returns false when
 // it cannot. Leaves that look compressed give a warning each.

@@ -1,16 +1,28 @@
-#include "cli/model_file_reading.h"
+#include "cli/input_files.h"
 
 #include <cstdio>
 
 #include "cli/tree_printer.h"
-#include "cli/utf_file_loading.h"
 
 namespace svcmp::cli {
 
+UtfReadResult LoadUtfFile(const std::string& path, UtfTree& tree) {
+  return ReadUtfFile(path, tree, [](const std::string& name) {
+    std::fprintf(stderr, "warning: %s: Possible compression being used on this chunk\n",
+                 PrintableName(name).c_str());
+  });
+}
+
 bool ReadUtfFileOrSay(const std::string& path, UtfTree& tree) {
   const UtfReadResult result = LoadUtfFile(path, tree);
-  if (!result.ok()) std::fprintf(stderr, "error: %s\n", ReadFailure(path, result).c_str());
-  return result.ok();
+  if (result.ok()) return true;
+  // An open failure already names the file; the other reasons do not.
+  if (result.status == UtfReadStatus::CannotOpen) {
+    std::fprintf(stderr, "error: %s\n", result.reason.c_str());
+  } else {
+    std::fprintf(stderr, "error: %s: %s\n", path.c_str(), result.reason.c_str());
+  }
+  return false;
 }
 
 std::optional<CompoundModel> ReadCompoundModelOrSay(const std::string& path) {
