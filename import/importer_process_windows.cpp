@@ -113,9 +113,11 @@ class PipeReader {
   std::thread thread_;
 };
 
-// Exception codes an importer crash ends with, by name.
+// Exception codes an importer crash ends with, and the runtime's abort status, by name.
 std::string DescribeCrash(DWORD code) {
   switch (code) {
+    case importer_protocol::kWindowsAbortStatus:
+      return "Aborted";
     case EXCEPTION_ACCESS_VIOLATION:
       return "access violation";
     case EXCEPTION_STACK_OVERFLOW:
@@ -171,8 +173,8 @@ ImporterRun RunImporter(const std::filesystem::path& program,
     run.detail = LastError();
     return run;
   }
-  Handle nothing(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inheritable, OPEN_EXISTING, 0, nullptr));
+  Handle nothing(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             OPEN_EXISTING, 0, nullptr));
   Handle job = CreateImporterJob(limits);
   if (!nothing || !job) {
     run.detail = LastError();
@@ -228,7 +230,7 @@ ImporterRun RunImporter(const std::filesystem::path& program,
   }
   DWORD exitCode = 0;
   GetExitCodeProcess(child.Get(), &exitCode);
-  if (exitCode >= kFirstExceptionCode) {
+  if (exitCode >= kFirstExceptionCode || exitCode == importer_protocol::kWindowsAbortStatus) {
     run.end = ImporterEnd::Crashed;
     run.detail = DescribeCrash(exitCode);
     return run;

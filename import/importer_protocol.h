@@ -17,7 +17,15 @@ inline constexpr char kNotAWrittenFormat[] =
 inline constexpr int kExitRead = 0;     // also: written
 inline constexpr int kExitRefused = 1;  // one kErrorPrefix line says why
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitOutOfMemory = 3;
+inline constexpr int kExitOutOfMemory = 12;  // ENOMEM's number
+
+// The status the Windows C runtime's abort() ends a program with, and so an
+// uncaught exception or a failed assertion; on Linux they end it by a signal.
+// None of the importer's own statuses may be it, or a crash would be told as
+// one of them.
+inline constexpr int kWindowsAbortStatus = 3;
+static_assert(kExitRead != kWindowsAbortStatus && kExitRefused != kWindowsAbortStatus &&
+              kExitUsage != kWindowsAbortStatus && kExitOutOfMemory != kWindowsAbortStatus);
 
 inline constexpr char kErrorPrefix[] = "error: ";
 inline constexpr char kWarningPrefix[] = "warning: ";

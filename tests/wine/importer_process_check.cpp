@@ -1,7 +1,7 @@
 // importer_process_check: runs itself as the importer through RunImporter
 // and checks what comes back: output, messages and exit status, pipes far
-// larger than their buffers, a crash, the time limit, the output limit, and
-// a program that does not exist. Prints the first failure and exits 1.
+// larger than their buffers, a crash, an abort, the time limit, the output
+// limit, and a program that does not exist. Prints the first failure and exits 1.
 #include <windows.h>
 
 #include <cstdio>
@@ -25,7 +25,7 @@ int Child(std::string_view mode) {
   if (mode == "print") {
     std::fputs("document \"quoted\" \\ back", stdout);
     std::fputs("warning: w\n", stderr);
-    return 3;
+    return 5;
   }
   if (mode == "large") {
     const std::string output(kLargeOutput, 'o');
@@ -38,6 +38,7 @@ int Child(std::string_view mode) {
     volatile int* nowhere = nullptr;
     return *nowhere;
   }
+  if (mode == "abort") std::abort();
   if (mode == "sleep") {
     Sleep(30000);
     return 0;
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
 
   // Quotes and backslashes in arguments reach the child as they were.
   const ImporterRun printed = run("print");
-  Check(printed.end == ImporterEnd::Exited && printed.exitStatus == 3, "print: exit status 3");
+  Check(printed.end == ImporterEnd::Exited && printed.exitStatus == 5, "print: exit status 5");
   Check(printed.output == "document \"quoted\" \\ back", "print: output");
   Check(printed.messages == "warning: w\r\n" || printed.messages == "warning: w\n",
         "print: messages");
@@ -84,13 +85,19 @@ int main(int argc, char** argv) {
   Check(crashed.end == ImporterEnd::Crashed && crashed.detail == "access violation",
         "crash: reported as an access violation, got " + crashed.detail);
 
+  // The runtime's abort ends with status 3, which is no status of the importer's own.
+  const ImporterRun aborted = run("abort");
+  Check(aborted.end == ImporterEnd::Crashed && aborted.detail == "Aborted",
+        "abort: reported as a crash, got " + aborted.detail);
+
   ImporterLimits oneSecond;
   oneSecond.timeoutSeconds = 1;
   Check(run("sleep", oneSecond).end == ImporterEnd::TimedOut, "sleep: stopped at the time limit");
 
   ImporterLimits small;
   small.memoryMegabytes = 64;
-  Check(run("flood", small).end == ImporterEnd::OutputTooLarge, "flood: stopped at the output limit");
+  Check(run("flood", small).end == ImporterEnd::OutputTooLarge,
+        "flood: stopped at the output limit");
 
   const ImporterRun missing =
       svcmp::RunImporter(self.parent_path() / "no-such-importer.exe", {"read", "x.obj"}, {});
