@@ -12,6 +12,7 @@
 #include "host/model_document_writer.h"
 #include "import/assimp_loader.h"
 #include "import/assimp_writer.h"
+#include "import/binary_output.h"
 #include "import/export_formats.h"
 #include "import/importer_protocol.h"
 #include "import/model_format.h"
@@ -74,6 +75,8 @@ int Write(const std::string& scenePath, const std::string& modelPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The document and the message lines are cmptool's to read, byte for byte.
+  svcmp::UseBinaryStandardOutput();
   std::set_terminate(Terminate);
   const bool read = argc == 3 && std::string_view(argv[1]) == protocol::kReadMode;
   const bool write = argc == 4 && std::string_view(argv[1]) == protocol::kWriteMode;

@@ -1,7 +1,7 @@
 // importer_process_check: runs itself as the importer through RunImporter
 // and checks what comes back: output, messages and exit status, pipes far
-// larger than their buffers, a crash, an abort, the time limit, the output
-// limit, and a program that does not exist. Prints the first failure and exits 1.
+// larger than their buffers, output in binary mode, a crash, an abort, the
+// time limit, the output limit, and a program that does not exist. Prints the first failure and exits 1.
 #include <windows.h>
 
 #include <cstdio>
@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "import/binary_output.h"
 #include "import/importer_process.h"
 
 namespace {
@@ -19,6 +20,7 @@ using svcmp::ImporterRun;
 
 constexpr std::size_t kLargeOutput = 3000000;
 constexpr std::size_t kLargeMessages = 300000;
+constexpr std::string_view kBinaryOutput("{\n\"a\": 1\r\n}\x1A\n", 13);
 
 // The child's behaviours, chosen by its first argument.
 int Child(std::string_view mode) {
@@ -26,6 +28,13 @@ int Child(std::string_view mode) {
     std::fputs("document \"quoted\" \\ back", stdout);
     std::fputs("warning: w\n", stderr);
     return 5;
+  }
+  if (mode == "binary") {
+    // As the importer writes its document and its message lines.
+    svcmp::UseBinaryStandardOutput();
+    std::fwrite(kBinaryOutput.data(), 1, kBinaryOutput.size(), stdout);
+    std::fputs("warning: w\n", stderr);
+    return 0;
   }
   if (mode == "large") {
     const std::string output(kLargeOutput, 'o');
@@ -75,6 +84,10 @@ int main(int argc, char** argv) {
   Check(printed.output == "document \"quoted\" \\ back", "print: output");
   Check(printed.messages == "warning: w\r\n" || printed.messages == "warning: w\n",
         "print: messages");
+
+  const ImporterRun binary = run("binary");
+  Check(binary.output == kBinaryOutput && binary.messages == "warning: w\n",
+        "binary: both streams byte for byte");
 
   const ImporterRun large = run("large");
   Check(large.end == ImporterEnd::Exited, "large: exited");
