@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/model_totals.h"
+#include "cli/simplify_step.h"
 #include "plugin/export_checks.h"
 #include "plugin/model_capture.h"
 
@@ -28,7 +29,9 @@ void PrintListingTotals(const MeshList& meshList, int scaleDivisor, std::FILE* o
                ExtentText(totals).c_str(), scaleDivisor);
   const std::optional<std::string> problem = CheckExportable(meshList, 1, {});
   if (problem) {
-    std::fprintf(out, "does not fit the format's limits: %s\n", problem->c_str());
+    const std::string advice =
+        SimplifyingMakesFit(meshList, problem) ? std::string(" ") + kSimplifyAdvice : "";
+    std::fprintf(out, "does not fit the format's limits: %s%s\n", problem->c_str(), advice.c_str());
   } else {
     std::fprintf(out, "fits the format's limits\n");
   }

@@ -14,9 +14,6 @@
 namespace svcmp::cli {
 namespace {
 
-constexpr char kSimplifyAdvice[] =
-    "Or add --simplify to reduce the geometry just enough that it fits.";
-
 // "level 1: " before a level's lines, nothing for a plain export.
 std::string Prefix(const std::string& levelName) {
   return levelName.empty() ? std::string() : levelName + ": ";
@@ -24,16 +21,22 @@ std::string Prefix(const std::string& levelName) {
 
 }  // namespace
 
+bool SimplifyingMakesFit(const MeshList& meshList, const std::optional<std::string>& refusal) {
+  if (!refusal || !SimplifierAvailable()) return false;
+  // Simplifying reduces vertices and triangles, never the number of meshes.
+  return GeometryMeshCount(meshList) <= kMaxMeshBufferCount &&
+         refusal == CheckMeshBufferLimits(meshList);
+}
+
 SimplifyStep::SimplifyStep(SimplifyPlan plan) : plan_(std::move(plan)) {}
 
 bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, ExportUi& ui) {
   if (plan_.simplify) {
     Simplify(meshList);
-  } else if (const auto overLimits = CheckMeshBufferLimits(meshList);
-             overLimits && CheckExportable(meshList, settings.GroupCount,
-                                           settings.GroupQuantities) == overLimits) {
-    // Only when the limits are what the export's checks would refuse it for.
-    ui.ShowMessage(*overLimits + " " + kSimplifyAdvice, kWarningCaption, MessageIcon::Exclamation);
+  } else if (const auto refusal =
+                 CheckExportable(meshList, settings.GroupCount, settings.GroupQuantities);
+             SimplifyingMakesFit(meshList, refusal)) {
+    ui.ShowMessage(*refusal + " " + kSimplifyAdvice, kWarningCaption, MessageIcon::Exclamation);
     return false;
   }
   if (plan_.previousLevel != nullptr) TakeUnreducedMeshes(meshList);

@@ -21,6 +21,16 @@ struct SimplifyPlan {
   bool report = true;             // print what was done on stdout
 };
 
+// Said after the refusal of a model that simplifying makes fit.
+inline constexpr char kSimplifyAdvice[] =
+    "Or add --simplify to reduce the geometry just enough that it fits.";
+
+// Whether `refusal` (CheckExportable's, or none) refuses the model for
+// nothing but its vertices or triangles, which --simplify reduces; false
+// where this build has no simplifier.
+[[nodiscard]] bool SimplifyingMakesFit(const MeshList& meshList,
+                                       const std::optional<std::string>& refusal);
+
 // cmptool's step between capture and the mesh buffer: simplifies as planned,
 // and refuses a model beyond the buffer's limits with the advice to simplify
 // when the plan does not.

@@ -124,6 +124,26 @@ TEST_F(SimplifyCommand, OverLimitModelsAreRefusedWithTheWayOut) {
   EXPECT_GT(counts[0], 3 * 19000);
 }
 
+// The listing points to --simplify only where the model does not fit.
+TEST_F(SimplifyCommand, ListingAdvisesSimplifyOnlyForModelsBeyondTheLimits) {
+  const struct {
+    const char* model;
+    const char* verdict;
+  } cases[] = {
+      {"big.json",
+       "does not fit the format's limits: The model's meshes have 32,040 triangles in all "
+       "(96,120 vertex indices); a .cmp file holds at most 21,845 triangles (65,535 indices). "
+       "Reduce the model or split it into several files and export again. Or add --simplify to "
+       "reduce the geometry just enough that it fits.\n"},
+      {"small.json", "fits the format's limits\n"},
+  };
+  for (const auto& [model, verdict] : cases) {
+    const auto run = Run(std::string("export ") + model + " --list");
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), verdict);
+  }
+}
+
 TEST_F(SimplifyCommand, RatioKeepsThatShareAndFittingModelsStayAsTheyAre) {
   ASSERT_EQ(Run("export small.json -o plain.cmp -q").exitStatus, 0);
   const auto fits = Run("export small.json -o fit.cmp --simplify");
