@@ -74,6 +74,15 @@ void PrintMeshRef(const CompoundModel& model, const MeshRefSummary& summary, std
   std::fprintf(out, "    materials: %s\n", names.c_str());
 }
 
+// "256 x 256, DXT1, 9 mip levels", or why the texture cannot be told.
+std::string TextureText(const TextureEntry& texture) {
+  if (!texture.header) return "not one DDS file (no MIPS leaf)";
+  if (!texture.header->sound) return "DDS header not sound: " + texture.header->reason;
+  const DdsDescription& dds = texture.header->description;
+  return std::to_string(dds.width) + " x " + std::to_string(dds.height) + ", " + dds.format + ", " +
+         Count(dds.mipCount, "mip level", "mip levels");
+}
+
 void PrintHardpoint(const Hardpoint& hardpoint, std::FILE* out) {
   std::string text =
       "  hardpoint " + std::string(HardpointKindName(hardpoint.kind)) + " " + hardpoint.name;
@@ -148,6 +157,21 @@ Json MeshRefJson(const CompoundModel& model, const MeshRefSummary& summary) {
           {"materials", materials}};
 }
 
+Json TextureJson(const TextureEntry& texture) {
+  const bool readable = texture.header && texture.header->sound;
+  Json json = {{"name", texture.name}, {"readable", readable}};
+  if (readable) {
+    const DdsDescription& dds = texture.header->description;
+    json["width"] = dds.width;
+    json["height"] = dds.height;
+    json["format"] = dds.format;
+    json["mipCount"] = dds.mipCount;
+  } else {
+    json["problem"] = TextureText(texture);
+  }
+  return json;
+}
+
 Json HardpointJson(const Hardpoint& hardpoint) {
   const auto numbers = [](const auto& values) { return JsonNumbers(values); };
   Json json = {{"kind", HardpointKindName(hardpoint.kind)},
@@ -180,6 +204,9 @@ void PrintInfoText(const std::string& file, const CompoundModel& model, std::FIL
                  buffer.vertexFormat, Count(buffer.meshes.size(), "mesh", "meshes").c_str(),
                  Count(buffer.vertices.size(), "vertex", "vertices").c_str(),
                  Count(buffer.indices.size(), "index", "indices").c_str());
+  }
+  for (const TextureEntry& texture : model.textures) {
+    std::fprintf(out, "texture %s: %s\n", texture.name.c_str(), TextureText(texture).c_str());
   }
   for (const PartSummary& part : summary.parts) {
     std::string heading = "part " + (model.compound ? part.part->objectName : file);
@@ -246,19 +273,19 @@ void PrintInfoJson(const std::string& file, const CompoundModel& model, std::FIL
          {"hardpoints", hardpoints}});
   }
   const ModelTotals& t = summary.totals;
-  const Json json = {{"file", file},
-                     {"compound", model.compound},
-                     {"libraries", libraries},
-                     {"parts", parts},
-                     {"totals",
-                      {{"parts", t.parts},
-                       {"meshReferences", t.meshRefs},
-                       {"meshes", t.meshes},
-                       {"vertices", t.vertices},
-                       {"triangles", t.triangles},
-                       {"hardpoints", t.hardpoints},
-                       {"joints", t.joints}}},
-                     {"problems", model.findings.size()}};
+  Json json = {{"file", file}, {"compound", model.compound}, {"libraries", libraries}};
+  // Only where the file holds textures, so that other files read as before.
+  if (!model.textures.empty()) {
+    Json textures = Json::array();
+    for (const TextureEntry& texture : model.textures) textures.push_back(TextureJson(texture));
+    json["textures"] = textures;
+  }
+  json["parts"] = parts;
+  json["totals"] = {{"parts", t.parts},         {"meshReferences", t.meshRefs},
+                    {"meshes", t.meshes},       {"vertices", t.vertices},
+                    {"triangles", t.triangles}, {"hardpoints", t.hardpoints},
+                    {"joints", t.joints}};
+  json["problems"] = model.findings.size();
   std::fprintf(out, "%s\n", json.dump(2, ' ', false, Json::error_handler_t::replace).c_str());
 }
 

@@ -7,7 +7,7 @@
 
 namespace svcmp::cli {
 
-// The readable summary of `cmptool info`: libraries, then each part with its
+// The readable summary of `cmptool info`: libraries, textures, then each part with its
 // joint, levels, materials and hardpoints, then the totals.
 void PrintInfoText(const std::string& file, const CompoundModel& model, std::FILE* out);
 

@@ -12,6 +12,7 @@
 #include "inspect/mesh_buffer_decoder.h"
 #include "inspect/mesh_ref_decoder.h"
 #include "inspect/node_lookup.h"
+#include "inspect/texture_library.h"
 
 namespace svcmp {
 namespace {
@@ -29,6 +30,7 @@ class ModelDecoder {
     if (top == nullptr) return;
     DecodeLibraries(FindChildNoCase(tree_, top, kNodeVMeshLibrary));
     AddMaterialNames(tree_, model_.materialNames);
+    model_.textures = DecodeTextureLibrary(tree_);
     UtfNode cmpnd = FindChildNoCase(tree_, top, kNodeCmpnd);
     if (cmpnd == nullptr) {
       // A single model: the top node is its model node.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "inspect/finding.h"
+#include "inspect/texture_library.h"
 #include "utf/utf_tree.h"
 
 // A compound model (.cmp) or single model (.3db) file decoded for reading:
@@ -143,6 +144,7 @@ struct CompoundModel {
   // Empty "Cons" lists ("Fix" with no records and the like), by path.
   std::vector<std::string> emptyJointLists;
   std::map<std::uint32_t, std::string> materialNames;  // from a "material library"
+  std::vector<TextureEntry> textures;                  // of a "texture library"
   // Faults found while decoding: leaves of the wrong size, buffers that do
   // not fit their leaf, indices outside their mesh and the like.
   Findings findings;

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "format/material_node_names.h"
-#include "inspect/dds_header_decoder.h"
 #include "inspect/material_names.h"
 #include "inspect/node_lookup.h"
+#include "inspect/texture_library.h"
 
 namespace svcmp {
 namespace {
@@ -36,16 +36,11 @@ std::string Hex(std::uint32_t id) {
 void CollectMaterialLibraries(const UtfTree& tree, MaterialLibraries& libraries,
                               Findings& findings) {
   AddMaterialNames(tree, libraries.materials);
-  UtfNode library = FindChildNoCase(tree, tree.Root(), kNodeTextureLibrary);
-  for (UtfNode texture = library ? tree.FirstChild(library) : nullptr; texture;
-       texture = tree.NextSibling(texture)) {
-    libraries.textures.insert(LowerCase(tree.Name(texture)));
-    UtfNode mips = FindChildNoCase(tree, texture, kNodeMips);
-    if (!mips) continue;  // textures of other tools may keep their levels apart
-    const DdsHeaderResult header = ReadDdsHeader(LeafBytes(tree, mips));
-    if (!header.sound) {
-      findings.push_back({NodePath(tree, mips), Severity::Error, std::string(rules::kDdsHeader),
-                          "the texture's DDS header is not sound: " + header.reason});
+  for (const TextureEntry& texture : DecodeTextureLibrary(tree)) {
+    libraries.textures.insert(LowerCase(texture.name));
+    if (texture.header && !texture.header->sound) {
+      findings.push_back({texture.mipsPath, Severity::Error, std::string(rules::kDdsHeader),
+                          "the texture's DDS header is not sound: " + texture.header->reason});
     }
   }
 }

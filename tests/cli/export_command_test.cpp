@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -183,6 +184,34 @@ TEST_F(ExportMaterials, GameReadyWritesMaterialsAndTexturesAndNamesAMissingOne) 
   ASSERT_GT(translucent.size(), 128u);
   EXPECT_EQ(std::string(translucent.begin() + 84, translucent.begin() + 88), "DXT5");
   EXPECT_EQ(DataOf(tree, {"Cmpnd", "Cons", "Fix"}).size(), 176u);
+}
+
+// info lists the file's textures: each one's size, format and levels, or
+// why it cannot tell them.
+TEST_F(ExportMaterials, InfoListsTheTexturesOfTheFile) {
+  ASSERT_EQ(Run("export textured.json -o ship.cmp -q --game-ready").exitStatus, 0);
+  UtfTree tree = ReadCmp("ship.cmp");
+  UtfNode library = tree.FindNode(nullptr, "texture library");
+  tree.AddNode(tree.AddNode(library, "levels.tga"), "MIP0");
+  tree.SetData(tree.AddNode(tree.AddNode(library, "short.dds"), "MIPS"), Text("DDS"));
+  ASSERT_TRUE(WriteUtfFile(tree, folder_ / "ship.cmp").written);
+
+  const auto text = Run("info ship.cmp");
+  ASSERT_EQ(text.exitStatus, 0) << text.err;
+  EXPECT_NE(text.out.find(
+                "texture opaque.png: 16 x 8, DXT1, 5 mip levels\n"
+                "texture translucent.png: 4 x 4, DXT5, 3 mip levels\n"
+                "texture levels.tga: not one DDS file (no MIPS leaf)\n"
+                "texture short.dds: DDS header not sound: shorter than a DDS header (128 bytes)\n"),
+            std::string::npos)
+      << text.out;
+  const auto json = Run("info --json ship.cmp");
+  ASSERT_EQ(json.exitStatus, 0) << json.err;
+  const auto textures = nlohmann::json::parse(json.out)["textures"];
+  ASSERT_EQ(textures.size(), 4u) << json.out;
+  EXPECT_EQ(textures[1], nlohmann::json::parse(R"({"name": "translucent.png", "readable": true,
+      "width": 4, "height": 4, "format": "DXT5", "mipCount": 3})"));
+  EXPECT_EQ(textures[2]["problem"], "not one DDS file (no MIPS leaf)");
 }
 
 TEST_F(ExportMaterials, AMaterialFileOfItsOwnIsWrittenAfterTheModelAndUpdated) {
