@@ -324,38 +324,41 @@ TEST_F(AssimpLoader, EmptyNodesNamedLikeHardpointsBecomeHardpointMeshesInNodeOrd
 }
 
 TEST_F(AssimpLoader, SaysWhatItLeavesOutAndStillLoads) {
-  // Vertex colours, lines and points beside the triangle, no material.
-  const std::string obj = Write("wire.obj",
-                                "o wire\nv 0 0 0 1 0 0\nv 1 0 0 1 0 0\nv 0 1 0 1 0 0\n"
-                                "f 1 2 3\nl 1 2\nl 2 3\np 1\np 2\n");
-  ModelLoadResult wire = LoadAssimpModel(obj, ModelFormat::Obj);
-  ASSERT_NE(wire.model, nullptr) << wire.error;
-  const std::string file = "\"" + obj + "\": ";
-  EXPECT_EQ(wire.warnings,
-            (std::vector<std::string>{
-                file + "4 lines and points left out (only triangles are exported): mesh \"wire\"",
-                file + "1 vertex colour set left out: mesh \"wire\"",
-                file + "1 geometry mesh without a material (material id 0 is written): \"wire\"",
-            }));
-
   // A second texture-coordinate set and a morph target.
   GltfPrimitive panel = testing::Triangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
   panel.texCoords = {{0, 0}, {1, 0}, {0, 1}};
   panel.secondTexCoords = panel.texCoords;
   panel.morphOffsets = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
-  std::vector<GltfNode> nodes(1);
-  nodes[0] = {"panel", 0, {0, 0, 0}, {1, 1, 1}, {}};
-  const std::string gltf = Write("panel.gltf", MakeGltf({{panel}}, nodes, {0}));
-  ModelLoadResult loaded = LoadAssimpModel(gltf, ModelFormat::Gltf);
-  ASSERT_NE(loaded.model, nullptr) << loaded.error;
-  const std::string gltfFile = "\"" + gltf + "\": ";
-  EXPECT_EQ(
-      loaded.warnings,
-      (std::vector<std::string>{
-          gltfFile + "1 texture-coordinate set after the first left out: mesh \"panel\"",
-          gltfFile + "1 morph target left out (the base shape is exported): mesh \"panel\"",
-          gltfFile + "1 geometry mesh without a material (material id 0 is written): \"panel\"",
-      }));
+  const struct {
+    std::string name;
+    std::string text;
+    ModelFormat format;
+    std::vector<std::string> warnings;  // each after the file's quoted path
+  } cases[] = {
+      // Vertex colours, lines and points beside the triangle, no material.
+      {"wire.obj",
+       "o wire\nv 0 0 0 1 0 0\nv 1 0 0 1 0 0\nv 0 1 0 1 0 0\nf 1 2 3\nl 1 2\nl 2 3\np 1\np 2\n",
+       ModelFormat::Obj,
+       {"4 lines and points left out (only triangles are exported): mesh \"wire\"",
+        "1 vertex colour set left out: mesh \"wire\"",
+        "1 geometry mesh without a material (material id 0 is written): \"wire\""}},
+      {"panel.gltf",
+       MakeGltf({{panel}}, {{"panel", 0, {0, 0, 0}, {1, 1, 1}, {}}}, {0}),
+       ModelFormat::Gltf,
+       {"1 texture-coordinate set after the first left out: mesh \"panel\"",
+        "1 morph target left out (the base shape is exported): mesh \"panel\"",
+        "1 geometry mesh without a material (material id 0 is written): \"panel\""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Write(c.name, c.text);
+    ModelLoadResult loaded = LoadAssimpModel(path, c.format);
+    ASSERT_NE(loaded.model, nullptr) << loaded.error;
+    std::vector<std::string> expected;
+    for (const std::string& warning : c.warnings)
+      expected.push_back("\"" + path + "\": " + warning);
+    EXPECT_EQ(loaded.warnings, expected);
+  }
 }
 
 }  // namespace

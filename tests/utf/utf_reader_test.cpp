@@ -43,12 +43,6 @@ TEST(UtfReader, ReadsFourNodeExampleInPreOrder) {
   EXPECT_TRUE(loaded.warnings.empty());
 }
 
-TEST(UtfReader, ReadsLoneTopNode) {
-  const Loaded loaded = Load(HandMadeUtf({{0, 1, 0x80, 0, 0, 0, 0}}, "\0\\\0"sv, {}));
-  ASSERT_TRUE(loaded.result.ok()) << loaded.result.reason;
-  EXPECT_EQ(Describe(loaded.tree), (Lines{"0 \\"}));
-}
-
 TEST(UtfReader, AddsAfterTopLevelNodesAlreadyThere) {
   Loaded loaded;
   loaded.tree.AddNode(nullptr, "existing");
@@ -69,40 +63,43 @@ TEST(UtfReader, FollowsLinksWhateverTheEntryOrder) {
   EXPECT_EQ(WriteUtfBytes(loaded.tree), testing::FourNodeExample());
 }
 
-TEST(UtfReader, RoundsEntryOffsetsDownAndIgnoresTopNodeSibling) {
-  const auto bytes = HandMadeUtf({{44, 1, 0x80, 44 + 43, 0, 0, 0},
-                                  {88 + 5, 3, 0x80, 0, 0, 0, 0},
-                                  {0, 5, 0x80, 0, 0, 0, 0}},
-                                 "\0\\\0A\0B\0"sv, {});
-  const Loaded loaded = Load(bytes);
-  ASSERT_TRUE(loaded.result.ok()) << loaded.result.reason;
-  EXPECT_EQ(Describe(loaded.tree), (Lines{"0 \\", "1 A", "1 B"}));
-}
-
-TEST(UtfReader, LeafWithoutPositiveSizeHasNoData) {
-  const auto bytes = HandMadeUtf({{0, 1, 0x10, 44, 0, 0, 0},
-                                  {88, 3, 0x80, 0, 0, 0, 0},
-                                  {0, 3, 0x80, 0, 0xFFFFFFFC, 4, 4}},
-                                 "\0\\\0A\0"sv, {1, 2, 3, 4});
-  const Loaded loaded = Load(bytes);
-  ASSERT_TRUE(loaded.result.ok()) << loaded.result.reason;
-  EXPECT_EQ(Describe(loaded.tree), (Lines{"0 \\", "1 A", "1 A"}));
-}
-
-TEST(UtfReader, PaddedLeafKeepsOnlyItsUsedBytes) {
-  const auto bytes = HandMadeUtf({{0, 1, 0x10, 44, 0, 0, 0}, {0, 3, 0x80, 0, 8, 5, 5}},
-                                 "\0\\\0A\0"sv, {1, 2, 3, 4, 5, 0, 0, 0});
-  const Loaded loaded = Load(bytes);
-  ASSERT_TRUE(loaded.result.ok()) << loaded.result.reason;
-  EXPECT_EQ(Describe(loaded.tree), (Lines{"0 \\", "1 A [1,2,3,4,5,]"}));
-}
-
-TEST(UtfReader, PaddedLeafWithNoUsedBytesHasAnEmptyBlock) {
-  const auto bytes = HandMadeUtf({{0, 1, 0x10, 44, 0, 0, 0}, {0, 3, 0x80, 0, 8, 0, 0}},
-                                 "\0\\\0A\0"sv, {1, 2, 3, 4, 5, 6, 7, 8});
-  const Loaded loaded = Load(bytes);
-  ASSERT_TRUE(loaded.result.ok()) << loaded.result.reason;
-  EXPECT_EQ(Describe(loaded.tree), (Lines{"0 \\", "1 A []"}));
+// Hand-made files whose entries bend the layout, read as the game reads them.
+TEST(UtfReader, ReadsHandMadeFilesAsDescribed) {
+  const struct {
+    const char* what;
+    std::vector<HandEntry> entries;
+    std::string_view names;
+    std::vector<std::uint8_t> data;
+    Lines described;
+  } cases[] = {
+      {"lone top node", {{0, 1, 0x80, 0, 0, 0, 0}}, "\0\\\0"sv, {}, {"0 \\"}},
+      {"entry offsets rounded down, the top node's sibling ignored",
+       {{44, 1, 0x80, 44 + 43, 0, 0, 0}, {88 + 5, 3, 0x80, 0, 0, 0, 0}, {0, 5, 0x80, 0, 0, 0, 0}},
+       "\0\\\0A\0B\0"sv,
+       {},
+       {"0 \\", "1 A", "1 B"}},
+      {"leaf without a positive size has no data",
+       {{0, 1, 0x10, 44, 0, 0, 0}, {88, 3, 0x80, 0, 0, 0, 0}, {0, 3, 0x80, 0, 0xFFFFFFFC, 4, 4}},
+       "\0\\\0A\0"sv,
+       {1, 2, 3, 4},
+       {"0 \\", "1 A", "1 A"}},
+      {"padded leaf keeps only its used bytes",
+       {{0, 1, 0x10, 44, 0, 0, 0}, {0, 3, 0x80, 0, 8, 5, 5}},
+       "\0\\\0A\0"sv,
+       {1, 2, 3, 4, 5, 0, 0, 0},
+       {"0 \\", "1 A [1,2,3,4,5,]"}},
+      {"padded leaf with no used bytes has an empty block",
+       {{0, 1, 0x10, 44, 0, 0, 0}, {0, 3, 0x80, 0, 8, 0, 0}},
+       "\0\\\0A\0"sv,
+       {1, 2, 3, 4, 5, 6, 7, 8},
+       {"0 \\", "1 A []"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Loaded loaded = Load(HandMadeUtf(c.entries, c.names, c.data));
+    ASSERT_TRUE(loaded.result.ok()) << loaded.result.reason;
+    EXPECT_EQ(Describe(loaded.tree), c.described);
+  }
 }
 
 TEST(UtfReader, WarnsOnceAboutCompressionAndKeepsStoredBytes) {
@@ -174,17 +171,11 @@ INSTANTIATE_TEST_SUITE_P(
                "node 1: its next sibling, node 2, is already loaded (the node links form a loop)"},
         Damage{"NameOutside", E(2, 4), 9, "node 2: its name lies outside the name table"},
         Damage{"NameOfTopOutside", E(0, 4), 0xFFFFFFFF, "node 0: its name lies outside the name table"},
+        // The name table ends right after "C", without its zero byte.
+        Damage{"NameWithoutEnd", 28, 8, "node 3: its name does not end inside the name table"},
         Damage{"DataPastEnd", E(3, 16), 5, "node 3: data runs past the end of the file"},
         Damage{"DataOffsetHuge", E(2, 16), 0xFFFFFFFE, "node 2: data runs past the end of the file"}),
     [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.what); });
-
-TEST(UtfReader, RefusesNameWithoutEndInsideItsTable) {
-  // The name table ends right after "C", without its zero byte.
-  auto bytes = testing::FourNodeExample();
-  PutWord(bytes, 28, 8);
-  const Loaded loaded = Load(bytes);
-  EXPECT_EQ(loaded.result.reason, "node 3: its name does not end inside the name table");
-}
 
 TEST(UtfReader, RefusesHeaderCutShort) {
   const auto whole = testing::FourNodeExample();
