@@ -57,7 +57,8 @@ TEST_F(AssimpFormats, SampleShipLoadsFromEveryFormat) {
       }
     }
     ASSERT_NE(description, nullptr) << format;
-    const std::string path = (dir_ / ("ship." + std::string(description->fileExtension))).string();
+    const std::string path =
+        (folder_ / ("ship." + std::string(description->fileExtension))).string();
     ASSERT_EQ(exporter.Export(scene, format, path), AI_SUCCESS) << exporter.GetErrorString();
 
     ModelLoadResult converted = LoadThroughImporter(path);

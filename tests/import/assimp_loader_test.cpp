@@ -197,7 +197,7 @@ TEST_F(AssimpLoader, GltfTextureCoordinatesFromTheFirstChannelAsWritten) {
 TEST_F(AssimpLoader, RefusesUnreadableMissingAndEmptyFilesNamingThem) {
   EXPECT_NE(Refuse(Write("junk.gltf", "this is not a model")).find("cannot be read"),
             std::string::npos);
-  EXPECT_NE(Refuse((dir_ / "absent.obj").string()).find("cannot be read"), std::string::npos);
+  EXPECT_NE(Refuse((folder_ / "absent.obj").string()).find("cannot be read"), std::string::npos);
   EXPECT_NE(Refuse(Write("empty.gltf", MakeGltf({}, {}, {}))).find("no triangles"),
             std::string::npos);
   // Points and lines only: nothing that can be exported.

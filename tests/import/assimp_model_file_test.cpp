@@ -146,7 +146,7 @@ TEST_F(ModelFile, SaveReplacesTheFileOnlyWhenTheWholeDocumentIsWritten) {
   ExpectSameModel(*model, *loaded.model);
   EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
 
-  const std::string unwritable = (dir_ / "no_such_folder" / "ship.json").string();
+  const std::string unwritable = (folder_ / "no_such_folder" / "ship.json").string();
   const std::string message = SaveModelDocument(*model, unwritable);
   EXPECT_NE(message.find("\"" + unwritable + "\": cannot be written"), std::string::npos)
       << message;

@@ -14,27 +14,17 @@
 #include <vector>
 
 #include "host/base64.h"
+#include "tests/utf/folder_test.h"
 
 namespace svcmp::testing {
 
-class ModelFileTest : public ::testing::Test {
+class ModelFileTest : public FolderTest {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           (std::string("svcmp_") + info->test_suite_name() + "_" + info->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::string Write(const std::string& name, const std::string& text) const {
-    const std::string path = (dir_ / name).string();
+    const std::string path = (folder_ / name).string();
     std::ofstream(path, std::ios::binary) << text;
     return path;
   }
-
-  std::filesystem::path dir_;
 };
 
 struct GltfPrimitive {

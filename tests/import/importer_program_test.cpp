@@ -87,7 +87,7 @@ TEST_F(ImporterProgram, DamagedFilesAndOtherFormatsAreSaidSo) {
       "not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, 3DS)";
   const std::string ply = "ply\nformat ascii 1.0\nelement vertex 3\nend_header\n";
   EXPECT_EQ(Refusal(Write("mesh.ply", ply)),
-            "\"" + (dir_ / "mesh.ply").string() + "\": " + unsupported);
+            "\"" + (folder_ / "mesh.ply").string() + "\": " + unsupported);
   EXPECT_NE(Refusal(Write("mesh.obj", ply)).find(unsupported), std::string::npos);
   EXPECT_NE(Refusal(Write("box.off", "OFF\n3 1 0\n")).find(unsupported), std::string::npos);
 

@@ -41,10 +41,10 @@ TEST_F(SceneExport, EveryFormatReadsBackWithItsPlacedMesh) {
       {{10, 20, 30}, {10, 20, -62}, {10, 112, 30}, {102, 20, 30}}};
   for (const char* name : {"ship.glb", "ship.gltf", "ship.obj", "ship.dae"}) {
     SCOPED_TRACE(name);
-    const std::string failure = ExportSceneThroughImporter(PlacedTetrahedron(), dir_ / "scene.json",
-                                                           dir_ / name, {SVCMP_IMPORTER, {}});
+    const std::string failure = ExportSceneThroughImporter(
+        PlacedTetrahedron(), folder_ / "scene.json", folder_ / name, {SVCMP_IMPORTER, {}});
     ASSERT_EQ(failure, "");
-    const ModelLoadResult back = LoadModelFile((dir_ / name).string(), {SVCMP_IMPORTER, {}});
+    const ModelLoadResult back = LoadModelFile((folder_ / name).string(), {SVCMP_IMPORTER, {}});
     ASSERT_NE(back.model, nullptr) << back.error;
     // The empty hardpoint node comes back as a hardpoint mesh where the
     // format keeps empty nodes (all but OBJ), centred where it was placed.
@@ -70,26 +70,26 @@ TEST_F(SceneExport, EveryFormatReadsBackWithItsPlacedMesh) {
       }
     }
   }
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "ship.bin"));
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "ship.mtl"));
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "ship.bin"));
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "ship.mtl"));
 }
 
 TEST_F(SceneExport, FailuresComeBackAsMessages) {
   const auto failure = [&](const SceneDocument& scene, const std::string& name,
                            const std::filesystem::path& program) {
-    return ExportSceneThroughImporter(scene, dir_ / "scene.json", dir_ / name, {program, {}});
+    return ExportSceneThroughImporter(scene, folder_ / "scene.json", folder_ / name, {program, {}});
   };
   EXPECT_EQ(failure(PlacedTetrahedron(), "ship.fbx", SVCMP_IMPORTER),
-            "\"" + (dir_ / "ship.fbx").string() +
+            "\"" + (folder_ / "ship.fbx").string() +
                 "\": models are written as .gltf, .glb, .obj or .dae files");
   SceneDocument broken = PlacedTetrahedron();
   broken.meshes[0].positions[2][1] = std::numeric_limits<float>::quiet_NaN();
   EXPECT_EQ(failure(broken, "ship.glb", SVCMP_IMPORTER),
             "\"ship.glb\": mesh hull has a number that is not finite");
-  EXPECT_EQ(failure(PlacedTetrahedron(), "ship.glb", dir_ / "no-such-importer")
+  EXPECT_EQ(failure(PlacedTetrahedron(), "ship.glb", folder_ / "no-such-importer")
                 .rfind("\"ship.glb\": the importer cannot be started: ", 0),
             0u);
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "ship.glb"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.glb"));
 }
 
 }  // namespace
