@@ -22,9 +22,7 @@ class Merge {
     return FindOrAdd(parent, parent, name);
   }
 
-  void Replace(UtfNode node, std::vector<std::uint8_t> bytes) {
-    tree_.SetData(node, std::move(bytes));
-  }
+  void Replace(UtfNode node, ByteBlock bytes) { tree_.SetData(node, std::move(bytes)); }
 
   // Part headers written by an earlier export at another level stay as they
   // are; an empty block holds nothing to keep (the writer stores it as a leaf

@@ -1,16 +1,19 @@
 #include "utf/file_io.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <random>
-#include <system_error>
-
 #include <fcntl.h>
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <random>
+#include <system_error>
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <sys/uio.h>
 #include <unistd.h>
 #endif
 
@@ -21,14 +24,29 @@
 namespace svcmp {
 namespace {
 
+using Piece = std::span<const std::uint8_t>;
+
 // The few descriptor calls that differ between the platforms.
 #ifdef _WIN32
 int CreateExclusive(const std::filesystem::path& path) {
   return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
-long WriteSome(int fd, const std::uint8_t* data, std::size_t size) {
-  const unsigned chunk = size > 0x40000000u ? 0x40000000u : static_cast<unsigned>(size);
-  return _write(fd, data, chunk);
+int OpenForReading(const std::filesystem::path& path) {
+  return _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+}
+unsigned ChunkOf(std::size_t size) {
+  return size > 0x40000000u ? 0x40000000u : static_cast<unsigned>(size);
+}
+// There is no gathered write: each call writes from the first piece only.
+long WriteSome(int fd, const Piece* pieces, std::size_t /*count*/) {
+  return _write(fd, pieces->data(), ChunkOf(pieces->size()));
+}
+long ReadSome(int fd, std::uint8_t* into, std::size_t size) {
+  return _read(fd, into, ChunkOf(size));
+}
+std::uint64_t SizeOf(int fd) {
+  struct _stat64 status {};
+  return _fstat64(fd, &status) == 0 && status.st_size > 0 ? status.st_size : 0;
 }
 int SyncToDisk(int fd) { return _commit(fd); }
 int CloseFile(int fd) { return _close(fd); }
@@ -36,14 +54,34 @@ int CloseFile(int fd) { return _close(fd); }
 int CreateExclusive(const std::filesystem::path& path) {
   return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
-long WriteSome(int fd, const std::uint8_t* data, std::size_t size) {
-  return static_cast<long>(write(fd, data, size));
+int OpenForReading(const std::filesystem::path& path) {
+  return open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+long WriteSome(int fd, const Piece* pieces, std::size_t count) {
+  iovec batch[64];
+  const std::size_t used = std::min(count, std::size(batch));
+  for (std::size_t i = 0; i < used; ++i) {
+    batch[i] = {const_cast<std::uint8_t*>(pieces[i].data()), pieces[i].size()};
+  }
+  return static_cast<long>(writev(fd, batch, static_cast<int>(used)));
+}
+long ReadSome(int fd, std::uint8_t* into, std::size_t size) {
+  return static_cast<long>(read(fd, into, size));
+}
+std::uint64_t SizeOf(int fd) {
+  struct stat status {};
+  return fstat(fd, &status) == 0 && status.st_size > 0 ? static_cast<std::uint64_t>(status.st_size)
+                                                       : 0;
 }
 int SyncToDisk(int fd) { return fsync(fd); }
 int CloseFile(int fd) { return close(fd); }
 #endif
 
 SyncCall syncCall = SyncToDisk;
+
+// A size beyond this is not believed for the first buffer (a 32-bit process
+// could not hold it); the read then grows the buffer as it goes.
+constexpr std::uint64_t kLargestFirstRead = std::numeric_limits<std::size_t>::max() / 4;
 
 std::string Describe(std::string_view what, const std::filesystem::path& path,
                      const std::string& why) {
@@ -68,19 +106,28 @@ int CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::
   return -1;
 }
 
-// Writes all of `bytes`, retrying after interruptions and partial writes.
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const long written = WriteSome(fd, bytes.data() + done, bytes.size() - done);
+// Writes all of the pieces in order, retrying after interruptions and
+// partial writes.
+bool WriteAll(int fd, std::span<const Piece> pieces, int& error) {
+  std::vector<Piece> left(pieces.begin(), pieces.end());
+  std::size_t at = 0;
+  for (;;) {
+    while (at < left.size() && left[at].empty()) ++at;
+    if (at == left.size()) return true;
+    const long written = WriteSome(fd, left.data() + at, left.size() - at);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       error = written < 0 ? errno : ENOSPC;
       return false;
     }
-    done += static_cast<std::size_t>(written);
+    // A write never gives more than the pieces it was handed hold.
+    for (auto done = static_cast<std::size_t>(written); done > 0;) {
+      const std::size_t taken = std::min(done, left[at].size());
+      left[at] = left[at].subspan(taken);
+      done -= taken;
+      if (left[at].empty()) ++at;
+    }
   }
-  return true;
 }
 
 }  // namespace
@@ -93,6 +140,11 @@ SyncCall SetSyncCall(SyncCall call) {
 
 FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
                                     std::span<const std::uint8_t> bytes) {
+  return ReplaceFileContentsFromPieces(path, std::span<const Piece>(&bytes, 1));
+}
+
+FileWriteResult ReplaceFileContentsFromPieces(const std::filesystem::path& path,
+                                              std::span<const Piece> pieces) {
   namespace fs = std::filesystem;
   std::error_code ignored;
   // Replace what a link points to, not the link itself.
@@ -119,7 +171,7 @@ FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
   }
   const int interruptSlot = RemoveOnInterrupt(temporary);
   int error = 0;
-  bool ok = WriteAll(fd, bytes, error);
+  bool ok = WriteAll(fd, pieces, error);
   if (ok && syncCall(fd) != 0) {
     error = errno;
     ok = false;
@@ -153,27 +205,35 @@ FileReadResult ReadWholeFile(const std::filesystem::path& path) {
     return {std::nullopt,
             Describe(utf_messages::kCannotOpen, path, std::string(utf_messages::kIsFolder))};
   }
-#ifdef _WIN32
-  std::FILE* file = _wfopen(path.c_str(), L"rb");
-#else
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-#endif
-  if (file == nullptr) {
+  const int fd = OpenForReading(path);
+  if (fd < 0) {
     return {std::nullopt, Describe(utf_messages::kCannotOpen, path, SystemReason(errno))};
   }
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + got);
+  // One byte beyond the size the file has now, so that one read usually takes
+  // it all; a file that grows meanwhile is read to its end all the same.
+  std::size_t capacity =
+      static_cast<std::size_t>(std::min<std::uint64_t>(SizeOf(fd), kLargestFirstRead)) + 1;
+  auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+  std::size_t size = 0;
+  int readError = 0;
+  for (;;) {
+    if (size == capacity) {
+      capacity *= 2;
+      auto larger = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+      std::memcpy(larger.get(), buffer.get(), size);
+      buffer = std::move(larger);
+    }
+    const long got = ReadSome(fd, buffer.get() + size, capacity - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) readError = errno;
+    if (got <= 0) break;
+    size += static_cast<std::size_t>(got);
   }
-  const bool failed = std::ferror(file) != 0;
-  const int readError = errno;
-  std::fclose(file);
-  if (failed) {
+  CloseFile(fd);
+  if (readError != 0) {
     return {std::nullopt, Describe(utf_messages::kCannotRead, path, SystemReason(readError))};
   }
-  return {std::move(bytes), {}};
+  return {ByteBlock(std::move(buffer), size), {}};
 }
 
 }  // namespace svcmp

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "utf/byte_block.h"
+
 namespace svcmp {
 
 struct [[nodiscard]] FileWriteResult {
@@ -20,6 +22,12 @@ struct [[nodiscard]] FileWriteResult {
 FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
                                     std::span<const std::uint8_t> bytes);
 
+// ReplaceFileContents with the pieces written one after the other, straight
+// from where they are (gathered writes), so the file is never assembled in
+// memory.
+FileWriteResult ReplaceFileContentsFromPieces(
+    const std::filesystem::path& path, std::span<const std::span<const std::uint8_t>> pieces);
+
 // The call that flushes the temporary file to disk before the rename: gives 0,
 // or -1 with errno set. Tests swap it to play a disk that fails; null puts the
 // system's call back. Gives the call it replaces.
@@ -27,11 +35,12 @@ using SyncCall = int (*)(int fd);
 SyncCall SetSyncCall(SyncCall call);
 
 struct [[nodiscard]] FileReadResult {
-  std::optional<std::vector<std::uint8_t>> bytes;  // nullopt when it could not be read
+  std::optional<ByteBlock> bytes;  // nullopt when it could not be read
   std::string reason;
 };
 
-// The whole content of a file.
+// The whole content of a file, read into one buffer of the file's size; the
+// block owns it, so it stays valid whatever happens to the file later.
 FileReadResult ReadWholeFile(const std::filesystem::path& path);
 
 }  // namespace svcmp

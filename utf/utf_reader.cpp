@@ -233,10 +233,10 @@ class Parser {
 
 }  // namespace
 
-UtfReadResult ReadUtfBytes(std::span<const std::uint8_t> bytes, UtfTree& tree,
+UtfReadResult ReadUtfImage(const ByteBlock& image, UtfTree& tree,
                            const CompressionWarning& onCompression) {
   std::vector<ParsedNode> nodes;
-  if (UtfReadResult parsed = Parser(bytes).Parse(nodes); !parsed.ok()) return parsed;
+  if (UtfReadResult parsed = Parser(image).Parse(nodes); !parsed.ok()) return parsed;
 
   // Everything was checked: only now does the tree change.
   std::vector<UtfNode> handles;
@@ -244,7 +244,11 @@ UtfReadResult ReadUtfBytes(std::span<const std::uint8_t> bytes, UtfTree& tree,
   for (const ParsedNode& node : nodes) {
     UtfNode parent = node.parent == kNoParent ? nullptr : handles[node.parent];
     UtfNode handle = tree.AddNode(parent, node.name);
-    if (node.data) tree.SetData(handle, std::vector<std::uint8_t>(node.data->begin(), node.data->end()));
+    if (node.data) {
+      // The parsed block lies inside the image: share it instead of copying.
+      tree.SetData(handle, image.Slice(static_cast<std::size_t>(node.data->data() - image.data()),
+                                       node.data->size()));
+    }
     handles.push_back(handle);
   }
   if (onCompression) {
@@ -255,11 +259,17 @@ UtfReadResult ReadUtfBytes(std::span<const std::uint8_t> bytes, UtfTree& tree,
   return {};
 }
 
+UtfReadResult ReadUtfBytes(std::span<const std::uint8_t> bytes, UtfTree& tree,
+                           const CompressionWarning& onCompression) {
+  // One copy of the whole image, which the leaves then share.
+  return ReadUtfImage(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), tree, onCompression);
+}
+
 UtfReadResult ReadUtfFile(const std::filesystem::path& path, UtfTree& tree,
                           const CompressionWarning& onCompression) {
   FileReadResult file = ReadWholeFile(path);
   if (!file.bytes) return {UtfReadStatus::CannotOpen, std::move(file.reason)};
-  return ReadUtfBytes(*file.bytes, tree, onCompression);
+  return ReadUtfImage(*file.bytes, tree, onCompression);
 }
 
 }  // namespace svcmp

@@ -33,7 +33,13 @@ using CompressionWarning = std::function<void(const std::string& nodeName)>;
 UtfReadResult ReadUtfBytes(std::span<const std::uint8_t> bytes, UtfTree& tree,
                            const CompressionWarning& onCompression);
 
-// ReadUtfBytes over the whole content of the file at `path`.
+// ReadUtfBytes whose leaves are views into `image` instead of copies; they
+// keep the image alive, so the tree needs nothing else to stay valid.
+UtfReadResult ReadUtfImage(const ByteBlock& image, UtfTree& tree,
+                           const CompressionWarning& onCompression);
+
+// ReadUtfImage over the whole content of the file at `path`, read once; the
+// tree does not depend on the file afterwards.
 UtfReadResult ReadUtfFile(const std::filesystem::path& path, UtfTree& tree,
                           const CompressionWarning& onCompression);
 

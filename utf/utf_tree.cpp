@@ -229,9 +229,7 @@ UtfNode UtfTree::NextSibling(UtfNode node) const { return node->nextSibling; }
 const std::string& UtfTree::Name(UtfNode node) const { return node->name; }
 const DataBlock& UtfTree::Data(UtfNode node) const { return node->data; }
 
-void UtfTree::SetData(UtfNode node, std::vector<std::uint8_t> bytes) {
-  node->data = std::move(bytes);
-}
+void UtfTree::SetData(UtfNode node, ByteBlock bytes) { node->data = std::move(bytes); }
 
 void UtfTree::ClearData(UtfNode node) { node->data.reset(); }
 

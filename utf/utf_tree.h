@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "utf/byte_block.h"
+
 namespace svcmp {
 
 class UtfNodeRecord;
@@ -22,7 +24,7 @@ using UtfNode = UtfNodeRecord*;
 // A leaf's payload exactly as it goes into the file. "No data" (std::nullopt)
 // and "a block of 0 bytes" are different states, though both are written as
 // an empty leaf.
-using DataBlock = std::optional<std::vector<std::uint8_t>>;
+using DataBlock = std::optional<ByteBlock>;
 
 // The in-memory node tree of a UTF file: named nodes with optional data, in a
 // registry kept in creation order. Registry order decides which node FindNode
@@ -59,8 +61,9 @@ class UtfTree {
 
   const std::string& Name(UtfNode node) const;
   const DataBlock& Data(UtfNode node) const;
-  // Replaces the node's data; the old block is released.
-  void SetData(UtfNode node, std::vector<std::uint8_t> bytes);
+  // Replaces the node's data; the old block is released. A vector handed
+  // over becomes the block without a copy.
+  void SetData(UtfNode node, ByteBlock bytes);
   void ClearData(UtfNode node);
 
   std::size_t NodeCount() const { return nodeCount_; }

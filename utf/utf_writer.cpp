@@ -3,9 +3,11 @@
 #include <cassert>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "utf/file_io.h"
 #include "utf/utf_format.h"
@@ -74,13 +76,13 @@ void PutWord(std::uint8_t* at, std::uint64_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-// Fills the node table and the data area in pre-order from the first
-// top-level node, whose following top-level siblings become its siblings.
-// Walks by parent links with a stack of open folders, so depth costs no
-// call stack.
+// Fills the node table in pre-order from the first top-level node, whose
+// following top-level siblings become its siblings, and lists the leaves'
+// blocks in data-area order. Walks by parent links with a stack of open
+// folders, so depth costs no call stack.
 // Gives the number of entries emitted.
 std::uint64_t EmitEntries(const UtfTree& tree, const NameTableBuilder& names,
-                          std::uint8_t* nodeTable, std::uint8_t* dataArea) {
+                          std::uint8_t* nodeTable, std::vector<const ByteBlock*>& leafData) {
   std::vector<std::uint64_t> openFolders;  // entry indices of the current node's ancestors
   std::uint64_t nextIndex = 0;
   std::uint64_t nextDataOffset = 0;
@@ -106,7 +108,7 @@ std::uint64_t EmitEntries(const UtfTree& tree, const NameTableBuilder& names,
     PutWord(entry + fmt::kEntryDataSize, size);
     PutWord(entry + fmt::kEntryStoredSize, size);
     PutWord(entry + fmt::kEntryUnpackedSize, size);
-    if (size > 0) std::memcpy(dataArea + nextDataOffset, data->data(), size);
+    if (size > 0) leafData.push_back(&*data);
     nextDataOffset += size;
 
     // Climb until a node with a next sibling; that sibling's entry is next.
@@ -130,12 +132,25 @@ std::uint64_t EmitEntries(const UtfTree& tree, const NameTableBuilder& names,
   return nextIndex;
 }
 
-std::vector<std::uint8_t> BuildImage(const UtfTree& tree, const Layout& layout) {
-  std::vector<std::uint8_t> bytes(layout.FileSize(), 0);
+// Blocks smaller than this go to the file copied next to the tables rather
+// than as pieces of their own: a gathered write pays per piece.
+constexpr std::size_t kOwnPieceFrom = 4096;
 
+// The file image as pieces in file order. `copied` holds the header, the node
+// and name tables, the blocks smaller than the given size and the data area's
+// closing zeros; the pieces point into it or straight at the tree's blocks,
+// so they stay valid while the tree and this image (moved or not) are left
+// unchanged.
+struct GatheredImage {
+  std::vector<std::uint8_t> copied;
+  std::vector<std::span<const std::uint8_t>> pieces;
+};
+
+GatheredImage GatherImage(const UtfTree& tree, const Layout& layout, std::size_t ownPieceFrom) {
   const std::uint64_t nameTableOffset = fmt::kHeaderSize + layout.nodeTableSize;
   const std::uint64_t dataOffset = nameTableOffset + layout.names.Size();
-  std::uint8_t* header = bytes.data();
+  std::vector<std::uint8_t> head(dataOffset, 0);
+  std::uint8_t* header = head.data();
   PutWord(header + fmt::kHeaderSignature, fmt::kSignature);
   PutWord(header + fmt::kHeaderVersion, fmt::kVersion);
   PutWord(header + fmt::kHeaderNodeTableOffset, fmt::kHeaderSize);
@@ -145,33 +160,75 @@ std::vector<std::uint8_t> BuildImage(const UtfTree& tree, const Layout& layout) 
   PutWord(header + fmt::kHeaderNameTableSize, layout.names.Size());
   PutWord(header + fmt::kHeaderNameTableUsedSize, layout.names.Size());
   PutWord(header + fmt::kHeaderDataOffset, dataOffset);
+  layout.names.CopyTo(head.data() + nameTableOffset);
 
-  layout.names.CopyTo(bytes.data() + nameTableOffset);
+  std::vector<const ByteBlock*> leafData;
   const std::uint64_t entries =
-      EmitEntries(tree, layout.names, bytes.data() + fmt::kHeaderSize, bytes.data() + dataOffset);
+      EmitEntries(tree, layout.names, head.data() + fmt::kHeaderSize, leafData);
   assert(entries * fmt::kNodeEntrySize == layout.nodeTableSize);
   (void)entries;
-  return bytes;
+
+  // The copied bytes are counted first, so that `copied` never moves while
+  // pieces point into it.
+  std::uint64_t emittedData = 0;
+  std::uint64_t copiedData = 0;
+  for (const ByteBlock* block : leafData) {
+    emittedData += block->size();
+    if (block->size() < ownPieceFrom) copiedData += block->size();
+  }
+  const std::uint64_t closingZeros = layout.dataAreaSize - emittedData;
+  GatheredImage image;
+  image.copied = std::move(head);
+  image.copied.reserve(dataOffset + copiedData + closingZeros);
+  std::vector<std::uint8_t>& copied = image.copied;
+  // [runStart, copied.size()) is the run of copied bytes not yet a piece.
+  std::size_t runStart = 0;
+  const auto closeRun = [&] {
+    if (copied.size() > runStart)
+      image.pieces.emplace_back(copied.data() + runStart, copied.size() - runStart);
+    runStart = copied.size();
+  };
+  for (const ByteBlock* block : leafData) {
+    if (block->size() < ownPieceFrom) {
+      copied.insert(copied.end(), block->begin(), block->end());
+    } else {
+      closeRun();
+      image.pieces.emplace_back(block->data(), block->size());
+    }
+  }
+  copied.resize(copied.size() + closingZeros, 0);
+  closeRun();
+  return image;
+}
+
+// Every block copied: the image is then one piece, `copied` itself.
+std::vector<std::uint8_t> WholeImage(const UtfTree& tree, const Layout& layout) {
+  return GatherImage(tree, layout, std::numeric_limits<std::size_t>::max()).copied;
+}
+
+// Every offset in the file is a 32-bit word: a tree that cannot be stored is
+// refused rather than written with offsets that wrapped.
+bool FitsTheFormat(const Layout& layout) {
+  return !layout.blockTooLarge && layout.FileSize() <= std::numeric_limits<std::uint32_t>::max();
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> WriteUtfBytes(const UtfTree& tree) {
-  return BuildImage(tree, ComputeLayout(tree));
+  return WholeImage(tree, ComputeLayout(tree));
 }
 
 UtfImageResult MakeUtfImage(const UtfTree& tree) {
   const Layout layout = ComputeLayout(tree);
-  if (layout.blockTooLarge || layout.FileSize() > std::numeric_limits<std::uint32_t>::max()) {
-    return {std::nullopt, std::string(utf_messages::kTreeTooLarge)};
-  }
-  return {BuildImage(tree, layout), {}};
+  if (!FitsTheFormat(layout)) return {std::nullopt, std::string(utf_messages::kTreeTooLarge)};
+  return {WholeImage(tree, layout), {}};
 }
 
 UtfWriteResult WriteUtfFile(const UtfTree& tree, const std::filesystem::path& path) {
-  UtfImageResult image = MakeUtfImage(tree);
-  if (!image.bytes) return {false, std::move(image.reason)};
-  FileWriteResult written = ReplaceFileContents(path, *image.bytes);
+  const Layout layout = ComputeLayout(tree);
+  if (!FitsTheFormat(layout)) return {false, std::string(utf_messages::kTreeTooLarge)};
+  const GatheredImage image = GatherImage(tree, layout, kOwnPieceFrom);
+  FileWriteResult written = ReplaceFileContentsFromPieces(path, image.pieces);
   return {written.written, std::move(written.reason)};
 }
 

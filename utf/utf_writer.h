@@ -29,7 +29,8 @@ struct [[nodiscard]] UtfWriteResult {
 };
 
 // Writes the tree to `path` safely: to a temporary file beside it, then
-// renamed over it, so a failure never destroys the file that was there.
+// renamed over it, so a failure never destroys the file that was there. The
+// data blocks go to the file straight from the tree, without a whole image.
 UtfWriteResult WriteUtfFile(const UtfTree& tree, const std::filesystem::path& path);
 
 }  // namespace svcmp

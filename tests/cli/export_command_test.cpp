@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,7 @@ void WriteText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-std::uint32_t Word(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
+std::uint32_t Word(std::span<const std::uint8_t> bytes, std::size_t offset) {
   return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
          static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
 }
@@ -82,7 +83,7 @@ TEST_F(ExportCommand, WritesTheFileAndPrintsItsTree) {
   UtfTree tree = ReadCmp("ship.cmp");
   const UtfNode ref = tree.FindNode(nullptr, "VMeshRef");
   ASSERT_NE(ref, nullptr);
-  const std::vector<std::uint8_t>& bytes = *tree.Data(ref);
+  const ByteBlock& bytes = *tree.Data(ref);
   ASSERT_EQ(bytes.size(), 60u);
   EXPECT_EQ(Word(bytes, 0), 60u);
   EXPECT_EQ(Word(bytes, 4), NameCrc("hull.lod0.vms"));
@@ -153,7 +154,8 @@ class ExportMaterials : public ExportCommand {
   std::vector<std::uint8_t> DataOf(const UtfTree& tree, std::initializer_list<const char*> path) {
     UtfNode node = tree.Root();
     for (const char* name : path) node = node ? tree.FindNode(node, name) : nullptr;
-    return node && tree.Data(node) ? *tree.Data(node) : std::vector<std::uint8_t>{};
+    if (!node || !tree.Data(node)) return {};
+    return {tree.Data(node)->begin(), tree.Data(node)->end()};
   }
 };
 

@@ -77,8 +77,8 @@ std::vector<std::uint16_t> IndexCounts(const fs::path& path) {
   for (const char* library : {"top.lod0.vms", "top.lod1.vms", "top.lod2.vms"}) {
     const UtfNode node = tree.FindNode(nullptr, library);
     if (node == nullptr) continue;
-    const std::vector<std::uint8_t>& bytes = *tree.Data(tree.FirstChild(node));
-    counts.push_back(static_cast<std::uint16_t>(bytes.at(10) | bytes.at(11) << 8));
+    const ByteBlock& bytes = *tree.Data(tree.FirstChild(node));
+    counts.push_back(static_cast<std::uint16_t>(bytes[10] | bytes[11] << 8));
   }
   return counts;
 }

@@ -102,7 +102,8 @@ inline UtfNode At(const UtfTree& tree, std::initializer_list<std::string_view> p
 inline std::vector<std::uint8_t> DataAt(const UtfTree& tree,
                                         std::initializer_list<std::string_view> path) {
   UtfNode node = At(tree, path);
-  return node && tree.Data(node) ? *tree.Data(node) : std::vector<std::uint8_t>{};
+  if (!node || !tree.Data(node)) return {};
+  return {tree.Data(node)->begin(), tree.Data(node)->end()};
 }
 
 inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {

@@ -70,7 +70,7 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
       {"buffer cut short",
        [](UtfTree& t) {
          const auto bytes = testing::OtherToolBuffer();
-         t.SetData(At(t, kBuffer), {bytes.begin(), bytes.begin() + 20});
+         t.SetData(At(t, kBuffer), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 20));
        },
        {"error mesh-buffer-fit " + kBuffer}},
       {"index outside its mesh",

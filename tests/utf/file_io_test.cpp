@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -110,12 +111,36 @@ TEST_F(FileIo, FailedSyncIsReportedAndKeepsTheOldFile) {
     errno = EIO;
     return -1;
   });
-  const FileWriteResult result = ReplaceFileContents(target, newBytes_);
+  const std::span<const std::uint8_t> pieces[] = {newBytes_, newBytes_};
+  const FileWriteResult results[] = {ReplaceFileContents(target, newBytes_),
+                                     ReplaceFileContentsFromPieces(target, pieces)};
   SetSyncCall(saved);
 
-  EXPECT_FALSE(result.written);
-  EXPECT_EQ(result.reason, "short write to " + target.string() + ": Input/output error");
+  for (const FileWriteResult& result : results) {
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.reason, "short write to " + target.string() + ": Input/output error");
+  }
   EXPECT_EQ(Get(target), "old");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"ship.cmp"});
+}
+
+// More pieces than one gathered write takes, empty ones among them, and
+// pieces of several megabytes.
+TEST_F(FileIo, GatheredWriteKeepsEveryByteInOrder) {
+  std::vector<std::vector<std::uint8_t>> blocks;
+  std::string expected;
+  for (int i = 0; i < 300; ++i) {
+    const std::size_t size = i % 50 == 7 ? 1500000 + i : static_cast<std::size_t>(i % 5) * 11;
+    std::vector<std::uint8_t>& block = blocks.emplace_back(size);
+    for (std::size_t j = 0; j < size; ++j) block[j] = static_cast<std::uint8_t>(i + j / 3);
+    expected.append(block.begin(), block.end());
+  }
+  const std::vector<std::span<const std::uint8_t>> pieces(blocks.begin(), blocks.end());
+  const fs::path target = folder_ / "ship.cmp";
+  Put(target, "old");
+  const FileWriteResult result = ReplaceFileContentsFromPieces(target, pieces);
+  ASSERT_TRUE(result.written) << result.reason;
+  EXPECT_EQ(Get(target), expected);
   EXPECT_EQ(Entries(), std::vector<std::string>{"ship.cmp"});
 }
 
@@ -124,6 +149,10 @@ TEST_F(FileIo, ReadsWholeFileAndNamesWhatCannotBeRead) {
   big[199999] = 'y';
   Put(folder_ / "big.bin", big);
   EXPECT_EQ(Get(folder_ / "big.bin"), big);
+  Put(folder_ / "empty.bin", "");
+  const FileReadResult empty = ReadWholeFile(folder_ / "empty.bin");
+  ASSERT_TRUE(empty.bytes);
+  EXPECT_TRUE(empty.bytes->empty());
 
   const FileReadResult missing = ReadWholeFile(folder_ / "none.cmp");
   EXPECT_FALSE(missing.bytes);

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tests/utf/folder_test.h"
 #include "tests/utf/utf_test_files.h"
 #include "utf/utf_writer.h"
 
@@ -215,6 +218,32 @@ TEST(UtfReader, ReportsFileThatCannotBeOpened) {
   const UtfReadResult result = ReadUtfFile("/nonexistent/folder/ship.cmp", tree, nullptr);
   EXPECT_EQ(result.status, UtfReadStatus::CannotOpen);
   EXPECT_NE(result.reason.find("/nonexistent/folder/ship.cmp"), std::string::npos);
+}
+
+using UtfReaderFile = testing::FolderTest;
+
+// The leaves are views into what was read, never into the file.
+TEST_F(UtfReaderFile, TreeOutlivesItsFileAndLeavesOutliveTheTree) {
+  UtfTree source;
+  testing::BuildFourNodeTree(source);
+  source.SetData(source.AddNode(source.Root(), "VMeshData"),
+                 std::vector<std::uint8_t>(20000, 0x5A));
+  const std::vector<std::uint8_t> bytes = WriteUtfBytes(source);
+  const std::filesystem::path path = folder_ / "ship.cmp";
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+
+  UtfTree tree;
+  ASSERT_TRUE(ReadUtfFile(path, tree, nullptr).ok());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(bytes.size(), '\xEE');
+  std::filesystem::remove(path);
+  EXPECT_EQ(testing::Describe(tree), testing::Describe(source));
+  EXPECT_EQ(WriteUtfBytes(tree), bytes);
+
+  const DataBlock kept = tree.Data(tree.FindNode(nullptr, "VMeshData"));
+  tree.ReleaseAll();
+  EXPECT_EQ(kept, std::vector<std::uint8_t>(20000, 0x5A));
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "tests/utf/folder_test.h"
 #include "tests/utf/utf_test_files.h"
+#include "utf/file_io.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 
@@ -71,6 +74,44 @@ TEST(UtfRoundTrip, LongSiblingChains) {
   UtfNode top = tree.AddNode(nullptr, "\\");
   for (int i = 0; i < 50000; ++i) tree.SetData(tree.AddNode(top, "leaf" + std::to_string(i % 7)), {1});
   ExpectRoundTrip(tree);
+}
+
+using UtfFileRoundTrip = testing::FolderTest;
+
+// Blocks on both sides of the size from which the file write takes a block
+// straight from the tree, between empty leaves, and a block on a folder,
+// which leaves zeros at the end of the data area.
+TEST_F(UtfFileRoundTrip, FileHoldsTheBytesOfTheInMemoryImage) {
+  UtfTree tree;
+  UtfNode top = tree.AddNode(nullptr, "\\");
+  const std::size_t sizes[] = {1, 4095, 4096, 0, 70000, 3, 5000, 4097};
+  for (std::size_t i = 0; i < std::size(sizes); ++i) {
+    std::vector<std::uint8_t> bytes(sizes[i]);
+    for (std::size_t j = 0; j < bytes.size(); ++j) bytes[j] = static_cast<std::uint8_t>(i * 37 + j);
+    tree.SetData(tree.AddNode(top, "leaf" + std::to_string(i)), std::move(bytes));
+    tree.AddNode(top, "empty");
+  }
+  UtfNode folder = tree.AddNode(top, "folder");
+  tree.SetData(tree.AddNode(folder, "inside"), std::vector<std::uint8_t>(6000, 0xAB));
+  tree.SetData(folder, std::vector<std::uint8_t>(5000, 0xCD));
+
+  const std::filesystem::path path = folder_ / "ship.cmp";
+  const UtfWriteResult written = WriteUtfFile(tree, path);
+  ASSERT_TRUE(written.written) << written.reason;
+  const FileReadResult file = ReadWholeFile(path);
+  ASSERT_TRUE(file.bytes);
+  const std::vector<std::uint8_t> image = WriteUtfBytes(tree);
+  ASSERT_EQ(*file.bytes, image);
+  EXPECT_EQ(std::vector<std::uint8_t>(image.end() - 5000, image.end()),
+            std::vector<std::uint8_t>(5000, 0));
+
+  // Written again from a tree whose leaves are views into the file.
+  UtfTree read;
+  ASSERT_TRUE(ReadUtfFile(path, read, nullptr).ok());
+  tree.ClearData(folder);
+  EXPECT_EQ(WriteUtfBytes(read), WriteUtfBytes(tree));
+  ASSERT_TRUE(WriteUtfFile(read, path).written);
+  EXPECT_EQ(*ReadWholeFile(path).bytes, WriteUtfBytes(read));
 }
 
 }  // namespace

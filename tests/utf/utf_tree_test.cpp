@@ -86,7 +86,7 @@ TEST(UtfTree, RemoveSubtreeKeepsSiblingsAndForgetsRemovedNodes) {
   EXPECT_EQ(tree.FindNode(nullptr, "Hardpoints"), nullptr);
   EXPECT_EQ(tree.FindNode(nullptr, "Only"), nullptr);
   EXPECT_EQ(tree.FindNode(nullptr, "Fixed"), leftFixed);
-  EXPECT_EQ(tree.Data(keep)->at(0), 7);
+  EXPECT_EQ((*tree.Data(keep))[0], 7);
 
   // A name re-added after removal is found again, now as the newest node.
   UtfNode again = tree.AddNode(root, "Hardpoints");
