@@ -13,13 +13,14 @@ ByteBlock::ByteBlock(std::vector<std::uint8_t> bytes) {
 ByteBlock::ByteBlock(std::initializer_list<std::uint8_t> bytes)
     : ByteBlock(std::vector<std::uint8_t>(bytes)) {}
 
-ByteBlock::ByteBlock(std::unique_ptr<std::uint8_t[]> storage, std::size_t size) : size_(size) {
-  std::shared_ptr<const std::uint8_t[]> owner(std::move(storage));
-  bytes_ = std::shared_ptr<const std::uint8_t>(owner, owner.get());
-}
+ByteBlock::ByteBlock(std::shared_ptr<const std::uint8_t[]> storage, std::size_t size)
+    : bytes_(storage, storage.get()), size_(size) {}
 
 ByteBlock ByteBlock::Slice(std::size_t offset, std::size_t length) const {
-  return ByteBlock(std::shared_ptr<const std::uint8_t>(bytes_, data() + offset), length);
+  ByteBlock slice;
+  slice.bytes_ = std::shared_ptr<const std::uint8_t>(bytes_, data() + offset);
+  slice.size_ = length;
+  return slice;
 }
 
 bool ByteBlock::operator==(std::span<const std::uint8_t> other) const {

@@ -23,8 +23,8 @@ class ByteBlock {
   // that builds a block keeps handing over vectors.
   ByteBlock(std::vector<std::uint8_t> bytes);  // NOLINT(google-explicit-constructor)
   ByteBlock(std::initializer_list<std::uint8_t> bytes);
-  // Takes over the first `size` bytes of `storage`.
-  ByteBlock(std::unique_ptr<std::uint8_t[]> storage, std::size_t size);
+  // Shares the first `size` bytes of `storage`.
+  ByteBlock(std::shared_ptr<const std::uint8_t[]> storage, std::size_t size);
 
   // The bytes [offset, offset + length), sharing this block's storage; the
   // caller has checked that they lie inside it.
@@ -41,9 +41,6 @@ class ByteBlock {
   bool operator==(std::span<const std::uint8_t> other) const;
 
  private:
-  ByteBlock(std::shared_ptr<const std::uint8_t> bytes, std::size_t size)
-      : bytes_(std::move(bytes)), size_(size) {}
-
   // Points at the first byte and owns (shares) the whole storage around it.
   std::shared_ptr<const std::uint8_t> bytes_;
   std::size_t size_ = 0;

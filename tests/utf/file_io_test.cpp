@@ -153,6 +153,11 @@ TEST_F(FileIo, ReadsWholeFileAndNamesWhatCannotBeRead) {
   const FileReadResult empty = ReadWholeFile(folder_ / "empty.bin");
   ASSERT_TRUE(empty.bytes);
   EXPECT_TRUE(empty.bytes->empty());
+  // A file whose size the system does not know beforehand is read to its end.
+  const FileReadResult unsized = ReadWholeFile("/proc/self/maps");
+  ASSERT_TRUE(unsized.bytes);
+  ASSERT_GT(unsized.bytes->size(), 1u);
+  EXPECT_EQ((*unsized.bytes)[unsized.bytes->size() - 1], '\n');
 
   const FileReadResult missing = ReadWholeFile(folder_ / "none.cmp");
   EXPECT_FALSE(missing.bytes);
