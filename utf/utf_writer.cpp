@@ -149,8 +149,14 @@ struct GatheredImage {
 GatheredImage GatherImage(const UtfTree& tree, const Layout& layout, std::size_t ownPieceFrom) {
   const std::uint64_t nameTableOffset = fmt::kHeaderSize + layout.nodeTableSize;
   const std::uint64_t dataOffset = nameTableOffset + layout.names.Size();
-  std::vector<std::uint8_t> head(dataOffset, 0);
-  std::uint8_t* header = head.data();
+  GatheredImage image;
+  std::vector<std::uint8_t>& copied = image.copied;
+  // Room for the whole file, so that `copied` never moves while pieces point
+  // into it; what the file write takes from the tree is never touched here,
+  // and untouched memory costs no pages.
+  copied.reserve(layout.FileSize());
+  copied.resize(dataOffset, 0);
+  std::uint8_t* header = copied.data();
   PutWord(header + fmt::kHeaderSignature, fmt::kSignature);
   PutWord(header + fmt::kHeaderVersion, fmt::kVersion);
   PutWord(header + fmt::kHeaderNodeTableOffset, fmt::kHeaderSize);
@@ -160,27 +166,14 @@ GatheredImage GatherImage(const UtfTree& tree, const Layout& layout, std::size_t
   PutWord(header + fmt::kHeaderNameTableSize, layout.names.Size());
   PutWord(header + fmt::kHeaderNameTableUsedSize, layout.names.Size());
   PutWord(header + fmt::kHeaderDataOffset, dataOffset);
-  layout.names.CopyTo(head.data() + nameTableOffset);
+  layout.names.CopyTo(copied.data() + nameTableOffset);
 
   std::vector<const ByteBlock*> leafData;
   const std::uint64_t entries =
-      EmitEntries(tree, layout.names, head.data() + fmt::kHeaderSize, leafData);
+      EmitEntries(tree, layout.names, copied.data() + fmt::kHeaderSize, leafData);
   assert(entries * fmt::kNodeEntrySize == layout.nodeTableSize);
   (void)entries;
 
-  // The copied bytes are counted first, so that `copied` never moves while
-  // pieces point into it.
-  std::uint64_t emittedData = 0;
-  std::uint64_t copiedData = 0;
-  for (const ByteBlock* block : leafData) {
-    emittedData += block->size();
-    if (block->size() < ownPieceFrom) copiedData += block->size();
-  }
-  const std::uint64_t closingZeros = layout.dataAreaSize - emittedData;
-  GatheredImage image;
-  image.copied = std::move(head);
-  image.copied.reserve(dataOffset + copiedData + closingZeros);
-  std::vector<std::uint8_t>& copied = image.copied;
   // [runStart, copied.size()) is the run of copied bytes not yet a piece.
   std::size_t runStart = 0;
   const auto closeRun = [&] {
@@ -188,7 +181,9 @@ GatheredImage GatherImage(const UtfTree& tree, const Layout& layout, std::size_t
       image.pieces.emplace_back(copied.data() + runStart, copied.size() - runStart);
     runStart = copied.size();
   };
+  std::uint64_t emittedData = 0;
   for (const ByteBlock* block : leafData) {
+    emittedData += block->size();
     if (block->size() < ownPieceFrom) {
       copied.insert(copied.end(), block->begin(), block->end());
     } else {
@@ -196,7 +191,8 @@ GatheredImage GatherImage(const UtfTree& tree, const Layout& layout, std::size_t
       image.pieces.emplace_back(block->data(), block->size());
     }
   }
-  copied.resize(copied.size() + closingZeros, 0);
+  // Blocks on folders count in the data area but are not written: zeros.
+  copied.resize(copied.size() + (layout.dataAreaSize - emittedData), 0);
   closeRun();
   return image;
 }
