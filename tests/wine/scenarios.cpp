@@ -43,7 +43,7 @@ struct Run {
 std::vector<std::uint8_t> Bytes(const fs::path& path) {
   FileReadResult read = ReadWholeFile(path);
   Check(read.bytes.has_value(), "cannot read " + path.string());
-  return *read.bytes;
+  return {read.bytes->begin(), read.bytes->end()};
 }
 
 void CheckSameBytes(const fs::path& written, const fs::path& expected) {
