@@ -230,13 +230,20 @@ class ModelReader {
   }
 
   Refusal ReadVertices(msMesh& mesh) {
-    mesh.vertices.clear();
-    if (json_.Peek() != Kind::Array) return Unexpected(".vertices: expected an array");
+    return ReadList(".vertices", mesh.vertices, [this](msVertex& v) { return ReadVertex(v); });
+  }
+
+  // A JSON array into `items`, each element read by `readItem`; the first
+  // refusal names the element's place.
+  template <typename Items, typename ReadItem>
+  Refusal ReadList(const char* field, Items& items, ReadItem readItem) {
+    items.clear();
+    if (json_.Peek() != Kind::Array) return Unexpected(std::string(field) + ": expected an array");
     json_.EnterArray();
-    for (std::size_t j = 0; json_.NextItem(); ++j) {
-      if (Refusal refusal = ReadVertex(mesh.vertices.emplace_back())) {
+    for (std::size_t i = 0; json_.NextItem(); ++i) {
+      if (Refusal refusal = readItem(items.emplace_back())) {
         SkipRest();
-        return Item(".vertices", j) + *refusal;
+        return Item(field, i) + *refusal;
       }
     }
     return std::nullopt;
@@ -300,16 +307,8 @@ class ModelReader {
   }
 
   Refusal ReadTriangles(msMesh& mesh) {
-    mesh.triangles.clear();
-    if (json_.Peek() != Kind::Array) return Unexpected(".triangles: expected an array");
-    json_.EnterArray();
-    for (std::size_t k = 0; json_.NextItem(); ++k) {
-      if (Refusal refusal = ReadTriangle(mesh.triangles.emplace_back())) {
-        SkipRest();
-        return Item(".triangles", k) + *refusal;
-      }
-    }
-    return std::nullopt;
+    return ReadList(".triangles", mesh.triangles,
+                    [this](msTriangle& t) { return ReadTriangle(t); });
   }
 
   Refusal ReadTriangle(msTriangle& triangle) {
