@@ -218,10 +218,14 @@ Scenario SettingsFile() {
             run.driver.Click(options, kIdSaveSettings);
             // Without the extension: the dialog appends ".ces".
             run.driver.AnswerFileDialog("Save CMP Exporter Settings", (run.work / "choices").string());
-            run.driver.WaitForDialog(kOptionsCaption);
             std::vector<std::uint8_t> expected(88, 0);
             for (auto [offset, value] : {std::pair{0, 50}, {4, 1}, {8, 2}, {12, 3}, {16, 4}, {20, 1}, {24, 2}}) {
               expected[static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(value);
+            }
+            // The UI thread writes the file after its dialog closes, so wait for it.
+            std::error_code sizeUnknown;
+            for (int tries = 0; tries < 250 && fs::file_size(settings, sizeUnknown) != expected.size(); ++tries) {
+              Sleep(20);
             }
             Check(fs::exists(settings), "Save Settings wrote no choices.ces");
             Check(Bytes(settings) == expected, "choices.ces does not hold the choices");
