@@ -135,6 +135,8 @@ class Parser {
   // once, which bounds the walk by the number of entries.
   UtfReadResult Walk(std::vector<ParsedNode>& nodes) {
     std::vector<bool> loaded(entryCount_, false);
+    // At most one parsed node per entry: no regrowth, no copies.
+    nodes.reserve(entryCount_);
     loaded[0] = true;  // offset 0 ends a chain: entry 0 is nobody's child or sibling
 
     // Entry 0 is always the top node, a folder whatever its flags say; its

@@ -24,7 +24,9 @@ class UtfNodeRecord {
   UtfNode olderOfNameHere = nullptr;
   UtfNode newerOfNameHere = nullptr;
   std::size_t childCount = 0;
-  bool childrenIndexed = false;  // its children are in byParentAndName_
+  bool named = false;            // in byName_
+  bool namedHere = false;        // in byParentAndName_
+  bool childrenIndexed = false;  // lookups under it go through byParentAndName_
 };
 
 namespace {
@@ -82,6 +84,7 @@ void UtfTree::Swap(UtfTree& other) noexcept {
   std::swap(freeRecords_, other.freeRecords_);
   std::swap(registry_, other.registry_);
   std::swap(nodeCount_, other.nodeCount_);
+  std::swap(newestIndexed_, other.newestIndexed_);
   byName_.swap(other.byName_);
   byParentAndName_.swap(other.byParentAndName_);
   std::swap(firstTop_, other.firstTop_);
@@ -105,79 +108,99 @@ UtfNode UtfTree::NewRecord() {
   return &blocks_.back()[usedInLastBlock_++];
 }
 
-void UtfTree::IndexChild(UtfNode node) {
+UtfNode UtfTree::AddNode(UtfNode parent, std::string_view name) {
+  // Whatever may throw comes before the first link, so a failure leaves no
+  // record half linked.
+  std::string ownName(name);
+  UtfNode node = NewRecord();
+  node->name = std::move(ownName);
+  node->parent = parent;
+
+  UtfNode& first = parent ? parent->firstChild : firstTop_;
+  UtfNode& last = parent ? parent->lastChild : lastTop_;
+  Append(node, first, last, &UtfNodeRecord::previousSibling, &UtfNodeRecord::nextSibling);
+  Append(node, registry_.oldest, registry_.newest, &UtfNodeRecord::olderNode,
+         &UtfNodeRecord::newerNode);
+  ++nodeCount_;
+  if (parent != nullptr) ++parent->childCount;
+  return node;
+}
+
+// Indexing follows the registry, so every chain stays in creation order and
+// its first node is the oldest. Each step may throw before its links and
+// flags change; a later lookup finishes what a failed one left.
+void UtfTree::IndexNewNodes() const {
+  for (UtfNode node = newestIndexed_ ? newestIndexed_->newerNode : registry_.oldest; node;
+       node = node->newerNode) {
+    if (!node->named) IndexName(node);
+    if (node->parent && node->parent->childrenIndexed && !node->namedHere) IndexChild(node);
+    newestIndexed_ = node;
+  }
+}
+
+void UtfTree::IndexName(UtfNode node) const {
+  auto chain = byName_.find(node->name);
+  if (chain == byName_.end()) chain = byName_.emplace(node->name, Chain{}).first;
+  Append(node, chain->second.oldest, chain->second.newest, &UtfNodeRecord::olderOfName,
+         &UtfNodeRecord::newerOfName);
+  node->named = true;
+}
+
+void UtfTree::IndexChild(UtfNode node) const {
   auto chain = byParentAndName_.find(ParentAndNameView{node->parent, node->name});
   if (chain == byParentAndName_.end()) {
     chain = byParentAndName_.emplace(ParentAndName{node->parent, node->name}, Chain{}).first;
   }
   Append(node, chain->second.oldest, chain->second.newest, &UtfNodeRecord::olderOfNameHere,
          &UtfNodeRecord::newerOfNameHere);
+  node->namedHere = true;
 }
 
-UtfNode UtfTree::AddNode(UtfNode parent, std::string_view name) {
-  // Whatever may throw comes before the first link, so a failure leaves no
-  // record half linked.
-  auto sameName = byName_.find(name);
-  if (sameName == byName_.end()) sameName = byName_.emplace(std::string(name), Chain{}).first;
-  UtfNode node = NewRecord();
-  node->name = name;
-  node->parent = parent;
-
-  UtfNode& first = parent ? parent->firstChild : firstTop_;
-  UtfNode& last = parent ? parent->lastChild : lastTop_;
-  Append(node, first, last, &UtfNodeRecord::previousSibling, &UtfNodeRecord::nextSibling);
-  // A new node is the newest of its name, so each goes at the end of its chains.
-  Append(node, registry_.oldest, registry_.newest, &UtfNodeRecord::olderNode,
-         &UtfNodeRecord::newerNode);
-  Append(node, sameName->second.oldest, sameName->second.newest, &UtfNodeRecord::olderOfName,
-         &UtfNodeRecord::newerOfName);
-  ++nodeCount_;
-  if (parent != nullptr) {
-    ++parent->childCount;
-    if (parent->childrenIndexed) {
-      IndexChild(node);
-    } else if (parent->childCount == kIndexedChildren) {
-      for (UtfNode child = parent->firstChild; child; child = child->nextSibling) IndexChild(child);
-      parent->childrenIndexed = true;
-    }
+// Children are in creation order, so walking them keeps the chains in order.
+void UtfTree::IndexChildren(UtfNode parent) const {
+  for (UtfNode child = parent->firstChild; child; child = child->nextSibling) {
+    if (!child->namedHere) IndexChild(child);
   }
-  return node;
+  parent->childrenIndexed = true;
 }
 
 UtfNode UtfTree::FindNode(UtfNode parent, std::string_view name) const {
-  if (parent == nullptr) {
-    const auto found = byName_.find(name);
-    return found == byName_.end() ? nullptr : found->second.oldest;
-  }
-  if (!parent->childrenIndexed) {
+  if (parent != nullptr && !parent->childrenIndexed && parent->childCount < kIndexedChildren) {
     for (UtfNode child = parent->firstChild; child; child = child->nextSibling) {
       if (child->name == name) return child;
     }
     return nullptr;
   }
+  IndexNewNodes();
+  if (parent == nullptr) {
+    const auto found = byName_.find(name);
+    return found == byName_.end() ? nullptr : found->second.oldest;
+  }
+  if (!parent->childrenIndexed) IndexChildren(parent);
   const auto found = byParentAndName_.find(ParentAndNameView{parent, name});
   return found == byParentAndName_.end() ? nullptr : found->second.oldest;
 }
 
 void UtfTree::Unregister(UtfNode node) {
   // An emptied chain is erased, so that a lookup of its key answers "none".
-  const auto sameName = byName_.find(node->name);
-  assert(sameName != byName_.end());
-  Unlink(node, sameName->second.oldest, sameName->second.newest, &UtfNodeRecord::olderOfName,
-         &UtfNodeRecord::newerOfName);
-  if (sameName->second.oldest == nullptr) byName_.erase(sameName);
-
-  if (node->parent != nullptr) {
-    --node->parent->childCount;
-    if (node->parent->childrenIndexed) {
-      const auto sameNameHere = byParentAndName_.find(ParentAndNameView{node->parent, node->name});
-      assert(sameNameHere != byParentAndName_.end());
-      Unlink(node, sameNameHere->second.oldest, sameNameHere->second.newest,
-             &UtfNodeRecord::olderOfNameHere, &UtfNodeRecord::newerOfNameHere);
-      if (sameNameHere->second.oldest == nullptr) byParentAndName_.erase(sameNameHere);
-    }
+  // A node no lookup has indexed yet is in no chain.
+  if (node->named) {
+    const auto sameName = byName_.find(node->name);
+    assert(sameName != byName_.end());
+    Unlink(node, sameName->second.oldest, sameName->second.newest, &UtfNodeRecord::olderOfName,
+           &UtfNodeRecord::newerOfName);
+    if (sameName->second.oldest == nullptr) byName_.erase(sameName);
   }
+  if (node->namedHere) {
+    const auto sameNameHere = byParentAndName_.find(ParentAndNameView{node->parent, node->name});
+    assert(sameNameHere != byParentAndName_.end());
+    Unlink(node, sameNameHere->second.oldest, sameNameHere->second.newest,
+           &UtfNodeRecord::olderOfNameHere, &UtfNodeRecord::newerOfNameHere);
+    if (sameNameHere->second.oldest == nullptr) byParentAndName_.erase(sameNameHere);
+  }
+  if (node->parent != nullptr) --node->parent->childCount;
 
+  if (node == newestIndexed_) newestIndexed_ = node->olderNode;
   Unlink(node, registry_.oldest, registry_.newest, &UtfNodeRecord::olderNode,
          &UtfNodeRecord::newerNode);
   --nodeCount_;
@@ -216,6 +239,7 @@ void UtfTree::ReleaseAll() {
   freeRecords_ = nullptr;
   registry_ = {};
   nodeCount_ = 0;
+  newestIndexed_ = nullptr;
   byName_.clear();
   byParentAndName_.clear();
   firstTop_ = nullptr;

@@ -44,7 +44,9 @@ class UtfTree {
 
   // The oldest registered node named exactly `name` (bytes, case-sensitive):
   // anywhere in the tree when `parent` is null, else among parent's children.
-  // Null when there is none. O(1) on average.
+  // Null when there is none. O(1) on average: the first lookup after nodes
+  // were added indexes those nodes, so a tree that is only built and written
+  // never pays for the index. Not to be called from two threads at once.
   UtfNode FindNode(UtfNode parent, std::string_view name) const;
 
   // Removes `node` with all its descendants and their data; its siblings stay.
@@ -105,7 +107,10 @@ class UtfTree {
   };
 
   UtfNode NewRecord();
-  void IndexChild(UtfNode node);
+  void IndexNewNodes() const;
+  void IndexName(UtfNode node) const;
+  void IndexChild(UtfNode node) const;
+  void IndexChildren(UtfNode parent) const;
   void Unregister(UtfNode node);
   void Swap(UtfTree& other) noexcept;
 
@@ -117,10 +122,14 @@ class UtfTree {
   UtfNode freeRecords_ = nullptr;
   Chain registry_;
   std::size_t nodeCount_ = 0;
-  std::unordered_map<std::string, Chain, NameHash, std::equal_to<>> byName_;
+  // The indexes cover the registry up to this node; the newer nodes wait for
+  // the next lookup that needs them.
+  mutable UtfNode newestIndexed_ = nullptr;
+  mutable std::unordered_map<std::string, Chain, NameHash, std::equal_to<>> byName_;
   // Only children of parents with many children: a child lookup under any
   // other parent walks its few children, which are in creation order.
-  std::unordered_map<ParentAndName, Chain, ParentAndNameHash, ParentAndNameEqual> byParentAndName_;
+  mutable std::unordered_map<ParentAndName, Chain, ParentAndNameHash, ParentAndNameEqual>
+      byParentAndName_;
   UtfNode firstTop_ = nullptr;
   UtfNode lastTop_ = nullptr;
 };

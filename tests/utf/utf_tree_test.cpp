@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace svcmp {
@@ -106,9 +107,12 @@ TEST(UtfTree, ReleaseAllEmptiesTheTree) {
 
 // The index must give exactly the registry walk's answer through any mix of
 // additions and removals, for parents with few children and for parents
-// with so many that their children are indexed.
+// with so many that their children are indexed; with a lookup after every
+// edit, and with runs of edits between lookups (nodes added and removed
+// before any lookup indexed them).
 TEST(UtfTree, IndexAgreesWithRegistryWalkUnderRandomEdits) {
-  for (const std::size_t crowdedParents : {0u, 3u}) {
+  for (const auto& [crowdedParents, lookupOneIn] :
+       {std::pair<std::size_t, std::size_t>{0, 1}, {3, 1}, {0, 6}, {3, 6}}) {
     std::mt19937 random(12345);
     UtfTree tree;
     std::vector<UtfNode> live{tree.AddNode(nullptr, "\\")};
@@ -129,10 +133,12 @@ TEST(UtfTree, IndexAgreesWithRegistryWalkUnderRandomEdits) {
         live.push_back(tree.AddNode(pick(5) == 0 ? live[pick(live.size())] : anyNode(),
                                     names[pick(names.size())]));
       }
+      if (pick(lookupOneIn) != 0) continue;
       UtfNode parent = pick(3) == 0 ? nullptr : anyNode();
       const std::string& name = names[pick(names.size())];
       ASSERT_EQ(tree.FindNode(parent, name), FindByRegistryWalk(tree, parent, name))
-          << "step " << step << ", crowded " << crowdedParents;
+          << "step " << step << ", crowded " << crowdedParents << ", lookup 1 in "
+          << lookupOneIn;
     }
     ASSERT_EQ(tree.NodeCount(), live.size());
   }
