@@ -3,10 +3,25 @@
 #include <cstring>
 
 namespace svcmp {
+namespace {
 
-ByteBlock::ByteBlock(std::vector<std::uint8_t> bytes) {
+// A smaller vector is copied into one allocation next to its reference
+// count: a tree of many small leaves then holds one block per leaf, not two.
+// A larger one (a mesh buffer runs to megabytes) is taken over as it is.
+constexpr std::size_t kCopiedBelow = 4096;
+
+}  // namespace
+
+ByteBlock::ByteBlock(std::vector<std::uint8_t> bytes) : size_(bytes.size()) {
+  if (size_ == 0) return;
+  if (size_ < kCopiedBelow) {
+    std::shared_ptr<std::uint8_t[]> storage = std::make_shared_for_overwrite<std::uint8_t[]>(size_);
+    std::memcpy(storage.get(), bytes.data(), size_);
+    const std::uint8_t* first = storage.get();
+    bytes_ = std::shared_ptr<const std::uint8_t>(std::move(storage), first);
+    return;
+  }
   auto owner = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
-  size_ = owner->size();
   bytes_ = std::shared_ptr<const std::uint8_t>(owner, owner->data());
 }
 

@@ -19,8 +19,9 @@ class ByteBlock {
   using iterator = const_iterator;
 
   ByteBlock() = default;  // 0 bytes
-  // Takes the vector's bytes over without copying them; implicit, so code
-  // that builds a block keeps handing over vectors.
+  // Takes a large vector's bytes over without copying them and copies a small
+  // one's into a single allocation with the reference count; implicit, so
+  // code that builds a block keeps handing over vectors.
   ByteBlock(std::vector<std::uint8_t> bytes);  // NOLINT(google-explicit-constructor)
   ByteBlock(std::initializer_list<std::uint8_t> bytes);
   // Shares the first `size` bytes of `storage`.

@@ -63,8 +63,8 @@ class UtfTree {
 
   const std::string& Name(UtfNode node) const;
   const DataBlock& Data(UtfNode node) const;
-  // Replaces the node's data; the old block is released. A vector handed
-  // over becomes the block without a copy.
+  // Replaces the node's data; the old block is released. A large vector
+  // handed over becomes the block without a copy.
   void SetData(UtfNode node, ByteBlock bytes);
   void ClearData(UtfNode node);
 

@@ -22,18 +22,24 @@ namespace fmt = utf_format;
 // of the table belongs to no name.
 class NameTableBuilder {
  public:
+  // Room for `names` names without rehashing, the most a tree of that many
+  // nodes can have.
+  explicit NameTableBuilder(std::size_t names) { offsets_.reserve(names); }
+
   void Add(std::string_view name) {
-    if (offsets_.contains(name)) return;
-    offsets_.emplace(name, nextOffset_);
+    if (!offsets_.try_emplace(name, nextOffset_).second) return;
     names_.push_back(name);
     nextOffset_ += name.size() + 1;
   }
   std::uint64_t Offset(std::string_view name) const { return offsets_.at(name); }
   std::uint64_t Size() const { return nextOffset_; }
-  // Copies every name, with its zero byte, to its offset in `table`.
+  // Copies every name, with its zero byte, to its offset in `table`; the
+  // names lie back to back from offset 1 in the order they were added.
   void CopyTo(std::uint8_t* table) const {
+    std::uint8_t* at = table + 1;
     for (std::string_view name : names_) {
-      std::memcpy(table + offsets_.at(name), name.data(), name.size());
+      std::memcpy(at, name.data(), name.size());
+      at += name.size() + 1;
     }
   }
 
@@ -46,6 +52,8 @@ class NameTableBuilder {
 // Block sizes of the file image, in 64 bits so that a too large tree can be
 // told apart from one whose sizes wrapped.
 struct Layout {
+  explicit Layout(std::size_t nodes) : names(nodes) {}
+
   NameTableBuilder names;
   std::uint64_t nodeTableSize = 0;
   std::uint64_t dataAreaSize = 0;
@@ -57,7 +65,7 @@ struct Layout {
 };
 
 Layout ComputeLayout(const UtfTree& tree) {
-  Layout layout;
+  Layout layout(tree.NodeCount());
   for (UtfNode node : tree.RegisteredNodes()) {
     layout.names.Add(tree.Name(node));
     layout.nodeTableSize += fmt::kNodeEntrySize;

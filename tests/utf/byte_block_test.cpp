@@ -31,10 +31,26 @@ TEST(ByteBlock, ViewKeepsItsBytesAfterTheImageIsGone) {
   EXPECT_EQ(view, Bytes(10, 7));
 }
 
-TEST(ByteBlock, TakesStorageOverWithoutCopying) {
-  Bytes vector{1, 2};
-  const std::uint8_t* vectorBytes = vector.data();
-  EXPECT_EQ(ByteBlock(std::move(vector)).data(), vectorBytes);
+// A small vector is copied into the block's own storage and freed; a large
+// one (a mesh buffer) becomes the block without a copy. Either way the block
+// holds the vector's bytes after the vector is gone.
+TEST(ByteBlock, HoldsAVectorsBytesWhetherCopiedOrTakenOver) {
+  constexpr std::size_t kMeshBufferSize = 1 << 20;
+  for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4095},
+                                 std::size_t{4096}, kMeshBufferSize}) {
+    Bytes vector(size);
+    for (std::size_t i = 0; i < size; ++i) vector[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    const Bytes expected = vector;
+    const std::uint8_t* vectorBytes = vector.data();
+    const ByteBlock block(std::move(vector));
+    EXPECT_EQ(block, expected) << size;
+    if (size == kMeshBufferSize) {
+      EXPECT_EQ(block.data(), vectorBytes);
+    }
+  }
+}
+
+TEST(ByteBlock, SharesStorageWithoutCopying) {
 
   auto buffer = std::make_unique<std::uint8_t[]>(8);
   const std::uint8_t* bufferBytes = buffer.get();
