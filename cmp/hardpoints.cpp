@@ -1,5 +1,7 @@
 #include <cmath>
 #include <cstddef>
+#include <optional>
+#include <vector>
 
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
@@ -50,50 +52,19 @@ HardpointName ClassifyHardpoint(std::string_view meshName) {
   return {};
 }
 
-void AddHardpointChildren(UtfTree& tree, const NearestTriangleFinder& finder,
-                          const MeshRecord& mesh, const HardpointName& hardpoint,
-                          HardpointRows rows, UtfNode hardpointNode) {
-  if (hardpoint.kind == HardpointKind::Revolute) {
-    const bool turret = HasWordAt(hardpoint.name, 0, kTurretPrefix);
-    AddLeaf(tree, hardpointNode, kNodeAxis, FloatsLeaf(kRevoluteAxis));
-    AddLeaf(tree, hardpointNode, kNodeMax, LimitLeaf(turret ? kTurretMaxBits : kDefaultMaxBits));
-    AddLeaf(tree, hardpointNode, kNodeMin, LimitLeaf(turret ? kTurretMinBits : kDefaultMinBits));
-  }
-  const std::array<float, 3> position = HardpointPosition(mesh);
-  const std::array<float, 9> orientation = HardpointOrientation(finder, position, hardpoint.name);
-  AddLeaf(tree, hardpointNode, kNodeOrientation,
-          FloatsLeaf(rows == HardpointRows::Unit ? UnitRows(orientation) : orientation));
-  AddLeaf(tree, hardpointNode, kNodePosition, FloatsLeaf(position));
+// Engines and mounts keep the identity; every other hardpoint faces away
+// from its nearest triangle.
+bool FacesNearestTriangle(std::string_view hardpointName) {
+  return !HasWordAt(hardpointName, 0, kEnginePrefix) && !HasWordAt(hardpointName, 0, kMountPrefix);
 }
 
 float Product2Diff(float a, float b, float c, float d) {
   return static_cast<float>(static_cast<double>(a) * b - static_cast<double>(c) * d);
 }
 
-}  // namespace
-
-std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh) {
-  const std::size_t count = hardpointMesh.vertices.size() < 3 ? hardpointMesh.vertices.size() : 3;
-  std::array<float, 3> position = {0.0f, 0.0f, 0.0f};
-  if (count == 0) return position;
-  for (int axis = 0; axis < 3; ++axis) {
-    // (x0 + x1 + x2) / 3.0 summed left to right; no +0.0 in front, which
-    // would turn a -0.0 sum into +0.0.
-    double sum = hardpointMesh.vertices[0].position[axis];
-    for (std::size_t i = 1; i < count; ++i) sum += hardpointMesh.vertices[i].position[axis];
-    position[axis] = static_cast<float>(sum / static_cast<double>(count));
-  }
-  return position;
-}
-
-std::array<float, 9> HardpointOrientation(const NearestTriangleFinder& finder,
-                                          const std::array<float, 3>& position,
-                                          std::string_view hardpointName) {
+// Rows facing away from the nearest triangle's normal; the identity without one.
+std::array<float, 9> OrientationAwayFrom(const std::optional<FaceNormal>& nearest) {
   constexpr std::array<float, 9> kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  if (HasWordAt(hardpointName, 0, kEnginePrefix) || HasWordAt(hardpointName, 0, kMountPrefix)) {
-    return kIdentity;
-  }
-  const std::optional<FaceNormal> nearest = finder.NearestNormal(position);
   if (!nearest) return kIdentity;
 
   // The rows m0..m5 are the normal's components (negation is exact), so the
@@ -117,6 +88,67 @@ std::array<float, 9> HardpointOrientation(const NearestTriangleFinder& finder,
     m[2] = Product2Diff(m[3], m[7], m[4], m[6]);
   }
   return m;
+}
+
+// The nearest triangle's normal of every written hardpoint that faces it, by
+// the mesh's index in the list, all searched at once (which is cheaper than
+// one at a time); the triangles are not even gathered when none is needed.
+std::vector<std::optional<FaceNormal>> NearestNormalsByMesh(const MeshList& meshList) {
+  std::vector<std::size_t> meshes;
+  std::vector<NearestTriangleFinder::Point> positions;
+  for (std::size_t m = 0; m < meshList.size(); ++m) {
+    const MeshRecord& mesh = meshList[m];
+    if (!IsHardpointMeshName(mesh.meshName)) continue;
+    const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
+    if (hardpoint.kind == HardpointKind::Neither || !FacesNearestTriangle(hardpoint.name)) continue;
+    meshes.push_back(m);
+    positions.push_back(HardpointPosition(mesh));
+  }
+  std::vector<std::optional<FaceNormal>> byMesh(meshList.size());
+  const std::vector<std::optional<FaceNormal>> nearest =
+      NearestTriangleFinder(meshList).NearestNormals(positions);
+  for (std::size_t k = 0; k < meshes.size(); ++k) byMesh[meshes[k]] = nearest[k];
+  return byMesh;
+}
+
+// `nearest` is null for engines and mounts.
+void AddHardpointChildren(UtfTree& tree, const MeshRecord& mesh, const HardpointName& hardpoint,
+                          const std::optional<FaceNormal>& nearest, HardpointRows rows,
+                          UtfNode hardpointNode) {
+  if (hardpoint.kind == HardpointKind::Revolute) {
+    const bool turret = HasWordAt(hardpoint.name, 0, kTurretPrefix);
+    AddLeaf(tree, hardpointNode, kNodeAxis, FloatsLeaf(kRevoluteAxis));
+    AddLeaf(tree, hardpointNode, kNodeMax, LimitLeaf(turret ? kTurretMaxBits : kDefaultMaxBits));
+    AddLeaf(tree, hardpointNode, kNodeMin, LimitLeaf(turret ? kTurretMinBits : kDefaultMinBits));
+  }
+  const std::array<float, 3> position = HardpointPosition(mesh);
+  const std::array<float, 9> orientation = OrientationAwayFrom(nearest);
+  AddLeaf(tree, hardpointNode, kNodeOrientation,
+          FloatsLeaf(rows == HardpointRows::Unit ? UnitRows(orientation) : orientation));
+  AddLeaf(tree, hardpointNode, kNodePosition, FloatsLeaf(position));
+}
+
+}  // namespace
+
+std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh) {
+  const std::size_t count = hardpointMesh.vertices.size() < 3 ? hardpointMesh.vertices.size() : 3;
+  std::array<float, 3> position = {0.0f, 0.0f, 0.0f};
+  if (count == 0) return position;
+  for (int axis = 0; axis < 3; ++axis) {
+    // (x0 + x1 + x2) / 3.0 summed left to right; no +0.0 in front, which
+    // would turn a -0.0 sum into +0.0.
+    double sum = hardpointMesh.vertices[0].position[axis];
+    for (std::size_t i = 1; i < count; ++i) sum += hardpointMesh.vertices[i].position[axis];
+    position[axis] = static_cast<float>(sum / static_cast<double>(count));
+  }
+  return position;
+}
+
+std::array<float, 9> HardpointOrientation(const NearestTriangleFinder& finder,
+                                          const std::array<float, 3>& position,
+                                          std::string_view hardpointName) {
+  if (!FacesNearestTriangle(hardpointName)) return OrientationAwayFrom(std::nullopt);
+  return OrientationAwayFrom(finder.NearestNormal(position));
 }
 
 std::array<float, 9> UnitRows(const std::array<float, 9>& rows) {
@@ -154,13 +186,14 @@ void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNo
                    HardpointRows rows) {
   UtfNode fixedNode = tree.AddNode(hardpointsNode, kNodeFixed);
   UtfNode revoluteNode = tree.AddNode(hardpointsNode, kNodeRevolute);
-  const NearestTriangleFinder finder(meshList);
-  for (const MeshRecord& mesh : meshList) {
+  const std::vector<std::optional<FaceNormal>> nearest = NearestNormalsByMesh(meshList);
+  for (std::size_t m = 0; m < meshList.size(); ++m) {
+    const MeshRecord& mesh = meshList[m];
     if (!IsHardpointMeshName(mesh.meshName)) continue;
     const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
     if (hardpoint.kind == HardpointKind::Neither) continue;
     UtfNode kindNode = hardpoint.kind == HardpointKind::Fixed ? fixedNode : revoluteNode;
-    AddHardpointChildren(tree, finder, mesh, hardpoint, rows,
+    AddHardpointChildren(tree, mesh, hardpoint, nearest[m], rows,
                          tree.AddNode(kindNode, hardpoint.name));
   }
 }
@@ -171,8 +204,9 @@ void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& group
   for (MeshGroup& group : groupList) {
     group.hardpointsNode = group.fixedNode = group.revoluteNode = nullptr;
   }
-  const NearestTriangleFinder finder(meshList);
-  for (const MeshRecord& mesh : meshList) {
+  const std::vector<std::optional<FaceNormal>> nearest = NearestNormalsByMesh(meshList);
+  for (std::size_t m = 0; m < meshList.size(); ++m) {
+    const MeshRecord& mesh = meshList[m];
     if (!IsHardpointMeshName(mesh.meshName)) continue;
     MeshGroup* part = FindOwningPart(mesh, groupList);
     if (part == nullptr || part->partNode == nullptr) continue;
@@ -185,7 +219,7 @@ void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& group
     UtfNode& kindNode = fixed ? part->fixedNode : part->revoluteNode;
     if (kindNode == nullptr)
       kindNode = tree.AddNode(part->hardpointsNode, fixed ? kNodeFixed : kNodeRevolute);
-    AddHardpointChildren(tree, finder, mesh, hardpoint, rows,
+    AddHardpointChildren(tree, mesh, hardpoint, nearest[m], rows,
                          tree.AddNode(kindNode, hardpoint.name));
   }
 }

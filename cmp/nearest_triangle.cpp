@@ -1,229 +1,485 @@
 #include "cmp/nearest_triangle.h"
 
 #include <algorithm>
+#include <bit>
+#include <cassert>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <utility>
 
 // The distance of a centre is rounded the way the exported files have always
 // had it: each offset p - c rounded to a float, the squares summed in double,
 // the square root rounded to a float. Every step rounds monotonically, so the
 // sum only grows with each offset's size: the sum for the nearest corner or
 // face of a box is never more than that of any centre in the box, which is
-// what makes passing over a box safe.
+// what makes passing over a box safe. Only that matters: how the centres are
+// grouped into boxes changes the speed, never an answer.
 //
 // The search compares sums instead of distances: a sum at or above the
 // square of the float just above the best distance rounds to a distance
 // above the best (that square is exact in double), so it can be passed over
-// without a square root.
+// without a square root. A box is passed over only when its sum is at or
+// above that bound, so every centre as near as the best is still looked at
+// and the earlier one wins a tie, whichever candidate the search starts from
+// and whichever centres it looks at twice.
 namespace svcmp {
 namespace {
 
-using Point = std::array<float, 3>;
+using Point = NearestTriangleFinder::Point;
 
 constexpr float kSearchLimit = 999999.0f;
-constexpr std::uint32_t kLeafSize = 32;
-// Down to this depth a node is cut at the middle of its box; below it, at
-// its median, which halves it and so bounds the depth.
-constexpr int kMiddleCutDepth = 24;
+// A leaf holds at most this many centres.
+constexpr std::uint32_t kLeafSize = 16;
+// How many triangles ahead the corners are fetched into the cache.
+constexpr std::size_t kPrefetchAhead = 16;
+// Z-order codes take eight bits an axis, interleaved: 24 bits, sorted in
+// two passes of twelve.
+constexpr int kCodeBitsPerAxis = 8;
+constexpr int kCodeBits = 3 * kCodeBitsPerAxis;
+constexpr int kCellsPerAxis = 1 << kCodeBitsPerAxis;
 
-float Offset(float point, float centre) {
-  return static_cast<float>(static_cast<double>(point) - centre);
+// A float difference rounded once: the same float as the difference taken in
+// double and rounded to float, since a double holds more than twice a
+// float's digits.
+float Offset(float point, float centre) { return point - centre; }
+
+double SquaredLength(float dx, float dy, float dz) {
+  return (static_cast<double>(dx) * dx + static_cast<double>(dy) * dy) +
+         static_cast<double>(dz) * dz;
 }
 
-double SquaredLength(const Point& d) {
-  return (static_cast<double>(d[0]) * d[0] + static_cast<double>(d[1]) * d[1]) +
-         static_cast<double>(d[2]) * d[2];
+// Four floats or two doubles at a time, in the compilers' portable vector
+// types; each lane rounds as the same scalar operation would.
+using Floats = float __attribute__((vector_size(16)));
+using Doubles = double __attribute__((vector_size(16)));
+
+Floats LoadFloats(const float* at) {
+  Floats value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
 }
 
-double SquaredDistance(const Point& point, const Point& centre) {
-  return SquaredLength(
-      {Offset(point[0], centre[0]), Offset(point[1], centre[1]), Offset(point[2], centre[2])});
+Floats Splat(float value) { return Floats{value, value, value, value}; }
+
+// The squared lengths of four offsets, as SquaredLength gives them: lanes 0
+// and 1 in `first`, 2 and 3 in `second`.
+void SquaredLengths(Floats dx, Floats dy, Floats dz, Doubles& first, Doubles& second) {
+  const auto low = [](Floats d) {
+    return __builtin_convertvector(__builtin_shufflevector(d, d, 0, 1), Doubles);
+  };
+  const auto high = [](Floats d) {
+    return __builtin_convertvector(__builtin_shufflevector(d, d, 2, 3), Doubles);
+  };
+  first = (low(dx) * low(dx) + low(dy) * low(dy)) + low(dz) * low(dz);
+  second = (high(dx) * high(dx) + high(dy) * high(dy)) + high(dz) * high(dz);
 }
 
-// The least squared distance any centre inside [low, high] can have.
-double SquaredDistanceToBox(const Point& point, const Point& low, const Point& high) {
-  Point d{};
-  for (int axis = 0; axis < 3; ++axis) {
-    if (point[axis] < low[axis]) d[axis] = Offset(point[axis], low[axis]);
-    if (point[axis] > high[axis]) d[axis] = Offset(point[axis], high[axis]);
-  }
-  return SquaredLength(d);
+// The least offsets from `point` to four spans [low, high] along one axis:
+// an offset to the low side is the negated offset from it, exactly. An
+// empty span (low +inf, high -inf) is infinitely far.
+Floats OffsetsToSpans(Floats point, Floats low, Floats high) {
+  const auto max = [](Floats a, Floats b) { return a > b ? a : b; };
+  return max(max(low - point, point - high), Splat(0.0f));
 }
 
-// Sums at or above this give a distance strictly above `best`.
+// Sums at or above this give a distance strictly above `best`, which is
+// finite and not negative: the next float up is the next bit pattern.
 double PassOverBound(float best) {
-  const double above = std::nextafter(best, std::numeric_limits<float>::infinity());
+  const double above = std::bit_cast<float>(std::bit_cast<std::uint32_t>(best) + 1);
   return above * above;
 }
 
-// Moves the items for which `below` holds to the front of [first, last) and
-// gives the end of them. Each item is written to `scratch` without a branch
-// on `below`, which a cut through random centres would mispredict half the
-// time: the front fills upwards, the back downwards. The order within each
-// side is not kept.
-template <typename Item, typename Below>
-Item* PartitionThroughScratch(Item* first, Item* last, Item* scratch, Below below) {
-  const std::ptrdiff_t count = last - first;
-  std::ptrdiff_t front = 0;
-  std::ptrdiff_t back = count - 1;
-  for (const Item* item = first; item != last; ++item) {
-    const bool isBelow = below(*item);
-    scratch[isBelow ? front : back] = *item;
-    front += isBelow;
-    back -= !isBelow;
+bool IsFinite(const Point& point) {
+  return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]);
+}
+
+// Each cell number with its bits moved to every third bit.
+constexpr std::array<std::uint32_t, kCellsPerAxis> kSpreadCells = [] {
+  std::array<std::uint32_t, kCellsPerAxis> spread{};
+  for (std::uint32_t cell = 0; cell < kCellsPerAxis; ++cell) {
+    for (int bit = 0; bit < kCodeBitsPerAxis; ++bit)
+      spread[cell] |= ((cell >> bit) & 1u) << (3 * bit);
   }
-  std::copy(scratch, scratch + count, first);
-  return first + front;
+  return spread;
+}();
+
+// A cube of 256 cells a side; points outside it go to its nearest cell.
+struct Grid {
+  std::array<double, 3> low{};
+  double scale = 0;
+
+  // In double, where no span of floats overflows.
+  std::uint32_t ZOrderCode(const Point& point) const {
+    std::uint32_t code = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+      const double cell = (static_cast<double>(point[axis]) - low[axis]) * scale;
+      const double inside = std::clamp(cell, 0.0, kCellsPerAxis - 1.0);
+      code |= kSpreadCells[static_cast<std::uint32_t>(inside)] << axis;
+    }
+    return code;
+  }
+};
+
+struct Coded {
+  std::uint32_t code;
+  std::uint32_t item;
+};
+
+// Sorts by code, equal codes kept in their order: a counting sort on each
+// half of the codes, the lower first.
+void SortByCode(std::vector<Coded>& items) {
+  constexpr int kDigits = 2;
+  constexpr int kDigitBits = kCodeBits / kDigits;
+  constexpr std::uint32_t kDigitMask = (1u << kDigitBits) - 1;
+  std::vector<std::array<std::uint32_t, 1u << kDigitBits>> starts(kDigits);
+  for (const Coded& coded : items) {
+    for (int digit = 0; digit < kDigits; ++digit) {
+      ++starts[digit][(coded.code >> (digit * kDigitBits)) & kDigitMask];
+    }
+  }
+  std::vector<Coded> sorted(items.size());
+  for (int digit = 0; digit < kDigits; ++digit) {
+    std::uint32_t start = 0;
+    for (std::uint32_t& count : starts[digit]) start += std::exchange(count, start);
+    for (const Coded& coded : items) {
+      sorted[starts[digit][(coded.code >> (digit * kDigitBits)) & kDigitMask]++] = coded;
+    }
+    items.swap(sorted);
+  }
+}
+
+// The centre of each triangle the finder searches and its face normal, in
+// list order. Centres that are not finite are never nearer than the limit;
+// leaving them out keeps NaN out of the tree.
+void GatherCentres(const MeshList& meshList, std::vector<Point>& centres,
+                   std::vector<FaceNormal>& normals) {
+  std::size_t atMost = 0;
+  for (const MeshRecord& mesh : meshList) {
+    if (!mesh.isHardpoint) atMost += std::min(mesh.triangles.size(), mesh.faceNormals.size());
+  }
+  centres.reserve(atMost);
+  normals.reserve(atMost);
+  for (const MeshRecord& mesh : meshList) {
+    if (mesh.isHardpoint) continue;
+    const std::size_t count = std::min(mesh.triangles.size(), mesh.faceNormals.size());
+    const std::size_t vertexCount = mesh.vertices.size();
+    for (std::size_t t = 0; t < count; ++t) {
+      // Corners may lie anywhere in a large vertex list: fetching a later
+      // triangle's now overlaps their cache misses with this one's sums.
+      if (t + kPrefetchAhead < count) {
+        for (const std::uint16_t ahead : mesh.triangles[t + kPrefetchAhead].index) {
+          if (ahead < vertexCount) __builtin_prefetch(mesh.vertices[ahead].position);
+        }
+      }
+      const auto& index = mesh.triangles[t].index;
+      // Capture refuses such triangles; never read outside the mesh all the same.
+      if (index[0] >= vertexCount || index[1] >= vertexCount || index[2] >= vertexCount) continue;
+      // (a + b + c) / 3.0 in double, x and y in one division.
+      const float* a = mesh.vertices[index[0]].position;
+      const float* b = mesh.vertices[index[1]].position;
+      const float* c = mesh.vertices[index[2]].position;
+      const Doubles xy =
+          (Doubles{a[0], a[1]} + Doubles{b[0], b[1]} + Doubles{c[0], c[1]}) / Doubles{3.0, 3.0};
+      const Point centre{static_cast<float>(xy[0]), static_cast<float>(xy[1]),
+                         static_cast<float>((static_cast<double>(a[2]) + b[2] + c[2]) / 3.0)};
+      if (IsFinite(centre)) {
+        centres.push_back(centre);
+        normals.push_back(mesh.faceNormals[t]);
+      }
+    }
+  }
 }
 
 }  // namespace
 
-void NearestTriangleFinder::BuildOnce() const {
-  if (built_) return;
-  built_ = true;
-  GatherTriangles();
-  if (triangles_.empty()) return;
-  nodes_.push_back({{}, {}, 0, static_cast<std::uint32_t>(triangles_.size()), 0});
-  std::vector<Triangle> scratch(triangles_.size());
-  Split(0, 0, scratch.data());
-}
+// The centres sorted along a Z-order curve, so that each run of them whose
+// codes share their leading bits fills one cell of the grid, and a tree over
+// the runs whose nodes have up to four children.
+class NearestTriangleFinder::Tree {
+ public:
+  explicit Tree(const MeshList& meshList);
 
-void NearestTriangleFinder::GatherTriangles() const {
-  std::size_t atMost = 0;
-  for (const MeshRecord& mesh : meshList_) {
-    if (!mesh.isHardpoint) atMost += std::min(mesh.triangles.size(), mesh.faceNormals.size());
+  bool Empty() const { return orders_.empty(); }
+  const Grid& CodeGrid() const { return grid_; }
+
+  static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+  // The best centre so far: nearest first, then earliest in the list.
+  struct Candidate {
+    float distance = kSearchLimit;
+    std::uint32_t order = 0;         // list order; 0 while there is none, so a tie never wins
+    std::uint32_t position = kNone;  // index into the sorted centres
+    double passOver = PassOverBound(kSearchLimit);  // sums at or above this lose
+  };
+
+  // Looks at the centre at `position` of the sorted ones.
+  void Consider(const Point& point, std::uint32_t position, Candidate& best) const {
+    Accept(position,
+           SquaredLength(Offset(point[0], xs_[position]), Offset(point[1], ys_[position]),
+                         Offset(point[2], zs_[position])),
+           best);
   }
-  triangles_.reserve(atMost);
-  normals_.reserve(atMost);
-  for (const MeshRecord& mesh : meshList_) {
-    if (mesh.isHardpoint) continue;
-    const std::size_t count = std::min(mesh.triangles.size(), mesh.faceNormals.size());
-    for (std::size_t t = 0; t < count; ++t) {
-      const auto& index = mesh.triangles[t].index;
-      // Capture refuses such triangles; never read outside the mesh all the same.
-      if (index[0] >= mesh.vertices.size() || index[1] >= mesh.vertices.size() ||
-          index[2] >= mesh.vertices.size()) {
-        continue;
-      }
-      Triangle triangle{{}, static_cast<std::uint32_t>(normals_.size())};
-      for (int axis = 0; axis < 3; ++axis) {
-        triangle.centre[axis] = static_cast<float>(
-            (static_cast<double>(mesh.vertices[index[0]].position[axis]) +
-             mesh.vertices[index[1]].position[axis] + mesh.vertices[index[2]].position[axis]) /
-            3.0);
-      }
-      // A centre that is not finite is never nearer than the limit; leaving
-      // it out keeps NaN out of the tree's comparisons.
-      if (std::isfinite(triangle.centre[0]) && std::isfinite(triangle.centre[1]) &&
-          std::isfinite(triangle.centre[2])) {
-        triangles_.push_back(triangle);
-        normals_.push_back(mesh.faceNormals[t]);
-      }
+  // Improves `best` to the nearest centre of all; `point` is finite.
+  void Search(const Point& point, Candidate& best) const;
+  const FaceNormal& Normal(const Candidate& found) const { return normals_[found.order]; }
+
+ private:
+  // A leaf's run of sorted centres, or the inner node `first` (count 0).
+  struct Ref {
+    std::uint32_t first;
+    std::uint32_t count;
+  };
+  // An inner node holds its children's boxes, by axis, a child a lane, so
+  // that all of them are measured at once; unused lanes hold empty boxes.
+  struct Node {
+    Floats lowX, lowY, lowZ;
+    Floats highX, highY, highZ;
+    std::array<Ref, 4> child;
+  };
+  struct Subtree {
+    Ref ref;
+    Point low;
+    Point high;
+  };
+
+  std::uint32_t Cut(std::uint32_t begin, std::uint32_t end,
+                    const std::vector<std::uint32_t>& codes) const;
+  Subtree Split(std::uint32_t begin, std::uint32_t end, const std::vector<std::uint32_t>& codes);
+  static Node MakeNode(const Subtree* children, int count);
+  void Accept(std::uint32_t position, double squared, Candidate& best) const {
+    if (squared >= best.passOver) return;
+    const auto distance = static_cast<float>(std::sqrt(squared));
+    const std::uint32_t order = orders_[position];
+    if (distance < best.distance || (distance == best.distance && order < best.order)) {
+      best = {distance, order, position, PassOverBound(distance)};
     }
   }
+  void ScanLeaf(const Point& point, Ref leaf, Candidate& best) const;
+
+  Grid grid_;
+  // By axis, followed by three copies of the last one, so that four lanes
+  // may start at any centre.
+  std::vector<float> xs_, ys_, zs_;
+  std::vector<std::uint32_t> orders_;  // each sorted centre's index into normals_
+  std::vector<FaceNormal> normals_;    // in list order
+  // nodes_[0] holds the root in its first lane, so that a search starts
+  // by measuring the root's box like any other.
+  std::vector<Node> nodes_;
+};
+
+NearestTriangleFinder::Tree::Tree(const MeshList& meshList) {
+  std::vector<Point> centres;
+  GatherCentres(meshList, centres, normals_);
+  if (centres.empty()) return;
+
+  Point low = centres[0];
+  Point high = centres[0];
+  for (const Point& centre : centres) {
+    for (int axis = 0; axis < 3; ++axis) {
+      low[axis] = std::min(low[axis], centre[axis]);
+      high[axis] = std::max(high[axis], centre[axis]);
+    }
+  }
+  double extent = 0;
+  for (int axis = 0; axis < 3; ++axis) {
+    grid_.low[axis] = low[axis];
+    extent = std::max(extent, static_cast<double>(high[axis]) - low[axis]);
+  }
+  grid_.scale = extent > 0 ? kCellsPerAxis / extent : 0;
+
+  const auto count = static_cast<std::uint32_t>(centres.size());
+  std::vector<Coded> coded(count);
+  for (std::uint32_t i = 0; i < count; ++i) coded[i] = {grid_.ZOrderCode(centres[i]), i};
+  SortByCode(coded);
+  const std::size_t padded = count + 3;
+  xs_.resize(padded), ys_.resize(padded), zs_.resize(padded), orders_.resize(padded);
+  std::vector<std::uint32_t> codes(count);
+  for (std::size_t i = 0; i < padded; ++i) {
+    const Coded& at = coded[std::min<std::size_t>(i, count - 1)];
+    xs_[i] = centres[at.item][0], ys_[i] = centres[at.item][1], zs_[i] = centres[at.item][2];
+    orders_[i] = at.item;
+    if (i < count) codes[i] = at.code;
+  }
+  nodes_.reserve(count / kLeafSize + 1);
+  nodes_.emplace_back();
+  const Subtree root = Split(0, count, codes);
+  nodes_[0] = MakeNode(&root, 1);
 }
 
-void NearestTriangleFinder::BoundNode(Node& node) const {
-  // Six scalars, so that they stay in registers through the loop.
-  const Point& start = triangles_[node.begin].centre;
-  float lowX = start[0], lowY = start[1], lowZ = start[2];
-  float highX = lowX, highY = lowY, highZ = lowZ;
-  for (std::uint32_t i = node.begin; i < node.end; ++i) {
-    const Point& centre = triangles_[i].centre;
-    lowX = std::min(lowX, centre[0]), highX = std::max(highX, centre[0]);
-    lowY = std::min(lowY, centre[1]), highY = std::max(highY, centre[1]);
-    lowZ = std::min(lowZ, centre[2]), highZ = std::max(highZ, centre[2]);
-  }
-  node.low = {lowX, lowY, lowZ};
-  node.high = {highX, highY, highZ};
+// Where a run of sorted centres is cut: where the highest bit in which their
+// codes differ turns from 0 to 1, a cut through the middle of a cell along
+// one axis. That halves the cell each time, so after at most 24 cuts a run's
+// codes are all equal and it is cut at its middle by count instead, at most
+// 28 times more before it fits a leaf.
+std::uint32_t NearestTriangleFinder::Tree::Cut(std::uint32_t begin, std::uint32_t end,
+                                               const std::vector<std::uint32_t>& codes) const {
+  const std::uint32_t differ = codes[begin] ^ codes[end - 1];
+  if (differ == 0) return begin + (end - begin) / 2;
+  const std::uint32_t bit = std::bit_floor(differ);
+  return static_cast<std::uint32_t>(
+      std::partition_point(codes.begin() + begin, codes.begin() + end,
+                           [bit](std::uint32_t code) { return (code & bit) == 0; }) -
+      codes.begin());
 }
 
-// Cuts the widest axis of the node's box through its middle, one pass over
-// the node's centres. Any cut answers correctly, since every box is measured
-// from the centres it holds; where the middle leaves one side empty, or the
-// tree grows deep around a tight cluster, the cut is at the median instead.
-void NearestTriangleFinder::Split(std::uint32_t index, int depth, Triangle* scratch) const {
-  BoundNode(nodes_[index]);
-  const Node node = nodes_[index];
-  if (node.end - node.begin <= kLeafSize) return;
+// A node of two cuts (two levels of a binary tree, so the depth stays below
+// 30), or a leaf; each box is bounded from the centres below it.
+NearestTriangleFinder::Tree::Subtree NearestTriangleFinder::Tree::Split(
+    std::uint32_t begin, std::uint32_t end, const std::vector<std::uint32_t>& codes) {
+  if (end - begin <= kLeafSize) {
+    // Six scalars, so that they stay in registers through the loop.
+    float lowX = xs_[begin], lowY = ys_[begin], lowZ = zs_[begin];
+    float highX = lowX, highY = lowY, highZ = lowZ;
+    for (std::uint32_t i = begin + 1; i < end; ++i) {
+      lowX = std::min(lowX, xs_[i]), highX = std::max(highX, xs_[i]);
+      lowY = std::min(lowY, ys_[i]), highY = std::max(highY, ys_[i]);
+      lowZ = std::min(lowZ, zs_[i]), highZ = std::max(highZ, zs_[i]);
+    }
+    return {{begin, end - begin}, {lowX, lowY, lowZ}, {highX, highY, highZ}};
+  }
+  const std::uint32_t middle = Cut(begin, end, codes);
+  std::array<std::uint32_t, 5> bounds{};
+  int runs = 0;
+  for (const auto& [from, to] : {std::pair{begin, middle}, std::pair{middle, end}}) {
+    bounds[runs++] = from;
+    if (to - from > kLeafSize) bounds[runs++] = Cut(from, to, codes);
+  }
+  bounds[runs] = end;
+  // Parents before their children, so that a search reads onwards.
+  const auto index = static_cast<std::uint32_t>(nodes_.size());
+  nodes_.emplace_back();
+  std::array<Subtree, 4> children;
+  for (int k = 0; k < runs; ++k) children[k] = Split(bounds[k], bounds[k + 1], codes);
+  nodes_[index] = MakeNode(children.data(), runs);
+  Subtree whole{{index, 0}, children[0].low, children[0].high};
+  for (int k = 1; k < runs; ++k) {
+    for (int axis = 0; axis < 3; ++axis) {
+      whole.low[axis] = std::min(whole.low[axis], children[k].low[axis]);
+      whole.high[axis] = std::max(whole.high[axis], children[k].high[axis]);
+    }
+  }
+  return whole;
+}
 
-  int axis = 0;
-  for (int a = 1; a < 3; ++a) {
-    if (node.high[a] - node.low[a] > node.high[axis] - node.low[axis]) axis = a;
+// The lanes past `count` hold empty boxes, which no search enters.
+NearestTriangleFinder::Tree::Node NearestTriangleFinder::Tree::MakeNode(const Subtree* children,
+                                                                        int count) {
+  constexpr float kInfinity = std::numeric_limits<float>::infinity();
+  const Subtree empty{
+      {0, 0}, {kInfinity, kInfinity, kInfinity}, {-kInfinity, -kInfinity, -kInfinity}};
+  Node node;
+  for (int k = 0; k < 4; ++k) {
+    const Subtree& child = k < count ? children[k] : empty;
+    node.lowX[k] = child.low[0], node.lowY[k] = child.low[1], node.lowZ[k] = child.low[2];
+    node.highX[k] = child.high[0], node.highY[k] = child.high[1], node.highZ[k] = child.high[2];
+    node.child[k] = child.ref;
   }
-  Triangle* first = triangles_.data() + node.begin;
-  Triangle* last = triangles_.data() + node.end;
-  Triangle* middle = last;
-  if (depth < kMiddleCutDepth) {
-    // Halves first, so that centres near the float limits do not overflow.
-    const float cut = node.low[axis] / 2 + node.high[axis] / 2;
-    middle = PartitionThroughScratch(first, last, scratch, [axis, cut](const Triangle& triangle) {
-      return triangle.centre[axis] < cut;
-    });
+  return node;
+}
+
+// Four lanes at a time without a branch; the last group may reach into the
+// next leaf, and looking at more centres never changes an answer.
+void NearestTriangleFinder::Tree::ScanLeaf(const Point& point, Ref leaf, Candidate& best) const {
+  const Floats x = Splat(point[0]), y = Splat(point[1]), z = Splat(point[2]);
+  const std::uint32_t end = leaf.first + leaf.count;
+  for (std::uint32_t i = leaf.first; i < end; i += 4) {
+    Doubles first, second;
+    SquaredLengths(x - LoadFloats(&xs_[i]), y - LoadFloats(&ys_[i]), z - LoadFloats(&zs_[i]), first,
+                   second);
+    const Doubles passOver{best.passOver, best.passOver};
+    const auto nearer = (first < passOver) | (second < passOver);
+    if ((nearer[0] | nearer[1]) == 0) continue;
+    Accept(i, first[0], best), Accept(i + 1, first[1], best);
+    Accept(i + 2, second[0], best), Accept(i + 3, second[1], best);
   }
-  if (middle == first || middle == last) {
-    middle = first + (last - first) / 2;
-    std::nth_element(first, middle, last, [axis](const Triangle& a, const Triangle& b) {
-      return a.centre[axis] < b.centre[axis];
-    });
+}
+
+// Depth first, the nearest child first, from whatever candidate `best` holds.
+void NearestTriangleFinder::Tree::Search(const Point& point, Candidate& best) const {
+  // Each level leaves at most three entries behind.
+  struct Pending {
+    Ref ref;
+    double squared;  // to the node's box
+  };
+  std::array<Pending, 100> pending;
+  std::size_t size = 0;
+  pending[size++] = {{0, 0}, 0.0};
+  const Floats x = Splat(point[0]), y = Splat(point[1]), z = Splat(point[2]);
+  while (size != 0) {
+    const Pending top = pending[--size];
+    if (top.squared >= best.passOver) continue;
+    if (top.ref.count != 0) {
+      ScanLeaf(point, top.ref, best);
+      continue;
+    }
+    assert(size + 4 <= pending.size());
+    const Node& node = nodes_[top.ref.first];
+    Doubles first, second;
+    SquaredLengths(OffsetsToSpans(x, node.lowX, node.highX),
+                   OffsetsToSpans(y, node.lowY, node.highY),
+                   OffsetsToSpans(z, node.lowZ, node.highZ), first, second);
+    const double squared[4] = {first[0], first[1], second[0], second[1]};
+    // Without branches, which would guess wrong half the time: each child is
+    // written, and kept when it can hold a nearer centre.
+    std::size_t nearest = size;
+    double nearestSquared = best.passOver;
+    for (int k = 0; k < 4; ++k) {
+      pending[size] = {node.child[k], squared[k]};
+      const bool open = squared[k] < best.passOver;
+      const bool nearer = squared[k] < nearestSquared;
+      nearest = nearer ? size : nearest;
+      nearestSquared = nearer ? squared[k] : nearestSquared;
+      size += open;
+    }
+    if (nearest < size) std::swap(pending[nearest], pending[size - 1]);
   }
-  const auto cutAt = static_cast<std::uint32_t>(middle - triangles_.data());
-  const auto firstChild = static_cast<std::uint32_t>(nodes_.size());
-  nodes_[index].firstChild = firstChild;
-  nodes_.push_back({{}, {}, node.begin, cutAt, 0});
-  nodes_.push_back({{}, {}, cutAt, node.end, 0});
-  Split(firstChild, depth + 1, scratch);
-  Split(firstChild + 1, depth + 1, scratch);
+}
+
+NearestTriangleFinder::NearestTriangleFinder(const MeshList& meshList) : meshList_(meshList) {}
+
+NearestTriangleFinder::~NearestTriangleFinder() = default;
+
+const NearestTriangleFinder::Tree& NearestTriangleFinder::BuiltTree() const {
+  if (!tree_) tree_ = std::make_unique<const Tree>(meshList_);
+  return *tree_;
 }
 
 std::optional<FaceNormal> NearestTriangleFinder::NearestNormal(const Point& point) const {
-  BuildOnce();
-  if (nodes_.empty()) return std::nullopt;
-  float bestDistance = kSearchLimit;
-  double passOver = PassOverBound(bestDistance);
-  const Triangle* best = nullptr;
+  const Tree& tree = BuiltTree();
+  // A coordinate that is not finite makes every distance infinite or NaN.
+  if (tree.Empty() || !IsFinite(point)) return std::nullopt;
+  Tree::Candidate best;
+  tree.Search(point, best);
+  if (best.position == Tree::kNone) return std::nullopt;
+  return tree.Normal(best);
+}
 
-  // Depth first, the nearer child first; a box is passed over only when every
-  // centre in it is strictly farther than the best so far, since an equal
-  // one may come earlier in the list. The stack holds at most one entry a
-  // level and one more, and the depth stays below 56.
-  struct Pending {
-    std::uint32_t node;
-    double squaredDistance;  // to the node's box
-  };
-  std::array<Pending, 64> pending;
-  std::size_t size = 0;
-  pending[size++] = {0, SquaredDistanceToBox(point, nodes_[0].low, nodes_[0].high)};
-  while (size != 0) {
-    const Pending top = pending[--size];
-    if (top.squaredDistance >= passOver) continue;
-    const Node& node = nodes_[top.node];
-    if (node.firstChild == 0) {
-      for (std::uint32_t i = node.begin; i < node.end; ++i) {
-        const Triangle& triangle = triangles_[i];
-        const double squared = SquaredDistance(point, triangle.centre);
-        if (squared >= passOver) continue;
-        const auto distance = static_cast<float>(std::sqrt(squared));
-        if (distance < bestDistance ||
-            (best != nullptr && distance == bestDistance && triangle.order < best->order)) {
-          bestDistance = distance;
-          passOver = PassOverBound(bestDistance);
-          best = &triangle;
-        }
-      }
-      continue;
-    }
-    const Node& first = nodes_[node.firstChild];
-    const Node& second = nodes_[node.firstChild + 1];
-    const Pending toFirst{node.firstChild, SquaredDistanceToBox(point, first.low, first.high)};
-    const Pending toSecond{node.firstChild + 1,
-                           SquaredDistanceToBox(point, second.low, second.high)};
-    const bool firstNearer = toFirst.squaredDistance <= toSecond.squaredDistance;
-    pending[size++] = firstNearer ? toSecond : toFirst;
-    pending[size++] = firstNearer ? toFirst : toSecond;
+std::vector<std::optional<FaceNormal>> NearestTriangleFinder::NearestNormals(
+    const std::vector<Point>& points) const {
+  std::vector<std::optional<FaceNormal>> normals(points.size());
+  if (points.empty()) return normals;
+  const Tree& tree = BuiltTree();
+  if (tree.Empty()) return normals;
+  // Along the Z-order curve, each point's search starts from the previous
+  // one's answer, which lies near enough to pass over many boxes at once.
+  std::vector<Coded> queue;
+  queue.reserve(points.size());
+  for (std::uint32_t i = 0; i < points.size(); ++i) {
+    if (IsFinite(points[i])) queue.push_back({tree.CodeGrid().ZOrderCode(points[i]), i});
   }
-  if (best == nullptr) return std::nullopt;
-  return normals_[best->order];
+  SortByCode(queue);
+  std::uint32_t previous = Tree::kNone;
+  for (const Coded& query : queue) {
+    const Point& point = points[query.item];
+    Tree::Candidate best;
+    if (previous != Tree::kNone) tree.Consider(point, previous, best);
+    tree.Search(point, best);
+    if (best.position == Tree::kNone) continue;
+    normals[query.item] = tree.Normal(best);
+    previous = best.position;
+  }
+  return normals;
 }
 
 }  // namespace svcmp
