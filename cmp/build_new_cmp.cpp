@@ -18,7 +18,7 @@ void AddPartEntry(UtfTree& tree, UtfNode cmpnd, std::string_view entryName,
 }
 
 // "VMeshPart" and "VMeshRef" under the level node.
-void AddMeshRef(UtfTree& tree, UtfNode levelNode, std::vector<std::uint8_t> record) {
+void AddMeshRef(UtfTree& tree, UtfNode levelNode, ByteBlock record) {
   AddLeaf(tree, tree.AddNode(levelNode, kNodeVMeshPart), kNodeVMeshRef, std::move(record));
 }
 

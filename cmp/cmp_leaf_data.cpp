@@ -2,38 +2,59 @@
 
 #include <bit>
 #include <cassert>
+#include <cstring>
+#include <memory>
+#include <utility>
 
 namespace svcmp {
 namespace {
 
+// Writes a leaf of a size known up front into the storage of its block: one
+// allocation per leaf. The storage starts zeroed, so that a leaf written
+// short would still come out the same every time.
 class LeafBytes {
  public:
-  explicit LeafBytes(std::size_t size) { bytes_.reserve(size); }
+  explicit LeafBytes(std::size_t size)
+      : storage_(std::make_shared<std::uint8_t[]>(size)), size_(size) {}
 
+  void U8(std::uint8_t value) {
+    assert(written_ < size_);
+    storage_[written_++] = value;
+  }
   void U16(std::uint16_t value) {
-    bytes_.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    bytes_.push_back(static_cast<std::uint8_t>(value >> 8));
+    U8(static_cast<std::uint8_t>(value & 0xFF));
+    U8(static_cast<std::uint8_t>(value >> 8));
   }
   void U32(std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-      bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
+    for (int shift = 0; shift < 32; shift += 8) U8(static_cast<std::uint8_t>(value >> shift));
   }
   void Float(float value) { U32(std::bit_cast<std::uint32_t>(value)); }
   void Box(const Bounds& b) {
     for (float value : {b.maxX, b.minX, b.maxY, b.minY, b.maxZ, b.minZ}) Float(value);
   }
-  std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+  void Text(std::string_view text) {
+    assert(text.size() <= size_ - written_);
+    std::memcpy(storage_.get() + written_, text.data(), text.size());
+    written_ += text.size();
+  }
+  // The block, once every byte of it is written.
+  ByteBlock Take() {
+    assert(written_ == size_);
+    return ByteBlock(std::move(storage_), size_);
+  }
 
  private:
-  std::vector<std::uint8_t> bytes_;
+  std::shared_ptr<std::uint8_t[]> storage_;
+  std::size_t size_;
+  std::size_t written_ = 0;
 };
 
 struct MeshSlice {
   std::uint16_t startVertex, vertexCount, startIndex, indexCount, startMesh, meshCount;
 };
 
-std::vector<std::uint8_t> MeshRefBytes(std::uint32_t libraryId, const MeshSlice& slice,
-                                       const MeshRefShape& shape) {
+ByteBlock MeshRefBytes(std::uint32_t libraryId, const MeshSlice& slice,
+                       const MeshRefShape& shape) {
   LeafBytes out(kMeshRefSize);
   out.U32(kMeshRefHeaderSize);
   out.U32(libraryId);
@@ -46,33 +67,32 @@ std::vector<std::uint8_t> MeshRefBytes(std::uint32_t libraryId, const MeshSlice&
   out.Box(shape.box);
   for (float value : shape.sphere.centre) out.Float(value);
   out.Float(shape.sphere.radius);
-  auto bytes = out.Take();
-  assert(bytes.size() == kMeshRefSize);
-  return bytes;
+  return out.Take();
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> StringLeaf(std::string_view text) {
-  std::vector<std::uint8_t> bytes(text.begin(), text.end());
-  bytes.push_back(0);
-  return bytes;
+ByteBlock StringLeaf(std::string_view text) {
+  LeafBytes out(text.size() + 1);
+  out.Text(text);
+  out.U8(0);
+  return out.Take();
 }
 
-std::vector<std::uint8_t> IndexLeaf(std::int32_t partIndex) {
+ByteBlock IndexLeaf(std::int32_t partIndex) {
   LeafBytes out(kIndexLeafSize);
   out.U32(static_cast<std::uint32_t>(partIndex));
   out.U32(0);
   return out.Take();
 }
 
-std::vector<std::uint8_t> FloatsLeaf(const float* values, std::size_t count) {
+ByteBlock FloatsLeaf(const float* values, std::size_t count) {
   LeafBytes out(count * 4);
   for (std::size_t i = 0; i < count; ++i) out.Float(values[i]);
   return out.Take();
 }
 
-std::vector<std::uint8_t> Switch2Leaf(float farthest) {
+ByteBlock Switch2Leaf(float farthest) {
   std::array<float, 4> distances = kSwitch2Distances;
   distances.back() = farthest;
   auto bytes = FloatsLeaf(distances);
@@ -80,30 +100,29 @@ std::vector<std::uint8_t> Switch2Leaf(float farthest) {
   return bytes;
 }
 
-std::vector<std::uint8_t> LimitLeaf(std::uint32_t limitBits) {
+ByteBlock LimitLeaf(std::uint32_t limitBits) {
   LeafBytes out(kLimitLeafSize);
   out.U32(limitBits);
   out.U32(0);
   return out.Take();
 }
 
-std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshDataSummary& summary,
-                                      const MeshRefShape& shape) {
+ByteBlock MeshRefLeaf(std::uint32_t libraryId, const MeshDataSummary& summary,
+                      const MeshRefShape& shape) {
   return MeshRefBytes(
       libraryId, MeshSlice{0, summary.vertexCount, 0, summary.indexCount, 0, summary.meshCount},
       shape);
 }
 
-std::vector<std::uint8_t> MeshRefLeaf(std::uint32_t libraryId, const MeshGroup& group,
-                                      const MeshRefShape& shape) {
+ByteBlock MeshRefLeaf(std::uint32_t libraryId, const MeshGroup& group,
+                      const MeshRefShape& shape) {
   return MeshRefBytes(libraryId,
                       MeshSlice{group.startVertex, group.vertexCount, group.startIndex,
                                 group.indexCount, group.startMesh, group.meshCount},
                       shape);
 }
 
-UtfNode AddLeaf(UtfTree& tree, UtfNode parent, std::string_view name,
-                std::vector<std::uint8_t> bytes) {
+UtfNode AddLeaf(UtfTree& tree, UtfNode parent, std::string_view name, ByteBlock bytes) {
   UtfNode node = tree.AddNode(parent, name);
   tree.SetData(node, std::move(bytes));
   return node;

@@ -27,7 +27,7 @@ class Merge {
   // Part headers written by an earlier export at another level stay as they
   // are; an empty block holds nothing to keep (the writer stores it as a leaf
   // without data).
-  void ReplaceIfMissingOrLevel0(UtfNode node, std::vector<std::uint8_t> bytes) {
+  void ReplaceIfMissingOrLevel0(UtfNode node, ByteBlock bytes) {
     const DataBlock& old = tree_.Data(node);
     if (!old || old->empty() || level_ == 0) Replace(node, std::move(bytes));
   }
@@ -48,7 +48,7 @@ class Merge {
     return levelNode;
   }
 
-  void MeshRef(UtfNode levelNode, std::vector<std::uint8_t> record) {
+  void MeshRef(UtfNode levelNode, ByteBlock record) {
     Replace(FindOrAddChild(FindOrAddChild(levelNode, kNodeVMeshPart), kNodeVMeshRef),
             std::move(record));
   }

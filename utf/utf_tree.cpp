@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <memory>
 #include <utility>
 
 namespace svcmp {
@@ -79,7 +80,6 @@ UtfTree& UtfTree::operator=(UtfTree&& other) noexcept {
 
 void UtfTree::Swap(UtfTree& other) noexcept {
   blocks_.swap(other.blocks_);
-  std::swap(lastBlockSize_, other.lastBlockSize_);
   std::swap(usedInLastBlock_, other.usedInLastBlock_);
   std::swap(freeRecords_, other.freeRecords_);
   std::swap(registry_, other.registry_);
@@ -98,14 +98,15 @@ UtfNode UtfTree::NewRecord() {
     node->newerNode = nullptr;
     return node;
   }
-  if (usedInLastBlock_ == lastBlockSize_) {
+  if (blocks_.empty() || usedInLastBlock_ == blocks_.back().size) {
     const std::size_t size =
-        blocks_.empty() ? kFirstBlock : std::min(lastBlockSize_ * 2, kLargestBlock);
-    blocks_.push_back(std::make_unique<UtfNodeRecord[]>(size));
-    lastBlockSize_ = size;
+        blocks_.empty() ? kFirstBlock : std::min(blocks_.back().size * 2, kLargestBlock);
+    // Room first, so that the block, once allocated, is always recorded.
+    blocks_.reserve(blocks_.size() + 1);
+    blocks_.push_back({std::allocator<UtfNodeRecord>().allocate(size), size});
     usedInLastBlock_ = 0;
   }
-  return &blocks_.back()[usedInLastBlock_++];
+  return std::construct_at(blocks_.back().records + usedInLastBlock_++);
 }
 
 UtfNode UtfTree::AddNode(UtfNode parent, std::string_view name) {
@@ -233,8 +234,12 @@ void UtfTree::RemoveSubtree(UtfNode node) {
 }
 
 void UtfTree::ReleaseAll() {
+  for (const RecordBlock& block : blocks_) {
+    // Only the last block has records not yet constructed.
+    std::destroy_n(block.records, &block == &blocks_.back() ? usedInLastBlock_ : block.size);
+    std::allocator<UtfNodeRecord>().deallocate(block.records, block.size);
+  }
   blocks_.clear();
-  lastBlockSize_ = 0;
   usedInLastBlock_ = 0;
   freeRecords_ = nullptr;
   registry_ = {};

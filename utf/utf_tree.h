@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -114,10 +113,15 @@ class UtfTree {
   void Unregister(UtfNode node);
   void Swap(UtfTree& other) noexcept;
 
-  // Records live in blocks, each block twice the size of the one before;
-  // removed records wait in a free list for the next AddNode.
-  std::vector<std::unique_ptr<UtfNodeRecord[]>> blocks_;
-  std::size_t lastBlockSize_ = 0;
+  // Records live in blocks, each block twice the size of the one before,
+  // and are constructed one by one as AddNode takes them, so a block is
+  // written while it is filled rather than all at once; removed records wait
+  // in a free list for the next AddNode. ReleaseAll destroys and frees them.
+  struct RecordBlock {
+    UtfNodeRecord* records;
+    std::size_t size;
+  };
+  std::vector<RecordBlock> blocks_;
   std::size_t usedInLastBlock_ = 0;
   UtfNode freeRecords_ = nullptr;
   Chain registry_;
