@@ -263,9 +263,8 @@ class NearestTriangleFinder::Tree {
   std::vector<float> xs_, ys_, zs_;
   std::vector<std::uint32_t> orders_;  // each sorted centre's index into normals_
   std::vector<FaceNormal> normals_;    // in list order
-  // nodes_[0] holds the root in its first lane, so that a search starts
-  // by measuring the root's box like any other.
   std::vector<Node> nodes_;
+  Ref root_{};
 };
 
 NearestTriangleFinder::Tree::Tree(const MeshList& meshList) {
@@ -302,9 +301,7 @@ NearestTriangleFinder::Tree::Tree(const MeshList& meshList) {
     if (i < count) codes[i] = at.code;
   }
   nodes_.reserve(count / kLeafSize + 1);
-  nodes_.emplace_back();
-  const Subtree root = Split(0, count, codes);
-  nodes_[0] = MakeNode(&root, 1);
+  root_ = Split(0, count, codes).ref;
 }
 
 // Where a run of sorted centres is cut: where the highest bit in which their
@@ -404,7 +401,8 @@ void NearestTriangleFinder::Tree::Search(const Point& point, Candidate& best) co
   };
   std::array<Pending, 100> pending;
   std::size_t size = 0;
-  pending[size++] = {{0, 0}, 0.0};
+  // The root's box holds every centre: no need to measure it.
+  pending[size++] = {root_, 0.0};
   const Floats x = Splat(point[0]), y = Splat(point[1]), z = Splat(point[2]);
   while (size != 0) {
     const Pending top = pending[--size];
