@@ -24,7 +24,9 @@ class UtfNodeRecord {
   UtfNode newerOfName = nullptr;
   UtfNode olderOfNameHere = nullptr;
   UtfNode newerOfNameHere = nullptr;
-  std::size_t childCount = 0;
+  // 32 bits, so that the count and the flags share one word of the record:
+  // four billion records would not fit in memory anyway.
+  std::uint32_t childCount = 0;
   bool named = false;            // in byName_
   bool namedHere = false;        // in byParentAndName_
   bool childrenIndexed = false;  // lookups under it go through byParentAndName_
