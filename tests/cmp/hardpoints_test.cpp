@@ -209,6 +209,33 @@ TEST(FindOwningPart, ProbesEachOfTheSixFaces) {
   }
 }
 
+// The writers look every hardpoint up at once; each must still get the
+// rows of its own nearest triangle, engines and mounts between them too.
+TEST(AddHardpoints, EachHardpointFacesItsOwnNearestTriangle) {
+  const MeshList meshes = {
+      Plate("top", {0, 0, 0}, {0, 0, 1}),          Plate("side", {10, 0, 0}, {1, 0, 0}),
+      Plate("back", {0, 10, 0}, {0.6f, 0.8f, 0}),  Hardpoint("Hp_Fixed_Side", {9, 0, 0}),
+      Hardpoint("Hp_Fixed_HpEngine01", {0, 9, 0}), Hardpoint("Hp_Revolute_Back", {0, 9, 1}),
+      Hardpoint("Hp_Fixed_HpMount02", {9, 1, 0}),  Hardpoint("Hp_Fixed_Top", {0, 1, 1})};
+  GroupList groups(1);
+  groups[0].bounds = Bounds{20, -20, 20, -20, 20, -20};
+  UtfTree single;
+  AddHardpoints(single, meshes, single.AddNode(nullptr, "Hardpoints"));
+  UtfTree parts;
+  groups[0].partNode = parts.AddNode(nullptr, "part");
+  AddPartHardpoints(parts, meshes, groups);
+  for (const MeshRecord& mesh : meshes) {
+    if (!mesh.isHardpoint) continue;
+    const std::string name = mesh.meshName.substr(mesh.meshName.find('_', 3) + 1);
+    SCOPED_TRACE(name);
+    const auto expected = FloatsLeaf(Orient(meshes, HardpointPosition(mesh), name));
+    for (UtfTree* tree : {&single, &parts}) {
+      EXPECT_EQ(*tree->Data(tree->FindNode(tree->FindNode(nullptr, name), "Orientation")),
+                expected);
+    }
+  }
+}
+
 TEST(AddPartHardpoints, OnlyOwningPartsGetHardpointsInTheOrderKindsAreMet) {
   UtfTree tree;
   UtfNode root = tree.AddNode(nullptr, "\\");
