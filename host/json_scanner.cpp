@@ -130,9 +130,17 @@ bool JsonScanner::NextInContainer(char closer, std::string_view reason) {
 bool JsonScanner::ReadKey(std::string_view& key) {
   SkipSpace();
   if (at_ == end_ || *at_ != '"') return Fail("expected a key in quotes");
-  key_.clear();
-  if (!ScanString(&key_)) return false;
-  key = key_;
+  // A key without escapes or non-ASCII bytes, as nearly every key is, is
+  // handed out as a view into the text instead of a copy.
+  const char* plainEnd = PlainRunEnd(at_ + 1);
+  if (plainEnd != end_ && *plainEnd == '"') {
+    key = std::string_view(at_ + 1, static_cast<std::size_t>(plainEnd - at_ - 1));
+    at_ = plainEnd + 1;
+  } else {
+    key_.clear();
+    if (!ScanString(&key_)) return false;
+    key = key_;
+  }
   return Expect(':', "expected ':' after a key");
 }
 
@@ -143,15 +151,22 @@ bool JsonScanner::ReadString(std::string& value) {
   return ScanString(&value);
 }
 
+// The first byte from `from` on that ends a string or needs a closer look:
+// a quote, a backslash, a control character or a byte of 0x80 or above.
+const char* JsonScanner::PlainRunEnd(const char* from) const {
+  while (from != end_ && *from != '"' && *from != '\\' && static_cast<unsigned char>(*from) >= 0x20 &&
+         static_cast<unsigned char>(*from) < 0x80) {
+    ++from;
+  }
+  return from;
+}
+
 // At the opening quote; appends the resolved characters to `value` when given.
 bool JsonScanner::ScanString(std::string* value) {
   ++at_;
   for (;;) {
     const char* run = at_;
-    while (at_ != end_ && *at_ != '"' && *at_ != '\\' && static_cast<unsigned char>(*at_) >= 0x20 &&
-           static_cast<unsigned char>(*at_) < 0x80) {
-      ++at_;
-    }
+    at_ = PlainRunEnd(at_);
     if (value) value->append(run, at_);
     if (at_ == end_) return Fail("the string does not end");
     const auto c = static_cast<unsigned char>(*at_);

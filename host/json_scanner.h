@@ -53,6 +53,7 @@ class JsonScanner {
   bool SkipScalar();
   bool NextInContainer(char closer, std::string_view reason);
   bool ReadKey(std::string_view& key);
+  const char* PlainRunEnd(const char* from) const;
   bool ScanString(std::string* value);
   bool ReadEscape(std::string* value);
   bool ReadHex4(unsigned& code);
@@ -62,7 +63,7 @@ class JsonScanner {
   const char* at_;
   const char* end_;
   bool firstInContainer_ = false;
-  std::string key_;  // the last key read, escapes resolved
+  std::string key_;  // the last key with escapes, resolved
   std::string reason_;
   std::size_t errorOffset_ = 0;
 };
