@@ -267,10 +267,11 @@ void UtfTree::ClearData(UtfNode node) { node->data.reset(); }
 std::vector<UtfNode> UtfTree::RegisteredNodes() const {
   std::vector<UtfNode> nodes;
   nodes.reserve(nodeCount_);
-  for (UtfNode node = registry_.oldest; node != nullptr; node = node->newerNode) {
-    nodes.push_back(node);
-  }
+  for (UtfNode node = OldestNode(); node != nullptr; node = NewerNode(node)) nodes.push_back(node);
   return nodes;
 }
+
+UtfNode UtfTree::OldestNode() const { return registry_.oldest; }
+UtfNode UtfTree::NewerNode(UtfNode node) const { return node->newerNode; }
 
 }  // namespace svcmp

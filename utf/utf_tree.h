@@ -71,6 +71,11 @@ class UtfTree {
   bool Empty() const { return nodeCount_ == 0; }
   // Every node in registry (creation) order.
   std::vector<UtfNode> RegisteredNodes() const;
+  // The same order one node at a time, for a single pass over a large tree:
+  // the oldest node, and the node registered after `node` (null after the
+  // newest).
+  UtfNode OldestNode() const;
+  UtfNode NewerNode(UtfNode node) const;
 
  private:
   // The oldest and the newest node of one name (or one name under one

@@ -66,7 +66,7 @@ struct Layout {
 
 Layout ComputeLayout(const UtfTree& tree) {
   Layout layout(tree.NodeCount());
-  for (UtfNode node : tree.RegisteredNodes()) {
+  for (UtfNode node = tree.OldestNode(); node != nullptr; node = tree.NewerNode(node)) {
     layout.names.Add(tree.Name(node));
     layout.nodeTableSize += fmt::kNodeEntrySize;
     // A block on a node with children still counts toward the data area,
