@@ -63,6 +63,9 @@ std::optional<std::int64_t> IntegerIn(std::string_view text, bool integral, std:
   return value;
 }
 
+// A list makes room for this many items at its first.
+constexpr std::size_t kFirstListCapacity = 4;
+
 class ModelReader {
  public:
   ModelReader(std::string_view text, msModel& model) : json_(text), model_(model) {}
@@ -241,6 +244,8 @@ class ModelReader {
     if (json_.Peek() != Kind::Array) return Unexpected(std::string(field) + ": expected an array");
     json_.EnterArray();
     for (std::size_t i = 0; json_.NextItem(); ++i) {
+      // One allocation for a short list, such as a hardpoint's three corners.
+      if (i == 0) items.reserve(kFirstListCapacity);
       if (Refusal refusal = readItem(items.emplace_back())) {
         SkipRest();
         return Item(field, i) + *refusal;
