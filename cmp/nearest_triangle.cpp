@@ -232,9 +232,11 @@ class NearestTriangleFinder::Tree {
   };
   // An inner node holds its children's boxes, by axis, a child a lane, so
   // that all of them are measured at once; unused lanes hold empty boxes.
+  // Plain floats, loaded without asking for alignment: the 32-bit Windows
+  // heap hands out blocks aligned to 8 bytes, not to a vector's 16.
   struct Node {
-    Floats lowX, lowY, lowZ;
-    Floats highX, highY, highZ;
+    std::array<float, 4> lowX, lowY, lowZ;
+    std::array<float, 4> highX, highY, highZ;
     std::array<Ref, 4> child;
   };
   struct Subtree {
@@ -414,9 +416,10 @@ void NearestTriangleFinder::Tree::Search(const Point& point, Candidate& best) co
     assert(size + 4 <= pending.size());
     const Node& node = nodes_[top.ref.first];
     Doubles first, second;
-    SquaredLengths(OffsetsToSpans(x, node.lowX, node.highX),
-                   OffsetsToSpans(y, node.lowY, node.highY),
-                   OffsetsToSpans(z, node.lowZ, node.highZ), first, second);
+    SquaredLengths(OffsetsToSpans(x, LoadFloats(node.lowX.data()), LoadFloats(node.highX.data())),
+                   OffsetsToSpans(y, LoadFloats(node.lowY.data()), LoadFloats(node.highY.data())),
+                   OffsetsToSpans(z, LoadFloats(node.lowZ.data()), LoadFloats(node.highZ.data())),
+                   first, second);
     const double squared[4] = {first[0], first[1], second[0], second[1]};
     // Without branches, which would guess wrong half the time: each child is
     // written, and kept when it can hold a nearer centre.
