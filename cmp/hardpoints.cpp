@@ -90,42 +90,48 @@ std::array<float, 9> OrientationAwayFrom(const std::optional<FaceNormal>& neares
   return m;
 }
 
-// The nearest triangle's normal of every written hardpoint that faces it, by
-// the mesh's index in the list, all searched at once (which is cheaper than
-// one at a time); the triangles are not even gathered when none is needed.
-std::vector<std::optional<FaceNormal>> NearestNormalsByMesh(const MeshList& meshList) {
-  std::vector<std::size_t> meshes;
+// Where a written hardpoint sits, and the normal of its nearest triangle
+// when it faces one (null for engines and mounts).
+struct Placement {
+  std::array<float, 3> position;
+  std::optional<FaceNormal> nearest;
+};
+
+// The placement of every written hardpoint, by the mesh's index in the list;
+// the nearest triangles are searched all at once (which is cheaper than one
+// at a time), and not even gathered when no hardpoint faces one.
+std::vector<Placement> PlacementsByMesh(const MeshList& meshList) {
+  std::vector<Placement> byMesh(meshList.size());
+  std::vector<std::size_t> facing;
   std::vector<NearestTriangleFinder::Point> positions;
   for (std::size_t m = 0; m < meshList.size(); ++m) {
     const MeshRecord& mesh = meshList[m];
     if (!IsHardpointMeshName(mesh.meshName)) continue;
     const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
-    if (hardpoint.kind == HardpointKind::Neither || !FacesNearestTriangle(hardpoint.name)) continue;
-    meshes.push_back(m);
-    positions.push_back(HardpointPosition(mesh));
+    if (hardpoint.kind == HardpointKind::Neither) continue;
+    byMesh[m].position = HardpointPosition(mesh);
+    if (!FacesNearestTriangle(hardpoint.name)) continue;
+    facing.push_back(m);
+    positions.push_back(byMesh[m].position);
   }
-  std::vector<std::optional<FaceNormal>> byMesh(meshList.size());
   const std::vector<std::optional<FaceNormal>> nearest =
       NearestTriangleFinder(meshList).NearestNormals(positions);
-  for (std::size_t k = 0; k < meshes.size(); ++k) byMesh[meshes[k]] = nearest[k];
+  for (std::size_t k = 0; k < facing.size(); ++k) byMesh[facing[k]].nearest = nearest[k];
   return byMesh;
 }
 
-// `nearest` is null for engines and mounts.
-void AddHardpointChildren(UtfTree& tree, const MeshRecord& mesh, const HardpointName& hardpoint,
-                          const std::optional<FaceNormal>& nearest, HardpointRows rows,
-                          UtfNode hardpointNode) {
+void AddHardpointChildren(UtfTree& tree, const HardpointName& hardpoint, const Placement& placement,
+                          HardpointRows rows, UtfNode hardpointNode) {
   if (hardpoint.kind == HardpointKind::Revolute) {
     const bool turret = HasWordAt(hardpoint.name, 0, kTurretPrefix);
     AddLeaf(tree, hardpointNode, kNodeAxis, FloatsLeaf(kRevoluteAxis));
     AddLeaf(tree, hardpointNode, kNodeMax, LimitLeaf(turret ? kTurretMaxBits : kDefaultMaxBits));
     AddLeaf(tree, hardpointNode, kNodeMin, LimitLeaf(turret ? kTurretMinBits : kDefaultMinBits));
   }
-  const std::array<float, 3> position = HardpointPosition(mesh);
-  const std::array<float, 9> orientation = OrientationAwayFrom(nearest);
+  const std::array<float, 9> orientation = OrientationAwayFrom(placement.nearest);
   AddLeaf(tree, hardpointNode, kNodeOrientation,
           FloatsLeaf(rows == HardpointRows::Unit ? UnitRows(orientation) : orientation));
-  AddLeaf(tree, hardpointNode, kNodePosition, FloatsLeaf(position));
+  AddLeaf(tree, hardpointNode, kNodePosition, FloatsLeaf(placement.position));
 }
 
 }  // namespace
@@ -186,14 +192,14 @@ void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNo
                    HardpointRows rows) {
   UtfNode fixedNode = tree.AddNode(hardpointsNode, kNodeFixed);
   UtfNode revoluteNode = tree.AddNode(hardpointsNode, kNodeRevolute);
-  const std::vector<std::optional<FaceNormal>> nearest = NearestNormalsByMesh(meshList);
+  const std::vector<Placement> placements = PlacementsByMesh(meshList);
   for (std::size_t m = 0; m < meshList.size(); ++m) {
     const MeshRecord& mesh = meshList[m];
     if (!IsHardpointMeshName(mesh.meshName)) continue;
     const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
     if (hardpoint.kind == HardpointKind::Neither) continue;
     UtfNode kindNode = hardpoint.kind == HardpointKind::Fixed ? fixedNode : revoluteNode;
-    AddHardpointChildren(tree, mesh, hardpoint, nearest[m], rows,
+    AddHardpointChildren(tree, hardpoint, placements[m], rows,
                          tree.AddNode(kindNode, hardpoint.name));
   }
 }
@@ -204,7 +210,7 @@ void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& group
   for (MeshGroup& group : groupList) {
     group.hardpointsNode = group.fixedNode = group.revoluteNode = nullptr;
   }
-  const std::vector<std::optional<FaceNormal>> nearest = NearestNormalsByMesh(meshList);
+  const std::vector<Placement> placements = PlacementsByMesh(meshList);
   for (std::size_t m = 0; m < meshList.size(); ++m) {
     const MeshRecord& mesh = meshList[m];
     if (!IsHardpointMeshName(mesh.meshName)) continue;
@@ -219,7 +225,7 @@ void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& group
     UtfNode& kindNode = fixed ? part->fixedNode : part->revoluteNode;
     if (kindNode == nullptr)
       kindNode = tree.AddNode(part->hardpointsNode, fixed ? kNodeFixed : kNodeRevolute);
-    AddHardpointChildren(tree, mesh, hardpoint, nearest[m], rows,
+    AddHardpointChildren(tree, hardpoint, placements[m], rows,
                          tree.AddNode(kindNode, hardpoint.name));
   }
 }
