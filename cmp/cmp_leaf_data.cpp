@@ -9,34 +9,27 @@
 namespace svcmp {
 namespace {
 
+// The file is little-endian, like every machine the exporter runs on, so a
+// value's bytes go into a leaf as they lie in memory.
+static_assert(std::endian::native == std::endian::little, "the leaves are little-endian");
+
 // Writes a leaf of a size known up front into the storage of its block: one
-// allocation per leaf. The storage starts zeroed, so that a leaf written
-// short would still come out the same every time.
+// allocation per leaf, not cleared first, since every byte of it is written
+// before Take hands it over.
 class LeafBytes {
  public:
   explicit LeafBytes(std::size_t size)
-      : storage_(std::make_shared<std::uint8_t[]>(size)), size_(size) {}
+      : storage_(std::make_shared_for_overwrite<std::uint8_t[]>(size)), size_(size) {}
 
-  void U8(std::uint8_t value) {
-    assert(written_ < size_);
-    storage_[written_++] = value;
-  }
-  void U16(std::uint16_t value) {
-    U8(static_cast<std::uint8_t>(value & 0xFF));
-    U8(static_cast<std::uint8_t>(value >> 8));
-  }
-  void U32(std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) U8(static_cast<std::uint8_t>(value >> shift));
-  }
-  void Float(float value) { U32(std::bit_cast<std::uint32_t>(value)); }
+  void U8(std::uint8_t value) { Put(&value, sizeof value); }
+  void U16(std::uint16_t value) { Put(&value, sizeof value); }
+  void U32(std::uint32_t value) { Put(&value, sizeof value); }
+  void Float(float value) { Put(&value, sizeof value); }
+  void Floats(const float* values, std::size_t count) { Put(values, count * sizeof(float)); }
   void Box(const Bounds& b) {
     for (float value : {b.maxX, b.minX, b.maxY, b.minY, b.maxZ, b.minZ}) Float(value);
   }
-  void Text(std::string_view text) {
-    assert(text.size() <= size_ - written_);
-    std::memcpy(storage_.get() + written_, text.data(), text.size());
-    written_ += text.size();
-  }
+  void Text(std::string_view text) { Put(text.data(), text.size()); }
   // The block, once every byte of it is written.
   ByteBlock Take() {
     assert(written_ == size_);
@@ -44,6 +37,15 @@ class LeafBytes {
   }
 
  private:
+  void Put(const void* bytes, std::size_t count) {
+    assert(count <= size_ - written_);
+    // An empty text or float list may come with a null pointer, which
+    // memcpy must not see even for 0 bytes.
+    if (count == 0) return;
+    std::memcpy(storage_.get() + written_, bytes, count);
+    written_ += count;
+  }
+
   std::shared_ptr<std::uint8_t[]> storage_;
   std::size_t size_;
   std::size_t written_ = 0;
@@ -87,8 +89,8 @@ ByteBlock IndexLeaf(std::int32_t partIndex) {
 }
 
 ByteBlock FloatsLeaf(const float* values, std::size_t count) {
-  LeafBytes out(count * 4);
-  for (std::size_t i = 0; i < count; ++i) out.Float(values[i]);
+  LeafBytes out(count * sizeof(float));
+  out.Floats(values, count);
   return out.Take();
 }
 

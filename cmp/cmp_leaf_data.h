@@ -11,9 +11,8 @@
 #include "utf/byte_block.h"
 #include "utf/utf_tree.h"
 
-// The bytes of the leaves the assembly writes, little-endian, built byte by
-// byte so they come out the same on every platform, each straight into the
-// one block the tree keeps.
+// The bytes of the leaves the assembly writes, little-endian, each written
+// straight into the one block the tree keeps.
 namespace svcmp {
 
 // The level-of-detail switch distances; the last one differs between a new

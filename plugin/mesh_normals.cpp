@@ -13,6 +13,12 @@ bool NamesOnlyMeshVertices(const MeshTriangle& triangle, std::size_t vertexCount
          triangle.index[2] < vertexCount;
 }
 
+void SetNormal(MeshVertex& vertex, const FaceNormal& normal) {
+  vertex.normal[0] = normal.x;
+  vertex.normal[1] = normal.y;
+  vertex.normal[2] = normal.z;
+}
+
 struct NormalSum {
   FaceNormal sum;  // +0.0 to start, so an all-zero sum stays +0.0
   std::uint32_t count = 0;
@@ -51,6 +57,12 @@ void ComputeMeshNormals(MeshRecord& record) {
   std::vector<MeshVertex>& vertices = record.vertices;
   const std::size_t vertexCount = vertices.size();
   record.faceNormals.assign(record.triangles.size(), FaceNormal{});
+  // Without triangles (a hardpoint's marker, say) no vertex is used, and
+  // there is nothing to sum.
+  if (record.triangles.empty()) {
+    for (MeshVertex& vertex : vertices) SetNormal(vertex, kUnusedVertexNormal);
+    return;
+  }
 
   // Walking the triangles once in ascending order adds each vertex's face
   // normals in the same order as asking every triangle about every vertex,
@@ -84,9 +96,7 @@ void ComputeMeshNormals(MeshRecord& record) {
       const float count = static_cast<float>(entry.count);
       normal = Normalise({entry.sum.x / count, entry.sum.y / count, entry.sum.z / count});
     }
-    vertices[j].normal[0] = normal.x;
-    vertices[j].normal[1] = normal.y;
-    vertices[j].normal[2] = normal.z;
+    SetNormal(vertices[j], normal);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "utf/byte_block.h"
 
 #include <cstring>
+#include <utility>
 
 namespace svcmp {
 namespace {
@@ -29,7 +30,11 @@ ByteBlock::ByteBlock(std::initializer_list<std::uint8_t> bytes)
     : ByteBlock(std::vector<std::uint8_t>(bytes)) {}
 
 ByteBlock::ByteBlock(std::shared_ptr<const std::uint8_t[]> storage, std::size_t size)
-    : bytes_(storage, storage.get()), size_(size) {}
+    : size_(size) {
+  // Taken over, not copied: a copy would count the reference up and down.
+  const std::uint8_t* first = storage.get();
+  bytes_ = std::shared_ptr<const std::uint8_t>(std::move(storage), first);
+}
 
 ByteBlock ByteBlock::Slice(std::size_t offset, std::size_t length) const {
   ByteBlock slice;

@@ -74,6 +74,15 @@ TEST(MeshNormals, UnusedVerticesAndTrianglesOutsideTheMeshAreSafe) {
   ExpectBits(VertexNormal(mesh, 3), kUnusedVertexNormal);
 }
 
+TEST(MeshNormals, AMeshWithoutTrianglesHasOnlyUnusedVertices) {
+  MeshRecord mesh;
+  mesh.vertices = {At(1, 2, 3), At(1, 2, 3), At(1, 2, 3)};
+  mesh.faceNormals = {{0, 0, 1}};  // left from an earlier pass
+  ComputeMeshNormals(mesh);
+  EXPECT_TRUE(mesh.faceNormals.empty());
+  for (std::size_t j = 0; j < 3; ++j) ExpectBits(VertexNormal(mesh, j), kUnusedVertexNormal);
+}
+
 TEST(MeshNormals, VerticesAbove32767AreAddressed) {
   MeshRecord mesh;
   mesh.vertices.assign(40000, At(0, 0, 0));
