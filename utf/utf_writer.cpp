@@ -1,8 +1,10 @@
 #include "utf/utf_writer.h"
 
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <limits>
+#include <memory_resource>
 #include <span>
 #include <string_view>
 #include <unordered_map>
@@ -24,7 +26,7 @@ class NameTableBuilder {
  public:
   // Room for `names` names without rehashing, the most a tree of that many
   // nodes can have.
-  explicit NameTableBuilder(std::size_t names) { offsets_.reserve(names); }
+  explicit NameTableBuilder(std::size_t names) : offsets_(&entries_) { offsets_.reserve(names); }
 
   void Add(std::string_view name) {
     if (!offsets_.try_emplace(name, nextOffset_).second) return;
@@ -44,15 +46,20 @@ class NameTableBuilder {
   }
 
  private:
-  std::unordered_map<std::string_view, std::uint64_t> offsets_;  // views into the tree
+  // The map's entries and buckets are taken from one growing arena and freed
+  // with it at once: a tree of many distinct names (every hardpoint has its
+  // own) then costs no allocation per name.
+  std::pmr::monotonic_buffer_resource entries_;
+  std::pmr::unordered_map<std::string_view, std::uint64_t> offsets_;  // views into the tree
   std::vector<std::string_view> names_;
   std::uint64_t nextOffset_ = 1;
 };
 
 // Block sizes of the file image, in 64 bits so that a too large tree can be
-// told apart from one whose sizes wrapped.
+// told apart from one whose sizes wrapped. Built in place: the name table's
+// arena cannot move.
 struct Layout {
-  explicit Layout(std::size_t nodes) : names(nodes) {}
+  explicit Layout(const UtfTree& tree);
 
   NameTableBuilder names;
   std::uint64_t nodeTableSize = 0;
@@ -64,24 +71,27 @@ struct Layout {
   }
 };
 
-Layout ComputeLayout(const UtfTree& tree) {
-  Layout layout(tree.NodeCount());
+Layout::Layout(const UtfTree& tree) : names(tree.NodeCount()) {
   for (UtfNode node = tree.OldestNode(); node != nullptr; node = tree.NewerNode(node)) {
-    layout.names.Add(tree.Name(node));
-    layout.nodeTableSize += fmt::kNodeEntrySize;
+    names.Add(tree.Name(node));
+    nodeTableSize += fmt::kNodeEntrySize;
     // A block on a node with children still counts toward the data area,
     // which then ends in zero bytes that no entry points to.
     if (const DataBlock& data = tree.Data(node)) {
-      layout.dataAreaSize += data->size();
-      layout.blockTooLarge |= data->size() > std::numeric_limits<std::int32_t>::max();
+      dataAreaSize += data->size();
+      blockTooLarge |= data->size() > std::numeric_limits<std::int32_t>::max();
     }
   }
-  return layout;
 }
+
+// The file's words are little-endian like every machine the writer runs on,
+// so a word's bytes are copied as they lie in memory.
+static_assert(std::endian::native == std::endian::little, "UTF words are little-endian");
 
 void PutWord(std::uint8_t* at, std::uint64_t value) {
   assert(value <= std::numeric_limits<std::uint32_t>::max());
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  const auto word = static_cast<std::uint32_t>(value);
+  std::memcpy(at, &word, sizeof word);
 }
 
 // Fills the node table in pre-order from the first top-level node, whose
@@ -219,17 +229,17 @@ bool FitsTheFormat(const Layout& layout) {
 }  // namespace
 
 std::vector<std::uint8_t> WriteUtfBytes(const UtfTree& tree) {
-  return WholeImage(tree, ComputeLayout(tree));
+  return WholeImage(tree, Layout(tree));
 }
 
 UtfImageResult MakeUtfImage(const UtfTree& tree) {
-  const Layout layout = ComputeLayout(tree);
+  const Layout layout(tree);
   if (!FitsTheFormat(layout)) return {std::nullopt, std::string(utf_messages::kTreeTooLarge)};
   return {WholeImage(tree, layout), {}};
 }
 
 UtfWriteResult WriteUtfFile(const UtfTree& tree, const std::filesystem::path& path) {
-  const Layout layout = ComputeLayout(tree);
+  const Layout layout(tree);
   if (!FitsTheFormat(layout)) return {false, std::string(utf_messages::kTreeTooLarge)};
   const GatheredImage image = GatherImage(tree, layout, kOwnPieceFrom);
   FileWriteResult written = ReplaceFileContentsFromPieces(path, image.pieces);
