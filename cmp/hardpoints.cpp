@@ -18,7 +18,7 @@ enum class HardpointKind { Neither, Fixed, Revolute };
 
 struct HardpointName {
   HardpointKind kind = HardpointKind::Neither;
-  std::string name;
+  std::string_view name;  // a view into the mesh's name
 };
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -41,7 +41,7 @@ bool IsHardpointMeshName(std::string_view meshName) {
 HardpointName ClassifyHardpoint(std::string_view meshName) {
   constexpr std::size_t kKindStart = 3;
   const auto nameFrom = [meshName](std::size_t start) {
-    return start < meshName.size() ? std::string(meshName.substr(start)) : std::string();
+    return start < meshName.size() ? meshName.substr(start) : std::string_view();
   };
   if (HasWordAt(meshName, kKindStart, kNodeFixed)) {
     return {HardpointKind::Fixed, nameFrom(kKindStart + kNodeFixed.size() + 1)};
@@ -90,16 +90,18 @@ std::array<float, 9> OrientationAwayFrom(const std::optional<FaceNormal>& neares
   return m;
 }
 
-// Where a written hardpoint sits, and the normal of its nearest triangle
-// when it faces one (null for engines and mounts).
+// What a mesh writes as a hardpoint (nothing when of neither kind), where it
+// sits, and the normal of its nearest triangle when it faces one (null for
+// engines and mounts).
 struct Placement {
+  HardpointName hardpoint;
   std::array<float, 3> position;
   std::optional<FaceNormal> nearest;
 };
 
-// The placement of every written hardpoint, by the mesh's index in the list;
-// the nearest triangles are searched all at once (which is cheaper than one
-// at a time), and not even gathered when no hardpoint faces one.
+// The placement of every mesh, by its index in the list, each name read
+// once; the nearest triangles are searched all at once (which is cheaper
+// than one at a time), and not even gathered when no hardpoint faces one.
 std::vector<Placement> PlacementsByMesh(const MeshList& meshList) {
   std::vector<Placement> byMesh(meshList.size());
   std::vector<std::size_t> facing;
@@ -107,12 +109,13 @@ std::vector<Placement> PlacementsByMesh(const MeshList& meshList) {
   for (std::size_t m = 0; m < meshList.size(); ++m) {
     const MeshRecord& mesh = meshList[m];
     if (!IsHardpointMeshName(mesh.meshName)) continue;
-    const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
-    if (hardpoint.kind == HardpointKind::Neither) continue;
-    byMesh[m].position = HardpointPosition(mesh);
-    if (!FacesNearestTriangle(hardpoint.name)) continue;
+    Placement& placement = byMesh[m];
+    placement.hardpoint = ClassifyHardpoint(mesh.meshName);
+    if (placement.hardpoint.kind == HardpointKind::Neither) continue;
+    placement.position = HardpointPosition(mesh);
+    if (!FacesNearestTriangle(placement.hardpoint.name)) continue;
     facing.push_back(m);
-    positions.push_back(byMesh[m].position);
+    positions.push_back(placement.position);
   }
   const std::vector<std::optional<FaceNormal>> nearest =
       NearestTriangleFinder(meshList).NearestNormals(positions);
@@ -120,8 +123,9 @@ std::vector<Placement> PlacementsByMesh(const MeshList& meshList) {
   return byMesh;
 }
 
-void AddHardpointChildren(UtfTree& tree, const HardpointName& hardpoint, const Placement& placement,
-                          HardpointRows rows, UtfNode hardpointNode) {
+void AddHardpointChildren(UtfTree& tree, const Placement& placement, HardpointRows rows,
+                          UtfNode hardpointNode) {
+  const HardpointName& hardpoint = placement.hardpoint;
   if (hardpoint.kind == HardpointKind::Revolute) {
     const bool turret = HasWordAt(hardpoint.name, 0, kTurretPrefix);
     AddLeaf(tree, hardpointNode, kNodeAxis, FloatsLeaf(kRevoluteAxis));
@@ -192,15 +196,11 @@ void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNo
                    HardpointRows rows) {
   UtfNode fixedNode = tree.AddNode(hardpointsNode, kNodeFixed);
   UtfNode revoluteNode = tree.AddNode(hardpointsNode, kNodeRevolute);
-  const std::vector<Placement> placements = PlacementsByMesh(meshList);
-  for (std::size_t m = 0; m < meshList.size(); ++m) {
-    const MeshRecord& mesh = meshList[m];
-    if (!IsHardpointMeshName(mesh.meshName)) continue;
-    const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
+  for (const Placement& placement : PlacementsByMesh(meshList)) {
+    const HardpointName& hardpoint = placement.hardpoint;
     if (hardpoint.kind == HardpointKind::Neither) continue;
     UtfNode kindNode = hardpoint.kind == HardpointKind::Fixed ? fixedNode : revoluteNode;
-    AddHardpointChildren(tree, hardpoint, placements[m], rows,
-                         tree.AddNode(kindNode, hardpoint.name));
+    AddHardpointChildren(tree, placement, rows, tree.AddNode(kindNode, hardpoint.name));
   }
 }
 
@@ -219,14 +219,13 @@ void AddPartHardpoints(UtfTree& tree, const MeshList& meshList, GroupList& group
     if (part->hardpointsNode == nullptr)
       part->hardpointsNode = tree.AddNode(part->partNode, kNodeHardpoints);
     // A mesh of neither kind still leaves its part the "Hardpoints" node.
-    const HardpointName hardpoint = ClassifyHardpoint(mesh.meshName);
+    const HardpointName& hardpoint = placements[m].hardpoint;
     if (hardpoint.kind == HardpointKind::Neither) continue;
     const bool fixed = hardpoint.kind == HardpointKind::Fixed;
     UtfNode& kindNode = fixed ? part->fixedNode : part->revoluteNode;
     if (kindNode == nullptr)
       kindNode = tree.AddNode(part->hardpointsNode, fixed ? kNodeFixed : kNodeRevolute);
-    AddHardpointChildren(tree, hardpoint, placements[m], rows,
-                         tree.AddNode(kindNode, hardpoint.name));
+    AddHardpointChildren(tree, placements[m], rows, tree.AddNode(kindNode, hardpoint.name));
   }
 }
 
