@@ -36,9 +36,22 @@ std::string Item(const std::string& place, std::size_t index) {
   return place + "[" + std::to_string(index) + "]";
 }
 
+// A whole number of this many characters at most (a sign and 17 digits, or
+// 18 digits) is exact in 64 bits, and converting it to float rounds once.
+constexpr std::size_t kExactWholeNumberLength = 18;
+
 // A number rounded to the nearest float straight from its text; null beyond
-// the float range. An integer zero is +0, as "-0" is the integer 0.
+// the float range. An integer zero is +0, as "-0" is the integer 0. Whole
+// numbers, the 0 and 1 that fill texture coordinates and normals among them,
+// take a shorter way to the same float.
 std::optional<float> FloatOf(std::string_view text, bool integral) {
+  if (integral && text.size() <= kExactWholeNumberLength) {
+    // The scanner has let through only a sign and digits.
+    const bool negative = text.front() == '-';
+    std::int64_t whole = 0;
+    for (const char digit : text.substr(negative ? 1 : 0)) whole = whole * 10 + (digit - '0');
+    return static_cast<float>(negative ? -whole : whole);
+  }
   float value = 0;
   fast_float::from_chars(text.data(), text.data() + text.size(), value);
   if (std::isinf(value)) return std::nullopt;

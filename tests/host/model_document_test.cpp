@@ -99,6 +99,31 @@ TEST(ModelDocument, RoundsNumbersToTheNearestFloatOnce) {
   EXPECT_EQ(vertex.texCoords[0], 0.0f);
 }
 
+// Whole numbers are rounded from their exact value, not through a double:
+// 2^53 + 2^29 + 1 lies just above the midpoint of two floats, but its nearest
+// double is the midpoint, which would round to even (down).
+TEST(ModelDocument, RoundsWholeNumbersToTheNearestFloatOnce) {
+  const struct {
+    const char* text;
+    float expected;
+  } cases[] = {{"0", 0.0f},
+               {"-5", -5.0f},
+               {"16777219", 16777220.0f},
+               {"9007199791611905", 0x1.000002p53f},
+               {"-123456789012345678", -123456789012345678.0f},
+               {"1234567890123456789012", 1234567890123456789012.0f},
+               {"340282356779733661637539395458142568447", std::numeric_limits<float>::max()}};
+  for (const auto& c : cases) {
+    const ModelDocumentResult result = ParseModelDocument(
+        std::string(R"({"meshes": [{"name": "m", "triangles": [], "vertices": [[)") + c.text +
+        ", 0, 0, 0, 0]]}]}");
+    ASSERT_TRUE(result.model) << result.error;
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(result.model->meshes[0].vertices[0].position[0]),
+              std::bit_cast<std::uint32_t>(c.expected))
+        << c.text;
+  }
+}
+
 TEST(ModelDocument, RefusesDocumentsThatBreakTheRules) {
   const struct {
     const char* text;
