@@ -91,6 +91,25 @@ double PassOverBound(float best) {
   return above * above;
 }
 
+// A box grown point by point; six scalars, so that a loop keeps them in
+// registers. Empty, it runs from +inf to -inf, which no search enters.
+struct Box {
+  static constexpr float kInfinity = std::numeric_limits<float>::infinity();
+  float lowX = kInfinity, lowY = kInfinity, lowZ = kInfinity;
+  float highX = -kInfinity, highY = -kInfinity, highZ = -kInfinity;
+
+  void Extend(float x, float y, float z) {
+    lowX = std::min(lowX, x), highX = std::max(highX, x);
+    lowY = std::min(lowY, y), highY = std::max(highY, y);
+    lowZ = std::min(lowZ, z), highZ = std::max(highZ, z);
+  }
+  void Extend(const Box& other) {
+    lowX = std::min(lowX, other.lowX), highX = std::max(highX, other.highX);
+    lowY = std::min(lowY, other.lowY), highY = std::max(highY, other.highY);
+    lowZ = std::min(lowZ, other.lowZ), highZ = std::max(highZ, other.highZ);
+  }
+};
+
 bool IsFinite(const Point& point) {
   return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]);
 }
@@ -109,6 +128,15 @@ constexpr std::array<std::uint32_t, kCellsPerAxis> kSpreadCells = [] {
 struct Grid {
   std::array<double, 3> low{};
   double scale = 0;
+
+  Grid() = default;
+  // Cells of equal size in every direction, over the box of the centres.
+  explicit Grid(const Box& box) : low{box.lowX, box.lowY, box.lowZ} {
+    const double extent = std::max({static_cast<double>(box.highX) - box.lowX,
+                                    static_cast<double>(box.highY) - box.lowY,
+                                    static_cast<double>(box.highZ) - box.lowZ});
+    scale = extent > 0 ? kCellsPerAxis / extent : 0;
+  }
 
   // In double, where no span of floats overflows.
   std::uint32_t ZOrderCode(const Point& point) const {
@@ -152,9 +180,10 @@ void SortByCode(std::vector<Coded>& items) {
 
 // The centre of each triangle the finder searches and its face normal, in
 // list order. Centres that are not finite are never nearer than the limit;
-// leaving them out keeps NaN out of the tree.
-void GatherCentres(const MeshList& meshList, std::vector<Point>& centres,
-                   std::vector<FaceNormal>& normals) {
+// leaving them out keeps NaN out of the tree. Returns the box around them.
+Box GatherCentres(const MeshList& meshList, std::vector<Point>& centres,
+                  std::vector<FaceNormal>& normals) {
+  Box box;
   std::size_t atMost = 0;
   for (const MeshRecord& mesh : meshList) {
     if (!mesh.isHardpoint) atMost += std::min(mesh.triangles.size(), mesh.faceNormals.size());
@@ -187,9 +216,11 @@ void GatherCentres(const MeshList& meshList, std::vector<Point>& centres,
       if (IsFinite(centre)) {
         centres.push_back(centre);
         normals.push_back(mesh.faceNormals[t]);
+        box.Extend(centre[0], centre[1], centre[2]);
       }
     }
   }
+  return box;
 }
 
 }  // namespace
@@ -241,8 +272,7 @@ class NearestTriangleFinder::Tree {
   };
   struct Subtree {
     Ref ref;
-    Point low;
-    Point high;
+    Box box;
   };
 
   std::uint32_t Cut(std::uint32_t begin, std::uint32_t end,
@@ -271,23 +301,9 @@ class NearestTriangleFinder::Tree {
 
 NearestTriangleFinder::Tree::Tree(const MeshList& meshList) {
   std::vector<Point> centres;
-  GatherCentres(meshList, centres, normals_);
+  const Box box = GatherCentres(meshList, centres, normals_);
   if (centres.empty()) return;
-
-  Point low = centres[0];
-  Point high = centres[0];
-  for (const Point& centre : centres) {
-    for (int axis = 0; axis < 3; ++axis) {
-      low[axis] = std::min(low[axis], centre[axis]);
-      high[axis] = std::max(high[axis], centre[axis]);
-    }
-  }
-  double extent = 0;
-  for (int axis = 0; axis < 3; ++axis) {
-    grid_.low[axis] = low[axis];
-    extent = std::max(extent, static_cast<double>(high[axis]) - low[axis]);
-  }
-  grid_.scale = extent > 0 ? kCellsPerAxis / extent : 0;
+  grid_ = Grid(box);
 
   const auto count = static_cast<std::uint32_t>(centres.size());
   std::vector<Coded> coded(count);
@@ -327,15 +343,9 @@ std::uint32_t NearestTriangleFinder::Tree::Cut(std::uint32_t begin, std::uint32_
 NearestTriangleFinder::Tree::Subtree NearestTriangleFinder::Tree::Split(
     std::uint32_t begin, std::uint32_t end, const std::vector<std::uint32_t>& codes) {
   if (end - begin <= kLeafSize) {
-    // Six scalars, so that they stay in registers through the loop.
-    float lowX = xs_[begin], lowY = ys_[begin], lowZ = zs_[begin];
-    float highX = lowX, highY = lowY, highZ = lowZ;
-    for (std::uint32_t i = begin + 1; i < end; ++i) {
-      lowX = std::min(lowX, xs_[i]), highX = std::max(highX, xs_[i]);
-      lowY = std::min(lowY, ys_[i]), highY = std::max(highY, ys_[i]);
-      lowZ = std::min(lowZ, zs_[i]), highZ = std::max(highZ, zs_[i]);
-    }
-    return {{begin, end - begin}, {lowX, lowY, lowZ}, {highX, highY, highZ}};
+    Box box;
+    for (std::uint32_t i = begin; i < end; ++i) box.Extend(xs_[i], ys_[i], zs_[i]);
+    return {{begin, end - begin}, box};
   }
   const std::uint32_t middle = Cut(begin, end, codes);
   std::array<std::uint32_t, 5> bounds{};
@@ -351,27 +361,21 @@ NearestTriangleFinder::Tree::Subtree NearestTriangleFinder::Tree::Split(
   std::array<Subtree, 4> children;
   for (int k = 0; k < runs; ++k) children[k] = Split(bounds[k], bounds[k + 1], codes);
   nodes_[index] = MakeNode(children.data(), runs);
-  Subtree whole{{index, 0}, children[0].low, children[0].high};
-  for (int k = 1; k < runs; ++k) {
-    for (int axis = 0; axis < 3; ++axis) {
-      whole.low[axis] = std::min(whole.low[axis], children[k].low[axis]);
-      whole.high[axis] = std::max(whole.high[axis], children[k].high[axis]);
-    }
-  }
+  Subtree whole{{index, 0}, {}};
+  for (int k = 0; k < runs; ++k) whole.box.Extend(children[k].box);
   return whole;
 }
 
 // The lanes past `count` hold empty boxes, which no search enters.
 NearestTriangleFinder::Tree::Node NearestTriangleFinder::Tree::MakeNode(const Subtree* children,
                                                                         int count) {
-  constexpr float kInfinity = std::numeric_limits<float>::infinity();
-  const Subtree empty{
-      {0, 0}, {kInfinity, kInfinity, kInfinity}, {-kInfinity, -kInfinity, -kInfinity}};
+  const Subtree empty{{0, 0}, {}};
   Node node;
   for (int k = 0; k < 4; ++k) {
     const Subtree& child = k < count ? children[k] : empty;
-    node.lowX[k] = child.low[0], node.lowY[k] = child.low[1], node.lowZ[k] = child.low[2];
-    node.highX[k] = child.high[0], node.highY[k] = child.high[1], node.highZ[k] = child.high[2];
+    const Box& box = child.box;
+    node.lowX[k] = box.lowX, node.lowY[k] = box.lowY, node.lowZ[k] = box.lowZ;
+    node.highX[k] = box.highX, node.highY[k] = box.highY, node.highZ[k] = box.highZ;
     node.child[k] = child.ref;
   }
   return node;
