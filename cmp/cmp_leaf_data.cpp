@@ -94,6 +94,16 @@ ByteBlock FloatsLeaf(const float* values, std::size_t count) {
   return out.Take();
 }
 
+std::array<ByteBlock, 2> FloatsLeafPair(std::span<const float> first,
+                                        std::span<const float> second) {
+  LeafBytes out((first.size() + second.size()) * sizeof(float));
+  out.Floats(first.data(), first.size());
+  out.Floats(second.data(), second.size());
+  const ByteBlock both = out.Take();
+  const std::size_t split = first.size() * sizeof(float);
+  return {both.Slice(0, split), both.Slice(split, both.size() - split)};
+}
+
 ByteBlock Switch2Leaf(float farthest) {
   std::array<float, 4> distances = kSwitch2Distances;
   distances.back() = farthest;

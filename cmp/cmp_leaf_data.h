@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "cmp/mesh_ref_shape.h"
@@ -40,6 +41,11 @@ template <std::size_t N>
 ByteBlock FloatsLeaf(const std::array<float, N>& values) {
   return FloatsLeaf(values.data(), N);
 }
+
+// Two float leaves as views into one block: the orientation and position
+// that every hardpoint has then cost one allocation together.
+std::array<ByteBlock, 2> FloatsLeafPair(std::span<const float> first,
+                                        std::span<const float> second);
 
 // "Switch2" with the given last distance.
 ByteBlock Switch2Leaf(float farthest);

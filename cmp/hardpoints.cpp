@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstddef>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "cmp/cmp_assembly.h"
@@ -133,9 +134,10 @@ void AddHardpointChildren(UtfTree& tree, const Placement& placement, HardpointRo
     AddLeaf(tree, hardpointNode, kNodeMin, LimitLeaf(turret ? kTurretMinBits : kDefaultMinBits));
   }
   const std::array<float, 9> orientation = OrientationAwayFrom(placement.nearest);
-  AddLeaf(tree, hardpointNode, kNodeOrientation,
-          FloatsLeaf(rows == HardpointRows::Unit ? UnitRows(orientation) : orientation));
-  AddLeaf(tree, hardpointNode, kNodePosition, FloatsLeaf(placement.position));
+  auto [orientationLeaf, positionLeaf] = FloatsLeafPair(
+      rows == HardpointRows::Unit ? UnitRows(orientation) : orientation, placement.position);
+  AddLeaf(tree, hardpointNode, kNodeOrientation, std::move(orientationLeaf));
+  AddLeaf(tree, hardpointNode, kNodePosition, std::move(positionLeaf));
 }
 
 }  // namespace

@@ -25,10 +25,15 @@ TEST(LeafData, EveryLeafKindComesOutByteForByte) {
                                        -std::numeric_limits<float>::infinity()};
   const MeshRefShape shape = {{1.0f, -1.0f, 2.0f, -2.0f, 0.5f, -0.5f}, {{0.25f, 0, -0.0f}, 3.0f}};
   const MeshDataSummary summary = {2, 0x1234, 0xABCD, {}};
+  const std::array<float, 2> position = {2.0f, -3.0f};
+  const std::array<ByteBlock, 2> pair = FloatsLeafPair(floats, position);
   const std::vector<LeafCase> cases = {
       {"floats", FloatsLeaf(floats),
        Bytes({0, 0, 0, 0x80, 0, 0, 0xC0, 0x3F, 1, 0, 0, 0, 0, 0, 0x80, 0xFF})},
       {"no floats", FloatsLeaf(nullptr, 0), {}},
+      {"first of a pair", pair[0],
+       Bytes({0, 0, 0, 0x80, 0, 0, 0xC0, 0x3F, 1, 0, 0, 0, 0, 0, 0x80, 0xFF})},
+      {"second of a pair", pair[1], Bytes({0, 0, 0, 0x40, 0, 0, 0x40, 0xC0})},
       {"string", StringLeaf("Hp"), Bytes({'H', 'p', 0})},
       {"empty string", StringLeaf(""), Bytes({0})},
       {"negative index", IndexLeaf(-2), Bytes({0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0})},
