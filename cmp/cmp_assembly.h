@@ -7,7 +7,6 @@
 
 #include "cmp/cmp_tree_dialog.h"
 #include "cmp/mesh_ref_shape.h"
-#include "cmp/nearest_triangle.h"
 #include "plugin/mesh_records.h"
 #include "utf/utf_tree.h"
 
@@ -65,12 +64,6 @@ MeshGroup* FindOwningPart(const MeshRecord& hardpointMesh, GroupList& groupList)
 // The mean of the first three vertices; of those there are when fewer (the
 // origin when none).
 std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh);
-
-// Rows facing away from the nearest geometry triangle's normal; the identity
-// for engines and mounts, and when no triangle is nearer than 999999.
-std::array<float, 9> HardpointOrientation(const NearestTriangleFinder& finder,
-                                          const std::array<float, 3>& position,
-                                          std::string_view hardpointName);
 
 // Each row of `rows` divided by its length; rows of length 0 stay as they are.
 std::array<float, 9> UnitRows(const std::array<float, 9>& rows);

@@ -156,13 +156,6 @@ std::array<float, 3> HardpointPosition(const MeshRecord& hardpointMesh) {
   return position;
 }
 
-std::array<float, 9> HardpointOrientation(const NearestTriangleFinder& finder,
-                                          const std::array<float, 3>& position,
-                                          std::string_view hardpointName) {
-  if (!FacesNearestTriangle(hardpointName)) return OrientationAwayFrom(std::nullopt);
-  return OrientationAwayFrom(finder.NearestNormal(position));
-}
-
 std::array<float, 9> UnitRows(const std::array<float, 9>& rows) {
   std::array<float, 9> unit = rows;
   for (std::size_t row = 0; row < 9; row += 3) {

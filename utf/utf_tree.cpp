@@ -264,13 +264,6 @@ void UtfTree::SetData(UtfNode node, ByteBlock bytes) { node->data = std::move(by
 
 void UtfTree::ClearData(UtfNode node) { node->data.reset(); }
 
-std::vector<UtfNode> UtfTree::RegisteredNodes() const {
-  std::vector<UtfNode> nodes;
-  nodes.reserve(nodeCount_);
-  for (UtfNode node = OldestNode(); node != nullptr; node = NewerNode(node)) nodes.push_back(node);
-  return nodes;
-}
-
 UtfNode UtfTree::OldestNode() const { return registry_.oldest; }
 UtfNode UtfTree::NewerNode(UtfNode node) const { return node->newerNode; }
 

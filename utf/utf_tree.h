@@ -69,11 +69,8 @@ class UtfTree {
 
   std::size_t NodeCount() const { return nodeCount_; }
   bool Empty() const { return nodeCount_ == 0; }
-  // Every node in registry (creation) order.
-  std::vector<UtfNode> RegisteredNodes() const;
-  // The same order one node at a time, for a single pass over a large tree:
-  // the oldest node, and the node registered after `node` (null after the
-  // newest).
+  // Every node in registry (creation) order, one at a time: the oldest
+  // node, and the node registered after `node` (null after the newest).
   UtfNode OldestNode() const;
   UtfNode NewerNode(UtfNode node) const;
 

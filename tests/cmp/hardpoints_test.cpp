@@ -2,6 +2,8 @@
 
 #include <bit>
 #include <cmath>
+#include <cstring>
+#include <string>
 
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
@@ -29,8 +31,16 @@ std::array<std::uint32_t, 9> Bits(const Rows& rows) {
 
 const Rows kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
-Rows Orient(const MeshList& meshes, const std::array<float, 3>& at, std::string_view name) {
-  return HardpointOrientation(NearestTriangleFinder(meshes), at, name);
+// The rows written for a fixed hardpoint `name` at `at` among `meshes`.
+Rows Orient(MeshList meshes, const std::array<float, 3>& at, const std::string& name) {
+  meshes.push_back(Hardpoint("Hp_Fixed_" + name, at));
+  UtfTree tree;
+  AddHardpoints(tree, meshes, tree.AddNode(nullptr, "Hardpoints"));
+  const auto& bytes = *tree.Data(tree.FindNode(tree.FindNode(nullptr, name), "Orientation"));
+  Rows rows{};
+  EXPECT_EQ(bytes.size(), sizeof rows);
+  std::memcpy(rows.data(), bytes.data(), std::min(bytes.size(), sizeof rows));
+  return rows;
 }
 
 TEST(AddHardpoints, NamesAreReadByPositionAndMatchedWithoutCase) {
@@ -131,8 +141,9 @@ TEST(HardpointOrientation, UnitRowsMakeARotation) {
                 tree.AddNode(nullptr, "Hardpoints"), HardpointRows::Unit);
   const auto bytes = *tree.Data(tree.FindNode(nullptr, "Orientation"));
   ASSERT_EQ(bytes.size(), 36u);
-  EXPECT_EQ(bytes, FloatsLeaf(UnitRows(Orient({Plate("slope", {0, 0, 1}, {0.6f, 0, 0.8f})},
-                                              {0, 0, 0}, "Gun"))));
+  EXPECT_EQ(
+      bytes,
+      FloatsLeaf(UnitRows(Orient({Plate("slope", {0, 0, 1}, {0.6f, 0, 0.8f})}, {0, 0, 0}, "Gun"))));
 }
 
 TEST(HardpointOrientation, EarlierTriangleWinsATieAndHardpointMeshesAreNeverSearched) {

@@ -8,12 +8,14 @@
 #include <utility>
 #include <vector>
 
+#include "tests/utf/utf_test_files.h"
+
 namespace svcmp {
 namespace {
 
 // FindNode as the format defines it: a walk over the registry, oldest first.
 UtfNode FindByRegistryWalk(const UtfTree& tree, UtfNode parent, const std::string& name) {
-  for (UtfNode node : tree.RegisteredNodes()) {
+  for (UtfNode node : testing::RegisteredNodes(tree)) {
     if (tree.Name(node) != name) continue;
     if (parent == nullptr || tree.Parent(node) == parent) return node;
   }
@@ -128,7 +130,7 @@ TEST(UtfTree, IndexAgreesWithRegistryWalkUnderRandomEdits) {
       if (live.size() > 2 && pick(crowdedParents ? 8 : 4) == 0) {
         UtfNode victim = live[1 + pick(live.size() - 1)];
         tree.RemoveSubtree(victim);
-        live = tree.RegisteredNodes();
+        live = testing::RegisteredNodes(tree);
       } else {
         live.push_back(tree.AddNode(pick(5) == 0 ? live[pick(live.size())] : anyNode(),
                                     names[pick(names.size())]));
@@ -137,8 +139,7 @@ TEST(UtfTree, IndexAgreesWithRegistryWalkUnderRandomEdits) {
       UtfNode parent = pick(3) == 0 ? nullptr : anyNode();
       const std::string& name = names[pick(names.size())];
       ASSERT_EQ(tree.FindNode(parent, name), FindByRegistryWalk(tree, parent, name))
-          << "step " << step << ", crowded " << crowdedParents << ", lookup 1 in "
-          << lookupOneIn;
+          << "step " << step << ", crowded " << crowdedParents << ", lookup 1 in " << lookupOneIn;
     }
     ASSERT_EQ(tree.NodeCount(), live.size());
   }
