@@ -30,9 +30,12 @@ class LeafBytes {
     for (float value : {b.maxX, b.minX, b.maxY, b.minY, b.maxZ, b.minZ}) Float(value);
   }
   void Text(std::string_view text) { Put(text.data(), text.size()); }
-  // The block, once every byte of it is written.
+  // The block, once every byte of it is written. Should a leaf ever be
+  // written short, its tail is zeroed rather than left as whatever the heap
+  // held, so that the file still comes out the same every time.
   ByteBlock Take() {
     assert(written_ == size_);
+    if (written_ < size_) std::memset(storage_.get() + written_, 0, size_ - written_);
     return ByteBlock(std::move(storage_), size_);
   }
 
