@@ -141,9 +141,8 @@ TEST(HardpointOrientation, UnitRowsMakeARotation) {
                 tree.AddNode(nullptr, "Hardpoints"), HardpointRows::Unit);
   const auto bytes = *tree.Data(tree.FindNode(nullptr, "Orientation"));
   ASSERT_EQ(bytes.size(), 36u);
-  EXPECT_EQ(
-      bytes,
-      FloatsLeaf(UnitRows(Orient({Plate("slope", {0, 0, 1}, {0.6f, 0, 0.8f})}, {0, 0, 0}, "Gun"))));
+  EXPECT_EQ(bytes, FloatsLeaf(UnitRows(Orient({Plate("slope", {0, 0, 1}, {0.6f, 0, 0.8f})},
+                                              {0, 0, 0}, "Gun"))));
 }
 
 TEST(HardpointOrientation, EarlierTriangleWinsATieAndHardpointMeshesAreNeverSearched) {

@@ -39,8 +39,7 @@ Loaded Load(const std::vector<std::uint8_t>& bytes) {
 TEST(UtfReader, ReadsFourNodeExampleInPreOrder) {
   const Loaded loaded = Load(testing::FourNodeExample());
   ASSERT_TRUE(loaded.result.ok()) << loaded.result.reason;
-  EXPECT_EQ(Describe(loaded.tree),
-            (Lines{"0 \\", "1 A", "2 B [176,177,178,179,]", "1 C [192,193,]"}));
+  EXPECT_EQ(Describe(loaded.tree), (Lines{"0 \\", "1 A", "2 B [176,177,178,179,]", "1 C [192,193,]"}));
   std::vector<std::string> registry;
   for (UtfNode node : testing::RegisteredNodes(loaded.tree))
     registry.push_back(loaded.tree.Name(node));
@@ -123,8 +122,7 @@ TEST(UtfReader, RefusesFilesThatAreNotUtf) {
   PutWord(wrongVersion, 4, 0x100);
   auto wrongSignature = testing::FourNodeExample();
   wrongSignature[3] = 'X';
-  for (const auto& bytes :
-       {wrongVersion, wrongSignature, std::vector<std::uint8_t>{'U', 'T', 'F'}}) {
+  for (const auto& bytes : {wrongVersion, wrongSignature, std::vector<std::uint8_t>{'U', 'T', 'F'}}) {
     const Loaded loaded = Load(bytes);
     EXPECT_EQ(loaded.result.status, UtfReadStatus::NotUtf);
     EXPECT_TRUE(loaded.tree.Empty());
@@ -148,8 +146,7 @@ TEST_P(UtfReaderRefuses, DamagedFileAndLeavesTreeAsItWas) {
   UtfTree tree;
   UtfNode kept = tree.AddNode(nullptr, "kept");
   bool warned = false;
-  const UtfReadResult result =
-      ReadUtfBytes(bytes, tree, [&](const std::string&) { warned = true; });
+  const UtfReadResult result = ReadUtfBytes(bytes, tree, [&](const std::string&) { warned = true; });
   EXPECT_EQ(result.status, UtfReadStatus::Damaged);
   EXPECT_EQ(result.reason, GetParam().reason);
   EXPECT_EQ(tree.NodeCount(), 1u);
@@ -164,15 +161,12 @@ INSTANTIATE_TEST_SUITE_P(
     EachReason, UtfReaderRefuses,
     ::testing::Values(
         Damage{"NodeTablePastEnd", 12, 247, "the node table runs past the end of the file"},
-        Damage{"NegativeNodeTableOffset", 8, 0xFFFFFFF0,
-               "the node table runs past the end of the file"},
+        Damage{"NegativeNodeTableOffset", 8, 0xFFFFFFF0, "the node table runs past the end of the file"},
         Damage{"NameTablePastEnd", 28, 200, "the name table runs past the end of the file"},
         Damage{"DataAreaPastEnd", 36, 248, "the data area starts past the end of the file"},
         Damage{"NoWholeEntry", 12, 43, "the node table holds no node"},
-        Damage{"SiblingOutside", E(1, 0), 176,
-               "node 1: its next sibling lies outside the node table"},
-        Damage{"ChildOutside", E(1, 16), 0x7FFFFFFF,
-               "node 1: its first child lies outside the node table"},
+        Damage{"SiblingOutside", E(1, 0), 176, "node 1: its next sibling lies outside the node table"},
+        Damage{"ChildOutside", E(1, 16), 0x7FFFFFFF, "node 1: its first child lies outside the node table"},
         Damage{"SiblingLoop", E(3, 0), 132,
                "node 3: its next sibling, node 3, is already loaded (the node links form a loop)"},
         Damage{"ChildIsItself", E(1, 16), 44,
@@ -180,13 +174,11 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"EntryReachedTwice", E(1, 0), 88,
                "node 1: its next sibling, node 2, is already loaded (the node links form a loop)"},
         Damage{"NameOutside", E(2, 4), 9, "node 2: its name lies outside the name table"},
-        Damage{"NameOfTopOutside", E(0, 4), 0xFFFFFFFF,
-               "node 0: its name lies outside the name table"},
+        Damage{"NameOfTopOutside", E(0, 4), 0xFFFFFFFF, "node 0: its name lies outside the name table"},
         // The name table ends right after "C", without its zero byte.
         Damage{"NameWithoutEnd", 28, 8, "node 3: its name does not end inside the name table"},
         Damage{"DataPastEnd", E(3, 16), 5, "node 3: data runs past the end of the file"},
-        Damage{"DataOffsetHuge", E(2, 16), 0xFFFFFFFE,
-               "node 2: data runs past the end of the file"}),
+        Damage{"DataOffsetHuge", E(2, 16), 0xFFFFFFFE, "node 2: data runs past the end of the file"}),
     [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.what); });
 
 TEST(UtfReader, RefusesHeaderCutShort) {

@@ -49,23 +49,15 @@ inline std::vector<std::uint8_t> HandMadeUtf(const std::vector<HandEntry>& entri
   const std::uint32_t nodeTableSize = static_cast<std::uint32_t>(entries.size() * 44);
   const std::uint32_t nameSize = static_cast<std::uint32_t>(names.size());
   std::vector<std::uint8_t> bytes(56 + nodeTableSize + nameSize, 0);
-  const std::uint32_t header[] = {0x20465455,
-                                  0x101,
-                                  56,
-                                  nodeTableSize,
-                                  0,
-                                  44,
-                                  56 + nodeTableSize,
-                                  nameSize,
-                                  nameSize,
+  const std::uint32_t header[] = {0x20465455, 0x101, 56, nodeTableSize, 0, 44,
+                                  56 + nodeTableSize, nameSize, nameSize,
                                   56 + nodeTableSize + nameSize};
   for (std::size_t i = 0; i < std::size(header); ++i) PutWord(bytes, i * 4, header[i]);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const HandEntry& e = entries[i];
-    const std::uint32_t words[] = {e.sibling,     e.name,     e.flags,      0,
+    const std::uint32_t words[] = {e.sibling, e.name,     e.flags,      0,
                                    e.childOrData, e.dataSize, e.storedSize, e.unpackedSize};
-    for (std::size_t w = 0; w < std::size(words); ++w)
-      PutWord(bytes, 56 + i * 44 + w * 4, words[w]);
+    for (std::size_t w = 0; w < std::size(words); ++w) PutWord(bytes, 56 + i * 44 + w * 4, words[w]);
   }
   std::copy(names.begin(), names.end(), bytes.begin() + 56 + nodeTableSize);
   bytes.insert(bytes.end(), data.begin(), data.end());
@@ -109,8 +101,7 @@ inline std::vector<std::string> Describe(const UtfTree& tree) {
     }
     lines.push_back(line);
     std::vector<std::pair<UtfNode, int>> children;
-    for (UtfNode c = tree.FirstChild(node); c; c = tree.NextSibling(c))
-      children.emplace_back(c, depth + 1);
+    for (UtfNode c = tree.FirstChild(node); c; c = tree.NextSibling(c)) children.emplace_back(c, depth + 1);
     pending.insert(pending.end(), children.rbegin(), children.rend());
   }
   return lines;

@@ -139,7 +139,8 @@ TEST(UtfTree, IndexAgreesWithRegistryWalkUnderRandomEdits) {
       UtfNode parent = pick(3) == 0 ? nullptr : anyNode();
       const std::string& name = names[pick(names.size())];
       ASSERT_EQ(tree.FindNode(parent, name), FindByRegistryWalk(tree, parent, name))
-          << "step " << step << ", crowded " << crowdedParents << ", lookup 1 in " << lookupOneIn;
+          << "step " << step << ", crowded " << crowdedParents << ", lookup 1 in "
+          << lookupOneIn;
     }
     ASSERT_EQ(tree.NodeCount(), live.size());
   }
