@@ -1,17 +1,22 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/input_files.h"
+#include "cli/tree_printer.h"
 #include "inspect/level_geometry.h"
+#include "inspect/surface_library.h"
 #include "render/level_scene.h"
 #include "render/model_views.h"
 #include "render/png_encoder.h"
+#include "render/surface_looks.h"
 #include "utf/file_io.h"
 
 namespace svcmp::cli {
@@ -20,12 +25,26 @@ namespace {
 // Beyond this a picture takes more memory than a preview is worth.
 constexpr int kMaxPictureSide = 4096;
 constexpr int kMinPictureSide = 16;
+// The levels of --levels together, one row of views each.
+constexpr int kMaxPictureHeight = 2 * kMaxPictureSide;
+
+const std::map<std::string, render::LabelMode> kLabelModes{
+    {"auto", render::LabelMode::Auto},
+    {"all", render::LabelMode::All},
+    {"none", render::LabelMode::None}};
+const std::map<std::string, render::ColourBy> kColourings{
+    {"material", render::ColourBy::Material}, {"part", render::ColourBy::Part}};
 
 struct PreviewOptions {
   std::string modelPath;
   std::string picturePath;
   int level = 0;
+  std::vector<int> levels;  // --levels; empty: `level` alone
   std::string size = "1200x400";
+  render::LabelMode labels = render::LabelMode::Auto;
+  render::ColourBy colourBy = render::ColourBy::Material;
+  std::string materialsPath;
+  std::string texturesPath;
   bool force = false;
 };
 
@@ -51,6 +70,73 @@ std::optional<PictureSize> ParseSize(const std::string& text) {
   return size;
 }
 
+// The materials and textures to draw with: the files given first, then the
+// model's own libraries. False after saying why a file cannot be read.
+bool GatherSurfaces(const PreviewOptions& options, const UtfTree& model,
+                    SurfaceLibrary& surfaces) {
+  for (const std::string* path : {&options.materialsPath, &options.texturesPath}) {
+    if (path->empty()) continue;
+    UtfTree tree;
+    if (!ReadUtfFileOrSay(*path, tree)) return false;
+    AddSurfaces(tree, surfaces);
+  }
+  AddSurfaces(model, surfaces);
+  return true;
+}
+
+void WarnOfDegenerateMeshes(const std::string& path, int level, const LevelGeometry& geometry) {
+  for (const LevelMesh* mesh : render::DegenerateMeshes(geometry)) {
+    std::fprintf(stderr,
+                 "warning: %s: mesh %zu of %s at level %d has no triangle with an area; "
+                 "nothing of it is drawn\n",
+                 path.c_str(), mesh->record, PrintableName(mesh->libraryName).c_str(), level);
+  }
+}
+
+// The three views of each level, one row under the other; nothing after
+// saying why a level cannot be drawn.
+std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
+                                         const CompoundModel& model,
+                                         const std::map<std::uint32_t, render::SurfaceLook>& looks,
+                                         const PictureSize& size) {
+  const std::vector<int> levels =
+      options.levels.empty() ? std::vector<int>{options.level} : options.levels;
+  std::vector<render::Canvas> rows;
+  int height = 0;
+  for (int level : levels) {
+    const LevelGeometry geometry = GatherLevelGeometry(model, level);
+    WarnOfMissingLibraries(options.modelPath, geometry);
+    WarnOfDegenerateMeshes(options.modelPath, level, geometry);
+    render::Scene scene = render::SceneOfLevel(geometry);
+    if (scene.meshes.empty() && scene.hardpoints.empty()) {
+      std::fprintf(stderr, "error: %s has nothing to draw at level %d\n",
+                   options.modelPath.c_str(), level);
+      return std::nullopt;
+    }
+    scene.looks = looks;
+    render::ViewOptions view{options.labels, options.colourBy, ""};
+    if (!options.levels.empty()) view.title = "level " + std::to_string(level);
+    rows.push_back(render::RenderModelViews(scene, size.width, size.height, view));
+    height += rows.back().height();
+  }
+  if (height > kMaxPictureHeight) {
+    std::fprintf(stderr,
+                 "error: the picture would be %d pixels high, more than %d; give fewer levels or "
+                 "a smaller --size\n",
+                 height, kMaxPictureHeight);
+    return std::nullopt;
+  }
+  if (rows.size() == 1) return std::move(rows.front());
+  render::Canvas picture(size.width, height, render::kBackgroundColour);
+  int top = 0;
+  for (const render::Canvas& row : rows) {
+    picture.Paste(row, 0, top);
+    top += row.height();
+    picture.FillRect(0, top - 1, size.width, 1, render::kLabelColour);
+  }
+  return picture;
+}
+
 int RunPreview(const PreviewOptions& options) {
   const std::optional<PictureSize> size = ParseSize(options.size);
   if (!size) {
@@ -65,20 +151,20 @@ int RunPreview(const PreviewOptions& options) {
                  options.picturePath.c_str());
     return 1;
   }
-  const std::optional<CompoundModel> model = ReadCompoundModelOrSay(options.modelPath);
-  if (!model) return 1;  // it has said why
-
-  const LevelGeometry geometry = GatherLevelGeometry(*model, options.level);
-  WarnOfMissingLibraries(options.modelPath, geometry);
-  const render::Scene scene = render::SceneOfLevel(geometry);
-  if (scene.meshes.empty() && scene.hardpoints.empty()) {
-    std::fprintf(stderr, "error: %s has nothing to draw at level %d\n", options.modelPath.c_str(),
-                 options.level);
-    return 1;
+  UtfTree tree;
+  if (!ReadUtfFileOrSay(options.modelPath, tree)) return 1;
+  const CompoundModel model = DecodeCompoundModel(tree);
+  SurfaceLibrary surfaces;
+  if (!GatherSurfaces(options, tree, surfaces)) return 1;
+  std::vector<std::string> problems;
+  const auto looks = render::LooksOf(surfaces, problems);
+  for (const std::string& problem : problems) {
+    std::fprintf(stderr, "warning: %s\n", PrintableName(problem).c_str());
   }
 
-  const std::vector<std::uint8_t> png =
-      render::EncodePng(render::RenderModelViews(scene, size->width, size->height));
+  const std::optional<render::Canvas> picture = DrawLevels(options, model, looks, *size);
+  if (!picture) return 1;  // it has said why
+  const std::vector<std::uint8_t> png = render::EncodePng(*picture);
   if (png.empty()) {
     std::fprintf(stderr, "error: the picture could not be encoded\n");
     return 1;
@@ -96,13 +182,35 @@ int RunPreview(const PreviewOptions& options) {
 void AddPreviewCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<PreviewOptions>();
   auto* command = app.add_subcommand(
-      "preview", "Draw a compound model (.cmp, .3db) into a PNG: three-quarter, top and side view");
+      "preview",
+      "Draw a compound model (.cmp, .3db) into a PNG: front, top and side view in the game's axes");
   command->add_option("FILE", options->modelPath, "The model file (.cmp, .3db)")->required();
   command->add_option("-o,--output", options->picturePath, "The picture to write (.png)")
       ->required();
-  command->add_option("--level", options->level, "Level of detail to draw (default 0)")
-      ->check(CLI::NonNegativeNumber);
-  command->add_option("--size", options->size, "Picture size WIDTHxHEIGHT (default 1200x400)");
+  auto* level = command->add_option("--level", options->level, "Level of detail to draw (default 0)")
+                    ->check(CLI::NonNegativeNumber);
+  command
+      ->add_option("--levels", options->levels,
+                   "Levels of detail to draw one under the other, like 0,1,2")
+      ->delimiter(',')
+      ->check(CLI::NonNegativeNumber)
+      ->excludes(level);
+  command->add_option("--size", options->size,
+                      "Picture size WIDTHxHEIGHT (default 1200x400), of each level's row");
+  command
+      ->add_option("--labels", options->labels,
+                   "Hardpoint names: auto (those that fit, the default), all (and a legend of "
+                   "the rest) or none")
+      ->transform(CLI::CheckedTransformer(kLabelModes));
+  command
+      ->add_option("--color-by", options->colourBy,
+                   "Colour surfaces by material (textured where there are textures, the "
+                   "default) or by part, with a legend")
+      ->transform(CLI::CheckedTransformer(kColourings));
+  command->add_option("--materials", options->materialsPath,
+                      "A material library (.mat) to draw the materials with");
+  command->add_option("--textures", options->texturesPath,
+                      "A texture library (.txm) to draw the textures with");
   command->add_flag("--force", options->force, "Replace an existing picture");
   command->callback([options, &exitStatus] { exitStatus = RunPreview(*options); });
 }

@@ -15,6 +15,8 @@ inline constexpr std::string_view kNodeOpacity = "Oc";
 inline constexpr std::string_view kNodeDiffuseTextureName = "Dt_name";
 inline constexpr std::string_view kNodeDiffuseTextureFlags = "Dt_flags";
 inline constexpr std::string_view kNodeMips = "MIPS";
+// The largest of a texture kept as TGA levels ("MIP0", "MIP1", ...).
+inline constexpr std::string_view kNodeTopTgaMip = "MIP0";
 
 // Material types: diffuse colour and texture, and with opacity.
 inline constexpr std::string_view kTypeOpaque = "DcDt";

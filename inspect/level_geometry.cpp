@@ -24,8 +24,11 @@ PartTransform JointTransform(const Joint& joint) {
 // One mesh record as a reference takes it. Vertices past the buffer and
 // triangles with a corner outside the mesh are left out; the decoder's
 // findings name them.
-LevelMesh CopyMesh(const RefMesh& refMesh, const MeshBuffer& buffer) {
+LevelMesh CopyMesh(const RefMesh& refMesh, const MeshLibraryEntry& library) {
+  const MeshBuffer& buffer = *library.buffer;
   LevelMesh mesh;
+  mesh.libraryName = library.name;
+  mesh.record = static_cast<std::size_t>(refMesh.mesh - buffer.meshes.data());
   mesh.materialId = refMesh.mesh->materialId;
   const std::size_t first = std::min(refMesh.firstVertex, buffer.vertices.size());
   const std::size_t count =
@@ -56,7 +59,7 @@ void GatherMeshes(const CompoundModel& model, const Part& part, int level, Level
       continue;
     }
     for (const RefMesh& refMesh : MeshesOfRef(ref, *library->buffer)) {
-      placed.meshes.push_back(CopyMesh(refMesh, *library->buffer));
+      placed.meshes.push_back(CopyMesh(refMesh, *library));
     }
   }
 }

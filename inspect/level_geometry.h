@@ -14,6 +14,8 @@ namespace svcmp {
 // A mesh record's vertices and triangles; every index is below the vertex
 // count, so users need no range checks of their own.
 struct LevelMesh {
+  std::string libraryName;  // of the mesh buffer it comes from
+  std::size_t record = 0;   // its mesh record in that buffer
   std::uint32_t materialId = 0;
   std::vector<BufferVertex> vertices;
   std::vector<std::uint32_t> indices;  // three per triangle

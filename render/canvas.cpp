@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "render/texture_image.h"
+
 namespace svcmp::render {
 namespace {
 
@@ -68,14 +70,16 @@ float SignedDoubleArea(const std::array<ScreenVertex, 3>& corners) {
   return EdgeValue(corners[0], corners[1], corners[2].x, corners[2].y);
 }
 
-void Canvas::FillTriangle(const std::array<ScreenVertex, 3>& corners, Rgb colour) {
+template <typename ColourAt>
+void Canvas::Rasterize(const std::array<ScreenVertex, 3>& corners, ColourAt colourAt) {
   if (!std::all_of(corners.begin(), corners.end(), IsFinite)) return;
   // Order the corners so that every inside point has three non-negative
   // edge values.
   const float signedArea = SignedDoubleArea(corners);
+  const bool counterClockwise = signedArea > 0;
   const ScreenVertex& a = corners[0];
-  const ScreenVertex& b = signedArea > 0 ? corners[1] : corners[2];
-  const ScreenVertex& c = signedArea > 0 ? corners[2] : corners[1];
+  const ScreenVertex& b = counterClockwise ? corners[1] : corners[2];
+  const ScreenVertex& c = counterClockwise ? corners[2] : corners[1];
   const float area = std::fabs(signedArea);
   // Edge-on triangles cover no pixel centre; an infinite area (coordinates
   // near the float range) gives no usable weights either.
@@ -104,9 +108,28 @@ void Canvas::FillTriangle(const std::array<ScreenVertex, 3>& corners, Rgb colour
       if (!(depth > stored)) continue;
       stored = depth;
       const float shade = (weightA * a.shade + weightB * b.shade + weightC * c.shade) * inverseArea;
+      const Rgb colour = colourAt(a, b, c, weightA * inverseArea, weightB * inverseArea,
+                                  weightC * inverseArea);
       Put(x, y, {Scaled(colour.r, shade), Scaled(colour.g, shade), Scaled(colour.b, shade)});
     }
   }
+}
+
+void Canvas::FillTriangle(const std::array<ScreenVertex, 3>& corners, Rgb colour) {
+  Rasterize(corners, [colour](const ScreenVertex&, const ScreenVertex&, const ScreenVertex&, float,
+                              float, float) { return colour; });
+}
+
+void Canvas::FillTriangle(const std::array<ScreenVertex, 3>& corners, const TextureImage& texture,
+                          Rgb tint) {
+  if (texture.pixels.empty()) return FillTriangle(corners, tint);
+  Rasterize(corners, [&texture, tint](const ScreenVertex& a, const ScreenVertex& b,
+                                      const ScreenVertex& c, float wa, float wb, float wc) {
+    const Rgb texel = texture.Sample(wa * a.u + wb * b.u + wc * c.u, wa * a.v + wb * b.v + wc * c.v);
+    return Rgb{static_cast<std::uint8_t>(texel.r * tint.r / 255),
+               static_cast<std::uint8_t>(texel.g * tint.g / 255),
+               static_cast<std::uint8_t>(texel.b * tint.b / 255)};
+  });
 }
 
 void Canvas::DrawLine(float x0, float y0, float x1, float y1, Rgb colour) {

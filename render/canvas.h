@@ -23,7 +23,11 @@ struct ScreenVertex {
   float y = 0;
   float depth = 0;
   float shade = 1;
+  float u = 0;  // texture coordinates, interpolated for textured triangles
+  float v = 0;
 };
+
+struct TextureImage;
 
 // An RGB picture with a depth buffer. Every drawing call clips to the
 // picture and passes over corners that are not finite numbers, so geometry
@@ -41,6 +45,9 @@ class Canvas {
   // Depth-tested: a pixel takes the triangle where it is nearer than what
   // is there. Either winding fills.
   void FillTriangle(const std::array<ScreenVertex, 3>& corners, Rgb colour);
+  // The same with the texture's nearest texel times `tint` as the colour.
+  void FillTriangle(const std::array<ScreenVertex, 3>& corners, const TextureImage& texture,
+                    Rgb tint);
   // Drawn over everything, one pixel wide.
   void DrawLine(float x0, float y0, float x1, float y1, Rgb colour);
   // Drawn over everything.
@@ -50,6 +57,10 @@ class Canvas {
 
  private:
   std::size_t Index(int x, int y) const;
+  // Rasterizes with `colourAt(weightA, weightB, weightC)` giving each covered
+  // pixel's colour before shading; the weights sum to 1.
+  template <typename ColourAt>
+  void Rasterize(const std::array<ScreenVertex, 3>& corners, ColourAt colourAt);
   void Put(int x, int y, Rgb colour);
 
   int width_;

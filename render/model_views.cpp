@@ -5,9 +5,13 @@
 #include <cstddef>
 #include <limits>
 #include <map>
-#include <numbers>
+#include <set>
+#include <string_view>
+#include <vector>
 
 #include "inspect/level_geometry.h"
+#include "render/game_views.h"
+#include "render/label_layout.h"
 #include "render/label_text.h"
 
 namespace svcmp::render {
@@ -23,7 +27,8 @@ constexpr std::array<Rgb, 8> kMaterialColours{{
     {170, 110, 90},   // brick
     {100, 110, 130},  // steel
 }};
-constexpr Rgb kLabelColour{235, 235, 235};
+constexpr Rgb kCaptionColour{170, 185, 210};
+constexpr Rgb kDividerColour{60, 60, 78};
 constexpr std::array<Rgb, 3> kAxisColours{{{255, 210, 60}, kHardpointColour, {80, 160, 255}}};
 
 // Light from above, right and in front, in view space; what it misses is
@@ -31,38 +36,16 @@ constexpr std::array<Rgb, 3> kAxisColours{{{255, 210, 60}, kHardpointColour, {80
 constexpr Vector3 kLightDirection{0.4f, 0.7f, 0.6f};
 constexpr float kAmbient = 0.35f;
 constexpr float kDiffuse = 0.65f;
-constexpr float kFillShare = 0.85f;  // of the view the model may cover
 
-// Where a view looks from, as turns of the model in the modelling host's
-// frame: about the vertical axis, then about the horizontal one.
-struct ViewAngles {
-  float yawDegrees;
-  float pitchDegrees;
-};
-constexpr std::array<ViewAngles, 3> kViews{{
-    {-140, 30},  // three-quarter: from behind, above and to the left
-    {180, 90},   // top, nose up
-    {90, 0},     // side, from the right
-}};
-
-// From the file's coordinates to view space (x right, y up, z towards the
-// viewer). The export's default fix turned the model about its x axis by
-// half a turn; turning it back first shows it as it was built.
-Matrix3 ViewMatrix(const ViewAngles& angles) {
-  const float yaw = angles.yawDegrees * std::numbers::pi_v<float> / 180;
-  const float pitch = angles.pitchDegrees * std::numbers::pi_v<float> / 180;
-  const Matrix3 undoFix{1, 0, 0, 0, -1, 0, 0, 0, -1};
-  const Matrix3 turnYaw{std::cos(yaw), 0, std::sin(yaw), 0, 1, 0, -std::sin(yaw), 0, std::cos(yaw)};
-  const Matrix3 turnPitch{
-      1, 0, 0, 0, std::cos(pitch), -std::sin(pitch), 0, std::sin(pitch), std::cos(pitch)};
-  return MultiplyMatrices(turnPitch, MultiplyMatrices(turnYaw, undoFix));
-}
+// A legend never grows the picture by more rows than this; the last one
+// then says how many names it leaves out.
+constexpr std::size_t kMaxLegendRows = 60;
 
 bool IsFinite(const Vector3& v) {
   return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
 }
 
-// The extent of everything drawn, seen through one view.
+// The extent of what a view frames, in view space.
 struct ViewBox {
   float minX = std::numeric_limits<float>::max();
   float maxX = std::numeric_limits<float>::lowest();
@@ -79,43 +62,55 @@ struct ViewBox {
   bool IsEmpty() const { return minX > maxX; }
 };
 
+// The corners of the triangles; only when there are none, the hardpoints.
+// Far-away hardpoints (docking points, cameras) do not shrink the model:
+// they get arrows at the border instead.
 ViewBox MeasureView(const Scene& scene, const Matrix3& view) {
   ViewBox box;
   for (const SceneMesh& mesh : scene.meshes) {
-    for (const SceneVertex& vertex : mesh.vertices) box.Add(Rotate(view, vertex.position));
+    for (std::uint32_t index : mesh.indices) {
+      if (index < mesh.vertices.size()) box.Add(Rotate(view, mesh.vertices[index].position));
+    }
   }
+  if (!box.IsEmpty()) return box;
   for (const SceneHardpoint& hardpoint : scene.hardpoints) {
     box.Add(Rotate(view, hardpoint.position));
   }
   return box;
 }
 
-// Pixels per model unit that fit `box` into a view of this size; a model
-// without extent (one point, or nothing) gets 1.
-float FitScale(const ViewBox& box, int width, int height) {
-  if (box.IsEmpty()) return 1;
-  // In double: the extent of far-flung vertices may not fit a float.
-  const double spanX = static_cast<double>(box.maxX) - box.minX;
-  const double spanY = static_cast<double>(box.maxY) - box.minY;
-  double scale = std::numeric_limits<double>::max();
-  if (spanX > 0) scale = std::min(scale, kFillShare * width / spanX);
-  if (spanY > 0) scale = std::min(scale, kFillShare * height / spanY);
-  return scale == std::numeric_limits<double>::max() ? 1.0f : static_cast<float>(scale);
-}
-
-// Places view space on the picture: the box's centre at the view's centre.
+// Places view space on the picture: the box's centre at the frame's centre,
+// as large as the frame lets it be.
 struct Placement {
   Matrix3 view;
-  float scale;
-  float centreX;  // of the box, in view space
-  float centreY;
-  float viewWidth;
-  float viewHeight;
+  float scale = 1;
+  float boxCentreX = 0;
+  float boxCentreY = 0;
+  float frameCentreX = 0;
+  float frameCentreY = 0;
+  float modelPixels = 0;  // the larger side of the framed box, in pixels
+
+  Placement(const Matrix3& rotation, const ViewBox& box, const PixelBox& frame) : view(rotation) {
+    frameCentreX = static_cast<float>(frame.x) + static_cast<float>(frame.width) / 2;
+    frameCentreY = static_cast<float>(frame.y) + static_cast<float>(frame.height) / 2;
+    if (box.IsEmpty()) return;
+    boxCentreX = box.minX / 2 + box.maxX / 2;
+    boxCentreY = box.minY / 2 + box.maxY / 2;
+    // In double: the extent of far-flung vertices may not fit a float.
+    const double spanX = static_cast<double>(box.maxX) - box.minX;
+    const double spanY = static_cast<double>(box.maxY) - box.minY;
+    double fit = std::numeric_limits<double>::max();
+    if (spanX > 0) fit = std::min(fit, frame.width / spanX);
+    if (spanY > 0) fit = std::min(fit, frame.height / spanY);
+    if (fit == std::numeric_limits<double>::max()) return;
+    scale = static_cast<float>(fit);
+    modelPixels = static_cast<float>(std::max(spanX, spanY) * fit);
+  }
 
   ScreenVertex Project(const Vector3& position, float shade) const {
     const Vector3 seen = Rotate(view, position);
-    return {viewWidth / 2 + (seen[0] - centreX) * scale,
-            viewHeight / 2 - (seen[1] - centreY) * scale, seen[2], shade};
+    return {frameCentreX + (seen[0] - boxCentreX) * scale,
+            frameCentreY - (seen[1] - boxCentreY) * scale, seen[2], shade};
   }
 };
 
@@ -127,25 +122,70 @@ float Shade(const Vector3& seenNormal) {
   return kAmbient + kDiffuse * std::clamp(facing, 0.0f, 1.0f);
 }
 
-// Colours by first appearance of each material id.
-class MaterialPalette {
+// A colour for each part, none of them near the back faces' red; past the
+// last, the colours come round again darker.
+constexpr std::array<Rgb, 10> kPartColours{{
+    {90, 150, 230},   // blue
+    {230, 170, 50},   // amber
+    {80, 190, 120},   // green
+    {170, 120, 220},  // violet
+    {60, 190, 200},   // cyan
+    {210, 210, 90},   // yellow
+    {230, 130, 190},  // pink
+    {150, 170, 90},   // olive
+    {200, 200, 215},  // silver
+    {200, 150, 110},  // tan
+}};
+
+Rgb PartColour(std::size_t part) {
+  const Rgb colour = kPartColours[part % kPartColours.size()];
+  const auto darker = static_cast<int>(part / kPartColours.size() % 3);
+  const auto dim = [darker](std::uint8_t channel) {
+    return static_cast<std::uint8_t>(channel * (4 - darker) / 4);
+  };
+  return {dim(colour.r), dim(colour.g), dim(colour.b)};
+}
+
+// How each mesh is coloured: by part, by the material's look (texture and
+// colour) where the scene has it, else by material id in order of first
+// appearance.
+class Surfaces {
  public:
-  Rgb ColourOf(std::uint32_t materialId) {
-    const auto [entry, added] = slots_.try_emplace(materialId, slots_.size());
-    return kMaterialColours[entry->second % kMaterialColours.size()];
+  Surfaces(const Scene& scene, ColourBy colourBy) : scene_(scene), colourBy_(colourBy) {}
+
+  SurfaceLook LookOf(const SceneMesh& mesh) {
+    if (colourBy_ == ColourBy::Part) return {PartColour(mesh.part), nullptr};
+    const auto look = scene_.looks.find(mesh.materialId);
+    if (look != scene_.looks.end()) return look->second;
+    const auto [entry, added] = slots_.try_emplace(mesh.materialId, slots_.size());
+    return {kMaterialColours[entry->second % kMaterialColours.size()], nullptr};
   }
 
  private:
+  const Scene& scene_;
+  ColourBy colourBy_;
   std::map<std::uint32_t, std::size_t> slots_;
 };
 
-void DrawMesh(Canvas& canvas, const SceneMesh& mesh, const Placement& placement, Rgb colour) {
+// The triangles a view sees from the front and from behind; edge-on ones
+// are neither.
+struct FaceCounts {
+  std::size_t front = 0;
+  std::size_t back = 0;
+  std::size_t all = 0;
+};
+
+void DrawMesh(Canvas& canvas, const SceneMesh& mesh, const Placement& placement,
+              const SurfaceLook& look, FaceCounts& counts) {
   // Each vertex once, with the shade for either side of its faces.
   std::vector<ScreenVertex> front(mesh.vertices.size());
   std::vector<float> backShade(mesh.vertices.size());
   for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
-    const Vector3 seenNormal = Rotate(placement.view, mesh.vertices[i].normal);
-    front[i] = placement.Project(mesh.vertices[i].position, Shade(seenNormal));
+    const SceneVertex& vertex = mesh.vertices[i];
+    const Vector3 seenNormal = Rotate(placement.view, vertex.normal);
+    front[i] = placement.Project(vertex.position, Shade(seenNormal));
+    front[i].u = vertex.texture[0];
+    front[i].v = vertex.texture[1];
     backShade[i] = Shade({-seenNormal[0], -seenNormal[1], -seenNormal[2]});
   }
   for (std::size_t first = 0; first + 2 < mesh.indices.size(); first += 3) {
@@ -157,22 +197,86 @@ void DrawMesh(Canvas& canvas, const SceneMesh& mesh, const Placement& placement,
       inRange = inRange && at[k] < front.size();
     }
     if (!inRange) continue;
+    ++counts.all;
     for (std::size_t k = 0; k < 3; ++k) corners[k] = front[at[k]];
     // Counter-clockwise as the viewer sees it is the outside of a face.
-    if (SignedDoubleArea(corners) < 0) {
-      canvas.FillTriangle(corners, colour);
+    const float area = SignedDoubleArea(corners);
+    if (area < 0) {
+      ++counts.front;
+      if (look.texture) {
+        canvas.FillTriangle(corners, *look.texture, look.colour);
+      } else {
+        canvas.FillTriangle(corners, look.colour);
+      }
     } else {
+      counts.back += area > 0 ? 1 : 0;
       for (std::size_t k = 0; k < 3; ++k) corners[k].shade = backShade[at[k]];
       canvas.FillTriangle(corners, kBackFaceColour);
     }
   }
 }
 
-void DrawHardpoint(Canvas& canvas, const SceneHardpoint& hardpoint, const Placement& placement,
-                   int textScale) {
-  const ScreenVertex at = placement.Project(hardpoint.position, 1);
-  if (!std::isfinite(at.x) || !std::isfinite(at.y)) return;
-  const float axisLength = 0.08f * std::min(placement.viewWidth, placement.viewHeight);
+// Pixel coordinates beyond int's range are left to the canvas's clipping.
+int Pixel(float value) { return static_cast<int>(std::clamp(value, -1e6f, 1e6f)); }
+
+// Where a label may go beside a point: right, left, above and below it.
+std::array<PixelBox, 6> CandidatesBeside(int x, int y, int gap, int width, int height) {
+  return {{{x + gap, y + gap / 2, width, height},
+           {x + gap, y - gap / 2 - height, width, height},
+           {x - gap - width, y + gap / 2, width, height},
+           {x - gap - width, y - gap / 2 - height, width, height},
+           {x - width / 2, y - gap - height, width, height},
+           {x - width / 2, y + gap, width, height}}};
+}
+
+struct HardpointStyle {
+  int textScale = 1;
+  int markerHalf = 1;
+  float axisLength = 4;
+  int arrowLength = 8;
+};
+
+// A hardpoint drawn: where its name may go.
+struct Marked {
+  const SceneHardpoint* hardpoint;
+  int x;
+  int y;
+};
+
+// An arrow at the border of `inside` pointing from its centre towards
+// (x, y), which lies outside it; its tail is where the name goes.
+Marked DrawBorderArrow(Canvas& canvas, const SceneHardpoint& hardpoint, float x, float y,
+                       const PixelBox& inside, const HardpointStyle& style) {
+  const float centreX = static_cast<float>(inside.x) + static_cast<float>(inside.width) / 2;
+  const float centreY = static_cast<float>(inside.y) + static_cast<float>(inside.height) / 2;
+  // In double: the point may lie anywhere in the float range.
+  double dx = static_cast<double>(x) - centreX;
+  double dy = static_cast<double>(y) - centreY;
+  const double length = std::hypot(dx, dy);
+  dx /= length;
+  dy /= length;
+  double reach = std::numeric_limits<double>::max();
+  if (dx != 0) reach = std::min(reach, inside.width / 2.0 / std::fabs(dx));
+  if (dy != 0) reach = std::min(reach, inside.height / 2.0 / std::fabs(dy));
+  const auto tipX = static_cast<float>(centreX + reach * dx);
+  const auto tipY = static_cast<float>(centreY + reach * dy);
+  const auto back = static_cast<float>(style.arrowLength);
+  const float tailX = tipX - back * static_cast<float>(dx);
+  const float tailY = tipY - back * static_cast<float>(dy);
+  canvas.DrawLine(tailX, tailY, tipX, tipY, kHardpointColour);
+  // The head: two strokes a third of a turn apart, back from the tip.
+  const float side = back / 2;
+  const auto ddx = static_cast<float>(dx);
+  const auto ddy = static_cast<float>(dy);
+  canvas.DrawLine(tipX, tipY, tipX - side * (ddx * 0.87f - ddy * 0.5f),
+                  tipY - side * (ddy * 0.87f + ddx * 0.5f), kHardpointColour);
+  canvas.DrawLine(tipX, tipY, tipX - side * (ddx * 0.87f + ddy * 0.5f),
+                  tipY - side * (ddy * 0.87f - ddx * 0.5f), kHardpointColour);
+  return {&hardpoint, Pixel(tailX), Pixel(tailY)};
+}
+
+Marked DrawMark(Canvas& canvas, const SceneHardpoint& hardpoint, const ScreenVertex& at,
+                const Placement& placement, const HardpointStyle& style) {
   for (std::size_t axis = 0; axis < 3; ++axis) {
     // A column of the orientation: where the hardpoint's own axis points.
     const Vector3 direction{hardpoint.orientation[axis], hardpoint.orientation[3 + axis],
@@ -180,53 +284,178 @@ void DrawHardpoint(Canvas& canvas, const SceneHardpoint& hardpoint, const Placem
     const float length = std::hypot(direction[0], direction[1], direction[2]);
     if (!(length > 0) || !std::isfinite(length)) continue;
     const Vector3 seen = Rotate(placement.view, direction);
-    canvas.DrawLine(at.x, at.y, at.x + seen[0] / length * axisLength,
-                    at.y - seen[1] / length * axisLength, kAxisColours[axis]);
+    canvas.DrawLine(at.x, at.y, at.x + seen[0] / length * style.axisLength,
+                    at.y - seen[1] / length * style.axisLength, kAxisColours[axis]);
   }
-  // Coordinates beyond int's range are left to the canvas's clipping.
-  const auto pixel = [](float value) { return static_cast<int>(std::clamp(value, -1e6f, 1e6f)); };
-  const int markerHalf = 2 * textScale;
-  canvas.FillRect(pixel(at.x) - markerHalf, pixel(at.y) - markerHalf, 2 * markerHalf + 1,
-                  2 * markerHalf + 1, kHardpointColour);
-  DrawLabel(canvas, pixel(at.x) + 2 * markerHalf, pixel(at.y) + markerHalf, hardpoint.name,
-            kLabelColour, textScale);
+  const int half = style.markerHalf;
+  canvas.FillRect(Pixel(at.x) - half, Pixel(at.y) - half, 2 * half + 1, 2 * half + 1,
+                  kHardpointColour);
+  return {&hardpoint, Pixel(at.x), Pixel(at.y)};
+}
+
+// Marks every hardpoint (an arrow at the border for those outside `frame`),
+// then writes the names that fit; returns those left out.
+std::vector<const SceneHardpoint*> DrawHardpoints(Canvas& canvas, const Scene& scene,
+                                                  const Placement& placement,
+                                                  const PixelBox& frame, const PixelBox& textArea,
+                                                  const HardpointStyle& style, LabelMode labels) {
+  std::vector<Marked> marked;
+  LabelLayout layout(textArea);
+  const int blockHalf = std::max(style.markerHalf, 1) + 1;
+  for (const SceneHardpoint& hardpoint : scene.hardpoints) {
+    const ScreenVertex at = placement.Project(hardpoint.position, 1);
+    if (!std::isfinite(at.x) || !std::isfinite(at.y)) continue;
+    const bool inside = at.x >= static_cast<float>(frame.x) &&
+                        at.x <= static_cast<float>(frame.x + frame.width) &&
+                        at.y >= static_cast<float>(frame.y) &&
+                        at.y <= static_cast<float>(frame.y + frame.height);
+    marked.push_back(inside ? DrawMark(canvas, hardpoint, at, placement, style)
+                            : DrawBorderArrow(canvas, hardpoint, at.x, at.y, frame, style));
+    layout.Block({marked.back().x - blockHalf, marked.back().y - blockHalf, 2 * blockHalf + 1,
+                  2 * blockHalf + 1});
+  }
+  std::vector<const SceneHardpoint*> leftOut;
+  if (labels == LabelMode::None) return leftOut;
+  const int height = kLabelLineHeight * style.textScale;
+  for (const Marked& mark : marked) {
+    const int width = LabelWidth(mark.hardpoint->name, style.textScale);
+    const auto candidates = CandidatesBeside(mark.x, mark.y, blockHalf + 1, width, height);
+    if (const auto box = layout.Place(candidates)) {
+      // The font's glyphs sit a pixel below the top of their line.
+      DrawLabel(canvas, box->x, box->y - style.textScale, mark.hardpoint->name, kLabelColour,
+                style.textScale);
+    } else {
+      leftOut.push_back(mark.hardpoint);
+    }
+  }
+  return leftOut;
+}
+
+std::string Caption(const ViewOptions& options, std::string_view view, const FaceCounts& faces) {
+  std::string caption = options.title.empty() ? "" : options.title + ", ";
+  caption += view;
+  if (faces.all > 0 && faces.front == 0) {
+    caption += faces.back > 0 ? ": only back faces seen" : ": seen edge-on";
+  }
+  return caption;
+}
+
+// One entry of the legend under the views, with a colour swatch or none.
+struct LegendEntry {
+  std::string text;
+  std::optional<Rgb> swatch;
+};
+
+std::vector<LegendEntry> LegendOf(const Scene& scene, const ViewOptions& options,
+                                  const std::vector<const SceneHardpoint*>& leftOut) {
+  std::vector<LegendEntry> entries;
+  if (options.colourBy == ColourBy::Part) {
+    std::set<std::size_t> drawn;
+    for (const SceneMesh& mesh : scene.meshes) drawn.insert(mesh.part);
+    for (std::size_t part : drawn) {
+      const std::string name = part < scene.partNames.size() ? scene.partNames[part] : "?";
+      entries.push_back({name, PartColour(part)});
+    }
+  }
+  if (options.labels == LabelMode::All && !leftOut.empty()) {
+    entries.push_back({"not labelled in every view:", std::nullopt});
+    std::set<const SceneHardpoint*> listed;
+    for (const SceneHardpoint* hardpoint : leftOut) {
+      if (listed.insert(hardpoint).second) entries.push_back({hardpoint->name, std::nullopt});
+    }
+  }
+  return entries;
+}
+
+// The legend's entries in columns across `width`, at most kMaxLegendRows
+// rows; the picture of it is empty without entries.
+Canvas DrawLegend(std::vector<LegendEntry> entries, int width, int textScale) {
+  if (entries.empty() || width <= 0) return Canvas(width, 0, kBackgroundColour);
+  const int lineHeight = (kLabelLineHeight + 2) * textScale;
+  const int swatch = (kLabelLineHeight - 4) * textScale;
+  const int pad = 4 * textScale;
+  int columnWidth = 0;
+  for (const LegendEntry& entry : entries) {
+    columnWidth = std::max(columnWidth, LabelWidth(entry.text, textScale) + swatch + 3 * pad);
+  }
+  const auto columns = static_cast<std::size_t>(std::max(1, width / std::max(columnWidth, 1)));
+  const std::size_t capacity = columns * kMaxLegendRows;
+  if (entries.size() > capacity) {
+    const std::size_t dropped = entries.size() - capacity + 1;
+    entries.resize(capacity - 1);
+    entries.push_back({"and " + std::to_string(dropped) + " more", std::nullopt});
+  }
+  const std::size_t rows = (entries.size() + columns - 1) / columns;
+  Canvas legend(width, static_cast<int>(rows) * lineHeight + 2 * pad, kBackgroundColour);
+  legend.FillRect(0, 0, width, 1, kDividerColour);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const int x = pad + static_cast<int>(i / rows) * columnWidth;
+    const int y = pad + static_cast<int>(i % rows) * lineHeight;
+    int textX = x;
+    if (entries[i].swatch) {
+      legend.FillRect(x, y + textScale, swatch, swatch, *entries[i].swatch);
+      textX += swatch + pad;
+    }
+    DrawLabel(legend, textX, y, entries[i].text, kLabelColour, textScale);
+  }
+  return legend;
 }
 
 }  // namespace
 
-Canvas RenderModelViews(const Scene& scene, int width, int height) {
-  Canvas picture(width, height, kBackgroundColour);
-  const int viewWidth = width / static_cast<int>(kViews.size());
-  if (viewWidth <= 0 || height <= 0) return picture;
+Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOptions& options) {
+  const int viewWidth = width / static_cast<int>(kGameViews.size());
+  if (viewWidth <= 0 || height <= 0) return Canvas(width, height, kBackgroundColour);
 
-  std::array<Matrix3, kViews.size()> views{};
-  std::array<ViewBox, kViews.size()> boxes{};
-  float scale = std::numeric_limits<float>::max();
-  for (std::size_t v = 0; v < kViews.size(); ++v) {
-    views[v] = ViewMatrix(kViews[v]);
-    boxes[v] = MeasureView(scene, views[v]);
-    scale = std::min(scale, FitScale(boxes[v], viewWidth, height));
-  }
+  HardpointStyle style;
+  style.textScale = std::max(1, std::min(viewWidth, height) / 400);
+  const int lineHeight = kLabelLineHeight * style.textScale;
+  // The caption above the frame, the count of names left out below it, and
+  // room around it for the arrows to hardpoints outside.
+  style.arrowLength = 8 * style.textScale;
+  const int margin = style.arrowLength + 2;
+  const PixelBox textArea{2, lineHeight + 2, viewWidth - 4, height - 2 * lineHeight - 4};
+  const PixelBox frame{margin, textArea.y + margin, std::max(viewWidth - 2 * margin, 1),
+                       std::max(textArea.height - 2 * margin, 1)};
 
-  const int textScale = std::max(1, height / 400);
-  MaterialPalette palette;
-  for (std::size_t v = 0; v < kViews.size(); ++v) {
-    const ViewBox& box = boxes[v];
-    const Placement placement{views[v],
-                              scale,
-                              box.IsEmpty() ? 0 : (box.minX + box.maxX) / 2,
-                              box.IsEmpty() ? 0 : (box.minY + box.maxY) / 2,
-                              static_cast<float>(viewWidth),
-                              static_cast<float>(height)};
-    Canvas view(viewWidth, height, kBackgroundColour);
+  Surfaces surfaces(scene, options.colourBy);
+  std::vector<const SceneHardpoint*> leftOut;
+  std::vector<Canvas> views;
+  for (const GameView& game : kGameViews) {
+    const Placement placement(game.rotation, MeasureView(scene, game.rotation), frame);
+    // Marks and axes grow with the model on the screen, within bounds.
+    style.markerHalf = std::clamp(static_cast<int>(placement.modelPixels / 150), 1,
+                                  2 * style.textScale);
+    style.axisLength = std::clamp(placement.modelPixels * 0.06f, 3.0f,
+                                  0.08f * static_cast<float>(std::min(viewWidth, height)));
+
+    Canvas& view = views.emplace_back(viewWidth, height, kBackgroundColour);
+    FaceCounts faces;
     for (const SceneMesh& mesh : scene.meshes) {
-      DrawMesh(view, mesh, placement, palette.ColourOf(mesh.materialId));
+      DrawMesh(view, mesh, placement, surfaces.LookOf(mesh), faces);
     }
-    for (const SceneHardpoint& hardpoint : scene.hardpoints) {
-      DrawHardpoint(view, hardpoint, placement, textScale);
+    const auto missed =
+        DrawHardpoints(view, scene, placement, frame, textArea, style, options.labels);
+    leftOut.insert(leftOut.end(), missed.begin(), missed.end());
+    DrawLabel(view, 4, 2, Caption(options, game.caption, faces), kCaptionColour, style.textScale);
+    if (!missed.empty()) {
+      const std::string count = std::to_string(missed.size()) +
+                                (missed.size() == 1 ? " name" : " names") +
+                                (options.labels == LabelMode::All ? " in the legend"
+                                                                  : " left out");
+      DrawLabel(view, 4, height - lineHeight - 1, count, kCaptionColour, style.textScale);
     }
-    picture.Paste(view, static_cast<int>(v) * viewWidth, 0);
   }
+
+  const Canvas legend =
+      DrawLegend(LegendOf(scene, options, leftOut), width, style.textScale);
+  Canvas picture(width, height + legend.height(), kBackgroundColour);
+  for (std::size_t v = 0; v < views.size(); ++v) {
+    const int left = static_cast<int>(v) * viewWidth;
+    picture.Paste(views[v], left, 0);
+    if (v > 0) picture.FillRect(left, 0, 1, height, kDividerColour);
+  }
+  picture.Paste(legend, 0, height);
   return picture;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "render/canvas.h"
 #include "render/render_scene.h"
 
@@ -9,13 +11,29 @@ namespace svcmp::render {
 inline constexpr Rgb kBackFaceColour{230, 40, 40};
 inline constexpr Rgb kBackgroundColour{24, 24, 32};
 inline constexpr Rgb kHardpointColour{40, 220, 60};
+inline constexpr Rgb kLabelColour{235, 235, 235};
 
-// Draws the scene three times side by side, orthographically and at one
-// scale: a three-quarter view from behind and above, the top view (nose up)
-// and the side view. The views show the model the way up it was built in the
-// modelling host: they undo the export's default upside-down fix. Meshes get
-// one flat colour per material id, lit through their vertex normals;
-// hardpoints get a marker, their three axes and their name.
-Canvas RenderModelViews(const Scene& scene, int width, int height);
+// Which hardpoint names are written: those that fit beside their mark
+// (auto), those and a legend of the rest under the views (all), or none.
+enum class LabelMode { Auto, All, None };
+// Surfaces coloured by their material (textured where the scene has the
+// texture) or one colour per part, with a legend of the parts.
+enum class ColourBy { Material, Part };
+
+struct ViewOptions {
+  LabelMode labels = LabelMode::Auto;
+  ColourBy colourBy = ColourBy::Material;
+  std::string title;  // put before each view's caption, like "level 1"
+};
+
+// Draws the scene three times side by side, orthographically, in the
+// game's axes: front, top (nose up) and side (nose right), each captioned
+// and framed on the meshes alone. Meshes are lit through their vertex
+// normals; faces seen from behind are red. Hardpoints get a mark, their
+// three axes (sized to the model) and their name where it fits without
+// overlapping; those outside the frame get an arrow at its border. A legend
+// (parts, or the names left out with LabelMode::All) makes the picture
+// taller than `height`.
+Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOptions& options = {});
 
 }  // namespace svcmp::render

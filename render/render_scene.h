@@ -2,8 +2,14 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "render/canvas.h"
+#include "render/texture_image.h"
 
 namespace svcmp::render {
 
@@ -12,6 +18,7 @@ namespace svcmp::render {
 struct SceneVertex {
   std::array<float, 3> position{};
   std::array<float, 3> normal{};
+  std::array<float, 2> texture{};
 };
 
 // One mesh of triangles; corners that index past `vertices` are passed over.
@@ -19,6 +26,7 @@ struct SceneMesh {
   std::vector<SceneVertex> vertices;
   std::vector<std::uint32_t> indices;  // three per triangle
   std::uint32_t materialId = 0;        // equal ids get equal colours
+  std::size_t part = 0;                // index into Scene::partNames
 };
 
 struct SceneHardpoint {
@@ -27,9 +35,18 @@ struct SceneHardpoint {
   std::array<float, 9> orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};  // row by row
 };
 
+// How a material's surfaces are drawn when the file's libraries say: its
+// diffuse colour, and its texture multiplied by that colour.
+struct SurfaceLook {
+  Rgb colour{255, 255, 255};
+  std::shared_ptr<const TextureImage> texture;
+};
+
 struct Scene {
   std::vector<SceneMesh> meshes;
   std::vector<SceneHardpoint> hardpoints;
+  std::vector<std::string> partNames;
+  std::map<std::uint32_t, SurfaceLook> looks;  // by material id; others get a colour by id
 };
 
 }  // namespace svcmp::render
