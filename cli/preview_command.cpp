@@ -1,6 +1,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -28,12 +29,20 @@ constexpr int kMinPictureSide = 16;
 // The levels of --levels together, one row of views each.
 constexpr int kMaxPictureHeight = 2 * kMaxPictureSide;
 
-const std::map<std::string, render::LabelMode> kLabelModes{
+const std::map<std::string, render::LabelMode, std::less<>> kLabelModes{
     {"auto", render::LabelMode::Auto},
     {"all", render::LabelMode::All},
     {"none", render::LabelMode::None}};
-const std::map<std::string, render::ColourBy> kColourings{
+const std::map<std::string, render::ColourBy, std::less<>> kColourings{
     {"material", render::ColourBy::Material}, {"part", render::ColourBy::Part}};
+
+// The names of a table's entries, for CLI11 to check an option against.
+template <typename Value>
+std::vector<std::string> NamesOf(const std::map<std::string, Value, std::less<>>& table) {
+  std::vector<std::string> names;
+  for (const auto& entry : table) names.push_back(entry.first);
+  return names;
+}
 
 struct PreviewOptions {
   std::string modelPath;
@@ -41,8 +50,8 @@ struct PreviewOptions {
   int level = 0;
   std::vector<int> levels;  // --levels; empty: `level` alone
   std::string size = "1200x400";
-  render::LabelMode labels = render::LabelMode::Auto;
-  render::ColourBy colourBy = render::ColourBy::Material;
+  std::string labels = "auto";
+  std::string colourBy = "material";
   std::string materialsPath;
   std::string texturesPath;
   bool force = false;
@@ -114,7 +123,8 @@ std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
       return std::nullopt;
     }
     scene.looks = looks;
-    render::ViewOptions view{options.labels, options.colourBy, ""};
+    render::ViewOptions view{kLabelModes.find(options.labels)->second,
+                             kColourings.find(options.colourBy)->second, ""};
     if (!options.levels.empty()) view.title = "level " + std::to_string(level);
     rows.push_back(render::RenderModelViews(scene, size.width, size.height, view));
     height += rows.back().height();
@@ -201,12 +211,12 @@ void AddPreviewCommand(CLI::App& app, int& exitStatus) {
       ->add_option("--labels", options->labels,
                    "Hardpoint names: auto (those that fit, the default), all (and a legend of "
                    "the rest) or none")
-      ->transform(CLI::CheckedTransformer(kLabelModes));
+      ->check(CLI::IsMember(NamesOf(kLabelModes)));
   command
       ->add_option("--color-by", options->colourBy,
                    "Colour surfaces by material (textured where there are textures, the "
                    "default) or by part, with a legend")
-      ->transform(CLI::CheckedTransformer(kColourings));
+      ->check(CLI::IsMember(NamesOf(kColourings)));
   command->add_option("--materials", options->materialsPath,
                       "A material library (.mat) to draw the materials with");
   command->add_option("--textures", options->texturesPath,

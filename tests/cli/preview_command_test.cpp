@@ -98,6 +98,87 @@ TEST_F(PreviewCommand, RefusesWithAMessageAndWritesNothing) {
   EXPECT_EQ(FileText("kept.png"), "mine");
 }
 
+TEST_F(PreviewCommand, WrongUsageIsRefusedWithStatusTwo) {
+  const std::string ship = "'" + kExports + "parts_buildup.cmp' -o out.png ";
+  for (const std::string& wrong : {std::string("--labels most"), std::string("--color-by size"),
+                                   std::string("--levels 0,1 --level 1"),
+                                   std::string("--levels 0,-1")}) {
+    SCOPED_TRACE(wrong);
+    const auto run = Preview(ship + wrong);
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_FALSE(fs::exists(folder_ / "out.png"));
+  }
+}
+
+TEST_F(PreviewCommand, DrawsLevelsOneUnderTheOtherAndLegendsBelow) {
+  struct Case {
+    std::string options;
+    int height;  // 0: more than 100
+  };
+  const Case cases[] = {
+      {"--levels 0,1,2", 300},
+      {"--levels 2", 100},
+      {"--labels none --color-by material", 100},
+      {"--color-by part", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    const auto run =
+        Preview("'" + kExports + "parts_buildup.cmp' -o out.png --force --size 300x100 " + c.options);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "");
+    const Picture picture = Load(folder_ / "out.png");
+    EXPECT_EQ(picture.width, 300);
+    if (c.height) {
+      EXPECT_EQ(picture.height, c.height);
+    } else {
+      EXPECT_GT(picture.height, 100);
+    }
+  }
+  const auto tall = Preview("'" + kExports + "parts_buildup.cmp' -o out.png --force "
+                            "--size 100x4000 --levels 0,1,2");
+  EXPECT_EQ(tall.exitStatus, 1);
+  EXPECT_EQ(tall.err,
+            "error: the picture would be 12000 pixels high, more than 8192; give fewer levels "
+            "or a smaller --size\n");
+}
+
+TEST_F(PreviewCommand, TexturesFromTheFileOrFromLibrariesGivenApart) {
+  const std::string sample = "'" SVCMP_EXAMPLES "/sample_ship.obj'";
+  ASSERT_EQ(Run("export " + sample + " -o inside.cmp -q --game-ready").exitStatus, 0);
+  ASSERT_EQ(Run("export " + sample + " -o apart.cmp -q --game-ready --materials lib.mat").exitStatus,
+            0);
+  EXPECT_EQ(Preview("inside.cmp -o inside.png").exitStatus, 0);
+  EXPECT_EQ(Preview("apart.cmp -o given.png --materials lib.mat --textures lib.mat").exitStatus, 0);
+  EXPECT_EQ(Preview("apart.cmp -o bare.png").exitStatus, 0);
+  EXPECT_EQ(FileText("given.png"), FileText("inside.png"));
+  EXPECT_NE(FileText("bare.png"), FileText("inside.png"));
+
+  // Without its texture library the hull is drawn in its colour, with a word.
+  UtfTree tree;
+  ASSERT_TRUE(ReadUtfFile((folder_ / "inside.cmp").string(), tree, nullptr).ok());
+  tree.RemoveSubtree(tree.FindNode(tree.Root(), "texture library"));
+  ASSERT_TRUE(WriteUtfFile(tree, folder_ / "untextured.cmp").written);
+  const auto run = Preview("untextured.cmp -o untextured.png");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err,
+            "warning: the texture sample_ship_hull.png of the material sampleship_hull is in no "
+            "texture library given\n");
+  EXPECT_EQ(Preview("apart.cmp -o out.png --textures missing.txm").exitStatus, 1);
+}
+
+TEST_F(PreviewCommand, NamesAMeshWithoutAnyArea) {
+  std::ofstream(folder_ / "flat.json")
+      << R"({"materials": ["metal"], "meshes": [{"name": "flat", "material": 0, "vertices": )"
+         R"([[0,0,0,0,0],[100,0,0,0,0],[200,0,0,0,0]], "triangles": [[0,1,2]]}]})";
+  ASSERT_EQ(Run("export flat.json -o flat.cmp -q").exitStatus, 0);
+  const auto run = Preview("flat.cmp -o flat.png");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err,
+            "warning: flat.cmp: mesh 0 of flat.lod0.vms at level 0 has no triangle with an area; "
+            "nothing of it is drawn\n");
+}
+
 TEST_F(PreviewCommand, DrawsWhatIsThereAndNamesTheMissingLibrary) {
   UtfTree tree;
   ASSERT_TRUE(ReadUtfFile(kExports + "single_lod0.cmp", tree, nullptr).ok());
