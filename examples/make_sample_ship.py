@@ -4,8 +4,10 @@ as a host model document, sample_ship.json, as binary glTF, sample_ship.glb,
 and the hull's texture, sample_ship_hull.png (hull plating in panels, with a
 stripe).
 
-Host units, Y up, nose towards +Z. With the default scale divisor 92 the ship
-comes out about 16 units long and 13 wide. Geometry meshes in the order hull,
+Host units, built upside down: top towards -Y, nose towards +Z, the pilot's
+left at -X. The default export turns it half a turn about X, which puts it
+the right way up in the game (Y up, nose towards -Z, left at -X). With the
+default scale divisor 92 the ship comes out about 16 units long and 13 wide. Geometry meshes in the order hull,
 left wing, right wing, engine, so a three-part export uses --groups 1,2,1;
 the hardpoints follow them.
 
@@ -110,7 +112,7 @@ def make_hull():
 
 def make_wing(side):
     """A swept slab from the hull's side out to the tip, trailing backwards."""
-    name = "sampleship_wing_left" if side < 0 else "sampleship_wing_right"
+    name = "sampleship_wing_left" if side > 0 else "sampleship_wing_right"
     mesh = Mesh(name, TRIM_MATERIAL)
     root_front, root_back, tip_front, tip_back = 150, -350, -380, -540
     root_x, tip_x = 130, 600
@@ -161,16 +163,26 @@ def make_hardpoint(name, centre, plane):
     return mesh
 
 
+def turned_upside_down(mesh):
+    """The mesh turned half a turn about Z: its top towards -Y, left and right
+    swapped, the nose still towards +Z. The default export's half turn about
+    X then brings it the right way up in the game (Y up, nose towards -Z)."""
+    mesh.vertices = [(-x, -y, z, u, v) for x, y, z, u, v in mesh.vertices]
+    return mesh
+
+
 def make_ship():
-    return [
+    """Designed the right way up (Y up, nose towards +Z, the pilot's left at
+    +X), then turned upside down as the default export wants it."""
+    return [turned_upside_down(mesh) for mesh in [
         make_hull(),
-        make_wing(-1),
         make_wing(+1),
+        make_wing(-1),
         make_engine(),
         make_hardpoint("Hp_Fixed_HpMount01", (0, -76, 420), "xz"),
         make_hardpoint("Hp_Revolute_HpTurret01", (0, 142, -150), "xz"),
         make_hardpoint("Hp_Fixed_HpEngine01", (0, 4, -784), "xy"),
-    ]
+    ]]
 
 
 def number(value):

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the sample ship into a PNG (three-quarter view, top view, side view)
 to check its shape and that every face points outwards: faces seen from
-behind are drawn red. Standard library only.
+behind are drawn red. The ship is built upside down for the default export;
+it is drawn turned back, the right way up. Standard library only.
 
 python3 render_preview.py [output.png]
 """
@@ -28,6 +29,11 @@ def rotate(p, yaw, pitch):
     return x, y, z
 
 
+def right_way_up(p):
+    x, y, z = p
+    return -x, -y, z
+
+
 def render(meshes, yaw, pitch):
     """Orthographic view along -Z after turning the ship; z-buffered, flat shaded."""
     pixels = [[(24, 24, 32)] * SIZE for _ in range(SIZE)]
@@ -37,7 +43,7 @@ def render(meshes, yaw, pitch):
     for n, mesh in enumerate(meshes):
         hardpoint = mesh.name.lower().startswith("hp")
         for t in mesh.triangles:
-            pts = [rotate(mesh.vertices[i][:3], yaw, pitch) for i in t]
+            pts = [rotate(right_way_up(mesh.vertices[i][:3]), yaw, pitch) for i in t]
             e1 = [pts[1][k] - pts[0][k] for k in range(3)]
             e2 = [pts[2][k] - pts[0][k] for k in range(3)]
             normal = (e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0])

@@ -62,9 +62,13 @@ struct ViewBox {
   bool IsEmpty() const { return minX > maxX; }
 };
 
-// The corners of the triangles; only when there are none, the hardpoints.
-// Far-away hardpoints (docking points, cameras) do not shrink the model:
-// they get arrows at the border instead.
+// Hardpoints this close to the meshes (a share of their larger side) are
+// framed with them, so a mark just behind an exhaust is not an arrow.
+constexpr float kNearShare = 0.15f;
+
+// The corners of the triangles and the hardpoints near them; only when
+// there are no triangles, all hardpoints. Far-away hardpoints (docking
+// points, cameras) do not shrink the model: they get arrows at the border.
 ViewBox MeasureView(const Scene& scene, const Matrix3& view) {
   ViewBox box;
   for (const SceneMesh& mesh : scene.meshes) {
@@ -72,9 +76,20 @@ ViewBox MeasureView(const Scene& scene, const Matrix3& view) {
       if (index < mesh.vertices.size()) box.Add(Rotate(view, mesh.vertices[index].position));
     }
   }
-  if (!box.IsEmpty()) return box;
+  const bool meshes = !box.IsEmpty();
+  // In double: the extent of far-flung vertices may not fit a float.
+  const double near =
+      meshes ? kNearShare * std::max(static_cast<double>(box.maxX) - box.minX,
+                                     static_cast<double>(box.maxY) - box.minY)
+             : 0;
+  const ViewBox meshBox = box;
   for (const SceneHardpoint& hardpoint : scene.hardpoints) {
-    box.Add(Rotate(view, hardpoint.position));
+    const Vector3 seen = Rotate(view, hardpoint.position);
+    if (meshes && !(seen[0] >= meshBox.minX - near && seen[0] <= meshBox.maxX + near &&
+                    seen[1] >= meshBox.minY - near && seen[1] <= meshBox.maxY + near)) {
+      continue;
+    }
+    box.Add(seen);
   }
   return box;
 }
