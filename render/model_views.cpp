@@ -104,6 +104,7 @@ struct Placement {
   float frameCentreX = 0;
   float frameCentreY = 0;
   float modelPixels = 0;  // the larger side of the framed box, in pixels
+  float backFaceGiveWay = 0;  // depth, a small share of the model's size
 
   Placement(const Matrix3& rotation, const ViewBox& box, const PixelBox& frame) : view(rotation) {
     frameCentreX = static_cast<float>(frame.x) + static_cast<float>(frame.width) / 2;
@@ -120,6 +121,7 @@ struct Placement {
     if (fit == std::numeric_limits<double>::max()) return;
     scale = static_cast<float>(fit);
     modelPixels = static_cast<float>(std::max(spanX, spanY) * fit);
+    backFaceGiveWay = static_cast<float>(std::max(spanX, spanY) * 1e-4);
   }
 
   ScreenVertex Project(const Vector3& position, float shade) const {
@@ -225,7 +227,12 @@ void DrawMesh(Canvas& canvas, const SceneMesh& mesh, const Placement& placement,
       }
     } else {
       counts.back += area > 0 ? 1 : 0;
-      for (std::size_t k = 0; k < 3; ++k) corners[k].shade = backShade[at[k]];
+      // A face seen from behind gives way to a front face in the same
+      // place: a flat slab (both sides on one plane) shows its front.
+      for (std::size_t k = 0; k < 3; ++k) {
+        corners[k].shade = backShade[at[k]];
+        corners[k].depth -= placement.backFaceGiveWay;
+      }
       canvas.FillTriangle(corners, kBackFaceColour);
     }
   }

@@ -20,6 +20,8 @@ TEST(LabelLayout, EachLabelTakesItsFirstFreeCandidateInsideTheBounds) {
       {{{95, 0, 10, 4}, {-1, 0, 10, 4}, {0, 47, 10, 4}}, std::nullopt},  // all leave the bounds
       {{{90, 46, 10, 4}}, PixelBox{90, 46, 10, 4}},                       // touching the corner
       {{{60, 26, 10, 4}}, PixelBox{60, 26, 10, 4}},  // edge to edge with a label is no overlap
+      {{{50, 30, 10, 4}}, PixelBox{50, 30, 10, 4}},  // and side by side
+      {{{69, 33, 10, 4}}, std::nullopt},              // one pixel over is
   };
   for (const Case& c : cases) {
     const auto placed = layout.Place(c.candidates);

@@ -88,6 +88,22 @@ TEST(ModelViews, InsideOutMeshShowsInTheWarningColour) {
   }
 }
 
+TEST(ModelViews, AFlatSlabShowsItsFrontWhereBothSidesMeet) {
+  // Both sides of a flat slab on one plane: whichever is drawn first, the
+  // side facing the viewer shows, and no red.
+  SceneMesh side = testing::MakeTorus(24, 12, 10, 3);
+  for (SceneVertex& vertex : side.vertices) vertex.position[1] = 0;
+  for (const bool insideOutFirst : {false, true}) {
+    std::vector<SceneMesh> meshes{side, testing::InsideOut(side)};
+    if (insideOutFirst) std::swap(meshes[0], meshes[1]);
+    int warning = 0;
+    ForEachFramePixel(Render(SceneOf(meshes)), 1, [&](int, int, Rgb pixel) {
+      warning += IsWarning(pixel) ? 1 : 0;
+    });
+    EXPECT_EQ(warning, 0) << insideOutFirst;
+  }
+}
+
 // The rightmost pixel of a view's caption line that is not background.
 int CaptionEnd(const Canvas& canvas, int view) {
   int end = 0;
