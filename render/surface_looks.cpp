@@ -18,7 +18,8 @@ std::uint8_t Channel(float share) {
 
 std::map<std::uint32_t, SurfaceLook> LooksOf(const SurfaceLibrary& library,
                                              std::vector<std::string>& problems) {
-  std::map<std::string, std::shared_ptr<const TextureImage>> decoded;
+  // By the stored image: names that differ only in letter case find the same.
+  std::map<const TextureImageBytes*, std::shared_ptr<const TextureImage>> decoded;
   std::map<std::uint32_t, SurfaceLook> looks;
   for (const auto& [id, material] : library.materials) {
     SurfaceLook& look = looks[id];
@@ -27,21 +28,21 @@ std::map<std::uint32_t, SurfaceLook> LooksOf(const SurfaceLibrary& library,
       look.colour = {Channel(r), Channel(g), Channel(b)};
     }
     if (material.textureName.empty()) continue;
-    const auto [entry, first] = decoded.try_emplace(material.textureName);
+    const TextureImageBytes* stored = library.FindTexture(material.textureName);
+    if (!stored) {
+      problems.push_back("the texture " + material.textureName + " of the material " +
+                         material.name + " is in no texture library given");
+      continue;
+    }
+    const auto [entry, first] = decoded.try_emplace(stored);
     if (first) {
-      const TextureImageBytes* stored = library.FindTexture(material.textureName);
-      if (!stored) {
-        problems.push_back("the texture " + material.textureName + " of the material " +
-                           material.name + " is in no texture library given");
-        continue;
-      }
       DecodedTexture texture = DecodeTexture(*stored);
-      if (!texture.image) {
+      if (texture.image) {
+        entry->second = std::make_shared<const TextureImage>(std::move(*texture.image));
+      } else {
         problems.push_back("the texture " + material.textureName + " cannot be drawn: " +
                            texture.reason);
-        continue;
       }
-      entry->second = std::make_shared<const TextureImage>(std::move(*texture.image));
     }
     look.texture = entry->second;
   }
