@@ -381,10 +381,10 @@ std::vector<LegendEntry> LegendOf(const Scene& scene, const ViewOptions& options
   }
   if (options.labels == LabelMode::All && !leftOut.empty()) {
     entries.push_back({"not labelled in every view:", std::nullopt});
-    std::set<const SceneHardpoint*> listed;
-    for (const SceneHardpoint* hardpoint : leftOut) {
-      if (listed.insert(hardpoint).second) entries.push_back({hardpoint->name, std::nullopt});
-    }
+    std::set<const SceneHardpoint*> listed(leftOut.begin(), leftOut.end());
+    std::multiset<std::string> names;
+    for (const SceneHardpoint* hardpoint : listed) names.insert(hardpoint->name);
+    for (const std::string& name : names) entries.push_back({name, std::nullopt});
   }
   return entries;
 }
