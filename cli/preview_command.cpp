@@ -110,6 +110,17 @@ std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
                                          const PictureSize& size) {
   const std::vector<int> levels =
       options.levels.empty() ? std::vector<int>{options.level} : options.levels;
+  const auto sayTooTall = [](long long height) {
+    std::fprintf(stderr,
+                 "error: the picture would be %lld pixels high, more than %d; give fewer levels "
+                 "or a smaller --size\n",
+                 height, kMaxPictureHeight);
+  };
+  // Checked before drawing, so a long list of levels takes no memory first.
+  if (static_cast<long long>(levels.size()) * size.height > kMaxPictureHeight) {
+    sayTooTall(static_cast<long long>(levels.size()) * size.height);
+    return std::nullopt;
+  }
   std::vector<render::Canvas> rows;
   int height = 0;
   for (int level : levels) {
@@ -129,11 +140,8 @@ std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
     rows.push_back(render::RenderModelViews(scene, size.width, size.height, view));
     height += rows.back().height();
   }
-  if (height > kMaxPictureHeight) {
-    std::fprintf(stderr,
-                 "error: the picture would be %d pixels high, more than %d; give fewer levels or "
-                 "a smaller --size\n",
-                 height, kMaxPictureHeight);
+  if (height > kMaxPictureHeight) {  // with the legends
+    sayTooTall(height);
     return std::nullopt;
   }
   if (rows.size() == 1) return std::move(rows.front());
