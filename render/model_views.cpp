@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <limits>
 #include <map>
+#include <optional>
 #include <set>
+#include <string>
 #include <string_view>
 #include <vector>
 
