@@ -5,15 +5,6 @@
 namespace svcmp::render {
 namespace {
 
-bool HasArea(const Vector3& a, const Vector3& b, const Vector3& c) {
-  const Vector3 ab{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-  const Vector3 ac{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-  const float x = ab[1] * ac[2] - ab[2] * ac[1];
-  const float y = ab[2] * ac[0] - ab[0] * ac[2];
-  const float z = ab[0] * ac[1] - ab[1] * ac[0];
-  return x != 0 || y != 0 || z != 0;
-}
-
 bool HasTriangleWithArea(const LevelMesh& mesh) {
   for (std::size_t first = 0; first + 2 < mesh.indices.size(); first += 3) {
     if (HasArea(mesh.vertices[mesh.indices[first]].position,
@@ -26,6 +17,15 @@ bool HasTriangleWithArea(const LevelMesh& mesh) {
 }
 
 }  // namespace
+
+bool HasArea(const Vector3& a, const Vector3& b, const Vector3& c) {
+  const Vector3 ab{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+  const Vector3 ac{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+  const float x = ab[1] * ac[2] - ab[2] * ac[1];
+  const float y = ab[2] * ac[0] - ab[0] * ac[2];
+  const float z = ab[0] * ac[1] - ab[1] * ac[0];
+  return x != 0 || y != 0 || z != 0;
+}
 
 Scene SceneOfLevel(const LevelGeometry& geometry) {
   Scene scene;

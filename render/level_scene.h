@@ -11,6 +11,9 @@ namespace svcmp::render {
 // part's joints, ready to draw.
 Scene SceneOfLevel(const LevelGeometry& geometry);
 
+// Whether the triangle a, b, c has an area: its corners are not on one line.
+bool HasArea(const Vector3& a, const Vector3& b, const Vector3& c);
+
 // The meshes of the level none of whose triangles has an area: nothing of
 // them can be drawn.
 std::vector<const LevelMesh*> DegenerateMeshes(const LevelGeometry& geometry);

@@ -15,6 +15,7 @@
 #include "render/game_views.h"
 #include "render/label_layout.h"
 #include "render/label_text.h"
+#include "render/level_scene.h"
 
 namespace svcmp::render {
 namespace {
@@ -186,12 +187,12 @@ class Surfaces {
   std::map<std::uint32_t, std::size_t> slots_;
 };
 
-// The triangles a view sees from the front and from behind; edge-on ones
-// are neither.
+// The triangles a view sees from the front, from behind and edge-on; those
+// without an area are none of these.
 struct FaceCounts {
   std::size_t front = 0;
   std::size_t back = 0;
-  std::size_t all = 0;
+  std::size_t edgeOn = 0;
 };
 
 void DrawMesh(Canvas& canvas, const SceneMesh& mesh, const Placement& placement,
@@ -216,7 +217,6 @@ void DrawMesh(Canvas& canvas, const SceneMesh& mesh, const Placement& placement,
       inRange = inRange && at[k] < front.size();
     }
     if (!inRange) continue;
-    ++counts.all;
     for (std::size_t k = 0; k < 3; ++k) corners[k] = front[at[k]];
     // Counter-clockwise as the viewer sees it is the outside of a face.
     const float area = SignedDoubleArea(corners);
@@ -227,8 +227,14 @@ void DrawMesh(Canvas& canvas, const SceneMesh& mesh, const Placement& placement,
       } else {
         canvas.FillTriangle(corners, look.colour);
       }
+    } else if (!(area > 0)) {
+      // Edge-on, unless the triangle has no area at all (or no finite corners).
+      const bool hasArea = area == 0 && HasArea(mesh.vertices[at[0]].position,
+                                                 mesh.vertices[at[1]].position,
+                                                 mesh.vertices[at[2]].position);
+      counts.edgeOn += hasArea ? 1 : 0;
     } else {
-      counts.back += area > 0 ? 1 : 0;
+      ++counts.back;
       // A face seen from behind gives way to a front face in the same
       // place: a flat slab (both sides on one plane) shows its front.
       for (std::size_t k = 0; k < 3; ++k) {
@@ -358,9 +364,8 @@ std::vector<const SceneHardpoint*> DrawHardpoints(Canvas& canvas, const Scene& s
 std::string Caption(const ViewOptions& options, std::string_view view, const FaceCounts& faces) {
   std::string caption = options.title.empty() ? "" : options.title + ", ";
   caption += view;
-  if (faces.all > 0 && faces.front == 0) {
-    caption += faces.back > 0 ? ": only back faces seen" : ": seen edge-on";
-  }
+  if (faces.front == 0 && faces.back > 0) caption += ": only back faces seen";
+  if (faces.front == 0 && faces.back == 0 && faces.edgeOn > 0) caption += ": seen edge-on";
   return caption;
 }
 

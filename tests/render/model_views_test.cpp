@@ -122,11 +122,17 @@ TEST(ModelViews, CaptionsSayWhenAViewSeesOnlyBackFacesOrAFlatModelEdgeOn) {
   square.vertices = {{{-1, 0, -1}, {0, -1, 0}}, {{1, 0, -1}, {0, -1, 0}},
                      {{1, 0, 1}, {0, -1, 0}}, {{-1, 0, 1}, {0, -1, 0}}};
   square.indices = {0, 1, 2, 0, 2, 3};
+  // A triangle on one line has no area: it is seen from no side at all.
+  SceneMesh line;
+  line.vertices = {{{0, 0, 0}, {0, 1, 0}}, {{1, 1, 1}, {0, 1, 0}}, {{2, 2, 2}, {0, 1, 0}}};
+  line.indices = {0, 1, 2};
   const Canvas flat = Render(SceneOf({square}));
   const Canvas solid = Render(SceneOf({testing::MakeTorus(24, 12, 10, 3)}));
+  const Canvas degenerate = Render(SceneOf({line}));
   for (int view = 0; view < 3; ++view) {
     SCOPED_TRACE(view);
     EXPECT_GT(CaptionEnd(flat, view), CaptionEnd(solid, view) + 40);
+    EXPECT_EQ(CaptionEnd(degenerate, view), CaptionEnd(solid, view));
   }
 }
 
