@@ -246,6 +246,25 @@ void DrawMesh(Canvas& canvas, const SceneMesh& mesh, const Placement& placement,
   }
 }
 
+// A view that sees every face edge-on (a flat model from its side) would
+// be blank: it draws each triangle as the line it is seen as.
+void DrawEdgeOnLines(Canvas& canvas, const SceneMesh& mesh, const Placement& placement, Rgb colour) {
+  for (std::size_t first = 0; first + 2 < mesh.indices.size(); first += 3) {
+    std::array<ScreenVertex, 3> corners;
+    bool inRange = true;
+    for (std::size_t k = 0; k < 3 && inRange; ++k) {
+      const std::uint32_t at = mesh.indices[first + k];
+      inRange = at < mesh.vertices.size();
+      if (inRange) corners[k] = placement.Project(mesh.vertices[at].position, 1);
+    }
+    for (std::size_t k = 0; k < 3 && inRange; ++k) {
+      const ScreenVertex& a = corners[k];
+      const ScreenVertex& b = corners[(k + 1) % 3];
+      canvas.DrawLine(a.x, a.y, b.x, b.y, colour);
+    }
+  }
+}
+
 // Pixel coordinates beyond int's range are left to the canvas's clipping.
 int Pixel(float value) { return static_cast<int>(std::clamp(value, -1e6f, 1e6f)); }
 
@@ -462,6 +481,11 @@ Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOpt
     FaceCounts faces;
     for (const SceneMesh& mesh : scene.meshes) {
       DrawMesh(view, mesh, placement, surfaces.LookOf(mesh), faces);
+    }
+    if (faces.front == 0 && faces.back == 0 && faces.edgeOn > 0) {
+      for (const SceneMesh& mesh : scene.meshes) {
+        DrawEdgeOnLines(view, mesh, placement, surfaces.LookOf(mesh).colour);
+      }
     }
     const auto missed =
         DrawHardpoints(view, scene, placement, frame, textArea, style, options.labels);

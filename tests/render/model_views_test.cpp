@@ -133,6 +133,12 @@ TEST(ModelViews, CaptionsSayWhenAViewSeesOnlyBackFacesOrAFlatModelEdgeOn) {
     SCOPED_TRACE(view);
     EXPECT_GT(CaptionEnd(flat, view), CaptionEnd(solid, view) + 40);
     EXPECT_EQ(CaptionEnd(degenerate, view), CaptionEnd(solid, view));
+    // Seen edge-on, the square is still drawn: as a line.
+    int drawn = 0;
+    ForEachFramePixel(flat, view, [&](int, int, Rgb pixel) {
+      drawn += pixel != kBackgroundColour ? 1 : 0;
+    });
+    EXPECT_GT(drawn, kViewWidth / 2);
   }
 }
 
