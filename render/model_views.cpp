@@ -468,8 +468,10 @@ Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOpt
 
   Surfaces surfaces(scene, options.colourBy);
   std::vector<const SceneHardpoint*> leftOut;
-  std::vector<Canvas> views;
-  for (const GameView& game : kGameViews) {
+  // One view at a time, each with its depth buffer, pasted into the strip.
+  Canvas strip(width, height, kBackgroundColour);
+  for (std::size_t v = 0; v < kGameViews.size(); ++v) {
+    const GameView& game = kGameViews[v];
     const Placement placement(game.rotation, MeasureView(scene, game.rotation), frame);
     // Marks and axes grow with the model on the screen, within bounds.
     style.markerHalf = std::clamp(static_cast<int>(placement.modelPixels / 150), 1,
@@ -477,7 +479,7 @@ Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOpt
     style.axisLength = std::clamp(placement.modelPixels * 0.06f, 3.0f,
                                   0.08f * static_cast<float>(std::min(viewWidth, height)));
 
-    Canvas& view = views.emplace_back(viewWidth, height, kBackgroundColour);
+    Canvas view(viewWidth, height, kBackgroundColour);
     FaceCounts faces;
     for (const SceneMesh& mesh : scene.meshes) {
       DrawMesh(view, mesh, placement, surfaces.LookOf(mesh), faces);
@@ -498,16 +500,15 @@ Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOpt
                                                                   : " left out");
       DrawLabel(view, 4, height - lineHeight - 1, count, kCaptionColour, style.textScale);
     }
+    const int left = static_cast<int>(v) * viewWidth;
+    strip.Paste(view, left, 0);
+    if (v > 0) strip.FillRect(left, 0, 1, height, kDividerColour);
   }
 
-  const Canvas legend =
-      DrawLegend(LegendOf(scene, options, leftOut), width, style.textScale);
+  const Canvas legend = DrawLegend(LegendOf(scene, options, leftOut), width, style.textScale);
+  if (legend.height() == 0) return strip;
   Canvas picture(width, height + legend.height(), kBackgroundColour);
-  for (std::size_t v = 0; v < views.size(); ++v) {
-    const int left = static_cast<int>(v) * viewWidth;
-    picture.Paste(views[v], left, 0);
-    if (v > 0) picture.FillRect(left, 0, 1, height, kDividerColour);
-  }
+  picture.Paste(strip, 0, 0);
   picture.Paste(legend, 0, height);
   return picture;
 }
