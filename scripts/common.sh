@@ -5,13 +5,15 @@ SVCMP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SVCMP_JOBS="$(nproc 2>/dev/null || echo 2)"
 
 # What the native build, its tests and the fuzz run need from Debian. assimp's
-# CMake package links zlib by path without depending on zlib1g-dev.
+# CMake package links zlib by path without depending on zlib1g-dev; CMake
+# takes clang's archiver and linker for the fuzz build wherever they are
+# installed, so they are, on every machine alike.
 SVCMP_NATIVE_PACKAGES=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libassimp-dev zlib1g-dev libstb-dev libfast-float-dev
   libmeshoptimizer-dev
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev llvm-14 lld-14
 )
 
 # What the Windows cross build and its wine tests need besides the native
@@ -20,6 +22,26 @@ SVCMP_WINDOWS_PACKAGES=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick
 )
+
+# What cross-building the Windows libraries from Debian's source packages
+# needs (scripts/build-assimp-windows).
+SVCMP_WINDOWS_LIBRARY_PACKAGES=(
+  dpkg-dev xz-utils patch pkg-config cmake make
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  libz-mingw-w64-dev libutfcpp-dev libassimp-dev
+)
+
+# What the release packages need: dpkg-shlibdeps finds the Debian package of
+# every library the programs link; help2man makes the manual page from
+# cmptool --help.
+SVCMP_PACKAGE_PACKAGES=(dpkg-dev help2man)
+
+# Every package the lists above name, one a line: what scripts/check-packages
+# holds the builds' files against.
+svcmp_listed_packages() {
+  printf '%s\n' "${SVCMP_NATIVE_PACKAGES[@]}" "${SVCMP_WINDOWS_PACKAGES[@]}" \
+    "${SVCMP_WINDOWS_LIBRARY_PACKAGES[@]}" "${SVCMP_PACKAGE_PACKAGES[@]}" | sort -u
+}
 
 # Lets apt install 32-bit packages (wine32).
 svcmp_enable_i386() {
@@ -49,11 +71,37 @@ svcmp_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
+# Stage timing: svcmp_stage TITLE COMMAND... prints the title, runs the
+# command and keeps how long it took; svcmp_stage_times prints them all.
+SVCMP_STAGE_TIMES=()
+svcmp_stage() {
+  local title="$1"
+  shift
+  echo "== $title"
+  local start=$SECONDS
+  "$@"
+  SVCMP_STAGE_TIMES+=("$(printf '%6d s  %s' $((SECONDS - start)) "$title")")
+}
+
+svcmp_stage_times() {
+  echo "== Stage times"
+  printf '%s\n' "${SVCMP_STAGE_TIMES[@]}"
+  printf '%6d s  in all\n' "$SECONDS"
+}
+
 # Configures the native tree in build directory $1 with extra CMake arguments.
 svcmp_configure() {
   local dir="$1"
   shift
   cmake -S "$SVCMP_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
+
+# Configures the fuzzing tree in build directory $1: clang with libFuzzer and
+# the sanitizers.
+svcmp_configure_fuzz() {
+  cmake -S "$SVCMP_ROOT" -B "$1" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DSVCMP_FUZZ=ON -DSVCMP_WERROR=ON -DSVCMP_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" >/dev/null
 }
 
 # Configures the Windows cross build in build directory $1 against the
