@@ -15,6 +15,7 @@
 #include "cli/level_exports.h"
 #include "cli/material_export.h"
 #include "cli/mesh_listing.h"
+#include "cli/node_parts_listing.h"
 #include "cli/model_totals.h"
 #include "exporter/cmp_exporter_plugin.h"
 #include "exporter/parts_from_nodes.h"
@@ -132,6 +133,16 @@ int RunExport(const ExportOptions& options) {
     judge(meshList, TotalModel(meshList), defaults.ScaleDivisor);
     PrintMeshListing(meshList, stdout);
     PrintListingTotals(meshList, defaults.ScaleDivisor, stdout);
+    if (loaded.model->nodes.empty()) return 0;
+    const PartsFromNodes formed = FormPartsFromNodes(
+        *loaded.model, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode));
+    // A listing only informs: what --parts nodes would refuse is said, not failed.
+    if (!formed.error.empty()) {
+      std::printf("--parts nodes cannot form parts: %s\n", formed.error.c_str());
+      return 0;
+    }
+    for (const std::string& warning : formed.warnings) warn(warning);
+    PrintNodePartsListing(formed.parts, formed.meshesPerPart, defaults.ScaleDivisor, stdout);
     return 0;
   }
 
