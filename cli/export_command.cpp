@@ -75,7 +75,7 @@ std::optional<TargetLock> LockTarget(const ExportOptions& options) {
 // the parts' and the extras get their joints and hardpoints. False when the
 // export must stop; the error has been said.
 bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSettings& settings,
-                   AssemblyExtras& extras) {
+                   AssemblyExtras& extras, std::vector<LevelExports::GivenLevel>& levels) {
   const bool asked = options.parts.has_value();
   if (!asked && !(options.gameReady && options.groupQuantities.empty() && !model->nodes.empty())) {
     return true;
@@ -95,6 +95,15 @@ bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSett
   std::copy(formed.meshesPerPart.begin(), formed.meshesPerPart.end(),
             settings.GroupQuantities.begin());
   extras.nodeParts = std::move(formed.parts);
+  if (!formed.levels.empty() && options.autoLod) {
+    extras.warn("--auto-lod makes the levels; the tree's \"$lod\" nodes are left out");
+  } else if (!formed.levels.empty() && options.lodLevel.value_or(0) != 0) {
+    extras.warn("--lod writes one level; the tree's \"$lod\" nodes are left out");
+  } else {
+    for (PartsLevel& level : formed.levels) {
+      levels.push_back({std::move(level.model), std::move(level.meshesPerPart)});
+    }
+  }
   return true;
 }
 
@@ -174,12 +183,13 @@ int RunExport(const ExportOptions& options) {
     };
   }
 
-  if (!FormNodeParts(options, loaded.model, *settings, extras)) return 1;
+  std::vector<LevelExports::GivenLevel> givenLevels;
+  if (!FormNodeParts(options, loaded.model, *settings, extras, givenLevels)) return 1;
 
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
   const std::size_t geometryMeshes = CountGeometryMeshes(loaded.model.get());
-  LevelExports runs(options, *settings, std::move(loaded.model));
+  LevelExports runs(options, *settings, std::move(loaded.model), std::move(givenLevels));
   for (int run = 0; run < runs.Count(); ++run) {
     CliExportUi ui(runs.Mode(run), options.outputPath, runs.Settings(run), runs.PrintsTree(run),
                    geometryMeshes, runs.Extras(run, extras));
