@@ -160,7 +160,7 @@ int RunExport(const ExportOptions& options) {
 
   std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
-  const ModelTotals totals = [&] {
+  ModelTotals totals = [&] {
     const MeshList meshList = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
                                            OrientationSignOf(settings->OrientationMode));
     const ModelTotals captured = TotalModel(meshList);
@@ -185,6 +185,16 @@ int RunExport(const ExportOptions& options) {
 
   std::vector<LevelExports::GivenLevel> givenLevels;
   if (!FormNodeParts(options, loaded.model, *settings, extras, givenLevels)) return 1;
+  if (!extras.nodeParts.empty()) {
+    // The parts' geometry and hardpoints; the extent stays the whole model's.
+    const ModelTotals parts = TotalModel(CaptureModel(
+        loaded.model.get(), settings->ScaleDivisor, OrientationSignOf(settings->OrientationMode)));
+    totals.geometryMeshes = parts.geometryMeshes;
+    totals.vertices = parts.vertices;
+    totals.triangles = parts.triangles;
+    totals.hardpoints = 0;
+    for (const NodePart& part : extras.nodeParts) totals.hardpoints += part.hardpoints.size();
+  }
 
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
@@ -195,7 +205,7 @@ int RunExport(const ExportOptions& options) {
                    geometryMeshes, runs.Extras(run, extras));
     // The summary counts the captured model, which only an unsimplified
     // export writes as it is.
-    if (!options.simplify && !options.autoLod) {
+    if (!options.simplify && runs.Count() == 1) {
       ui.SetSummary(ExportSummary(options.outputPath, totals, settings->GroupCount,
                                   runs.Settings(run).LodLevel));
     }
