@@ -151,7 +151,9 @@ int RunExport(const ExportOptions& options) {
       return 0;
     }
     for (const std::string& warning : formed.warnings) warn(warning);
-    PrintNodePartsListing(formed.parts, formed.meshesPerPart, defaults.ScaleDivisor, stdout);
+    std::vector<std::vector<std::int32_t>> meshesByLevel = {formed.meshesPerPart};
+    for (const PartsLevel& level : formed.levels) meshesByLevel.push_back(level.meshesPerPart);
+    PrintNodePartsListing(formed.parts, meshesByLevel, defaults.ScaleDivisor, stdout);
     return 0;
   }
 
