@@ -220,6 +220,12 @@ TEST_F(NodePartsExport, EveryPartPlacedByItsJointsLiesWhereTheModelHasIt) {
     EXPECT_NEAR(rev.max, 60 * M_PI / 180, 1e-6);
     EXPECT_NEAR(written.joints[2].max, 46 / c.divisor, 1e-6);
     EXPECT_NEAR(written.joints[2].offset[1], c.sign * 2 / c.divisor, 1e-6);
+    // Turned half about X, turns about Y and Z run the other way.
+    const float pi = static_cast<float>(M_PI);
+    const std::array<float, 6> sphere =
+        c.sign < 0 ? std::array<float, 6>{-pi, 0.5f, -1, pi, -1.5f, pi}
+                   : std::array<float, 6>{-pi, 0.5f, -pi, 1, -pi, 1.5f};
+    EXPECT_EQ(written.joints[3].sphereLimits, sphere);
 
     // Hardpoints in the frame of their nearest mesh-node ancestor.
     std::vector<World> worlds;
