@@ -219,8 +219,7 @@ class Properties {
 enum class Role { Empty, Part, Hardpoint, Level, Hull, LeftOut };
 
 struct NodeState {
-  Role role = Role::Empty;
-  bool leftOut = false;  // export_ignore here or above
+  Role role = Role::Empty;  // LeftOut: export_ignore here or above
   int part = -1;         // the part of the node or of its nearest mesh-node ancestor
   Affine world;
 };
@@ -302,9 +301,8 @@ class PartFormer {
       const bool hardpoint =
           properties.Flag("hardpoint").value_or(false) || IsHardpointName(node.name);
       if (!error_.empty()) return;
-      if (ignored || (parent && parent->leftOut)) {
+      if (ignored || (parent && parent->role == Role::LeftOut)) {
         state.role = Role::LeftOut;
-        state.leftOut = true;
       } else if (hull) {
         state.role = Role::Hull;
         hulls_.push_back(node.name);
@@ -372,9 +370,9 @@ class PartFormer {
   void NameParts() {
     parts_.resize(sources_.size());
     std::vector<std::string> taken = {std::string(kNodeRootPart)};
-    parts_[0].name = model_.nodes[sources_[0].node].name;
+    parts_[0].name = NodeName(sources_[0].node);
     for (std::size_t p = 1; p < sources_.size(); ++p) {
-      const std::string& wanted = model_.nodes[sources_[p].node].name;
+      const std::string wanted = NodeName(sources_[p].node);
       std::string name = wanted;
       for (int n = 1; IsTaken(taken, name); ++n) {
         char suffix[16];
@@ -394,6 +392,12 @@ class PartFormer {
       taken.push_back(name);
       parts_[p].name = std::move(name);
     }
+  }
+
+  // A node without a name is called after its place, as the importer does.
+  std::string NodeName(std::size_t node) const {
+    const std::string& name = model_.nodes[node].name;
+    return name.empty() ? "node_" + std::to_string(node + 1) : name;
   }
 
   static bool IsTaken(const std::vector<std::string>& taken, const std::string& name) {
