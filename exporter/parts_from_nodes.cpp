@@ -291,6 +291,12 @@ class PartFormer {
         error_ = "node " + Quoted(node.name) + " comes before its parent";
         return;
       }
+      for (const int mesh : node.meshes) {
+        if (mesh < 0 || static_cast<std::size_t>(mesh) >= model_.meshes.size()) {
+          error_ = "node " + Quoted(node.name) + " holds a mesh the model does not have";
+          return;
+        }
+      }
       const NodeState* parent = node.parent >= 0 ? &state_[static_cast<std::size_t>(node.parent)]
                                                  : nullptr;
       state.world = parent ? Compose(parent->world, LocalTransform(node)) : LocalTransform(node);
