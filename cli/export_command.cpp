@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -14,8 +15,10 @@
 #include "cli/level_exports.h"
 #include "cli/material_export.h"
 #include "cli/mesh_listing.h"
+#include "cli/node_parts_listing.h"
 #include "cli/model_totals.h"
 #include "exporter/cmp_exporter_plugin.h"
+#include "exporter/parts_from_nodes.h"
 #include "import/model_file.h"
 #include "plugin/model_capture.h"
 #include "simplify/mesh_simplifier.h"
@@ -67,6 +70,43 @@ std::optional<TargetLock> LockTarget(const ExportOptions& options) {
   return std::move(locked.lock);
 }
 
+// Parts from the node tree, for --parts nodes and for --game-ready when the
+// tree has one mesh node at its top: the model and settings are replaced by
+// the parts' and the extras get their joints and hardpoints. False when the
+// export must stop; the error has been said.
+bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSettings& settings,
+                   AssemblyExtras& extras, std::vector<LevelExports::GivenLevel>& levels) {
+  const bool asked = options.parts.has_value();
+  if (!asked && !(options.gameReady && options.groupQuantities.empty() && !model->nodes.empty())) {
+    return true;
+  }
+  PartsFromNodes formed = FormPartsFromNodes(*model, settings.ScaleDivisor,
+                                             OrientationSignOf(settings.OrientationMode));
+  if (!formed.error.empty()) {
+    // A flat list of meshes stays the one part --game-ready always made of it.
+    if (!asked && formed.manyRoots) return true;
+    std::fprintf(stderr, "error: \"%s\": %s\n", options.modelPath.c_str(), formed.error.c_str());
+    return false;
+  }
+  for (const std::string& warning : formed.warnings) extras.warn(warning);
+  model = std::move(formed.model);
+  settings.GroupCount = static_cast<int>(formed.parts.size());
+  settings.GroupQuantities = {};
+  std::copy(formed.meshesPerPart.begin(), formed.meshesPerPart.end(),
+            settings.GroupQuantities.begin());
+  extras.nodeParts = std::move(formed.parts);
+  if (!formed.levels.empty() && options.autoLod) {
+    extras.warn("--auto-lod makes the levels; the tree's \"$lod\" nodes are left out");
+  } else if (!formed.levels.empty() && options.lodLevel.value_or(0) != 0) {
+    extras.warn("--lod writes one level; the tree's \"$lod\" nodes are left out");
+  } else {
+    for (PartsLevel& level : formed.levels) {
+      levels.push_back({std::move(level.model), std::move(level.meshesPerPart)});
+    }
+  }
+  return true;
+}
+
 int RunExport(const ExportOptions& options) {
   if (!options.listOnly && RefuseTarget(options.outputPath, options)) return 1;
   if ((options.simplify || options.autoLod) && !SimplifierAvailable()) {
@@ -102,15 +142,27 @@ int RunExport(const ExportOptions& options) {
     judge(meshList, TotalModel(meshList), defaults.ScaleDivisor);
     PrintMeshListing(meshList, stdout);
     PrintListingTotals(meshList, defaults.ScaleDivisor, stdout);
+    if (loaded.model->nodes.empty()) return 0;
+    const PartsFromNodes formed = FormPartsFromNodes(
+        *loaded.model, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode));
+    // A listing only informs: what --parts nodes would refuse is said, not failed.
+    if (!formed.error.empty()) {
+      std::printf("--parts nodes cannot form parts: %s\n", formed.error.c_str());
+      return 0;
+    }
+    for (const std::string& warning : formed.warnings) warn(warning);
+    std::vector<std::vector<std::int32_t>> meshesByLevel = {formed.meshesPerPart};
+    for (const PartsLevel& level : formed.levels) meshesByLevel.push_back(level.meshesPerPart);
+    PrintNodePartsListing(formed.parts, meshesByLevel, defaults.ScaleDivisor, stdout);
     return 0;
   }
 
   const bool separateMaterials = options.materialsPath && !options.materialsPath->empty();
   if (separateMaterials && RefuseTarget(*options.materialsPath, options)) return 1;
 
-  const std::optional<ExportSettings> settings = ResolveSettings(options);
+  std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
-  const ModelTotals totals = [&] {
+  ModelTotals totals = [&] {
     const MeshList meshList = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
                                            OrientationSignOf(settings->OrientationMode));
     const ModelTotals captured = TotalModel(meshList);
@@ -133,16 +185,29 @@ int RunExport(const ExportOptions& options) {
     };
   }
 
+  std::vector<LevelExports::GivenLevel> givenLevels;
+  if (!FormNodeParts(options, loaded.model, *settings, extras, givenLevels)) return 1;
+  if (!extras.nodeParts.empty()) {
+    // The parts' geometry and hardpoints; the extent stays the whole model's.
+    const ModelTotals parts = TotalModel(CaptureModel(
+        loaded.model.get(), settings->ScaleDivisor, OrientationSignOf(settings->OrientationMode)));
+    totals.geometryMeshes = parts.geometryMeshes;
+    totals.vertices = parts.vertices;
+    totals.triangles = parts.triangles;
+    totals.hardpoints = 0;
+    for (const NodePart& part : extras.nodeParts) totals.hardpoints += part.hardpoints.size();
+  }
+
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
   const std::size_t geometryMeshes = CountGeometryMeshes(loaded.model.get());
-  LevelExports runs(options, *settings, std::move(loaded.model));
+  LevelExports runs(options, *settings, std::move(loaded.model), std::move(givenLevels));
   for (int run = 0; run < runs.Count(); ++run) {
     CliExportUi ui(runs.Mode(run), options.outputPath, runs.Settings(run), runs.PrintsTree(run),
                    geometryMeshes, runs.Extras(run, extras));
     // The summary counts the captured model, which only an unsimplified
     // export writes as it is.
-    if (!options.simplify && !options.autoLod) {
+    if (!options.simplify && runs.Count() == 1) {
       ui.SetSummary(ExportSummary(options.outputPath, totals, settings->GroupCount,
                                   runs.Settings(run).LodLevel));
     }
