@@ -23,6 +23,7 @@
 #include "import/import_losses.h"
 #include "import/import_messages.h"
 #include "import/material_look.h"
+#include "import/reader_failure.h"
 
 namespace svcmp {
 namespace {
@@ -460,18 +461,6 @@ void KeepOnlySupportedReaders(Assimp::Importer& importer) {
   }
 }
 
-// The reader's own words, printable and without the parts that mean nothing
-// to a modder; empty when they add nothing to "damaged".
-std::string ReaderDetail(const std::string& readerMessage) {
-  if (readerMessage.find("No suitable reader") != std::string::npos) return "";
-  std::string detail;
-  for (const char c : readerMessage) {
-    if (c >= ' ' && c <= '~') detail += c;
-  }
-  while (!detail.empty() && detail.back() == ' ') detail.pop_back();
-  return detail;
-}
-
 }  // namespace
 
 ModelLoadResult LoadAssimpModel(const std::string& path, ModelFormat format) {
@@ -483,11 +472,7 @@ ModelLoadResult LoadAssimpModel(const std::string& path, ModelFormat format) {
       const std::string readerMessage = importer.GetErrorString();
       // The reader caught it; the program still has to say it ran out.
       if (readerMessage == std::bad_alloc().what()) throw std::bad_alloc();
-      const std::string detail = ReaderDetail(readerMessage);
-      return {nullptr,
-              FileMessage(path, msg::kDamaged + std::string(ModelFormatName(format)) +
-                                    (detail.empty() ? "" : " (" + detail + ")")),
-              {}};
+      return {nullptr, FileMessage(path, ReaderFailureReason(format, readerMessage)), {}};
     }
     if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
       return {nullptr, FileMessage(path, msg::kEmptyScene), {}};
