@@ -125,11 +125,29 @@ TEST_F(ModelFile, DocumentRefusesWhatJsonCannotHold) {
             std::string::npos)
       << document.error;
 
-  model = TrickyModel();
-  model->meshes[1].name = "Hp\xFF";
-  document = WriteModelDocument(*model);
-  EXPECT_EQ(document.text, "");
-  EXPECT_NE(document.error.find("not UTF-8"), std::string::npos) << document.error;
+}
+
+// Names that are not UTF-8 are carried as Windows-1252 and read back as the
+// model file's bytes; UTF-8 names are written as before.
+TEST_F(ModelFile, NamesInWindows1252ReadBackByteForByte) {
+  HostModelPtr model = TrickyModel();
+  model->meshes[1].name = "Hp_Fixed_Terraind\xE4k";
+  model->materials[0].name = "M\xFCll";
+  model->materials[3].diffuseTexture = "TEST\x80.PNG";
+  const ModelDocumentText document = WriteModelDocument(*model);
+  ASSERT_EQ(document.error, "");
+  EXPECT_NE(document.text.find("\"name\": \"Hp_Fixed_Terraind\xC3\xA4k\", \"nameEncoding\": \"windows-1252\",\n"),
+            std::string::npos)
+      << document.text;
+  EXPECT_NE(document.text.find("{\"name\": \"M\xC3\xBCll\", \"nameEncoding\": \"windows-1252\"}"),
+            std::string::npos)
+      << document.text;
+  EXPECT_NE(document.text.find("\"TEST\xC2\x80.PNG\", \"textureEncoding\": \"windows-1252\""),
+            std::string::npos)
+      << document.text;
+  ModelDocumentResult loaded = ParseModelDocument(document.text);
+  ASSERT_NE(loaded.model, nullptr) << loaded.error << "\n" << document.text;
+  ExpectSameModel(*model, *loaded.model);
 }
 
 TEST_F(ModelFile, SaveReplacesTheFileOnlyWhenTheWholeDocumentIsWritten) {
