@@ -20,6 +20,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "import/gltf_primitive_sizes.h"
 #include "import/import_losses.h"
 #include "import/import_messages.h"
 #include "import/material_look.h"
@@ -188,7 +189,11 @@ bool IsFinite(const msVertex& vertex) {
 
 class SceneConverter {
  public:
-  SceneConverter(const aiScene& scene, const std::string& path) : scene_(scene), path_(path) {}
+  // filePrimitives: the triangle primitives as the file writes them, where
+  // the reader may drop triangles (glTF); empty where it does not.
+  SceneConverter(const aiScene& scene, const std::string& path,
+                 std::vector<GltfPrimitiveSize> filePrimitives)
+      : scene_(scene), path_(path), filePrimitives_(std::move(filePrimitives)) {}
 
   // The model, or nothing with error() set.
   HostModelPtr Convert() {
@@ -395,12 +400,15 @@ class SceneConverter {
       return index;
     };
 
+    // Triangles the reader dropped before us, and those we drop.
+    std::size_t dropped = DroppedTriangles(filePrimitives_, source.mNumVertices, source.mNumFaces);
     for (unsigned f = 0; f < source.mNumFaces; ++f) {
       const aiFace& face = source.mFaces[f];
       if (tooMany) break;
-      if (face.mNumIndices != 3 || face.mIndices == nullptr) continue;
-      if (face.mIndices[0] >= source.mNumVertices || face.mIndices[1] >= source.mNumVertices ||
-          face.mIndices[2] >= source.mNumVertices) {
+      if (face.mNumIndices != 3) continue;
+      if (face.mIndices == nullptr || face.mIndices[0] >= source.mNumVertices ||
+          face.mIndices[1] >= source.mNumVertices || face.mIndices[2] >= source.mNumVertices) {
+        ++dropped;
         continue;
       }
       // Under a mirroring transform the corners are taken the other way
@@ -412,6 +420,10 @@ class SceneConverter {
             static_cast<std::uint16_t>(indexOf(face.mIndices[kCorners[mirrored][corner]]));
       }
       mesh.triangles.push_back(triangle);
+    }
+    if (!hardpoint) {
+      losses_.Add(ImportLosses::DroppedTriangles, displayName.empty() ? "(unnamed)" : displayName,
+                  dropped);
     }
     if (mesh.triangles.empty()) return std::nullopt;
 
@@ -430,6 +442,7 @@ class SceneConverter {
   const std::string& path_;
   HostModelPtr model_;
   std::vector<int> materialIndex_;
+  std::vector<GltfPrimitiveSize> filePrimitives_;
   std::unordered_set<const aiNode*> holdingMeshes_;
   ImportLosses losses_;
   std::string error_;
@@ -477,7 +490,7 @@ ModelLoadResult LoadAssimpModel(const std::string& path, ModelFormat format) {
     if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
       return {nullptr, FileMessage(path, msg::kEmptyScene), {}};
     }
-    SceneConverter converter(*scene, path);
+    SceneConverter converter(*scene, path, GltfPrimitiveSizes(path, format));
     HostModelPtr model = converter.Convert();
     if (model == nullptr) return {nullptr, converter.error(), {}};
     ModelLoadResult result{std::move(model), "", {}};

@@ -142,7 +142,7 @@ TEST_F(ModelFile, NamesInWindows1252ReadBackByteForByte) {
   EXPECT_NE(document.text.find("{\"name\": \"M\xC3\xBCll\", \"nameEncoding\": \"windows-1252\"}"),
             std::string::npos)
       << document.text;
-  EXPECT_NE(document.text.find("\"TEST\xC2\x80.PNG\", \"textureEncoding\": \"windows-1252\""),
+  EXPECT_NE(document.text.find("\"TEST\xE2\x82\xAC.PNG\", \"textureEncoding\": \"windows-1252\""),
             std::string::npos)
       << document.text;
   ModelDocumentResult loaded = ParseModelDocument(document.text);
