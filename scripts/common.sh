@@ -14,6 +14,10 @@ SVCMP_NATIVE_PACKAGES=(
   clang-14 libclang-rt-14-dev
 )
 
+# What the tests read besides the project's own files: assimp's test models,
+# which the export runs through as third-party files.
+SVCMP_TEST_PACKAGES=(assimp-testmodels)
+
 # What the Windows cross build and its wine tests need besides the native
 # packages; wine32 needs the i386 architecture (svcmp_enable_i386).
 SVCMP_WINDOWS_PACKAGES=(
