@@ -209,6 +209,21 @@ TEST_F(ExportMaterials, TexturesAreFoundInAnyCaseAndAMissingOneIsToldOnce) {
   EXPECT_GT(DataOf(ReadCmp("ship.cmp"), {"texture library", "Opaque.PNG", "MIPS"}).size(), 128u);
 }
 
+// A model made on Windows names its materials in Windows-1252: the export
+// writes the file's bytes, and a name too long to be read is told.
+TEST_F(ExportMaterials, NamesKeepTheModelFilesBytesAndLongOnesAreTold) {
+  const std::string longName(250, 'x');
+  WriteText(folder_ / "windows.mtl", "newmtl M\xFCll\nKd 1 0 0\nnewmtl Terraind\xE4k\nKd 0 1 0\n");
+  WriteText(folder_ / "windows.obj", "mtllib windows.mtl\no " + longName +
+                                         "\nv 0 0 0\nv 92 0 0\nv 0 92 0\nusemtl M\xFCll\nf 1 2 3\n");
+  const auto run = Run("export windows.obj -o windows.cmp -q --game-ready --scale 1");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "warning: \"windows.obj\": mesh \"" + longName.substr(0, 40) +
+                         "...\" has a name of 250 bytes; the export keeps its first 199\n");
+  const UtfTree tree = ReadCmp("windows.cmp");
+  EXPECT_EQ(DataOf(tree, {"material library", "M\xFCll", "Dc"}).size(), 12u);
+}
+
 // info lists the file's textures: each one's size, format and levels, or
 // why it cannot tell them.
 TEST_F(ExportMaterials, InfoListsTheTexturesOfTheFile) {
