@@ -30,7 +30,9 @@ std::string NamedHardpointMisfits(const MeshList& meshList) {
 }
 
 std::string SizeMisfit(const ModelTotals& totals, int scaleDivisor) {
-  const auto plausible = [](double size) { return size >= kSmallestExtent && size <= kLargestExtent; };
+  const auto plausible = [](double size) {
+    return size >= kSmallestExtent && size <= kLargestExtent;
+  };
   const float across = *std::max_element(totals.extent.begin(), totals.extent.end());
   if (totals.geometryMeshes == 0 || plausible(across)) return "";
   // The divisor nearest the typical size; clamped, it gives the largest or
@@ -43,8 +45,9 @@ std::string SizeMisfit(const ModelTotals& totals, int scaleDivisor) {
                            std::to_string(scaleDivisor) +
                            ", outside a ship's or station's size (1 to 5,000 units); ";
   if (!plausible(sizeThen)) {
-    return text + "no --scale from 1 to 100 brings it within that, so scale the model in the "
-                  "modelling tool";
+    return text +
+           "no --scale from 1 to 100 brings it within that, so scale the model in the "
+           "modelling tool";
   }
   return text + "--scale " + std::to_string(suggested) + " makes it " +
          UnitsText(static_cast<float>(sizeThen)) + " units";

@@ -182,8 +182,8 @@ class ModelReader {
         json_.SkipValue();
       }
     }
-    for (Refusal* rule : {&name, &nameEncoding.refusal, &diffuse, &opacity, &texture,
-                          &textureEncoding.refusal}) {
+    for (Refusal* rule :
+         {&name, &nameEncoding.refusal, &diffuse, &opacity, &texture, &textureEncoding.refusal}) {
       if (*rule) return *rule;
     }
     if (Refusal refusal = Decode(nameEncoding, material.name, ".name")) return refusal;

@@ -1,3 +1,5 @@
+#include "host/model_document_writer.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +12,6 @@
 #include <system_error>
 
 #include "host/base64.h"
-#include "host/model_document_writer.h"
 #include "host/model_file_messages.h"
 #include "host/windows_1252.h"
 

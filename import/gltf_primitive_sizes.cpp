@@ -1,7 +1,6 @@
 #include "import/gltf_primitive_sizes.h"
 
 #include <algorithm>
-
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -33,10 +32,12 @@ std::string_view GlbJson(std::string_view file) {
 // The count of an accessor; 0 when the file does not give it.
 std::size_t AccessorCount(const nlohmann::json& document, const nlohmann::json& index) {
   const nlohmann::json& accessors = document.value("accessors", nlohmann::json::array());
-  if (!index.is_number_unsigned() || !accessors.is_array() || index.get<std::size_t>() >= accessors.size()) {
+  if (!index.is_number_unsigned() || !accessors.is_array() ||
+      index.get<std::size_t>() >= accessors.size()) {
     return 0;
   }
-  const nlohmann::json& count = accessors[index.get<std::size_t>()].value("count", nlohmann::json());
+  const nlohmann::json& count =
+      accessors[index.get<std::size_t>()].value("count", nlohmann::json());
   return count.is_number_unsigned() ? count.get<std::size_t>() : 0;
 }
 
@@ -87,8 +88,8 @@ std::vector<GltfPrimitiveSize> GltfPrimitiveSizes(const std::string& path, Model
   }
 }
 
-std::size_t DroppedTriangles(const std::vector<GltfPrimitiveSize>& primitives,
-                             std::size_t vertices, std::size_t triangles) {
+std::size_t DroppedTriangles(const std::vector<GltfPrimitiveSize>& primitives, std::size_t vertices,
+                             std::size_t triangles) {
   std::optional<std::size_t> fewest;
   for (const GltfPrimitiveSize& primitive : primitives) {
     if (primitive.vertices != vertices || primitive.triangles < triangles) continue;

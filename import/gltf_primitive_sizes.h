@@ -18,7 +18,7 @@ struct GltfPrimitiveSize {
 // reader drops (those with a corner outside the primitive's vertices) can be
 // counted. Empty for other formats and for a file whose JSON cannot be read.
 [[nodiscard]] std::vector<GltfPrimitiveSize> GltfPrimitiveSizes(const std::string& path,
-                                                               ModelFormat format);
+                                                                ModelFormat format);
 
 // How many triangles the reader dropped from a mesh of `vertices` vertices
 // and `triangles` triangles: the reader keeps every vertex and makes its

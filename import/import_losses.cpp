@@ -43,7 +43,8 @@ std::string Sentence(const KindText& text, std::size_t count,
                      const std::vector<std::string>& names) {
   std::string sentence =
       std::to_string(count) + " " + (count == 1 ? text.one : text.many) + text.what + ": ";
-  if (*text.place != '\0') sentence += std::string(names.size() == 1 ? text.place : text.places) + " ";
+  if (*text.place != '\0')
+    sentence += std::string(names.size() == 1 ? text.place : text.places) + " ";
   return sentence + NameList(names);
 }
 

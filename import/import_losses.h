@@ -35,7 +35,7 @@ class ImportLosses {
  private:
   struct Loss {
     std::size_t count = 0;
-    std::vector<std::string> names;  // in the order first met, each once
+    std::vector<std::string> names;   // in the order first met, each once
     std::vector<std::size_t> counts;  // of each name
   };
   std::array<Loss, kKindCount> losses_;

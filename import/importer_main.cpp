@@ -40,8 +40,7 @@ int Read(const std::string& path) {
     std::fprintf(stderr, "%s%s\n", protocol::kWarningPrefix, warning.c_str());
   }
   for (const std::string& warning : svcmp::LongNameWarnings(*loaded.model)) {
-    std::fprintf(stderr, "%s\"%s\": %s\n", protocol::kWarningPrefix, path.c_str(),
-                 warning.c_str());
+    std::fprintf(stderr, "%s\"%s\": %s\n", protocol::kWarningPrefix, path.c_str(), warning.c_str());
   }
   if (std::fwrite(document.text.data(), 1, document.text.size(), stdout) != document.text.size() ||
       std::fflush(stdout) != 0) {

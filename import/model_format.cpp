@@ -115,8 +115,7 @@ ModelFormatCheck RecognizeModelFormat(std::string_view head, std::string_view ex
     const std::uint32_t version = head.size() >= 8 ? LittleEndian32(head, 4) : 2;
     if (version == 1) return {std::nullopt, msg::kGlbOne};
     if (version != 2) {
-      return {std::nullopt,
-              msg::kGlbVersion + std::to_string(version) + msg::kNotSupportedSaveAs2};
+      return {std::nullopt, msg::kGlbVersion + std::to_string(version) + msg::kNotSupportedSaveAs2};
     }
     return {ModelFormat::Glb, ""};
   }

@@ -203,7 +203,8 @@ TEST_F(ExportMaterials, TexturesAreFoundInAnyCaseAndAMissingOneIsToldOnce) {
   const auto run = Run("export shouting.json -o ship.cmp -q --game-ready --auto-lod");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   std::size_t told = 0;
-  for (std::size_t at = 0; (at = run.err.find("gone.png\" of", at)) != std::string::npos; ++at) ++told;
+  for (std::size_t at = 0; (at = run.err.find("gone.png\" of", at)) != std::string::npos; ++at)
+    ++told;
   EXPECT_EQ(told, 1u) << run.err;
   EXPECT_EQ(run.err.find("Opaque"), std::string::npos) << run.err;
   EXPECT_GT(DataOf(ReadCmp("ship.cmp"), {"texture library", "Opaque.PNG", "MIPS"}).size(), 128u);
@@ -214,8 +215,9 @@ TEST_F(ExportMaterials, TexturesAreFoundInAnyCaseAndAMissingOneIsToldOnce) {
 TEST_F(ExportMaterials, NamesKeepTheModelFilesBytesAndLongOnesAreTold) {
   const std::string longName(250, 'x');
   WriteText(folder_ / "windows.mtl", "newmtl M\xFCll\nKd 1 0 0\nnewmtl Terraind\xE4k\nKd 0 1 0\n");
-  WriteText(folder_ / "windows.obj", "mtllib windows.mtl\no " + longName +
-                                         "\nv 0 0 0\nv 92 0 0\nv 0 92 0\nusemtl M\xFCll\nf 1 2 3\n");
+  WriteText(folder_ / "windows.obj",
+            "mtllib windows.mtl\no " + longName +
+                "\nv 0 0 0\nv 92 0 0\nv 0 92 0\nusemtl M\xFCll\nf 1 2 3\n");
   const auto run = Run("export windows.obj -o windows.cmp -q --game-ready --scale 1");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "warning: \"windows.obj\": mesh \"" + longName.substr(0, 40) +
@@ -521,13 +523,16 @@ TEST_F(ExportCommand, SizeWarningsSuggestAScaleThatFitsOrNone) {
   const Case cases[] = {
       {1, "--scale 1", ""},
       {2500, "--scale 1", ""},
-      {1, "", "0.022 units across at --scale 92, outside a ship's or station's size (1 to 5,000 "
-              "units); --scale 1 makes it 2.0 units"},
-      {0.1f, "", "0.0022 units across at --scale 92, outside a ship's or station's size (1 to "
-                 "5,000 units); no --scale from 1 to 100 brings it within that, so scale the "
-                 "model in the modelling tool"},
-      {4000, "--scale 1", "8000.0 units across at --scale 1, outside a ship's or station's size "
-                          "(1 to 5,000 units); --scale 100 makes it 80.0 units"},
+      {1, "",
+       "0.022 units across at --scale 92, outside a ship's or station's size (1 to 5,000 "
+       "units); --scale 1 makes it 2.0 units"},
+      {0.1f, "",
+       "0.0022 units across at --scale 92, outside a ship's or station's size (1 to "
+       "5,000 units); no --scale from 1 to 100 brings it within that, so scale the "
+       "model in the modelling tool"},
+      {4000, "--scale 1",
+       "8000.0 units across at --scale 1, outside a ship's or station's size "
+       "(1 to 5,000 units); --scale 100 makes it 80.0 units"},
   };
   for (const Case& c : cases) {
     std::vector<testing::GltfNode> nodes = {

@@ -10,8 +10,8 @@
 #include "assimp_test_files.h"
 #include "host/model_document.h"
 #include "host/model_document_writer.h"
-#include "load_through_importer.h"
 #include "import/model_file.h"
+#include "load_through_importer.h"
 
 namespace svcmp {
 namespace {
@@ -124,7 +124,6 @@ TEST_F(ModelFile, DocumentRefusesWhatJsonCannotHold) {
   EXPECT_NE(document.error.find("material 3 has a colour or opacity outside 0 to 1"),
             std::string::npos)
       << document.error;
-
 }
 
 // Names that are not UTF-8 are carried as Windows-1252 and read back as the
@@ -136,7 +135,8 @@ TEST_F(ModelFile, NamesInWindows1252ReadBackByteForByte) {
   model->materials[3].diffuseTexture = "TEST\x80.PNG";
   const ModelDocumentText document = WriteModelDocument(*model);
   ASSERT_EQ(document.error, "");
-  EXPECT_NE(document.text.find("\"name\": \"Hp_Fixed_Terraind\xC3\xA4k\", \"nameEncoding\": \"windows-1252\",\n"),
+  EXPECT_NE(document.text.find(
+                "\"name\": \"Hp_Fixed_Terraind\xC3\xA4k\", \"nameEncoding\": \"windows-1252\",\n"),
             std::string::npos)
       << document.text;
   EXPECT_NE(document.text.find("{\"name\": \"M\xC3\xBCll\", \"nameEncoding\": \"windows-1252\"}"),
