@@ -20,8 +20,9 @@ constexpr std::array<std::string_view, 11> kFormatBreaks = {
     "out of range",         // FBX, glTF: offsets and indices past their end
     "Invalid face index",   // OBJ
     "nexpected end",        // cut files ("Unexpected end of file")
-    "nexpected EOF",       "truncated",
-    "Premature end",  // XML: a cut COLLADA file
+    "nexpected EOF",        // cut files, other readers
+    "truncated",            // cut files, other readers
+    "Premature end",        // XML: a cut COLLADA file
 };
 
 // The reader's own words, printable and without the parts that mean nothing
