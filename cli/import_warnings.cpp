@@ -30,22 +30,27 @@ std::string NamedHardpointMisfits(const MeshList& meshList) {
 }
 
 std::string SizeMisfit(const ModelTotals& totals, int scaleDivisor) {
+  const auto plausible = [](double size) {
+    return size >= kSmallestExtent && size <= kLargestExtent;
+  };
   const float across = *std::max_element(totals.extent.begin(), totals.extent.end());
-  if (totals.geometryMeshes == 0 || (across >= kSmallestExtent && across <= kLargestExtent)) {
-    return "";
-  }
+  if (totals.geometryMeshes == 0 || plausible(across)) return "";
+  // The divisor nearest the typical size; clamped, it gives the largest or
+  // the smallest size any divisor can, so if that misses the range, all do.
   const double hostSize = static_cast<double>(across) * scaleDivisor;
   const int suggested = static_cast<int>(
       std::clamp(std::lround(hostSize / kTypicalExtent), kSmallestDivisor, kLargestDivisor));
-  const std::string sizeThen = UnitsText(static_cast<float>(hostSize / suggested));
-  std::string text = "the model measures " + UnitsText(across) + " units across at --scale " +
-                     std::to_string(scaleDivisor) +
-                     ", far from a ship's size (0.5 to 5,000 units); ";
-  if (suggested == scaleDivisor) {
+  const double sizeThen = hostSize / suggested;
+  const std::string text = "the model measures " + UnitsText(across) + " units across at --scale " +
+                           std::to_string(scaleDivisor) +
+                           ", outside a ship's or station's size (1 to 5,000 units); ";
+  if (!plausible(sizeThen)) {
     return text +
-           "no --scale from 1 to 100 changes that much, so resize it in the modelling program";
+           "no --scale from 1 to 100 brings it within that, so scale the model in the "
+           "modelling tool";
   }
-  return text + "--scale " + std::to_string(suggested) + " makes it " + sizeThen + " units";
+  return text + "--scale " + std::to_string(suggested) + " makes it " +
+         UnitsText(static_cast<float>(sizeThen)) + " units";
 }
 
 }  // namespace

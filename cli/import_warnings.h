@@ -10,7 +10,7 @@ namespace svcmp::cli {
 
 // Size limits beyond which a model is not what the modder meant, and the
 // size a divisor is suggested for.
-inline constexpr float kSmallestExtent = 0.5f;
+inline constexpr float kSmallestExtent = 1.0f;
 inline constexpr float kLargestExtent = 5000.0f;
 inline constexpr float kTypicalExtent = 20.0f;
 

@@ -1,6 +1,7 @@
 #include "cli/material_export.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -18,6 +19,38 @@ namespace {
 std::filesystem::path PortablePath(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
   return std::filesystem::path(path);
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+// Models made on Windows name their textures in any letter case ("TEST.PNG"
+// for test.png): a relative path that does not exist as written is followed
+// one folder at a time, each part matched without regard to case. The path
+// as written when nothing matches, so the warning names it.
+std::filesystem::path FindIgnoringCase(const std::filesystem::path& folder,
+                                       const std::filesystem::path& relative) {
+  std::error_code error;
+  if (std::filesystem::exists(folder / relative, error)) return folder / relative;
+  std::filesystem::path found = folder;
+  for (const std::filesystem::path& part : relative) {
+    if (std::filesystem::exists(found / part, error)) {
+      found /= part;
+      continue;
+    }
+    std::filesystem::directory_iterator entries(found.empty() ? "." : found, error);
+    const auto match = std::find_if(
+        begin(entries), end(entries), [&](const std::filesystem::directory_entry& entry) {
+          return SameIgnoringCase(entry.path().filename().string(), part.string());
+        });
+    if (error || match == end(entries)) return folder / relative;
+    found = match->path();
+  }
+  return found;
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFile(const std::filesystem::path& path) {
@@ -82,7 +115,8 @@ std::string MaterialExport::AddTexture(const msMaterial& material, bool& hasAlph
   const std::filesystem::path path = PortablePath(material.diffuseTexture);
   // Embedded images are told apart by their material, files by where they lie.
   const bool embedded = !material.embeddedTexture.empty();
-  const std::filesystem::path file = path.is_absolute() ? path : modelFolder_ / path;
+  const std::filesystem::path file =
+      path.is_absolute() || embedded ? path : FindIgnoringCase(modelFolder_, path);
   const std::string source =
       embedded ? "embedded in " + material.name : file.lexically_normal().string();
   const auto known = std::find_if(known_.begin(), known_.end(),
@@ -98,12 +132,12 @@ std::string MaterialExport::AddTexture(const msMaterial& material, bool& hasAlph
   std::optional<std::vector<std::uint8_t>> bytes =
       embedded ? std::optional(material.embeddedTexture) : ReadFile(file);
   if (!bytes) {
-    warn_(what + "cannot be read from " + file.string() + tail);
+    WarnOnce(source, what + "cannot be read from " + file.string() + tail);
     return "";
   }
   const ImageDecodeResult decoded = DecodeImage(*bytes);
   if (!decoded.image) {
-    warn_(what + "cannot be decoded: " + decoded.reason + tail);
+    WarnOnce(source, what + "cannot be decoded: " + decoded.reason + tail);
     return "";
   }
   hasAlpha = decoded.image->HasAlpha();
@@ -111,6 +145,10 @@ std::string MaterialExport::AddTexture(const msMaterial& material, bool& hasAlph
   textures_.push_back({name, WriteDds(*decoded.image, maxTextureSide_)});
   known_.push_back({source, name, hasAlpha});
   return name;
+}
+
+void MaterialExport::WarnOnce(const std::string& source, const std::string& warning) {
+  if (unusable_.insert(source).second) warn_(warning);
 }
 
 void MaterialExport::AddTo(UtfTree& tree) const { AddMaterialLibrary(tree, materials_, textures_); }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,10 @@ class MaterialExport {
   // after a warning when it cannot be.
   std::string AddTexture(const msMaterial& material, bool& hasAlpha);
 
+  // Tells `warning` about the texture from `source` the first time only:
+  // materials that share it and the levels of --auto-lod collect it again.
+  void WarnOnce(const std::string& source, const std::string& warning);
+
   std::vector<msMaterial> sources_;
   std::filesystem::path modelFolder_;
   int maxTextureSide_;
@@ -52,6 +57,7 @@ class MaterialExport {
     bool hasAlpha = false;
   };
   std::vector<KnownTexture> known_;
+  std::set<std::string> unusable_;  // sources already warned about
 };
 
 }  // namespace svcmp::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -73,6 +74,10 @@ struct msModel {
 };
 
 namespace svcmp {
+
+// The plug-in reads a mesh's or material's name into a buffer of 200 bytes,
+// so it gets the name's first 199 bytes.
+inline constexpr std::size_t kLongestHostName = 199;
 
 // Owns a model until the plug-in destroys it with msModel_Destroy (which it
 // does on some of its exits and not on others); releases it otherwise.

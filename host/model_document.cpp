@@ -18,6 +18,7 @@
 
 #include "host/base64.h"
 #include "host/json_scanner.h"
+#include "host/windows_1252.h"
 
 // The document is read in one pass straight into the model. A refusal is
 // remembered per key and the walk goes on, because the reader answers
@@ -85,6 +86,10 @@ std::optional<std::int64_t> IntegerIn(std::string_view text, bool integral, std:
   if (status != std::errc() || value < low || value > high) return std::nullopt;
   return value;
 }
+
+// The one encoding a name may name besides the document's UTF-8.
+constexpr char kWindows1252[] = "windows-1252";
+constexpr char kEncodingRule[] = ": expected \"windows-1252\"";
 
 // A list makes room for this many items at its first.
 constexpr std::size_t kFirstListCapacity = 4;
@@ -163,11 +168,17 @@ class ModelReader {
     Refusal texture;
     std::optional<std::string> textureData;  // decoded once the texture's name is known
     Refusal textureDataRule;
+    Encoding nameEncoding;
+    Encoding textureEncoding;
     json_.EnterObject();
     std::string_view key;
     while (json_.NextKey(key)) {
       if (key == "name") {
         name = ReadText(material.name, ".name: expected a string");
+      } else if (key == "nameEncoding") {
+        nameEncoding = ReadEncoding(".nameEncoding");
+      } else if (key == "textureEncoding") {
+        textureEncoding = ReadEncoding(".textureEncoding");
       } else if (key == "diffuse") {
         material.diffuse.reset();
         float colour[3] = {};
@@ -186,8 +197,13 @@ class ModelReader {
         json_.SkipValue();
       }
     }
-    for (Refusal* rule : {&name, &diffuse, &opacity, &texture}) {
+    for (Refusal* rule :
+         {&name, &nameEncoding.refusal, &diffuse, &opacity, &texture, &textureEncoding.refusal}) {
       if (*rule) return *rule;
+    }
+    if (Refusal refusal = Decode(nameEncoding, material.name, ".name")) return refusal;
+    if (Refusal refusal = Decode(textureEncoding, material.diffuseTexture, ".texture")) {
+      return refusal;
     }
     if (!textureData) return std::nullopt;
     // The image needs a name to be stored under in the texture library.
@@ -225,11 +241,14 @@ class ModelReader {
     Refusal material;
     Required vertices;
     Required triangles;
+    Encoding nameEncoding;
     json_.EnterObject();
     std::string_view key;
     while (json_.NextKey(key)) {
       if (key == "name") {
         name = {true, ReadText(mesh.name, ".name: expected a string")};
+      } else if (key == "nameEncoding") {
+        nameEncoding = ReadEncoding(".nameEncoding");
       } else if (key == "material") {
         material = ReadMaterialIndex(mesh);
       } else if (key == "vertices") {
@@ -244,10 +263,35 @@ class ModelReader {
       return required.seen ? required.refusal : Refusal(missing);
     };
     for (const Refusal& rule :
-         {judge(name, ".name: missing"), material, judge(vertices, ".vertices: missing"),
-          judge(triangles, ".triangles: missing")}) {
+         {judge(name, ".name: missing"), nameEncoding.refusal, material,
+          judge(vertices, ".vertices: missing"), judge(triangles, ".triangles: missing"),
+          Decode(nameEncoding, mesh.name, ".name")}) {
       if (rule) return place() + *rule;
     }
+    return std::nullopt;
+  }
+
+  // A "...Encoding" key: the string beside it held these bytes in the model
+  // file, which the document carries as UTF-8.
+  struct Encoding {
+    bool windows1252 = false;
+    Refusal refusal;
+  };
+
+  Encoding ReadEncoding(const std::string& field) {
+    std::string value;
+    const Refusal notText = ReadText(value, kEncodingRule);
+    if (notText || value != kWindows1252) return {false, field + kEncodingRule};
+    return {true, std::nullopt};
+  }
+
+  // The model file's bytes of `text` when its encoding says it held other
+  // bytes than the document's UTF-8.
+  static Refusal Decode(const Encoding& encoding, std::string& text, const char* field) {
+    if (!encoding.windows1252) return std::nullopt;
+    std::optional<std::string> bytes = Utf8ToWindows1252(text);
+    if (!bytes) return std::string(field) + ": has a character that Windows-1252 has not";
+    text = std::move(*bytes);
     return std::nullopt;
   }
 

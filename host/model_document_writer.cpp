@@ -1,3 +1,5 @@
+#include "host/model_document_writer.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -14,8 +16,8 @@
 #include <vector>
 
 #include "host/base64.h"
-#include "host/model_document_writer.h"
 #include "host/model_file_messages.h"
+#include "host/windows_1252.h"
 
 namespace svcmp {
 namespace {
@@ -40,7 +42,7 @@ std::string FloatText(float value) {
 }
 
 // Strict escaping refuses bytes that are not UTF-8, which a JSON document
-// cannot carry without changing the name.
+// cannot carry as they are.
 bool AppendString(std::string& out, const std::string& text) {
   try {
     out += nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
@@ -50,17 +52,26 @@ bool AppendString(std::string& out, const std::string& text) {
   }
 }
 
+// A name as a JSON string; one that is not UTF-8 is taken as the
+// Windows-1252 that model files made on Windows hold, carried as UTF-8 and
+// followed by the key that gives the reader its bytes back.
+void AppendName(std::string& out, const std::string& name, const char* key) {
+  if (AppendString(out, name)) return;
+  AppendString(out, Windows1252ToUtf8(name));
+  out += std::string(", \"") + key + "Encoding\": \"windows-1252\"";
+}
+
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool IsUnit(float value) { return value >= 0.0f && value <= 1.0f; }
 
 // A material without a look stays a plain name, as documents had it before
-// materials carried one. Returns the reason when the material cannot be
-// written, empty otherwise.
+// materials carried one, and so does a name that is not UTF-8. Returns the
+// reason when the material cannot be written, empty otherwise.
 std::string AppendMaterial(std::string& out, const msMaterial& material) {
-  if (!material.HasLook()) return AppendString(out, material.name) ? "" : msg::kNameNotUtf8;
+  if (!material.HasLook() && AppendString(out, material.name)) return "";
   out += "{\"name\": ";
-  if (!AppendString(out, material.name)) return msg::kNameNotUtf8;
+  AppendName(out, material.name, "name");
   if (material.diffuse) {
     const auto& colour = *material.diffuse;
     if (!IsUnit(colour[0]) || !IsUnit(colour[1]) || !IsUnit(colour[2]))
@@ -74,7 +85,7 @@ std::string AppendMaterial(std::string& out, const msMaterial& material) {
   }
   if (!material.diffuseTexture.empty()) {
     out += ", \"texture\": ";
-    if (!AppendString(out, material.diffuseTexture)) return msg::kTextureNotUtf8;
+    AppendName(out, material.diffuseTexture, "texture");
   }
   if (!material.embeddedTexture.empty()) {
     if (material.diffuseTexture.empty()) return msg::kEmbeddedTextureUnnamed;
@@ -173,7 +184,7 @@ ModelDocumentText WriteModelDocument(const msModel& model) {
   for (std::size_t m = 0; m < model.meshes.size(); ++m) {
     const msMesh& mesh = model.meshes[m];
     out += m > 0 ? ",\n    {\n      \"name\": " : "\n    {\n      \"name\": ";
-    if (!AppendString(out, mesh.name)) return {"", "mesh " + std::to_string(m) + msg::kNameNotUtf8};
+    AppendName(out, mesh.name, "name");
     out +=
         ",\n      \"material\": " + std::to_string(mesh.materialIndex) + ",\n      \"vertices\": [";
     for (std::size_t v = 0; v < mesh.vertices.size(); ++v) {

@@ -20,9 +20,11 @@
 #include <unordered_set>
 #include <vector>
 
+#include "import/gltf_primitive_sizes.h"
 #include "import/import_losses.h"
 #include "import/import_messages.h"
 #include "import/material_look.h"
+#include "import/reader_failure.h"
 
 namespace svcmp {
 namespace {
@@ -253,9 +255,15 @@ void SetLocalTransform(msNode& node, const aiMatrix4x4& transform) {
 class SceneConverter {
  public:
   // keepTree: the format has a node tree of its own (every one but OBJ, whose
-  // groups are a flat list).
-  SceneConverter(const aiScene& scene, const std::string& path, bool keepTree)
-      : scene_(scene), path_(path), keepTree_(keepTree) {}
+  // groups are a flat list). filePrimitives: the triangle primitives as the
+  // file writes them, where the reader may drop triangles (glTF); empty where
+  // it does not.
+  SceneConverter(const aiScene& scene, const std::string& path, bool keepTree,
+                 std::vector<GltfPrimitiveSize> filePrimitives)
+      : scene_(scene),
+        path_(path),
+        keepTree_(keepTree),
+        filePrimitives_(std::move(filePrimitives)) {}
 
   // The model, or nothing with error() set.
   HostModelPtr Convert() {
@@ -501,12 +509,15 @@ class SceneConverter {
       return index;
     };
 
+    // Triangles the reader dropped before us, and those we drop.
+    std::size_t dropped = DroppedTriangles(filePrimitives_, source.mNumVertices, source.mNumFaces);
     for (unsigned f = 0; f < source.mNumFaces; ++f) {
       const aiFace& face = source.mFaces[f];
       if (tooMany) break;
-      if (face.mNumIndices != 3 || face.mIndices == nullptr) continue;
-      if (face.mIndices[0] >= source.mNumVertices || face.mIndices[1] >= source.mNumVertices ||
-          face.mIndices[2] >= source.mNumVertices) {
+      if (face.mNumIndices != 3) continue;
+      if (face.mIndices == nullptr || face.mIndices[0] >= source.mNumVertices ||
+          face.mIndices[1] >= source.mNumVertices || face.mIndices[2] >= source.mNumVertices) {
+        ++dropped;
         continue;
       }
       // Under a mirroring transform the corners are taken the other way
@@ -518,6 +529,10 @@ class SceneConverter {
             static_cast<std::uint16_t>(indexOf(face.mIndices[kCorners[mirrored][corner]]));
       }
       mesh.triangles.push_back(triangle);
+    }
+    if (!hardpoint) {
+      losses_.Add(ImportLosses::DroppedTriangles, displayName.empty() ? "(unnamed)" : displayName,
+                  dropped);
     }
     if (mesh.triangles.empty()) return std::nullopt;
 
@@ -537,6 +552,7 @@ class SceneConverter {
   const bool keepTree_;
   HostModelPtr model_;
   std::vector<int> materialIndex_;
+  std::vector<GltfPrimitiveSize> filePrimitives_;
   std::unordered_set<const aiNode*> holdingMeshes_;
   ImportLosses losses_;
   std::string error_;
@@ -568,18 +584,6 @@ void KeepOnlySupportedReaders(Assimp::Importer& importer) {
   }
 }
 
-// The reader's own words, printable and without the parts that mean nothing
-// to a modder; empty when they add nothing to "damaged".
-std::string ReaderDetail(const std::string& readerMessage) {
-  if (readerMessage.find("No suitable reader") != std::string::npos) return "";
-  std::string detail;
-  for (const char c : readerMessage) {
-    if (c >= ' ' && c <= '~') detail += c;
-  }
-  while (!detail.empty() && detail.back() == ' ') detail.pop_back();
-  return detail;
-}
-
 }  // namespace
 
 ModelLoadResult LoadAssimpModel(const std::string& path, ModelFormat format) {
@@ -591,16 +595,13 @@ ModelLoadResult LoadAssimpModel(const std::string& path, ModelFormat format) {
       const std::string readerMessage = importer.GetErrorString();
       // The reader caught it; the program still has to say it ran out.
       if (readerMessage == std::bad_alloc().what()) throw std::bad_alloc();
-      const std::string detail = ReaderDetail(readerMessage);
-      return {nullptr,
-              FileMessage(path, msg::kDamaged + std::string(ModelFormatName(format)) +
-                                    (detail.empty() ? "" : " (" + detail + ")")),
-              {}};
+      return {nullptr, FileMessage(path, ReaderFailureReason(format, readerMessage)), {}};
     }
     if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
       return {nullptr, FileMessage(path, msg::kEmptyScene), {}};
     }
-    SceneConverter converter(*scene, path, format != ModelFormat::Obj);
+    SceneConverter converter(*scene, path, format != ModelFormat::Obj,
+                             GltfPrimitiveSizes(path, format));
     HostModelPtr model = converter.Convert();
     if (model == nullptr) return {nullptr, converter.error(), {}};
     ModelLoadResult result{std::move(model), "", {}};

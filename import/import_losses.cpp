@@ -29,6 +29,7 @@ constexpr std::array<KindText, ImportLosses::kKindCount> kTexts = {{
     {"geometry mesh", "geometry meshes", " without a material (material id 0 is written)", "", ""},
     {"node property", "node properties",
      " left out (only text, numbers, true, false and lists of numbers are kept)", "node", "nodes"},
+    {"triangle", "triangles", " left out (a corner is no vertex of the mesh)", "mesh", "meshes"},
 }};
 
 std::string NameList(const std::vector<std::string>& names) {
@@ -39,15 +40,29 @@ std::string NameList(const std::vector<std::string>& names) {
   return list;
 }
 
+// "COUNT THINGS WHAT in PLACE NAMES" for `count` losses in `names`.
+std::string Sentence(const KindText& text, std::size_t count,
+                     const std::vector<std::string>& names) {
+  std::string sentence =
+      std::to_string(count) + " " + (count == 1 ? text.one : text.many) + text.what + ": ";
+  if (*text.place != '\0')
+    sentence += std::string(names.size() == 1 ? text.place : text.places) + " ";
+  return sentence + NameList(names);
+}
+
 }  // namespace
 
 void ImportLosses::Add(Kind kind, const std::string& name, std::size_t count) {
   if (count == 0) return;
   Loss& loss = losses_[kind];
   loss.count += count;
-  if (std::find(loss.names.begin(), loss.names.end(), name) == loss.names.end()) {
-    loss.names.push_back(name);
+  const auto known = std::find(loss.names.begin(), loss.names.end(), name);
+  if (known != loss.names.end()) {
+    loss.counts[static_cast<std::size_t>(known - loss.names.begin())] += count;
+    return;
   }
+  loss.names.push_back(name);
+  loss.counts.push_back(count);
 }
 
 std::vector<std::string> ImportLosses::Sentences() const {
@@ -55,13 +70,13 @@ std::vector<std::string> ImportLosses::Sentences() const {
   for (std::size_t kind = 0; kind < losses_.size(); ++kind) {
     const Loss& loss = losses_[kind];
     if (loss.count == 0) continue;
-    const KindText& text = kTexts[kind];
-    std::string sentence = std::to_string(loss.count) + " " +
-                           (loss.count == 1 ? text.one : text.many) + text.what + ": ";
-    if (*text.place != '\0') {
-      sentence += std::string(loss.names.size() == 1 ? text.place : text.places) + " ";
+    if (kind != DroppedTriangles) {
+      sentences.push_back(Sentence(kTexts[kind], loss.count, loss.names));
+      continue;
     }
-    sentences.push_back(sentence + NameList(loss.names));
+    for (std::size_t i = 0; i < loss.names.size(); ++i) {
+      sentences.push_back(Sentence(kTexts[kind], loss.counts[i], {loss.names[i]}));
+    }
   }
   return sentences;
 }

@@ -8,7 +8,7 @@
 namespace svcmp {
 
 // What a model file holds that the export leaves out, gathered while it is
-// read, and told as one warning per kind.
+// read, and told as one warning per kind (dropped triangles: per mesh).
 class ImportLosses {
  public:
   enum Kind {
@@ -20,6 +20,7 @@ class ImportLosses {
     TextureTransforms,        // counted in transforms, named by material
     NoMaterial,               // counted in meshes, named by mesh
     NodeProperties,           // counted in properties, named by node
+    DroppedTriangles,         // counted in triangles, told per mesh
     kKindCount
   };
 
@@ -28,13 +29,15 @@ class ImportLosses {
   void Add(Kind kind, const std::string& name, std::size_t count);
 
   // One sentence per kind that lost something, in the order of the kinds,
-  // each naming its meshes or materials.
+  // each naming its meshes or materials; dropped triangles get one sentence
+  // per mesh with its count.
   [[nodiscard]] std::vector<std::string> Sentences() const;
 
  private:
   struct Loss {
     std::size_t count = 0;
-    std::vector<std::string> names;  // in the order first met, each once
+    std::vector<std::string> names;   // in the order first met, each once
+    std::vector<std::size_t> counts;  // of each name
   };
   std::array<Loss, kKindCount> losses_;
 };

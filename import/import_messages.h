@@ -10,6 +10,11 @@ inline constexpr char kUnsupportedEncoding[] = "is in a text encoding the import
 inline constexpr char kSaveAsUtf8[] = "); save it as UTF-8";
 inline constexpr char kCannotOpen[] = "cannot be opened: ";
 inline constexpr char kDamaged[] = "the file is damaged: it cannot be read as ";
+inline constexpr char kImporterLimitation[] = "cannot be read by the importer: ";
+inline constexpr char kEmptyFile[] = "the file is empty";
+inline constexpr char kGlbOne[] = "glTF 1.0 is not supported: save it as glTF 2.0";
+inline constexpr char kGlbVersion[] = "GLB version ";
+inline constexpr char kNotSupportedSaveAs2[] = " is not supported: save it as glTF 2.0";
 inline constexpr char kEmptyScene[] = "the file holds no triangles to export";
 inline constexpr char kTooManyVertices[] =
     " has more than 65535 vertices, which 16-bit triangle indices cannot address";

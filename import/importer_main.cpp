@@ -15,6 +15,7 @@
 #include "import/binary_output.h"
 #include "import/export_formats.h"
 #include "import/importer_protocol.h"
+#include "import/long_names.h"
 #include "import/model_format.h"
 #include "import/scene_document.h"
 #include "utf/file_io.h"
@@ -37,6 +38,9 @@ int Read(const std::string& path) {
   if (!document.error.empty()) return Refuse("\"" + path + "\": " + document.error);
   for (const std::string& warning : loaded.warnings) {
     std::fprintf(stderr, "%s%s\n", protocol::kWarningPrefix, warning.c_str());
+  }
+  for (const std::string& warning : svcmp::LongNameWarnings(*loaded.model)) {
+    std::fprintf(stderr, "%s\"%s\": %s\n", protocol::kWarningPrefix, path.c_str(), warning.c_str());
   }
   if (std::fwrite(document.text.data(), 1, document.text.size(), stdout) != document.text.size() ||
       std::fflush(stdout) != 0) {

@@ -105,7 +105,20 @@ const char* ModelFormatName(ModelFormat format) {
 }
 
 ModelFormatCheck RecognizeModelFormat(std::string_view head, std::string_view extension) {
-  if (StartsWith(head, "glTF")) return {ModelFormat::Glb, ""};
+  // One message for an empty file, whichever format its name promises.
+  if (head.size() < kHeadBytes && head.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos) {
+    return {std::nullopt, msg::kEmptyFile};
+  }
+  if (StartsWith(head, "glTF")) {
+    // The version follows the magic; only 2 is read (a cut header is damage,
+    // which the reader tells).
+    const std::uint32_t version = head.size() >= 8 ? LittleEndian32(head, 4) : 2;
+    if (version == 1) return {std::nullopt, msg::kGlbOne};
+    if (version != 2) {
+      return {std::nullopt, msg::kGlbVersion + std::to_string(version) + msg::kNotSupportedSaveAs2};
+    }
+    return {ModelFormat::Glb, ""};
+  }
   if (StartsWith(head, "Kaydara FBX Binary")) return {ModelFormat::Fbx, ""};
   // A 3DS file is one main chunk (id 0x4D4D) whose length is at least its
   // own six-byte header.

@@ -16,6 +16,10 @@ SVCMP_NATIVE_PACKAGES=(
   clang-14 libclang-rt-14-dev llvm-14 lld-14
 )
 
+# What the tests read besides the project's own files: assimp's test models,
+# which the export runs through as third-party files.
+SVCMP_TEST_PACKAGES=(assimp-testmodels)
+
 # What the Windows cross build and its wine tests need besides the native
 # packages; wine32 needs the i386 architecture (svcmp_enable_i386).
 SVCMP_WINDOWS_PACKAGES=(
@@ -40,7 +44,7 @@ SVCMP_PACKAGE_PACKAGES=(dpkg-dev help2man)
 # holds the builds' files against.
 svcmp_listed_packages() {
   printf '%s\n' "${SVCMP_NATIVE_PACKAGES[@]}" "${SVCMP_WINDOWS_PACKAGES[@]}" \
-    "${SVCMP_WINDOWS_LIBRARY_PACKAGES[@]}" "${SVCMP_PACKAGE_PACKAGES[@]}" | sort -u
+    "${SVCMP_WINDOWS_LIBRARY_PACKAGES[@]}" "${SVCMP_PACKAGE_PACKAGES[@]}" "${SVCMP_TEST_PACKAGES[@]}" | sort -u
 }
 
 # Lets apt install 32-bit packages (wine32).

@@ -21,16 +21,20 @@ struct CmptoolRun {
 };
 
 // Runs the built cmptool with `arguments` (already quoted for the shell) in
-// `workingDirectory`, capturing its output streams.
+// `workingDirectory`, capturing its output streams; with a time limit, a run
+// that outlasts it is stopped and ends with status 124.
 inline CmptoolRun RunCmptool(const std::string& arguments,
-                             const std::filesystem::path& workingDirectory) {
+                             const std::filesystem::path& workingDirectory,
+                             int timeLimitSeconds = 0) {
   // Named after the process, since tests run side by side in shared folders.
   const std::string stem = ".cmptool." + std::to_string(::getpid());
   const std::filesystem::path outFile = workingDirectory / (stem + ".out");
   const std::filesystem::path errFile = workingDirectory / (stem + ".err");
-  const std::string command = "cd '" + workingDirectory.string() + "' && '" CMPTOOL_PATH "' " +
-                              arguments + " >'" + outFile.string() + "' 2>'" + errFile.string() +
-                              "'";
+  const std::string limit =
+      timeLimitSeconds > 0 ? "timeout " + std::to_string(timeLimitSeconds) + " " : "";
+  const std::string command = "cd '" + workingDirectory.string() + "' && " + limit +
+                              "'" CMPTOOL_PATH "' " + arguments + " >'" + outFile.string() +
+                              "' 2>'" + errFile.string() + "'";
   const int status = std::system(command.c_str());
   const auto slurp = [](const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

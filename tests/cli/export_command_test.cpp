@@ -188,6 +188,44 @@ TEST_F(ExportMaterials, GameReadyWritesMaterialsAndTexturesAndNamesAMissingOne) 
   EXPECT_EQ(DataOf(tree, {"Cmpnd", "Cons", "Fix"}).size(), 176u);
 }
 
+// Texture paths written on Windows in another letter case are found; a
+// texture that is missing is told once, however many materials and levels use it.
+TEST_F(ExportMaterials, TexturesAreFoundInAnyCaseAndAMissingOneIsToldOnce) {
+  WriteText(folder_ / "shouting.json", R"({
+  "materials": [{"name": "hull_metal", "texture": "TEXTURES\\Opaque.PNG"},
+                {"name": "lost", "texture": "gone.png"}, {"name": "lost_too", "texture": "gone.png"}],
+  "meshes": [
+    {"name": "hull", "material": 0, "vertices": [[0, 0, 0, 0, 0], [92, 0, 0, 1, 0], [0, 92, 0, 0, 1]], "triangles": [[0, 1, 2]]},
+    {"name": "fin", "material": 1, "vertices": [[0, 9, 0, 0, 0], [92, 9, 0, 1, 0], [0, 92, 9, 0, 1]], "triangles": [[0, 1, 2]]},
+    {"name": "tail", "material": 2, "vertices": [[0, 9, 0, 0, 0], [92, 9, 0, 1, 0], [0, 92, 9, 0, 1]], "triangles": [[0, 1, 2]]}
+  ]
+})");
+  const auto run = Run("export shouting.json -o ship.cmp -q --game-ready --auto-lod");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  std::size_t told = 0;
+  for (std::size_t at = 0; (at = run.err.find("gone.png\" of", at)) != std::string::npos; ++at)
+    ++told;
+  EXPECT_EQ(told, 1u) << run.err;
+  EXPECT_EQ(run.err.find("Opaque"), std::string::npos) << run.err;
+  EXPECT_GT(DataOf(ReadCmp("ship.cmp"), {"texture library", "Opaque.PNG", "MIPS"}).size(), 128u);
+}
+
+// A model made on Windows names its materials in Windows-1252: the export
+// writes the file's bytes, and a name too long to be read is told.
+TEST_F(ExportMaterials, NamesKeepTheModelFilesBytesAndLongOnesAreTold) {
+  const std::string longName(250, 'x');
+  WriteText(folder_ / "windows.mtl", "newmtl M\xFCll\nKd 1 0 0\nnewmtl Terraind\xE4k\nKd 0 1 0\n");
+  WriteText(folder_ / "windows.obj",
+            "mtllib windows.mtl\no " + longName +
+                "\nv 0 0 0\nv 92 0 0\nv 0 92 0\nusemtl M\xFCll\nf 1 2 3\n");
+  const auto run = Run("export windows.obj -o windows.cmp -q --game-ready --scale 1");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "warning: \"windows.obj\": mesh \"" + longName.substr(0, 40) +
+                         "...\" has a name of 250 bytes; the export keeps its first 199\n");
+  const UtfTree tree = ReadCmp("windows.cmp");
+  EXPECT_EQ(DataOf(tree, {"material library", "M\xFCll", "Dc"}).size(), 12u);
+}
+
 // info lists the file's textures: each one's size, format and levels, or
 // why it cannot tell them.
 TEST_F(ExportMaterials, InfoListsTheTexturesOfTheFile) {
@@ -465,12 +503,48 @@ TEST_F(ExportCommand, ModelFilesAreJudgedAsTheExportSeesThem) {
             "warning: \"small.gltf\": mesh \"hpanel_left\" begins with \"hp\" but names neither a "
             "fixed nor a revolute hardpoint, so the export leaves it out; rename it (hardpoints "
             "are named like Hp_Fixed_HpGun01 or Hp_Revolute_HpTurret01)\n"
-            "warning: \"small.gltf\": the model measures 0.022 units across at --scale 92, far "
-            "from a ship's size (0.5 to 5,000 units); --scale 1 makes it 2.0 units\n");
+            "warning: \"small.gltf\": the model measures 0.022 units across at --scale 92, "
+            "outside a ship's or station's size (1 to 5,000 units); --scale 1 makes it 2.0 "
+            "units\n");
   EXPECT_NE(run.out.find("wrote small.cmp: 1 part, 1 mesh, 8 vertices, 12 triangles, 1 hardpoint"),
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("HpGun01"), std::string::npos) << run.out;
+}
+
+// The size is only judged outside 1 to 5,000 units, and a suggested --scale
+// lands inside that range or none is suggested.
+TEST_F(ExportCommand, SizeWarningsSuggestAScaleThatFitsOrNone) {
+  struct Case {
+    float nodeScale;
+    const char* options;
+    const char* warning;  // after "the model measures "; empty: none
+  };
+  const Case cases[] = {
+      {1, "--scale 1", ""},
+      {2500, "--scale 1", ""},
+      {1, "",
+       "0.022 units across at --scale 92, outside a ship's or station's size (1 to 5,000 "
+       "units); --scale 1 makes it 2.0 units"},
+      {0.1f, "",
+       "0.0022 units across at --scale 92, outside a ship's or station's size (1 to "
+       "5,000 units); no --scale from 1 to 100 brings it within that, so scale the "
+       "model in the modelling tool"},
+      {4000, "--scale 1",
+       "8000.0 units across at --scale 1, outside a ship's or station's size "
+       "(1 to 5,000 units); --scale 100 makes it 80.0 units"},
+  };
+  for (const Case& c : cases) {
+    std::vector<testing::GltfNode> nodes = {
+        {"hull", 0, {0, 0, 0}, {c.nodeScale, c.nodeScale, c.nodeScale}, {}}};
+    WriteText(folder_ / "sized.gltf", testing::MakeGltf({{testing::Box()}}, nodes, {0}));
+    const auto run = Run(std::string("export sized.gltf -o sized.cmp -q --force ") + c.options);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::size_t at = run.err.find("the model measures ");
+    const std::string warning =
+        at == std::string::npos ? "" : run.err.substr(at + 19, run.err.find('\n', at) - at - 19);
+    EXPECT_EQ(warning, c.warning) << c.nodeScale;
+  }
 }
 
 TEST_F(ExportCommand, RefusesTargetsThatAreNotWritableFilesAtOnce) {

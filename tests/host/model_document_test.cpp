@@ -68,6 +68,22 @@ TEST(ModelDocument, MaterialsMayCarryColourOpacityAndTexture) {
   EXPECT_FALSE(materials[3].HasLook());
 }
 
+// Names the model file held as Windows-1252 bytes come back as those bytes;
+// the same text without the key stays the UTF-8 that documents always meant.
+TEST(ModelDocument, NamesMarkedWindows1252ReadAsTheModelFilesBytes) {
+  const ModelDocumentResult result = ParseModelDocument(R"({
+    "materials": [{"name": "Terraind\u00e4k", "nameEncoding": "windows-1252",
+                   "texture": "\u20ac.PNG", "textureEncoding": "windows-1252"},
+                  "Terraind\u00e4k"],
+    "meshes": [{"name": "\u00c6gir", "nameEncoding": "windows-1252", "vertices": [],
+                "triangles": []}]})");
+  ASSERT_TRUE(result.model) << result.error;
+  EXPECT_EQ(result.model->materials[0].name, "Terraind\xE4k");
+  EXPECT_EQ(result.model->materials[0].diffuseTexture, "\x80.PNG");
+  EXPECT_EQ(result.model->materials[1].name, "Terraind\xC3\xA4k");
+  EXPECT_EQ(result.model->meshes[0].name, "\xC6gir");
+}
+
 TEST(Base64, EncodesAndDecodesEveryPaddingAndRefusesBrokenText) {
   const struct {
     std::vector<std::uint8_t> bytes;
@@ -163,6 +179,16 @@ TEST(ModelDocument, RefusesDocumentsThatBreakTheRules) {
        "meshes[0].triangles[0][1]: expected an integer from 0 to 65535"},
       {R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[0, 1.0, 2]]}]})",
        "meshes[0].triangles[0][1]: expected an integer from 0 to 65535"},
+      {R"({"meshes": [{"name": "m", "nameEncoding": "latin-9", "vertices": [], "triangles": []}]})",
+       "meshes[0].nameEncoding: expected \"windows-1252\""},
+      {R"({"meshes": [{"name": "\u65e5", "nameEncoding": "windows-1252", "vertices": [],
+                       "triangles": []}]})",
+       "meshes[0].name: has a character that Windows-1252 has not"},
+      {R"({"materials": [{"name": "a", "nameEncoding": 1252}], "meshes": []})",
+       "materials[0].nameEncoding: expected \"windows-1252\""},
+      {R"({"materials": [{"name": "a", "texture": "\u0100.png", "textureEncoding": "windows-1252"}],
+           "meshes": []})",
+       "materials[0].texture: has a character that Windows-1252 has not"},
   };
   for (const auto& c : cases) {
     const ModelDocumentResult result = ParseModelDocument(c.text);

@@ -386,6 +386,9 @@ TEST_F(AssimpLoader, SaysWhatItLeavesOutAndStillLoads) {
   panel.texCoords = {{0, 0}, {1, 0}, {0, 1}};
   panel.secondTexCoords = panel.texCoords;
   panel.morphOffsets = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+  // Two triangles with a corner past the mesh's vertices, which the reader drops.
+  GltfPrimitive torn = testing::Triangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+  torn.indices = {0, 1, 2, 0, 1, 3, 2, 1, 9, 2, 1, 0};
   const struct {
     std::string name;
     std::string text;
@@ -405,6 +408,14 @@ TEST_F(AssimpLoader, SaysWhatItLeavesOutAndStillLoads) {
        {"1 texture-coordinate set after the first left out: mesh \"panel\"",
         "1 morph target left out (the base shape is exported): mesh \"panel\"",
         "1 geometry mesh without a material (material id 0 is written): \"panel\""}},
+      {"torn.gltf",
+       MakeGltf({{torn}, {testing::Triangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0})}},
+                {{"torn", 0, {0, 0, 0}, {1, 1, 1}, {}}, {"whole", 1, {0, 0, 0}, {1, 1, 1}, {}}},
+                {0, 1}),
+       ModelFormat::Gltf,
+       {"2 geometry meshes without a material (material id 0 is written): \"torn\", "
+        "\"whole\"",
+        "2 triangles left out (a corner is no vertex of the mesh): mesh \"torn\""}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -10,8 +10,8 @@
 #include "assimp_test_files.h"
 #include "host/model_document.h"
 #include "host/model_document_writer.h"
-#include "load_through_importer.h"
 #include "import/model_file.h"
+#include "load_through_importer.h"
 
 namespace svcmp {
 namespace {
@@ -124,12 +124,30 @@ TEST_F(ModelFile, DocumentRefusesWhatJsonCannotHold) {
   EXPECT_NE(document.error.find("material 3 has a colour or opacity outside 0 to 1"),
             std::string::npos)
       << document.error;
+}
 
-  model = TrickyModel();
-  model->meshes[1].name = "Hp\xFF";
-  document = WriteModelDocument(*model);
-  EXPECT_EQ(document.text, "");
-  EXPECT_NE(document.error.find("not UTF-8"), std::string::npos) << document.error;
+// Names that are not UTF-8 are carried as Windows-1252 and read back as the
+// model file's bytes; UTF-8 names are written as before.
+TEST_F(ModelFile, NamesInWindows1252ReadBackByteForByte) {
+  HostModelPtr model = TrickyModel();
+  model->meshes[1].name = "Hp_Fixed_Terraind\xE4k";
+  model->materials[0].name = "M\xFCll";
+  model->materials[3].diffuseTexture = "TEST\x80.PNG";
+  const ModelDocumentText document = WriteModelDocument(*model);
+  ASSERT_EQ(document.error, "");
+  EXPECT_NE(document.text.find(
+                "\"name\": \"Hp_Fixed_Terraind\xC3\xA4k\", \"nameEncoding\": \"windows-1252\",\n"),
+            std::string::npos)
+      << document.text;
+  EXPECT_NE(document.text.find("{\"name\": \"M\xC3\xBCll\", \"nameEncoding\": \"windows-1252\"}"),
+            std::string::npos)
+      << document.text;
+  EXPECT_NE(document.text.find("\"TEST\xE2\x82\xAC.PNG\", \"textureEncoding\": \"windows-1252\""),
+            std::string::npos)
+      << document.text;
+  ModelDocumentResult loaded = ParseModelDocument(document.text);
+  ASSERT_NE(loaded.model, nullptr) << loaded.error << "\n" << document.text;
+  ExpectSameModel(*model, *loaded.model);
 }
 
 TEST_F(ModelFile, SaveReplacesTheFileOnlyWhenTheWholeDocumentIsWritten) {

@@ -29,7 +29,14 @@ TEST(ModelFormat, RecognisedByContentWhereTheFormatHasASignature) {
       {"{\"asset\": {\"version\": \"2.0\"}}", ".dae", ModelFormat::Gltf, ""},
       // OBJ has no signature: its extension and a first statement OBJ knows.
       {"# made by hand\n\nmtllib ship.mtl\nv 0 0 0\n", ".OBJ", ModelFormat::Obj, ""},
-      {"", ".obj", ModelFormat::Obj, ""},
+      {"\n# only a comment\n", ".obj", ModelFormat::Obj, ""},
+      // An empty file is one whatever its name says.
+      {"", ".obj", std::nullopt, "the file is empty"},
+      {" \r\n\t", ".3ds", std::nullopt, "the file is empty"},
+      {std::string("glTF\x01\0\0\0", 8), ".glb", std::nullopt,
+       "glTF 1.0 is not supported: save it as glTF 2.0"},
+      {std::string("glTF\x03\0\0\0", 8), ".glb", std::nullopt,
+       "GLB version 3 is not supported: save it as glTF 2.0"},
       {"v 0 0 0\n", ".txt", std::nullopt, kUnsupported},
       {"ply\nformat ascii 1.0\n", ".obj", std::nullopt, kUnsupported},
       {"OFF\n3 1 0\n", ".obj", std::nullopt, kUnsupported},
