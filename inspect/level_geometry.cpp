@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "inspect/node_lookup.h"
+
 namespace svcmp {
 namespace {
 
@@ -59,15 +61,6 @@ void GatherMeshes(const CompoundModel& model, const Part& part, int level, Level
       placed.meshes.push_back(CopyMesh(refMesh, *library->buffer));
     }
   }
-}
-
-// A name as the game compares them: without regard to ASCII letter case.
-std::string NameKey(std::string_view name) {
-  std::string key(name);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
 }
 
 // For each part, the joint that hangs it on another part and that part's
