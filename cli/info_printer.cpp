@@ -1,10 +1,10 @@
 #include "cli/info_printer.h"
 
-#include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <string_view>
 
+#include "cli/shortest_double.h"
 #include "format/cmp_node_names.h"
 #include "inspect/model_summary.h"
 
@@ -119,12 +119,7 @@ void PrintHardpoint(const Hardpoint& hardpoint, std::FILE* out) {
 
 Json JsonNumber(float value) {
   if (!std::isfinite(value)) return nullptr;
-  // The float's shortest text, read as a double, prints as that same text.
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-  double shortest = 0;
-  std::from_chars(text, end, shortest);
-  return shortest;
+  return ShortestDouble(value);
 }
 
 template <std::size_t N>

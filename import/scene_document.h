@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 // The scene that `cmptool convert` hands to svcmp-import to be written as a
@@ -21,6 +22,13 @@ struct SceneMesh {
   std::vector<std::uint32_t> indices;         // three per triangle, each below the vertex count
 };
 
+// A custom property of a node, as model files carry them (glTF node extras):
+// a text, a number, a truth value or a list of numbers.
+struct SceneProperty {
+  std::string name;
+  std::variant<std::string, double, bool, std::vector<double>> value;
+};
+
 struct SceneNode {
   std::string name;
   int parent = -1;  // an earlier node; -1 hangs it on the scene's root
@@ -28,6 +36,7 @@ struct SceneNode {
   std::array<float, 9> rotation{1, 0, 0, 0, 1, 0, 0, 0, 1};
   std::array<float, 3> translation{};
   std::vector<std::uint32_t> meshes;  // indices into SceneDocument::meshes
+  std::vector<SceneProperty> properties;  // in the order they are written
 };
 
 struct SceneDocument {
@@ -50,6 +59,7 @@ inline constexpr char kIndices[] = "indices";
 inline constexpr char kParent[] = "parent";
 inline constexpr char kRotation[] = "rotation";
 inline constexpr char kTranslation[] = "translation";
+inline constexpr char kProperties[] = "properties";
 }  // namespace scene_keys
 
 // The document as JSON text; empty with a message when a number is not

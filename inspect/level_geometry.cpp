@@ -97,6 +97,7 @@ LevelPart PlacePart(const CompoundModel& model, std::size_t index, int parent, c
   placed.fileName = part.fileName;
   placed.parent = parent;
   if (joint) {
+    placed.joint = *joint;
     placed.toParent = JointTransform(*joint);
     placed.toModel =
         Compose(geometry.parts[static_cast<std::size_t>(parent)].toModel, placed.toParent);

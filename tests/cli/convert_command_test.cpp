@@ -5,7 +5,15 @@
 #include <fstream>
 #include <string>
 
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "format/name_crc.h"
 #include "inspect/level_geometry.h"
+#include "tests/inspect/inspect_test_files.h"
+#include "utf/utf_writer.h"
 #include "tests/cli/cmptool_runner.h"
 #include "utf/utf_reader.h"
 
@@ -82,16 +90,19 @@ struct RoundTrip {
   bool exactVertexCounts;
 };
 
-TEST_F(ConvertCommand, ExportOfTheConvertedModelGivesTheSameMeshesAndHardpoints) {
+// One level converted (no $lod nodes) and exported without --parts nodes:
+// the meshes come back; the hardpoints, named as themselves now, are for
+// --parts nodes to read.
+TEST_F(ConvertCommand, FlatExportOfOneConvertedLevelGivesTheSameMeshes) {
   const std::string sampleShip = "'" SVCMP_EXAMPLES "/sample_ship.json'";
   const RoundTrip trips[] = {
-      {kExports + "single_lod0.cmp", 0, "", "", false},
-      {kExports + "parts_buildup.cmp", 0, "", "--groups 2,1", false},
+      {kExports + "single_lod0.cmp", 0, "--level 0", "", false},
+      {kExports + "parts_buildup.cmp", 0, "--level 0", "--groups 2,1", false},
       {kExports + "parts_buildup.cmp", 1, "--level 1", "--lod 1 --groups 2,1", false},
       {kExports + "parts_lod2.cmp", 2, "--level 2 --scale 50 --orientation back-to-front",
        "--lod 2 --scale 50 --orientation back-to-front --groups 1,1,1", false},
-      {"", 0, "", "", true},
-      {"", 0, "", "--groups 1,2,1", true},
+      {"", 0, "--level 0", "", true},
+      {"", 0, "--level 0", "--groups 1,2,1", true},
   };
   for (const char* format : {"glb", "gltf", "dae"}) {
     for (const RoundTrip& trip : trips) {
@@ -111,12 +122,114 @@ TEST_F(ConvertCommand, ExportOfTheConvertedModelGivesTheSameMeshesAndHardpoints)
       const auto exported =
           Run("export " + model + " -o back.cmp -q --force " + trip.exportOptions);
       ASSERT_EQ(exported.exitStatus, 0) << exported.err;
-      // The export writes hardpoints at level 0 only.
       ExpectSameGeometry(Gather(source, trip.level), Gather(folder_ / "back.cmp", trip.level),
-                         trip.exactVertexCounts, trip.level == 0);
+                         trip.exactVertexCounts, false);
     }
   }
   EXPECT_TRUE(fs::exists(folder_ / "model.bin"));  // the .gltf's buffer, delivered beside it
+}
+
+// Whether `is` holds what `expected` does, numbers within float rounding
+// (angles come back from radians in degrees).
+bool Near(const nlohmann::json& is, const nlohmann::json& expected) {
+  if (expected.is_number()) {
+    return is.is_number() && std::fabs(is.get<double>() - expected.get<double>()) <=
+                                 1e-5 * std::max(1.0, std::fabs(expected.get<double>()));
+  }
+  if (expected.is_array() || expected.is_object()) {
+    if (is.type() != expected.type() || is.size() != expected.size()) return false;
+    for (auto item = expected.begin(); item != expected.end(); ++item) {
+      const auto& other = expected.is_array()
+                              ? is[static_cast<std::size_t>(item - expected.begin())]
+                              : (is.contains(item.key()) ? is[item.key()] : nlohmann::json());
+      if (!Near(other, *item)) return false;
+    }
+    return true;
+  }
+  return is == expected;
+}
+
+// The JSON of a .gltf file, or of a .glb file's first chunk.
+nlohmann::json GltfJson(const std::string& bytes, bool binary) {
+  if (!binary) return nlohmann::json::parse(bytes);
+  std::uint32_t length = 0;
+  std::memcpy(&length, bytes.data() + 12, 4);
+  return nlohmann::json::parse(bytes.substr(20, length));
+}
+
+// A compound model with a joint of every kind (OtherToolFile), whose turret
+// has a level 1 too.
+UtfTree JointsOfEveryKind() {
+  UtfTree tree = testing::OtherToolFile();
+  UtfNode levels = tree.FindNode(tree.FindNode(nullptr, "turret.3db"), "MultiLevel");
+  testing::AddTestLeaf(tree, tree.AddNode(tree.AddNode(levels, "Level1"), "VMeshPart"), "VMeshRef",
+                       testing::MeshRefBytes(NameCrc("ship.lod0.vms"), 1, 3, 3, 3, 1, 1));
+  return tree;
+}
+
+TEST_F(ConvertCommand, WritesThePartsAsANodeTreeWithJointsLevelsAndHardpointsAsProperties) {
+  ASSERT_TRUE(WriteUtfFile(JointsOfEveryKind(), folder_ / "joints.cmp").written);
+  // The export's scale (92) and orientation fix (y and z turned over) undone.
+  const struct {
+    const char* name;
+    const char* parent;
+    bool holdsMeshes;
+    std::array<float, 3> translation;
+    const char* extras;
+  } expected[] = {
+      {"Cmpnd", "", false, {0, 0, 0}, "null"},
+      {"Root", "Cmpnd", true, {0, 0, 0}, "null"},
+      {"HpGun", "Root", false, {92, -184, -276},
+       R"({"hardpoint": true, "hptype": "rev", "axis": [0, 0, -1], "min": -57.29578,
+           "max": 57.29578})"},
+      {"turret", "Root", true, {0, -92, -184},
+       R"({"construct": "rev", "axis_rotation": [0, -1, 0], "min": -85.943665, "max": 85.943665,
+           "offset": [46, 0, 0]})"},
+      {"turret$lod1", "turret", true, {0, 0, 0}, "null"},
+      {"barrel", "turret", false, {0, 0, -92}, R"({"construct": "fix"})"},
+      {"door", "Root", false, {0, 0, 276},
+       R"({"construct": "pris", "axis_translation": [0, 0, -1], "min": 0, "max": 2,
+           "offset": [0, 0, 0]})"},
+      {"ball", "Root", false, {0, 92, 0},
+       R"({"construct": "sphere", "min": [-1, -0.5, -2], "max": [1, 0.5, 2],
+           "offset": [0, 0, 0]})"},
+  };
+  for (const char* format : {"gltf", "glb"}) {
+    SCOPED_TRACE(format);
+    const std::string model = std::string("model.") + format;
+    const auto convert = Run("convert joints.cmp -o " + model + " --force");
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    const nlohmann::json nodes = GltfJson(FileText(model), format[2] == 'b')["nodes"];
+    ASSERT_EQ(nodes.size(), std::size(expected));
+    std::map<std::string, std::string> parents;
+    for (const auto& node : nodes) {
+      for (const auto& child : node.value("children", nlohmann::json::array())) {
+        parents[nodes[child.get<std::size_t>()]["name"]] = node["name"];
+      }
+    }
+    for (const auto& node : nodes) {
+      const std::string name = node["name"];
+      SCOPED_TRACE(name);
+      const auto* want = std::find_if(std::begin(expected), std::end(expected),
+                                      [&](const auto& e) { return name == e.name; });
+      ASSERT_NE(want, std::end(expected));
+      EXPECT_EQ(parents[name], want->parent);
+      EXPECT_EQ(node.contains("mesh"), want->holdsMeshes);
+      const auto matrix = node.value("matrix", nlohmann::json::array());
+      const std::array<float, 3> translation =
+          matrix.empty() ? std::array<float, 3>{}
+                         : std::array<float, 3>{matrix[12], matrix[13], matrix[14]};
+      EXPECT_TRUE(Near(translation, want->translation));
+      EXPECT_TRUE(Near(node.value("extras", nlohmann::json()), nlohmann::json::parse(want->extras)))
+          << node.value("extras", nlohmann::json());
+    }
+    // A quarter turn about z, seen with y and z turned over: the other way round.
+    const auto barrel = *std::find_if(nodes.begin(), nodes.end(),
+                                      [](const auto& node) { return node["name"] == "barrel"; });
+    EXPECT_TRUE(Near(barrel["matrix"],
+                     nlohmann::json::parse("[0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, -92, 1]")))
+        << barrel["matrix"];
+  }
 }
 
 TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
