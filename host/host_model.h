@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "host/ms_model_lib.h"
@@ -43,9 +44,32 @@ struct msMesh {
   std::vector<msTriangle> triangles;
 };
 
+// A custom property of a node as the model file gives it: text, a number, a
+// truth value or a list of numbers.
+using msNodePropertyValue = std::variant<std::string, double, bool, std::vector<double>>;
+
+struct msNodeProperty {
+  std::string name;
+  msNodePropertyValue value;
+};
+
+// A node of the model file's tree. The meshes keep their vertices in the
+// model's frame; the node's transform only says where its own frame lies
+// within its parent's, for exports that form parts from the tree.
+struct msNode {
+  std::string name;
+  int parent = -1;  // an earlier node's index, -1 at the top of the tree
+  std::array<float, 3> translation = {0, 0, 0};
+  std::array<float, 4> rotation = {0, 0, 0, 1};  // quaternion x, y, z, w
+  std::array<float, 3> scale = {1, 1, 1};
+  std::vector<int> meshes = {};  // indices into msModel::meshes, each held by one node at most
+  std::vector<msNodeProperty> properties = {};  // in the order the file gives them
+};
+
 struct msModel {
   std::vector<msMaterial> materials;
   std::vector<msMesh> meshes;
+  std::vector<msNode> nodes;  // empty: the model has no tree
 };
 
 namespace svcmp {

@@ -311,6 +311,18 @@ bool JsonScanner::ReadNumber(std::string_view& text, bool& integral) {
   return true;
 }
 
+bool JsonScanner::ReadLiteral(std::string_view& literal) {
+  SkipSpace();
+  for (const std::string_view known : {"true", "false", "null"}) {
+    if (std::string_view(at_, static_cast<std::size_t>(end_ - at_)).starts_with(known)) {
+      at_ += known.size();
+      literal = known;
+      return true;
+    }
+  }
+  return Fail("invalid literal; expected true, false or null");
+}
+
 bool JsonScanner::SkipScalar() {
   switch (Peek()) {
     case Kind::String:
@@ -320,14 +332,10 @@ bool JsonScanner::SkipScalar() {
       bool integral = false;
       return ReadNumber(text, integral);
     }
-    case Kind::Literal:
-      for (const std::string_view literal : {"true", "false", "null"}) {
-        if (std::string_view(at_, static_cast<std::size_t>(end_ - at_)).starts_with(literal)) {
-          at_ += literal.size();
-          return true;
-        }
-      }
-      return Fail("invalid literal; expected true, false or null");
+    case Kind::Literal: {
+      std::string_view literal;
+      return ReadLiteral(literal);
+    }
     case Kind::End:
       return Fail("the document ends where a value is expected");
     default:

@@ -36,6 +36,8 @@ class JsonScanner {
   // The text of a number value, checked against the JSON grammar; `integral`
   // tells whether it has neither fraction nor exponent.
   bool ReadNumber(std::string_view& text, bool& integral);
+  // The literal true, false or null; false on a syntax error.
+  bool ReadLiteral(std::string_view& literal);
   // Any value, containers with everything inside them.
   bool SkipValue();
 

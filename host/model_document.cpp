@@ -2,6 +2,7 @@
 
 #include <fast_float/fast_float.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -59,6 +60,15 @@ std::optional<float> FloatOf(std::string_view text, bool integral) {
   return value;
 }
 
+// A number as a double, for custom properties, which keep what the file gave;
+// null beyond the double range.
+std::optional<double> DoubleOf(std::string_view text, bool /*integral*/) {
+  double value = 0;
+  fast_float::from_chars(text.data(), text.data() + text.size(), value);
+  if (std::isinf(value)) return std::nullopt;
+  return value;
+}
+
 // A float from 0 to 1; null for anything else.
 std::optional<float> UnitFloatOf(std::string_view text, bool integral) {
   const std::optional<float> value = FloatOf(text, integral);
@@ -98,6 +108,7 @@ class ModelReader {
     }
     Refusal materials;
     Refusal meshes = "meshes: missing";
+    Refusal nodes;
     json_.EnterObject();
     std::string_view key;
     while (json_.NextKey(key)) {
@@ -105,11 +116,15 @@ class ModelReader {
         materials = ReadMaterials();
       } else if (key == "meshes") {
         meshes = ReadMeshes();
+      } else if (key == "nodes") {
+        nodes = ReadNodes();
       } else {
         json_.SkipValue();
       }
     }
-    return materials ? materials : meshes;
+    if (materials) return materials;
+    if (meshes) return meshes;
+    return nodes ? nodes : JudgeNodeMeshes();
   }
 
   // Reads a value the reader does not want and gives the refusal.
@@ -337,6 +352,162 @@ class ModelReader {
     };
     return ReadNumbers(": expected 3 vertex indices", ": expected an integer from 0 to 65535",
                        index, triangle.indices);
+  }
+
+  // The tree: every node after its parent, so a walk in list order meets
+  // parents first.
+  Refusal ReadNodes() {
+    model_.nodes.clear();
+    if (json_.Peek() != Kind::Array) return Unexpected("nodes: expected an array");
+    json_.EnterArray();
+    for (std::size_t i = 0; json_.NextItem(); ++i) {
+      if (Refusal refusal = ReadNode(i, model_.nodes.emplace_back())) {
+        SkipRest();
+        return Item("nodes", i) + *refusal;
+      }
+    }
+    return std::nullopt;
+  }
+
+  Refusal ReadNode(std::size_t index, msNode& node) {
+    if (json_.Peek() != Kind::Object) return Unexpected(": expected an object");
+    Refusal name = ".name: missing";
+    Refusal parent;
+    Refusal translation;
+    Refusal rotation;
+    Refusal scale;
+    Refusal meshes;
+    Refusal properties;
+    json_.EnterObject();
+    std::string_view key;
+    while (json_.NextKey(key)) {
+      if (key == "name") {
+        name = ReadText(node.name, ".name: expected a string");
+      } else if (key == "parent") {
+        const auto value = ReadNumber([index](std::string_view text, bool integral) {
+          return IntegerIn(text, integral, -1, static_cast<std::int64_t>(index) - 1);
+        });
+        node.parent = value ? static_cast<int>(*value) : -1;
+        parent = value ? Refusal() : ".parent: expected -1 or the index of an earlier node";
+      } else if (key == "translation") {
+        translation = ReadFloats(".translation: expected 3 numbers", node.translation);
+      } else if (key == "rotation") {
+        rotation = ReadFloats(".rotation: expected 4 numbers", node.rotation);
+      } else if (key == "scale") {
+        scale = ReadFloats(".scale: expected 3 numbers", node.scale);
+      } else if (key == "meshes") {
+        meshes = ReadList(".meshes", node.meshes, [this](int& mesh) {
+          const auto value = ReadNumber([](std::string_view text, bool integral) {
+            return IntegerIn(text, integral, 0, std::numeric_limits<int>::max());
+          });
+          mesh = value ? static_cast<int>(*value) : 0;
+          return value ? Refusal() : ": expected the index of a mesh";
+        });
+      } else if (key == "properties") {
+        properties = ReadProperties(node.properties);
+      } else {
+        json_.SkipValue();
+      }
+    }
+    for (Refusal* rule : {&name, &parent, &translation, &rotation, &scale, &meshes, &properties}) {
+      if (*rule) return *rule;
+    }
+    return std::nullopt;
+  }
+
+  template <std::size_t N>
+  Refusal ReadFloats(const char* rule, std::array<float, N>& values) {
+    float read[N] = {};
+    Refusal refusal = ReadNumbers(rule, nullptr, FloatOf, read);
+    if (!refusal) std::copy(read, read + N, values.begin());
+    return refusal;
+  }
+
+  // Custom properties as given; of a name given twice the last counts.
+  Refusal ReadProperties(std::vector<msNodeProperty>& properties) {
+    properties.clear();
+    if (json_.Peek() != Kind::Object) return Unexpected(".properties: expected an object");
+    Refusal refusal;
+    json_.EnterObject();
+    std::string_view key;
+    while (json_.NextKey(key)) {
+      if (refusal) {
+        json_.SkipValue();
+        continue;
+      }
+      const std::string name(key);
+      std::optional<msNodePropertyValue> value = ReadPropertyValue();
+      if (!value) {
+        refusal = ".properties." + name +
+                  ": expected a string, a number, true, false or a list of numbers";
+        continue;
+      }
+      const auto same = std::find_if(properties.begin(), properties.end(),
+                                     [&name](const msNodeProperty& p) { return p.name == name; });
+      if (same != properties.end()) properties.erase(same);
+      properties.push_back({name, std::move(*value)});
+    }
+    return refusal;
+  }
+
+  std::optional<msNodePropertyValue> ReadPropertyValue() {
+    switch (json_.Peek()) {
+      case Kind::String: {
+        std::string text;
+        json_.ReadString(text);
+        return text;
+      }
+      case Kind::Number: {
+        const std::optional<double> number = ReadNumber(DoubleOf);
+        if (!number) return std::nullopt;
+        return *number;
+      }
+      case Kind::Literal: {
+        std::string_view literal;
+        if (!json_.ReadLiteral(literal) || literal == "null") return std::nullopt;
+        return literal == "true";
+      }
+      case Kind::Array: {
+        std::vector<double> numbers;
+        bool allNumbers = true;
+        json_.EnterArray();
+        while (json_.NextItem()) {
+          const std::optional<double> number = allNumbers ? ReadNumber(DoubleOf) : std::nullopt;
+          if (number) {
+            numbers.push_back(*number);
+          } else if (allNumbers) {
+            allNumbers = false;
+          } else {
+            json_.SkipValue();
+          }
+        }
+        if (!allNumbers) return std::nullopt;
+        return numbers;
+      }
+      default:
+        json_.SkipValue();
+        return std::nullopt;
+    }
+  }
+
+  // Rules that need both lists: every mesh a node holds exists and has one
+  // node at most.
+  Refusal JudgeNodeMeshes() {
+    std::vector<int> holder(model_.meshes.size(), -1);
+    for (std::size_t n = 0; n < model_.nodes.size(); ++n) {
+      const std::vector<int>& meshes = model_.nodes[n].meshes;
+      for (std::size_t k = 0; k < meshes.size(); ++k) {
+        const auto place = [&] { return Item(Item("nodes", n) + ".meshes", k); };
+        const auto mesh = static_cast<std::size_t>(meshes[k]);
+        if (mesh >= holder.size()) return place() + ": expected the index of a mesh";
+        if (holder[mesh] >= 0) {
+          return place() + ": mesh " + std::to_string(mesh) + " is held by node " +
+                 std::to_string(holder[mesh]) + " already";
+        }
+        holder[mesh] = static_cast<int>(n);
+      }
+    }
+    return std::nullopt;
   }
 
   JsonScanner json_;

@@ -1,3 +1,4 @@
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -7,7 +8,10 @@
 #include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <string>
 #include <system_error>
+#include <variant>
+#include <vector>
 
 #include "host/base64.h"
 #include "host/model_document_writer.h"
@@ -80,6 +84,81 @@ std::string AppendMaterial(std::string& out, const msMaterial& material) {
   return "";
 }
 
+// The shortest text that reads back as the same double; null when it is not finite.
+bool AppendDouble(std::string& out, double value) {
+  if (!std::isfinite(value)) return false;
+  if (value == 0.0 && std::signbit(value)) {
+    out += "-0.0";
+    return true;
+  }
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+  return true;
+}
+
+template <std::size_t N>
+bool AppendFloats(std::string& out, const std::array<float, N>& values) {
+  out += "[";
+  for (std::size_t k = 0; k < N; ++k) {
+    if (!std::isfinite(values[k])) return false;
+    if (k > 0) out += ", ";
+    out += FloatText(values[k]);
+  }
+  out += "]";
+  return true;
+}
+
+// Returns the reason when the value cannot be written, empty otherwise.
+std::string AppendPropertyValue(std::string& out, const msNodePropertyValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    return AppendString(out, *text) ? "" : msg::kNameNotUtf8;
+  }
+  if (const auto* number = std::get_if<double>(&value)) {
+    return AppendDouble(out, *number) ? "" : msg::kPropertyNotFinite;
+  }
+  if (const auto* truth = std::get_if<bool>(&value)) {
+    out += *truth ? "true" : "false";
+    return "";
+  }
+  out += "[";
+  const auto& numbers = std::get<std::vector<double>>(value);
+  for (std::size_t k = 0; k < numbers.size(); ++k) {
+    if (k > 0) out += ", ";
+    if (!AppendDouble(out, numbers[k])) return msg::kPropertyNotFinite;
+  }
+  out += "]";
+  return "";
+}
+
+// One node on one line. Returns the reason when it cannot be written.
+std::string AppendNode(std::string& out, const msNode& node) {
+  out += "{\"name\": ";
+  if (!AppendString(out, node.name)) return msg::kNameNotUtf8;
+  out += ", \"parent\": " + std::to_string(node.parent) + ", \"translation\": ";
+  if (!AppendFloats(out, node.translation)) return msg::kNotFiniteInDocument;
+  out += ", \"rotation\": ";
+  if (!AppendFloats(out, node.rotation)) return msg::kNotFiniteInDocument;
+  out += ", \"scale\": ";
+  if (!AppendFloats(out, node.scale)) return msg::kNotFiniteInDocument;
+  out += ", \"meshes\": [";
+  for (std::size_t k = 0; k < node.meshes.size(); ++k) {
+    if (k > 0) out += ", ";
+    out += std::to_string(node.meshes[k]);
+  }
+  out += "], \"properties\": {";
+  for (std::size_t k = 0; k < node.properties.size(); ++k) {
+    if (k > 0) out += ", ";
+    if (!AppendString(out, node.properties[k].name)) return msg::kNameNotUtf8;
+    out += ": ";
+    if (std::string error = AppendPropertyValue(out, node.properties[k].value); !error.empty()) {
+      return error;
+    }
+  }
+  out += "}}";
+  return "";
+}
+
 }  // namespace
 
 ModelDocumentText WriteModelDocument(const msModel& model) {
@@ -120,7 +199,19 @@ ModelDocumentText WriteModelDocument(const msModel& model) {
     }
     out += mesh.triangles.empty() ? "]\n    }" : "\n      ]\n    }";
   }
-  out += model.meshes.empty() ? "]\n}\n" : "\n  ]\n}\n";
+  out += model.meshes.empty() ? "]" : "\n  ]";
+  // A model without a tree is written as documents were before nodes.
+  if (!model.nodes.empty()) {
+    out += ",\n  \"nodes\": [";
+    for (std::size_t n = 0; n < model.nodes.size(); ++n) {
+      out += n > 0 ? ",\n    " : "\n    ";
+      if (std::string error = AppendNode(out, model.nodes[n]); !error.empty()) {
+        return {"", "node " + Quoted(model.nodes[n].name) + error};
+      }
+    }
+    out += "\n  ]";
+  }
+  out += "\n}\n";
   return {std::move(out), ""};
 }
 

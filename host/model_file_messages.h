@@ -13,6 +13,8 @@ inline constexpr char kTextureNotUtf8[] =
     " has a texture path that is not UTF-8 text, which a JSON document cannot hold";
 inline constexpr char kEmbeddedTextureUnnamed[] =
     " holds an image without a texture name, which a JSON document cannot hold";
+inline constexpr char kPropertyNotFinite[] =
+    " has a property that is not a finite number, which a JSON document cannot hold";
 inline constexpr char kCannotWrite[] = "cannot be written";
 
 }  // namespace svcmp::model_file_messages

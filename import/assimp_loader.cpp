@@ -185,9 +185,77 @@ bool IsFinite(const msVertex& vertex) {
          std::isfinite(vertex.texCoords[1]);
 }
 
+// Keys the readers add to a node's metadata of their own accord; the rest are
+// the modder's custom properties.
+bool IsReaderMetadata(std::string_view key) {
+  return key == "UserProperties" || key == "IsNull" || key.starts_with("Collada_");
+}
+
+// A number of the metadata as a double; null for other kinds.
+std::optional<double> MetadataNumber(const aiMetadataEntry& entry) {
+  if (entry.mData == nullptr) return std::nullopt;
+  switch (entry.mType) {
+    case AI_INT32:
+      return *static_cast<const std::int32_t*>(entry.mData);
+    case AI_UINT64:
+      return static_cast<double>(*static_cast<const std::uint64_t*>(entry.mData));
+    case AI_FLOAT:
+      return *static_cast<const float*>(entry.mData);
+    case AI_DOUBLE:
+      return *static_cast<const double*>(entry.mData);
+    default:
+      return std::nullopt;
+  }
+}
+
+// A custom property as the document keeps it; null for what it cannot hold
+// (objects, lists of text). The glTF reader gives a list as metadata whose
+// entries all carry the list's own name.
+std::optional<msNodePropertyValue> PropertyValueOf(const aiString& key,
+                                                   const aiMetadataEntry& entry) {
+  if (const std::optional<double> number = MetadataNumber(entry)) return *number;
+  if (entry.mData == nullptr) return std::nullopt;
+  switch (entry.mType) {
+    case AI_BOOL:
+      return *static_cast<const bool*>(entry.mData);
+    case AI_AISTRING:
+      return std::string(static_cast<const aiString*>(entry.mData)->C_Str());
+    case AI_AIVECTOR3D: {
+      const auto& v = *static_cast<const aiVector3D*>(entry.mData);
+      return std::vector<double>{v.x, v.y, v.z};
+    }
+    case AI_AIMETADATA: {
+      const auto& list = *static_cast<const aiMetadata*>(entry.mData);
+      std::vector<double> numbers;
+      for (unsigned i = 0; i < list.mNumProperties; ++i) {
+        const std::optional<double> number = MetadataNumber(list.mValues[i]);
+        if (!number || list.mKeys[i] != key) return std::nullopt;
+        numbers.push_back(*number);
+      }
+      return numbers;
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+// The parts of a node's transform as the document keeps them.
+void SetLocalTransform(msNode& node, const aiMatrix4x4& transform) {
+  aiVector3D scale;
+  aiQuaternion rotation;
+  aiVector3D translation;
+  transform.Decompose(scale, rotation, translation);
+  node.translation = {translation.x, translation.y, translation.z};
+  node.rotation = {rotation.x, rotation.y, rotation.z, rotation.w};
+  node.scale = {scale.x, scale.y, scale.z};
+}
+
 class SceneConverter {
  public:
-  SceneConverter(const aiScene& scene, const std::string& path) : scene_(scene), path_(path) {}
+  // keepTree: the format has a node tree of its own (every one but OBJ, whose
+  // groups are a flat list).
+  SceneConverter(const aiScene& scene, const std::string& path, bool keepTree)
+      : scene_(scene), path_(path), keepTree_(keepTree) {}
 
   // The model, or nothing with error() set.
   HostModelPtr Convert() {
@@ -254,20 +322,59 @@ class SceneConverter {
 
   // Depth first, children in file order, with an explicit stack: files
   // nest nodes tens of thousands deep.
+  // The tree is kept in the same walk: every node after its parent. The
+  // FBX reader's helper nodes are folded into the node they belong to.
   void VisitNodes() {
     struct Pending {
       const aiNode* node;
       Matrix parentToWorld;
+      int parent;                 // the kept node above, -1 at the top
+      aiMatrix4x4 toKeptParent;   // the helper nodes' transforms between them
     };
-    std::vector<Pending> pending = {{scene_.mRootNode, kIdentity}};
+    std::vector<Pending> pending = {{scene_.mRootNode, kIdentity, -1, aiMatrix4x4()}};
     while (!pending.empty() && error_.empty()) {
       const Pending next = pending.back();
       pending.pop_back();
       const aiNode& node = *next.node;
       const Matrix toWorld = Multiply(next.parentToWorld, ToMatrix(node.mTransformation));
+      const std::size_t firstMesh = model_->meshes.size();
       VisitNode(node, toWorld, next.node == scene_.mRootNode);
+      const aiMatrix4x4 local = next.toKeptParent * node.mTransformation;
+      int parent = next.parent;
+      aiMatrix4x4 toParent = local;
+      if (keepTree_ && !IsReaderHelperNode(node.mName.C_Str())) {
+        parent = static_cast<int>(model_->nodes.size());
+        toParent = aiMatrix4x4();
+        KeepNode(node, next.parent, local, firstMesh);
+      }
       for (unsigned i = node.mNumChildren; i-- > 0;) {
-        if (node.mChildren[i] != nullptr) pending.push_back({node.mChildren[i], toWorld});
+        if (node.mChildren[i] != nullptr) {
+          pending.push_back({node.mChildren[i], toWorld, parent, toParent});
+        }
+      }
+    }
+  }
+
+  // The node in the model's tree, holding the meshes made from it since firstMesh.
+  void KeepNode(const aiNode& source, int parent, const aiMatrix4x4& local,
+                std::size_t firstMesh) {
+    msNode& node = model_->nodes.emplace_back();
+    node.name = source.mName.C_Str();
+    if (node.name.empty()) node.name = "node_" + std::to_string(model_->nodes.size());
+    node.parent = parent;
+    SetLocalTransform(node, local);
+    for (std::size_t mesh = firstMesh; mesh < model_->meshes.size(); ++mesh) {
+      node.meshes.push_back(static_cast<int>(mesh));
+    }
+    const aiMetadata* metadata = source.mMetaData;
+    for (unsigned i = 0; metadata != nullptr && i < metadata->mNumProperties; ++i) {
+      const std::string key = metadata->mKeys[i].C_Str();
+      if (IsReaderMetadata(key)) continue;
+      if (std::optional<msNodePropertyValue> value =
+              PropertyValueOf(metadata->mKeys[i], metadata->mValues[i])) {
+        node.properties.push_back({key, std::move(*value)});
+      } else {
+        losses_.Add(ImportLosses::NodeProperties, node.name, 1);
       }
     }
   }
@@ -427,6 +534,7 @@ class SceneConverter {
 
   const aiScene& scene_;
   const std::string& path_;
+  const bool keepTree_;
   HostModelPtr model_;
   std::vector<int> materialIndex_;
   std::unordered_set<const aiNode*> holdingMeshes_;
@@ -492,7 +600,7 @@ ModelLoadResult LoadAssimpModel(const std::string& path, ModelFormat format) {
     if ((scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || scene->mRootNode == nullptr) {
       return {nullptr, FileMessage(path, msg::kEmptyScene), {}};
     }
-    SceneConverter converter(*scene, path);
+    SceneConverter converter(*scene, path, format != ModelFormat::Obj);
     HostModelPtr model = converter.Convert();
     if (model == nullptr) return {nullptr, converter.error(), {}};
     ModelLoadResult result{std::move(model), "", {}};

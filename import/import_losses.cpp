@@ -27,6 +27,8 @@ constexpr std::array<KindText, ImportLosses::kKindCount> kTexts = {{
     {"morph target", "morph targets", " left out (the base shape is exported)", "mesh", "meshes"},
     {"texture transform", "texture transforms", " left out", "material", "materials"},
     {"geometry mesh", "geometry meshes", " without a material (material id 0 is written)", "", ""},
+    {"node property", "node properties",
+     " left out (only text, numbers, true, false and lists of numbers are kept)", "node", "nodes"},
 }};
 
 std::string NameList(const std::vector<std::string>& names) {

@@ -19,6 +19,7 @@ class ImportLosses {
     MorphTargets,             // counted in targets, named by mesh
     TextureTransforms,        // counted in transforms, named by material
     NoMaterial,               // counted in meshes, named by mesh
+    NodeProperties,           // counted in properties, named by node
     kKindCount
   };
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "host/base64.h"
+#include "host/model_document_writer.h"
 
 namespace svcmp {
 namespace {
@@ -221,6 +223,127 @@ TEST(ModelDocument, RefusesAsIfTheWholeDocumentWereJudgedAtOnce) {
     EXPECT_EQ(result.error, c.message) << c.text;
     EXPECT_EQ(result.model == nullptr, *c.message != '\0') << c.text;
   }
+}
+
+constexpr char kTreeDocument[] = R"({"meshes": [
+    {"name": "hull", "vertices": [], "triangles": []},
+    {"name": "turret", "vertices": [], "triangles": []}],
+  "nodes": [
+    {"name": "ship", "parent": -1, "translation": [0, 0, 0], "rotation": [0, 0, 0, 1],
+     "scale": [1, 1, 1], "meshes": [0], "properties": {}},
+    {"name": "pivot", "parent": 0, "translation": [1.5, -2, 3], "unknown": 1},
+    {"name": "turret", "parent": 1, "rotation": [0, 0.70710677, 0, 0.70710677], "scale": [2, 2, 2],
+     "meshes": [1], "properties": {"construct": "rev", "axis_rotation": [0, 1, 0], "min": -90,
+     "max": 90.5, "hardpoint": true, "hull": false, "construct": "pris", "empty": []}}]})";
+
+TEST(ModelDocument, NodesKeepTheTreeTransformsMeshesAndProperties) {
+  const ModelDocumentResult result = ParseModelDocument(kTreeDocument);
+  ASSERT_TRUE(result.model) << result.error;
+  const std::vector<msNode>& nodes = result.model->nodes;
+  ASSERT_EQ(nodes.size(), 3u);
+  EXPECT_EQ(nodes[0].name, "ship");
+  EXPECT_EQ(nodes[0].meshes, std::vector<int>{0});
+  // Absent parts take the identity and the top of the tree.
+  EXPECT_EQ(nodes[1].parent, 0);
+  EXPECT_EQ(nodes[1].translation, (std::array<float, 3>{1.5f, -2, 3}));
+  EXPECT_EQ(nodes[1].rotation, (std::array<float, 4>{0, 0, 0, 1}));
+  EXPECT_EQ(nodes[1].scale, (std::array<float, 3>{1, 1, 1}));
+  EXPECT_TRUE(nodes[1].meshes.empty());
+  EXPECT_TRUE(nodes[1].properties.empty());
+  EXPECT_EQ(nodes[2].parent, 1);
+  EXPECT_EQ(nodes[2].rotation[1], 0.70710677f);
+  // Of a property given twice the last counts, in the place it was given.
+  const std::vector<msNodeProperty>& properties = nodes[2].properties;
+  ASSERT_EQ(properties.size(), 7u);
+  EXPECT_EQ(properties[0].name, "axis_rotation");
+  EXPECT_EQ(properties[0].value, msNodePropertyValue(std::vector<double>{0, 1, 0}));
+  EXPECT_EQ(properties[1].value, msNodePropertyValue(-90.0));
+  EXPECT_EQ(properties[2].value, msNodePropertyValue(90.5));
+  EXPECT_EQ(properties[3].value, msNodePropertyValue(true));
+  EXPECT_EQ(properties[4].value, msNodePropertyValue(false));
+  EXPECT_EQ(properties[5].name, "construct");
+  EXPECT_EQ(properties[5].value, msNodePropertyValue(std::string("pris")));
+  EXPECT_EQ(properties[6].value, msNodePropertyValue(std::vector<double>{}));
+}
+
+TEST(ModelDocument, NodesRoundTripThroughTheWriterBitForBit) {
+  const ModelDocumentResult first = ParseModelDocument(kTreeDocument);
+  ASSERT_TRUE(first.model) << first.error;
+  first.model->nodes[1].properties.push_back({"odd", -0.0});
+  first.model->nodes[1].properties.push_back({"third", 0.1 + 0.2});
+  const ModelDocumentText written = WriteModelDocument(*first.model);
+  ASSERT_EQ(written.error, "");
+  const ModelDocumentResult again = ParseModelDocument(written.text);
+  ASSERT_TRUE(again.model) << again.error;
+  EXPECT_EQ(WriteModelDocument(*again.model).text, written.text);
+  const msNodePropertyValue& odd = again.model->nodes[1].properties[0].value;
+  EXPECT_TRUE(std::signbit(std::get<double>(odd)));
+  EXPECT_EQ(again.model->nodes[1].properties[1].value, msNodePropertyValue(0.1 + 0.2));
+  // One node a line, after the meshes.
+  EXPECT_NE(written.text.find("\n  ],\n  \"nodes\": [\n    {\"name\": \"ship\", \"parent\": -1, "
+                              "\"translation\": [0, 0, 0], \"rotation\": [0, 0, 0, 1], "
+                              "\"scale\": [1, 1, 1], \"meshes\": [0], \"properties\": {}},\n"),
+            std::string::npos)
+      << written.text;
+
+  // Without a tree the document is what it always was.
+  first.model->nodes.clear();
+  EXPECT_EQ(WriteModelDocument(*first.model).text.find("nodes"), std::string::npos);
+  first.model->nodes.push_back({"bad", -1, {0, NAN, 0}});
+  EXPECT_EQ(WriteModelDocument(*first.model).error,
+            "node \"bad\" has a coordinate that is not a finite number, which a JSON document "
+            "cannot hold");
+  first.model->nodes[0] = {"bad"};
+  first.model->nodes[0].properties.push_back({"p", std::vector<double>{1, INFINITY}});
+  EXPECT_EQ(WriteModelDocument(*first.model).error,
+            "node \"bad\" has a property that is not a finite number, which a JSON document "
+            "cannot hold");
+}
+
+TEST(ModelDocument, RefusesNodesThatBreakTheRules) {
+  const struct {
+    const char* nodes;
+    const char* message;
+  } cases[] = {
+      {R"({})", "nodes: expected an array"},
+      {R"([1])", "nodes[0]: expected an object"},
+      {R"([{"parent": -1}])", "nodes[0].name: missing"},
+      {R"([{"name": 1}])", "nodes[0].name: expected a string"},
+      {R"([{"name": "a", "parent": 0}])",
+       "nodes[0].parent: expected -1 or the index of an earlier node"},
+      {R"([{"name": "a"}, {"name": "b", "parent": 2}])",
+       "nodes[1].parent: expected -1 or the index of an earlier node"},
+      {R"([{"name": "a", "parent": -2}])",
+       "nodes[0].parent: expected -1 or the index of an earlier node"},
+      {R"([{"name": "a", "translation": [1, 2]}])", "nodes[0].translation: expected 3 numbers"},
+      {R"([{"name": "a", "rotation": [0, 0, 1]}])", "nodes[0].rotation: expected 4 numbers"},
+      {R"([{"name": "a", "scale": [1, 1, 1e39]}])", "nodes[0].scale: expected 3 numbers"},
+      {R"([{"name": "a", "meshes": [0.5]}])", "nodes[0].meshes[0]: expected the index of a mesh"},
+      {R"([{"name": "a", "meshes": [-1]}])", "nodes[0].meshes[0]: expected the index of a mesh"},
+      {R"([{"name": "a", "meshes": [0, 2]}])", "nodes[0].meshes[1]: expected the index of a mesh"},
+      {R"([{"name": "a", "meshes": [1]}, {"name": "b", "meshes": [0, 1]}])",
+       "nodes[1].meshes[1]: mesh 1 is held by node 0 already"},
+      {R"([{"name": "a", "properties": []}])", "nodes[0].properties: expected an object"},
+      {R"([{"name": "a", "properties": {"x": null}}])",
+       "nodes[0].properties.x: expected a string, a number, true, false or a list of numbers"},
+      {R"([{"name": "a", "properties": {"ok": 1, "x": {"y": 1}}}])",
+       "nodes[0].properties.x: expected a string, a number, true, false or a list of numbers"},
+      {R"([{"name": "a", "properties": {"x": [1, "2", 3]}}])",
+       "nodes[0].properties.x: expected a string, a number, true, false or a list of numbers"},
+      {R"([{"name": "a", "properties": {"x": 1e999}}])",
+       "nodes[0].properties.x: expected a string, a number, true, false or a list of numbers"},
+      {R"([{"name": "a", "meshes": [5], "parent": "x"}])",
+       "nodes[0].parent: expected -1 or the index of an earlier node"},
+  };
+  for (const auto& c : cases) {
+    const std::string text = std::string(R"({"meshes": [{"name": "m", "vertices": [], "triangles": []},
+        {"name": "n", "vertices": [], "triangles": []}], "nodes": )") + c.nodes + "}";
+    const ModelDocumentResult result = ParseModelDocument(text);
+    EXPECT_EQ(result.model, nullptr) << c.nodes;
+    EXPECT_EQ(result.error, c.message) << c.nodes;
+  }
+  // The meshes' rules come first, whatever the key order.
+  EXPECT_EQ(ParseModelDocument(R"({"nodes": 1, "meshes": 2})").error, "meshes: expected an array");
 }
 
 TEST(ModelDocument, NumbersKeepTheirSignsAndLimits) {

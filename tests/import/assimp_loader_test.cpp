@@ -323,6 +323,63 @@ TEST_F(AssimpLoader, EmptyNodesNamedLikeHardpointsBecomeHardpointMeshesInNodeOrd
   }
 }
 
+TEST_F(AssimpLoader, KeepsTheNodeTreeWithTransformsAndCustomProperties) {
+  std::vector<GltfNode> nodes(4);
+  nodes[0] = {"ship", 0, {0, 0, 0}, {1, 1, 1}, {1, 3}};
+  nodes[1] = {"pivot", -1, {1, 2, 3}, {1, 1, 1}, {2}, {0, 0.70710677f, 0, 0.70710677f}};
+  nodes[2] = {"turret", 0, {0, 0, 4}, {2, 2, 2}, {}, {0, 0, 0, 1},
+              {{"construct", "rev"}, {"axis_rotation", {0, 0.5, -1}}, {"min", -45}, {"max", 2.5},
+               {"hull", false}, {"nested", {{"a", 1}}}, {"texts", {"a", "b"}}}};
+  nodes[3] = {"HpGun01", -1, {0, 5, 0}, {1, 1, 1}, {}, {0, 0, 0, 1}, {{"hptype", "rev"}}};
+  const std::string path = Write("tree.gltf", MakeGltf({{testing::Box()}}, nodes, {0}));
+  ModelLoadResult loaded = LoadAssimpModel(path, ModelFormat::Gltf);
+  ASSERT_NE(loaded.model, nullptr) << loaded.error;
+  const std::vector<msNode>& tree = loaded.model->nodes;
+  ASSERT_EQ(tree.size(), 4u);
+  // Depth first, every node after its parent, holding the meshes made from it.
+  const struct {
+    const char* name;
+    int parent;
+    std::vector<int> meshes;
+    std::array<float, 3> translation;
+    std::array<float, 3> scale;
+  } expected[] = {{"ship", -1, {0}, {0, 0, 0}, {1, 1, 1}},
+                  {"pivot", 0, {}, {1, 2, 3}, {1, 1, 1}},
+                  {"turret", 1, {1}, {0, 0, 4}, {2, 2, 2}},
+                  {"HpGun01", 0, {2}, {0, 5, 0}, {1, 1, 1}}};
+  for (std::size_t i = 0; i < tree.size(); ++i) {
+    SCOPED_TRACE(expected[i].name);
+    EXPECT_EQ(tree[i].name, expected[i].name);
+    EXPECT_EQ(tree[i].parent, expected[i].parent);
+    EXPECT_EQ(tree[i].meshes, expected[i].meshes);
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(tree[i].translation[k], expected[i].translation[k], 1e-6);
+      EXPECT_NEAR(tree[i].scale[k], expected[i].scale[k], 1e-6);
+    }
+  }
+  EXPECT_NEAR(tree[1].rotation[1], 0.70710677f, 1e-6);
+  EXPECT_NEAR(tree[1].rotation[3], 0.70710677f, 1e-6);
+  // The mesh keeps its world place: turned a quarter about Y at (1, 2, 3),
+  // the turret's (0, 0, 4) lands at (5, 2, 3).
+  EXPECT_NEAR(loaded.model->meshes[1].vertices[0].position[0], 5 - 2, 1e-5);
+  const std::vector<msNodeProperty>& properties = tree[2].properties;
+  // In the file's order, which the test's JSON writer sorts by name.
+  ASSERT_EQ(properties.size(), 5u);
+  EXPECT_EQ(properties[0].value, msNodePropertyValue(std::vector<double>{0, 0.5, -1}));
+  EXPECT_EQ(properties[1].value, msNodePropertyValue(std::string("rev")));
+  EXPECT_EQ(properties[2].value, msNodePropertyValue(false));
+  EXPECT_EQ(properties[3].value, msNodePropertyValue(2.5));
+  EXPECT_EQ(properties[4].value, msNodePropertyValue(-45.0));
+  EXPECT_EQ(tree[3].properties[0].name, "hptype");
+  EXPECT_EQ(loaded.warnings.back(),
+            "\"" + path +
+                "\": 2 node properties left out (only text, numbers, true, false and lists of "
+                "numbers are kept): node \"turret\"");
+
+  // OBJ groups are a flat list, no tree.
+  EXPECT_TRUE(Load(Write("flat.obj", "o a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"))->nodes.empty());
+}
+
 TEST_F(AssimpLoader, SaysWhatItLeavesOutAndStillLoads) {
   // A second texture-coordinate set and a morph target.
   GltfPrimitive panel = testing::Triangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});

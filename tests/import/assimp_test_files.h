@@ -41,6 +41,8 @@ struct GltfNode {
   std::array<float, 3> translation{0, 0, 0};
   std::array<float, 3> scale{1, 1, 1};
   std::vector<int> children;
+  std::array<float, 4> rotation = {0, 0, 0, 1};
+  nlohmann::json extras = {};  // null: none
 };
 
 // A glTF 2.0 document with an embedded buffer: meshes[i] is a list of
@@ -110,6 +112,8 @@ inline std::string MakeGltf(const std::vector<std::vector<GltfPrimitive>>& meshe
     if (!node.name.empty()) jsonNode["name"] = node.name;
     if (node.mesh >= 0) jsonNode["mesh"] = node.mesh;
     if (!node.children.empty()) jsonNode["children"] = node.children;
+    if (node.rotation != std::array<float, 4>{0, 0, 0, 1}) jsonNode["rotation"] = node.rotation;
+    if (!node.extras.is_null()) jsonNode["extras"] = node.extras;
     jsonNodes.push_back(jsonNode);
   }
   nlohmann::json document = {
