@@ -5,8 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
+
+#include "host/host_model.h"
 
 // The scene that `cmptool convert` hands to svcmp-import to be written as a
 // model file: nodes with transforms, meshes with normals, material names.
@@ -23,11 +24,8 @@ struct SceneMesh {
 };
 
 // A custom property of a node, as model files carry them (glTF node extras):
-// a text, a number, a truth value or a list of numbers.
-struct SceneProperty {
-  std::string name;
-  std::variant<std::string, double, bool, std::vector<double>> value;
-};
+// the same as the model document reads back.
+using SceneProperty = msNodeProperty;
 
 struct SceneNode {
   std::string name;
@@ -36,7 +34,7 @@ struct SceneNode {
   std::array<float, 9> rotation{1, 0, 0, 0, 1, 0, 0, 0, 1};
   std::array<float, 3> translation{};
   std::vector<std::uint32_t> meshes;  // indices into SceneDocument::meshes
-  std::vector<SceneProperty> properties;  // in the order they are written
+  std::vector<SceneProperty> properties = {};  // in the order they are written
 };
 
 struct SceneDocument {
