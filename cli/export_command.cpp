@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -14,8 +15,10 @@
 #include "cli/level_exports.h"
 #include "cli/material_export.h"
 #include "cli/mesh_listing.h"
+#include "cli/node_parts_listing.h"
 #include "cli/model_totals.h"
 #include "exporter/cmp_exporter_plugin.h"
+#include "exporter/parts_from_nodes.h"
 #include "import/model_file.h"
 #include "plugin/model_capture.h"
 #include "simplify/mesh_simplifier.h"
@@ -67,6 +70,34 @@ std::optional<TargetLock> LockTarget(const ExportOptions& options) {
   return std::move(locked.lock);
 }
 
+// Parts from the node tree, for --parts nodes and for --game-ready when the
+// tree has one mesh node at its top: the model and settings are replaced by
+// the parts' and the extras get their joints and hardpoints. False when the
+// export must stop; the error has been said.
+bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSettings& settings,
+                   AssemblyExtras& extras) {
+  const bool asked = options.parts.has_value();
+  if (!asked && !(options.gameReady && options.groupQuantities.empty() && !model->nodes.empty())) {
+    return true;
+  }
+  PartsFromNodes formed = FormPartsFromNodes(*model, settings.ScaleDivisor,
+                                             OrientationSignOf(settings.OrientationMode));
+  if (!formed.error.empty()) {
+    // A flat list of meshes stays the one part --game-ready always made of it.
+    if (!asked && formed.manyRoots) return true;
+    std::fprintf(stderr, "error: \"%s\": %s\n", options.modelPath.c_str(), formed.error.c_str());
+    return false;
+  }
+  for (const std::string& warning : formed.warnings) extras.warn(warning);
+  model = std::move(formed.model);
+  settings.GroupCount = static_cast<int>(formed.parts.size());
+  settings.GroupQuantities = {};
+  std::copy(formed.meshesPerPart.begin(), formed.meshesPerPart.end(),
+            settings.GroupQuantities.begin());
+  extras.nodeParts = std::move(formed.parts);
+  return true;
+}
+
 int RunExport(const ExportOptions& options) {
   if (!options.listOnly && RefuseTarget(options.outputPath, options)) return 1;
   if ((options.simplify || options.autoLod) && !SimplifierAvailable()) {
@@ -102,13 +133,23 @@ int RunExport(const ExportOptions& options) {
     judge(meshList, TotalModel(meshList), defaults.ScaleDivisor);
     PrintMeshListing(meshList, stdout);
     PrintListingTotals(meshList, defaults.ScaleDivisor, stdout);
+    if (loaded.model->nodes.empty()) return 0;
+    const PartsFromNodes formed = FormPartsFromNodes(
+        *loaded.model, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode));
+    // A listing only informs: what --parts nodes would refuse is said, not failed.
+    if (!formed.error.empty()) {
+      std::printf("--parts nodes cannot form parts: %s\n", formed.error.c_str());
+      return 0;
+    }
+    for (const std::string& warning : formed.warnings) warn(warning);
+    PrintNodePartsListing(formed.parts, formed.meshesPerPart, defaults.ScaleDivisor, stdout);
     return 0;
   }
 
   const bool separateMaterials = options.materialsPath && !options.materialsPath->empty();
   if (separateMaterials && RefuseTarget(*options.materialsPath, options)) return 1;
 
-  const std::optional<ExportSettings> settings = ResolveSettings(options);
+  std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
   const ModelTotals totals = [&] {
     const MeshList meshList = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
@@ -132,6 +173,8 @@ int RunExport(const ExportOptions& options) {
       if (!separateMaterials) materials->AddTo(tree);
     };
   }
+
+  if (!FormNodeParts(options, loaded.model, *settings, extras)) return 1;
 
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;

@@ -76,7 +76,8 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
       command, options.scaleDivisor, options.orientation,
       "Scale-down divisor: every coordinate is divided by it, 1 to 100 (default 92)",
       "Orientation fix: upside-down (the default) or back-to-front");
-  command
+  auto* groups =
+      command
       .add_option("--groups", options.groupQuantities,
                   "Split the geometry meshes, in model order, into parts of Q1, Q2, ... meshes "
                   "(at most 18 groups; one number means one part)")
@@ -89,6 +90,12 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
                                 : std::string();
           },
           "QUANTITY"));
+  command
+      .add_option("--parts", options.parts,
+                  "nodes: make a part of every mesh node of the model's node tree, in its own "
+                  "frame, joined by the joints its node properties name (docs/node-properties.md)")
+      ->check(CLI::IsMember({"nodes"}))
+      ->excludes(groups);
   command.add_option("--settings", options.settingsPath,
                      "Load the options from a .ces settings file first; options given here "
                      "override it");
@@ -148,7 +155,9 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
           "PIXELS"));
   command.add_flag("--game-ready", options.gameReady,
                    "All of --bounds, --fix, --unit-rotations, --unique-libraries and --materials "
-                   "(into the .cmp file unless --materials names a file)");
+                   "(into the .cmp file unless --materials names a file), and --parts nodes "
+                   "when the model's node tree has one mesh node at its top and no --groups "
+                   "are given");
   command
       .add_option("--import-memory-mb", options.importLimits.memoryMegabytes,
                   "Memory the importer of model files may use, in MB (default 2048)")

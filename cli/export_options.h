@@ -18,6 +18,7 @@ struct ExportOptions {
   std::optional<int> scaleDivisor;
   std::optional<std::string> orientation;  // "upside-down" or "back-to-front"
   std::vector<int> groupQuantities;        // empty: one group, or as the settings file says
+  std::optional<std::string> parts;        // --parts: "nodes"
   std::string settingsPath;                // --settings
   std::string saveSettingsPath;            // --save-settings
   bool update = false;

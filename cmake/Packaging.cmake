@@ -17,6 +17,7 @@ set(SVCMP_SAMPLE_SHIP
   ${PROJECT_SOURCE_DIR}/examples/sample_ship.json
   ${PROJECT_SOURCE_DIR}/examples/sample_ship.glb
   ${PROJECT_SOURCE_DIR}/examples/sample_ship_hull.png
+  ${PROJECT_SOURCE_DIR}/examples/turret_ship.json
 )
 
 # svcmp_third_party_licence(NAME FILE DESTINATION): ships the licence text of

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cmp/node_part.h"
 #include "plugin/mesh_records.h"
 #include "utf/utf_tree.h"
 
@@ -30,6 +31,10 @@ struct AssemblyExtras {
   std::function<void(UtfTree&, const MeshList&)> addLibraries;
   // Problems that leave something out but do not stop the export.
   std::function<void(const std::string&)> warn;
+  // Parts formed from the model's node tree, one per group (or the single
+  // part): their names, joints and hardpoints instead of the groups' own,
+  // of --fix's joints and of the hardpoint meshes. Empty: none.
+  std::vector<NodePart> nodeParts;
   // Levels built one upon another in memory, so that the file is written once
   // and a level that fails leaves it as it was. When set, an update starts
   // from the image held here (when there is one) instead of the file, and

@@ -1,6 +1,7 @@
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
 #include "cmp/fix_joints.h"
+#include "cmp/node_parts.h"
 #include "format/cmp_node_names.h"
 #include "format/name_crc.h"
 
@@ -28,7 +29,6 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
                  const MeshRecord& firstMesh) {
   const std::size_t level = LevelIndex(inputs.levelOfDetail);
   const std::uint32_t libraryId = NameCrc(meshLibraryName);
-  const MeshList& meshList = InputMeshes(inputs);
 
   UtfNode root = tree.AddNode(nullptr, kNodeRoot);
   UtfNode library = tree.AddNode(root, kNodeVMeshLibrary);
@@ -40,7 +40,7 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
     const std::string modelName = firstMesh.meshName + std::string(kModelFileSuffix);
     AddPartEntry(tree, cmpnd, kNodeRootPart, modelName, 0, kNodeRootPart);
     UtfNode model = tree.AddNode(root, modelName);
-    if (level == 0) AddHardpoints(tree, meshList, tree.AddNode(model, kNodeHardpoints), HardpointRowsOf(inputs));
+    if (level == 0) AddSinglePartHardpoints(tree, inputs, tree.AddNode(model, kNodeHardpoints));
     UtfNode multiLevel = tree.AddNode(model, kNodeMultiLevel);
     UtfNode levelNode = tree.AddNode(multiLevel, kNodeLevels[level]);
     if (level == 2) AddLeaf(tree, multiLevel, kNodeSwitch2, Switch2Leaf(kSwitch2Distances.back()));
@@ -49,9 +49,12 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
     return;
   }
 
-  UtfNode fix = tree.AddNode(tree.AddNode(cmpnd, kNodeCons), kNodeFix);
+  UtfNode cons = tree.AddNode(cmpnd, kNodeCons);
+  UtfNode fix = tree.AddNode(cons, kNodeFix);
   if (inputs.groupList == nullptr) return;
   GroupList& groups = *inputs.groupList;
+  const std::vector<NodePart>& nodeParts = inputs.extras.nodeParts;
+  NameGroupsAfterNodeParts(groups, nodeParts);
   for (std::size_t i = 0; i < groups.size(); ++i) {
     MeshGroup& group = groups[i];
     AddPartEntry(tree, cmpnd, PartEntryName(i, group.objectName), group.fileName,
@@ -62,11 +65,13 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
     if (level == 2) AddLeaf(tree, multiLevel, kNodeSwitch2, Switch2Leaf(kSwitch2Distances.back()));
     AddMeshRef(tree, levelNode, MeshRefLeaf(libraryId, group, GroupShape(inputs, group)));
   }
-  if (inputs.extras.fixJoints) {
+  if (!nodeParts.empty()) {
+    WriteNodePartJoints(tree, cons, nodeParts);
+  } else if (inputs.extras.fixJoints) {
     if (auto records = JoinFixRecords({}, groups, inputs.extras.warn))
       tree.SetData(fix, std::move(*records));
   }
-  if (level == 0) AddPartHardpoints(tree, meshList, groups, HardpointRowsOf(inputs));
+  if (level == 0) AddGroupHardpoints(tree, inputs, groups);
 }
 
 }  // namespace svcmp

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,10 +47,27 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
 void AddHardpoints(UtfTree& tree, const MeshList& meshList, UtfNode hardpointsNode,
                    HardpointRows rows = HardpointRows::AsPlugIn);
 
+// The single part's hardpoints: from its node part when the extras have one,
+// else from the hardpoint meshes (AddHardpoints).
+void AddSinglePartHardpoints(UtfTree& tree, const CmpAssemblyInputs& inputs,
+                             UtfNode hardpointsNode);
+
+// Every part's hardpoints: from the node parts when the extras have them,
+// else from the hardpoint meshes (AddPartHardpoints).
+void AddGroupHardpoints(UtfTree& tree, const CmpAssemblyInputs& inputs, GroupList& groups);
+
 // Whether a hardpoint mesh's name makes it a fixed or a revolute hardpoint
 // ("Hp" + separator + "Fixed" or "Revolute" + ...); other hardpoint meshes
 // are written nowhere.
 bool NamesWrittenHardpoint(std::string_view meshName);
+
+// The hardpoint a mesh's name writes: revolute or fixed, and its name (a
+// view into meshName); null for a name of neither kind.
+struct WrittenHardpoint {
+  bool revolute = false;
+  std::string_view name;
+};
+std::optional<WrittenHardpoint> WrittenHardpointOf(std::string_view meshName);
 
 // Multi-part hardpoints: each hardpoint mesh goes to its owning part, which
 // gets "Hardpoints" (after its "MultiLevel") and "Fixed"/"Revolute" as needed.

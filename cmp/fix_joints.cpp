@@ -6,23 +6,11 @@
 #include <string_view>
 
 #include "cmp/cmp_messages.h"
+#include "cmp/node_parts.h"
 #include "format/cmp_node_names.h"
 
 namespace svcmp {
 namespace {
-
-constexpr std::array<float, 9> kIdentityRotation = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-
-void AppendName(std::vector<std::uint8_t>& out, std::string_view name) {
-  out.insert(out.end(), name.begin(), name.end());
-  out.insert(out.end(), kJointNameSize - name.size(), 0);
-}
-
-void AppendFloat(std::vector<std::uint8_t>& out, float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  for (int shift = 0; shift < 32; shift += 8)
-    out.push_back(static_cast<std::uint8_t>(bits >> shift));
-}
 
 std::string_view ChildName(std::span<const std::uint8_t> record) {
   const auto field = record.subspan(kJointNameSize, kJointNameSize);
@@ -53,10 +41,9 @@ std::optional<std::vector<std::uint8_t>> JoinFixRecords(
       joined = ChildName(std::span(records).subspan(at, kFixRecordSize)) == child;
     }
     if (joined) continue;
-    AppendName(records, kNodeRootPart);
-    AppendName(records, child);
-    for (int axis = 0; axis < 3; ++axis) AppendFloat(records, 0.0f);
-    for (float value : kIdentityRotation) AppendFloat(records, value);
+    PartJoint toRoot;
+    toRoot.parent = kNodeRootPart;
+    AppendJointRecord(records, toRoot, child);
   }
   return records;
 }

@@ -183,6 +183,12 @@ MeshGroup* FindOwningPart(const MeshRecord& hardpointMesh, GroupList& groupList)
   return &groupList.front();
 }
 
+std::optional<WrittenHardpoint> WrittenHardpointOf(std::string_view meshName) {
+  const HardpointName hardpoint = ClassifyHardpoint(meshName);
+  if (hardpoint.kind == HardpointKind::Neither) return std::nullopt;
+  return WrittenHardpoint{hardpoint.kind == HardpointKind::Revolute, hardpoint.name};
+}
+
 bool NamesWrittenHardpoint(std::string_view meshName) {
   return ClassifyHardpoint(meshName).kind != HardpointKind::Neither;
 }

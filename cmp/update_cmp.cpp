@@ -1,6 +1,7 @@
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
 #include "cmp/fix_joints.h"
+#include "cmp/node_parts.h"
 #include "format/cmp_node_names.h"
 #include "format/name_crc.h"
 
@@ -68,7 +69,6 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
                const MeshRecord& firstMesh) {
   const std::size_t level = LevelIndex(inputs.levelOfDetail);
   const std::uint32_t libraryId = NameCrc(meshLibraryName);
-  const MeshList& meshList = InputMeshes(inputs);
   Merge merge(tree, level);
 
   // Whatever the file's first top-level node is called, it is the root.
@@ -90,7 +90,7 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
     UtfNode model = merge.FindOrAddChild(root, modelName);
     if (level == 0) {
       merge.RemoveHardpoints(model);
-      AddHardpoints(tree, meshList, tree.AddNode(model, kNodeHardpoints), HardpointRowsOf(inputs));
+      AddSinglePartHardpoints(tree, inputs, tree.AddNode(model, kNodeHardpoints));
     }
     UtfNode levelNode = merge.Levels(model, kSwitch2Distances.back());
     merge.MeshRef(levelNode, MeshRefLeaf(libraryId, InputSummary(inputs), SinglePartShape(inputs)));
@@ -98,11 +98,16 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
   }
 
   // Joints asked for are kept up to date at every level, since any level may add parts.
+  const std::vector<NodePart>& nodeParts = inputs.extras.nodeParts;
+  UtfNode cons = nullptr;
   UtfNode fix = nullptr;
-  if (level == 0 || inputs.extras.fixJoints)
-    fix = merge.FindOrAddChild(merge.FindOrAddChild(cmpnd, kNodeCons), kNodeFix);
+  if (level == 0 || inputs.extras.fixJoints || !nodeParts.empty()) {
+    cons = merge.FindOrAddChild(cmpnd, kNodeCons);
+    fix = merge.FindOrAddChild(cons, kNodeFix);
+  }
   if (inputs.groupList == nullptr) return;
   GroupList& groups = *inputs.groupList;
+  NameGroupsAfterNodeParts(groups, nodeParts);
   for (std::size_t i = 0; i < groups.size(); ++i) {
     MeshGroup& group = groups[i];
     merge.PartEntry(cmpnd, PartEntryName(i, group.objectName), group.fileName,
@@ -113,14 +118,16 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
                   MeshRefLeaf(libraryId, group, GroupShape(inputs, group)));
     if (level == 0) merge.RemoveHardpoints(group.partNode);
   }
-  if (inputs.extras.fixJoints) {
+  if (!nodeParts.empty()) {
+    WriteNodePartJoints(tree, cons, nodeParts);
+  } else if (inputs.extras.fixJoints) {
     const DataBlock& old = tree.Data(fix);
     const std::span<const std::uint8_t> existing =
         old ? std::span<const std::uint8_t>(*old) : std::span<const std::uint8_t>();
     if (auto records = JoinFixRecords(existing, groups, inputs.extras.warn))
       merge.Replace(fix, std::move(*records));
   }
-  if (level == 0) AddPartHardpoints(tree, meshList, groups, HardpointRowsOf(inputs));
+  if (level == 0) AddGroupHardpoints(tree, inputs, groups);
 }
 
 }  // namespace svcmp

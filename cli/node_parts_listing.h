@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "cmp/node_part.h"
+
+namespace svcmp::cli {
+
+// The parts `--parts nodes` makes of the node tree, one line each: name,
+// joint (kind, parent, origin, axis, limits) in the file's units at
+// scaleDivisor, meshes, hardpoints.
+void PrintNodePartsListing(const std::vector<NodePart>& parts,
+                           const std::vector<std::int32_t>& meshesPerPart, int scaleDivisor,
+                           std::FILE* out);
+
+}  // namespace svcmp::cli

@@ -1,0 +1,549 @@
+#include "exporter/parts_from_nodes.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "cmp/cmp_assembly.h"
+#include "format/cmp_leaf_layout.h"
+#include "format/cmp_node_names.h"
+#include "plugin/model_capture.h"
+#include "ui/export_settings.h"
+
+// Frames are worked out in double and rounded to float once, where a value
+// is stored.
+namespace svcmp {
+namespace {
+
+using Vec3 = std::array<double, 3>;
+using Mat3 = std::array<double, 9>;  // row by row
+
+constexpr Mat3 kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+
+// A transform p' = linear p + translation.
+struct Affine {
+  Mat3 linear = kIdentity;
+  Vec3 translation = {0, 0, 0};
+};
+
+// A rigid frame: rotation (columns are the frame's axes) and origin.
+struct Frame {
+  Mat3 rotation = kIdentity;
+  Vec3 origin = {0, 0, 0};
+};
+
+Mat3 Multiply(const Mat3& a, const Mat3& b) {
+  Mat3 out{};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      for (int k = 0; k < 3; ++k) out[r * 3 + c] += a[r * 3 + k] * b[k * 3 + c];
+    }
+  }
+  return out;
+}
+
+Mat3 Transposed(const Mat3& m) { return {m[0], m[3], m[6], m[1], m[4], m[7], m[2], m[5], m[8]}; }
+
+Vec3 Apply(const Mat3& m, const Vec3& v) {
+  return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[3] * v[0] + m[4] * v[1] + m[5] * v[2],
+          m[6] * v[0] + m[7] * v[1] + m[8] * v[2]};
+}
+
+Vec3 Minus(const Vec3& a, const Vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+
+double Length(const Vec3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+// A point given in the model's frame, in `frame`'s.
+Vec3 IntoFrame(const Frame& frame, const Vec3& point) {
+  return Apply(Transposed(frame.rotation), Minus(point, frame.origin));
+}
+
+// The node's transform in its parent's: translation, rotation, scale, the
+// scale applied first. A quaternion of no length stands for no rotation.
+Affine LocalTransform(const msNode& node) {
+  double x = node.rotation[0], y = node.rotation[1], z = node.rotation[2], w = node.rotation[3];
+  const double length = std::sqrt(x * x + y * y + z * z + w * w);
+  Mat3 rotation = kIdentity;
+  if (length > 0) {
+    x /= length, y /= length, z /= length, w /= length;
+    rotation = {1 - 2 * (y * y + z * z), 2 * (x * y - z * w),     2 * (x * z + y * w),
+                2 * (x * y + z * w),     1 - 2 * (x * x + z * z), 2 * (y * z - x * w),
+                2 * (x * z - y * w),     2 * (y * z + x * w),     1 - 2 * (x * x + y * y)};
+  }
+  Affine local;
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) local.linear[r * 3 + c] = rotation[r * 3 + c] * node.scale[c];
+  }
+  local.translation = {node.translation[0], node.translation[1], node.translation[2]};
+  return local;
+}
+
+Affine Compose(const Affine& outer, const Affine& inner) {
+  const Vec3 moved = Apply(outer.linear, inner.translation);
+  return {Multiply(outer.linear, inner.linear),
+          {moved[0] + outer.translation[0], moved[1] + outer.translation[1],
+           moved[2] + outer.translation[2]}};
+}
+
+// The rigid part of a transform: its axes made unit and square to each other
+// (the third from the first two, so a mirror stays in the scale). Null when
+// the transform flattens the node; `sheared` tells whether anything but a
+// scale along the frame's own axes is left over.
+std::optional<Frame> RigidFrameOf(const Affine& transform, bool& sheared) {
+  const Mat3& m = transform.linear;
+  Vec3 first = {m[0], m[3], m[6]};
+  Vec3 second = {m[1], m[4], m[7]};
+  const double firstLength = Length(first);
+  if (!(firstLength > 0)) return std::nullopt;
+  for (double& value : first) value /= firstLength;
+  const double along = first[0] * second[0] + first[1] * second[1] + first[2] * second[2];
+  for (int k = 0; k < 3; ++k) second[k] -= along * first[k];
+  const double secondLength = Length(second);
+  if (!(secondLength > 1e-12 * firstLength)) return std::nullopt;
+  for (double& value : second) value /= secondLength;
+  const Vec3 third = {first[1] * second[2] - first[2] * second[1],
+                      first[2] * second[0] - first[0] * second[2],
+                      first[0] * second[1] - first[1] * second[0]};
+  Frame frame;
+  frame.rotation = {first[0], second[0], third[0], first[1], second[1],
+                    third[1], first[2], second[2], third[2]};
+  frame.origin = transform.translation;
+  // What is left is the scale; off its diagonal lies the shear.
+  const Mat3 rest = Multiply(Transposed(frame.rotation), m);
+  const double size = std::max({std::abs(rest[0]), std::abs(rest[4]), std::abs(rest[8])});
+  if (!(std::abs(rest[8]) > 1e-12 * size)) return std::nullopt;
+  sheared = false;
+  for (const int k : {1, 2, 3, 5, 6, 7}) sheared = sheared || std::abs(rest[k]) > 1e-5 * size;
+  return frame;
+}
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EndsWithWord(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (AsciiLower(text[text.size() - word.size() + i]) != word[i]) return false;
+  }
+  return true;
+}
+
+// "NAME$lod1" to "NAME$lod9", letter case aside.
+bool IsLevelName(std::string_view name) {
+  return name.size() >= 5 && name.back() >= '1' && name.back() <= '9' &&
+         EndsWithWord(name.substr(0, name.size() - 1), "$lod");
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiLower(x) == AsciiLower(y);
+         });
+}
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string NameList(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + Quoted(name);
+  return list;
+}
+
+// A node's custom properties, read with their kinds checked; the first
+// property of the wrong kind is remembered in `error`.
+class Properties {
+ public:
+  Properties(const msNode& node, std::string& error) : node_(node), error_(error) {}
+
+  std::optional<bool> Flag(std::string_view name) {
+    const msNodePropertyValue* value = Find(name);
+    if (value == nullptr) return std::nullopt;
+    if (const bool* truth = std::get_if<bool>(value)) return *truth;
+    // Modelling tools without true and false write 0 and 1.
+    if (const double* number = std::get_if<double>(value); number && (*number == 0 || *number == 1))
+      return *number == 1;
+    return Wrong(name, "true or false");
+  }
+
+  std::optional<double> Number(std::string_view name) {
+    const msNodePropertyValue* value = Find(name);
+    if (value == nullptr) return std::nullopt;
+    if (const double* number = std::get_if<double>(value)) return *number;
+    return Wrong(name, "a number");
+  }
+
+  std::optional<std::string> Text(std::string_view name) {
+    const msNodePropertyValue* value = Find(name);
+    if (value == nullptr) return std::nullopt;
+    if (const std::string* text = std::get_if<std::string>(value)) return *text;
+    return Wrong(name, "text");
+  }
+
+  std::optional<Vec3> Vector(std::string_view name) {
+    const msNodePropertyValue* value = Find(name);
+    if (value == nullptr) return std::nullopt;
+    const auto* numbers = std::get_if<std::vector<double>>(value);
+    if (numbers == nullptr || numbers->size() != 3) return Wrong(name, "a list of 3 numbers");
+    return Vec3{(*numbers)[0], (*numbers)[1], (*numbers)[2]};
+  }
+
+  // Names an allowed value that was not given.
+  std::nullopt_t Wrong(std::string_view name, std::string_view expected) {
+    if (error_.empty()) {
+      error_ = "node " + Quoted(node_.name) + ": property " + Quoted(name) + " must be " +
+               std::string(expected);
+    }
+    return std::nullopt;
+  }
+
+ private:
+  const msNodePropertyValue* Find(std::string_view name) const {
+    for (const msNodeProperty& property : node_.properties) {
+      if (property.name == name) return &property.value;
+    }
+    return nullptr;
+  }
+
+  const msNode& node_;
+  std::string& error_;
+};
+
+enum class Role { Empty, Part, Hardpoint, Level, Hull, LeftOut };
+
+struct NodeState {
+  Role role = Role::Empty;
+  bool leftOut = false;  // export_ignore here or above
+  int part = -1;         // the part of the node or of its nearest mesh-node ancestor
+  Affine world;
+};
+
+class PartFormer {
+ public:
+  PartFormer(const msModel& model, int scaleDivisor, int orientationSign)
+      : model_(model), divisor_(scaleDivisor), sign_(orientationSign) {}
+
+  PartsFromNodes Form() {
+    PartsFromNodes result;
+    if (model_.nodes.empty()) {
+      result.error = "the model has no node tree for --parts nodes (glTF, FBX, COLLADA and 3DS "
+                     "files and model documents with \"nodes\" have one)";
+      return result;
+    }
+    Classify();
+    if (error_.empty()) PlaceParts();
+    if (error_.empty()) NameParts();
+    if (error_.empty()) JoinParts();
+    if (error_.empty()) PlaceHardpoints();
+    if (error_.empty()) FillModel();
+    if (!error_.empty()) {
+      result.error = std::move(error_);
+      result.manyRoots = manyRoots_;
+      return result;
+    }
+    if (!levels_.empty()) {
+      warnings_.push_back("levels of detail from the node tree are not written yet; left out: " +
+                          NameList(levels_));
+    }
+    if (!hulls_.empty()) {
+      warnings_.push_back("collision nodes left out of the geometry (no collision file is "
+                          "written yet): " + NameList(hulls_));
+    }
+    result.model = std::move(out_);
+    result.meshesPerPart = std::move(meshesPerPart_);
+    result.parts = std::move(parts_);
+    result.warnings = std::move(warnings_);
+    return result;
+  }
+
+ private:
+  struct PartSource {
+    std::size_t node;
+    Frame frame;  // in the model's frame
+    int parent = -1;
+  };
+
+  // Roles, world transforms and the part each node belongs to, parents first.
+  void Classify() {
+    const std::vector<msNode>& nodes = model_.nodes;
+    state_.resize(nodes.size());
+    for (std::size_t i = 0; i < nodes.size() && error_.empty(); ++i) {
+      const msNode& node = nodes[i];
+      NodeState& state = state_[i];
+      if (node.parent >= static_cast<int>(i)) {
+        error_ = "node " + Quoted(node.name) + " comes before its parent";
+        return;
+      }
+      const NodeState* parent = node.parent >= 0 ? &state_[static_cast<std::size_t>(node.parent)]
+                                                 : nullptr;
+      state.world = parent ? Compose(parent->world, LocalTransform(node)) : LocalTransform(node);
+      state.part = parent ? parent->part : -1;
+      Properties properties(node, error_);
+      const bool ignored = properties.Flag("export_ignore").value_or(false);
+      const bool hull = properties.Flag("hull").value_or(false) || EndsWithWord(node.name, "$hull");
+      const bool hardpoint =
+          properties.Flag("hardpoint").value_or(false) || IsHardpointName(node.name);
+      if (!error_.empty()) return;
+      if (ignored || (parent && parent->leftOut)) {
+        state.role = Role::LeftOut;
+        state.leftOut = true;
+      } else if (hull) {
+        state.role = Role::Hull;
+        hulls_.push_back(node.name);
+      } else if (IsLevelName(node.name)) {
+        state.role = Role::Level;
+        levels_.push_back(node.name);
+      } else if (hardpoint) {
+        state.role = Role::Hardpoint;
+      } else if (!node.meshes.empty()) {
+        state.role = Role::Part;
+        AddPart(i);
+      }
+    }
+    if (error_.empty() && sources_.empty()) {
+      error_ = "the node tree holds no mesh node to make the root part of";
+    }
+  }
+
+  void AddPart(std::size_t node) {
+    NodeState& state = state_[node];
+    if (state.part < 0 && !sources_.empty()) {
+      manyRoots_ = true;
+      error_ = "two mesh nodes at the top of the node tree: " +
+               Quoted(model_.nodes[sources_.front().node].name) + " and " +
+               Quoted(model_.nodes[node].name) + "; make one the other's parent";
+      return;
+    }
+    sources_.push_back({node, {}, state.part});
+    state.part = static_cast<int>(sources_.size()) - 1;
+  }
+
+  // The root part keeps the model's frame, so that it lies where the model
+  // does; every other part takes the rigid frame of its node.
+  void PlaceParts() {
+    if (sources_.size() > static_cast<std::size_t>(kMaxGroupCount)) {
+      error_ = "the node tree makes " + std::to_string(sources_.size()) +
+               " parts; an export holds at most " + std::to_string(kMaxGroupCount);
+      return;
+    }
+    std::vector<std::string> sheared;
+    for (std::size_t p = 1; p < sources_.size(); ++p) {
+      const std::size_t node = sources_[p].node;
+      bool shear = false;
+      const std::optional<Frame> frame = RigidFrameOf(state_[node].world, shear);
+      if (!frame) {
+        error_ = "node " + Quoted(model_.nodes[node].name) +
+                 " is scaled to nothing along an axis, so its part has no frame";
+        return;
+      }
+      if (shear) sheared.push_back(model_.nodes[node].name);
+      sources_[p].frame = *frame;
+    }
+    if (!sheared.empty()) {
+      warnings_.push_back("sheared node transforms are baked into their parts' vertices: " +
+                          NameList(sheared));
+    }
+  }
+
+  // Each part is named after its node; the root part is written as "Root",
+  // and a name met before (letter case aside) gets ".0001", ".0002" ...
+  void NameParts() {
+    parts_.resize(sources_.size());
+    std::vector<std::string> taken = {std::string(kNodeRootPart)};
+    parts_[0].name = model_.nodes[sources_[0].node].name;
+    for (std::size_t p = 1; p < sources_.size(); ++p) {
+      const std::string& wanted = model_.nodes[sources_[p].node].name;
+      std::string name = wanted;
+      for (int n = 1; IsTaken(taken, name); ++n) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%04d", n);
+        name = wanted + suffix;
+      }
+      if (name != wanted) {
+        warnings_.push_back("two parts are named " + Quoted(wanted) + "; the second is written as " +
+                            Quoted(name));
+      }
+      if (name.size() >= kJointNameSize) {
+        error_ = "part name " + Quoted(name) + " is longer than " +
+                 std::to_string(kJointNameSize - 1) + " bytes, which a joint record holds";
+        return;
+      }
+      taken.push_back(name);
+      parts_[p].name = std::move(name);
+    }
+  }
+
+  static bool IsTaken(const std::vector<std::string>& taken, const std::string& name) {
+    return std::any_of(taken.begin(), taken.end(),
+                       [&name](const std::string& other) { return SameName(other, name); });
+  }
+
+  // The file's frame: Y and Z turned with the orientation, lengths divided.
+  std::array<float, 3> Position(const Vec3& v) const {
+    return {static_cast<float>(v[0] / divisor_), static_cast<float>(sign_ * v[1] / divisor_),
+            static_cast<float>(sign_ * v[2] / divisor_)};
+  }
+  std::array<float, 3> Direction(const Vec3& v) const {
+    return {static_cast<float>(v[0]), static_cast<float>(sign_ * v[1]),
+            static_cast<float>(sign_ * v[2])};
+  }
+  std::array<float, 9> Rotation(const Mat3& m) const {
+    const double d[3] = {1.0, static_cast<double>(sign_), static_cast<double>(sign_)};
+    std::array<float, 9> out{};
+    for (int r = 0; r < 3; ++r) {
+      for (int c = 0; c < 3; ++c) out[r * 3 + c] = static_cast<float>(d[r] * m[r * 3 + c] * d[c]);
+    }
+    return out;
+  }
+
+  void JoinParts() {
+    for (std::size_t p = 1; p < sources_.size() && error_.empty(); ++p) {
+      const PartSource& source = sources_[p];
+      const Frame& parent = sources_[static_cast<std::size_t>(source.parent)].frame;
+      PartJoint& joint = parts_[p].joint;
+      joint.parent = source.parent == 0 ? std::string(kNodeRootPart)
+                                        : parts_[static_cast<std::size_t>(source.parent)].name;
+      joint.rotation = Rotation(Multiply(Transposed(parent.rotation), source.frame.rotation));
+      ReadJointKind(model_.nodes[source.node], joint, IntoFrame(parent, source.frame.origin));
+    }
+  }
+
+  // The joint's kind and limits from the node's properties, with the
+  // defaults of each kind; `origin` is the part's place in its parent's frame.
+  void ReadJointKind(const msNode& node, PartJoint& joint, const Vec3& origin) {
+    Properties properties(node, error_);
+    const std::string construct = properties.Text("construct").value_or("fix");
+    // A fix record has no offset.
+    const Vec3 offset =
+        construct == "fix" ? Vec3{0, 0, 0} : properties.Vector("offset").value_or(Vec3{0, 0, 0});
+    if (construct == "fix") {
+      joint.kind = PartJointKind::Fix;
+    } else if (construct == "rev" || construct == "pris") {
+      const bool rev = construct == "rev";
+      joint.kind = rev ? PartJointKind::Rev : PartJointKind::Pris;
+      joint.axis = Direction(
+          properties.Vector(rev ? "axis_rotation" : "axis_translation").value_or(Vec3{0, 1, 0}));
+      const double min = properties.Number("min").value_or(rev ? -90 : 0);
+      const double max = properties.Number("max").value_or(rev ? 90 : 1);
+      const double unit = rev ? std::numbers::pi / 180 : 1.0 / divisor_;
+      joint.min = static_cast<float>(min * unit);
+      joint.max = static_cast<float>(max * unit);
+    } else if (construct == "sphere") {
+      joint.kind = PartJointKind::Sphere;
+      constexpr double kPi = std::numbers::pi;
+      const Vec3 min = properties.Vector("min").value_or(Vec3{-kPi, -kPi, -kPi});
+      const Vec3 max = properties.Vector("max").value_or(Vec3{kPi, kPi, kPi});
+      for (int axis = 0; axis < 3; ++axis) {
+        // Turned half about X, a turn about Y or Z runs the other way.
+        const bool turned = axis > 0 && sign_ < 0;
+        joint.sphereLimits[axis * 2] = static_cast<float>(turned ? -max[axis] : min[axis]);
+        joint.sphereLimits[axis * 2 + 1] = static_cast<float>(turned ? -min[axis] : max[axis]);
+      }
+    } else {
+      properties.Wrong("construct", "fix, rev, pris or sphere");
+    }
+    // The offset is added to the origin where the joint is placed.
+    joint.offset = Position(offset);
+    joint.origin = Position(Minus(origin, offset));
+  }
+
+  void PlaceHardpoints() {
+    for (std::size_t i = 0; i < model_.nodes.size() && error_.empty(); ++i) {
+      if (state_[i].role != Role::Hardpoint) continue;
+      const std::size_t part = static_cast<std::size_t>(std::max(state_[i].part, 0));
+      const Frame& frame = sources_[part].frame;
+      const msNode& node = model_.nodes[i];
+      PartHardpoint hardpoint;
+      bool shear = false;
+      const Mat3 rotation = RigidFrameOf(state_[i].world, shear).value_or(Frame{}).rotation;
+      hardpoint.orientation = Rotation(Multiply(Transposed(frame.rotation), rotation));
+      hardpoint.position = Position(IntoFrame(frame, HardpointPlace(i)));
+      Properties properties(node, error_);
+      const std::optional<WrittenHardpoint> named = WrittenHardpointOf(node.name);
+      hardpoint.name = named ? std::string(named->name) : node.name;
+      hardpoint.revolute = named && named->revolute;
+      if (const std::optional<std::string> type = properties.Text("hptype")) {
+        if (*type != "rev" && *type != "fix") properties.Wrong("hptype", "rev or fix");
+        hardpoint.revolute = *type == "rev";
+      }
+      if (hardpoint.revolute) {
+        hardpoint.axis = Direction(properties.Vector("axis").value_or(Vec3{0, 1, 0}));
+        hardpoint.min = static_cast<float>(properties.Number("min").value_or(-45) * std::numbers::pi / 180);
+        hardpoint.max = static_cast<float>(properties.Number("max").value_or(45) * std::numbers::pi / 180);
+      }
+      parts_[part].hardpoints.push_back(std::move(hardpoint));
+    }
+  }
+
+  // A hardpoint mesh marks its place with its first three vertices, as
+  // hardpoint meshes always have; an empty node sits at its origin.
+  Vec3 HardpointPlace(std::size_t node) const {
+    for (const int index : model_.nodes[node].meshes) {
+      const msMesh& mesh = model_.meshes[static_cast<std::size_t>(index)];
+      if (mesh.vertices.empty()) continue;
+      const std::size_t count = std::min<std::size_t>(mesh.vertices.size(), 3);
+      Vec3 sum = {0, 0, 0};
+      for (std::size_t v = 0; v < count; ++v) {
+        for (int k = 0; k < 3; ++k) sum[k] += mesh.vertices[v].position[k];
+      }
+      return {sum[0] / count, sum[1] / count, sum[2] / count};
+    }
+    return state_[node].world.translation;
+  }
+
+  // The geometry part by part, each mesh's vertices in its part's frame.
+  // Meshes no node holds belong to the root part, which has the model's frame.
+  void FillModel() {
+    out_ = MakeHostModel();
+    out_->materials = model_.materials;
+    std::vector<bool> held(model_.meshes.size(), false);
+    for (const msNode& node : model_.nodes) {
+      for (const int mesh : node.meshes) held[static_cast<std::size_t>(mesh)] = true;
+    }
+    for (std::size_t p = 0; p < sources_.size(); ++p) {
+      const std::size_t before = out_->meshes.size();
+      for (const int index : model_.nodes[sources_[p].node].meshes) {
+        msMesh mesh = model_.meshes[static_cast<std::size_t>(index)];
+        if (p > 0) {
+          for (msVertex& vertex : mesh.vertices) {
+            const Vec3 local = IntoFrame(sources_[p].frame, {vertex.position[0],
+                                                             vertex.position[1],
+                                                             vertex.position[2]});
+            for (int k = 0; k < 3; ++k) vertex.position[k] = static_cast<float>(local[k]);
+          }
+        }
+        out_->meshes.push_back(std::move(mesh));
+      }
+      for (std::size_t m = 0; p == 0 && m < model_.meshes.size(); ++m) {
+        if (!held[m]) out_->meshes.push_back(model_.meshes[m]);
+      }
+      meshesPerPart_.push_back(static_cast<std::int32_t>(out_->meshes.size() - before));
+    }
+  }
+
+  const msModel& model_;
+  const int divisor_;
+  const int sign_;
+  std::vector<NodeState> state_;
+  std::vector<PartSource> sources_;
+  std::vector<NodePart> parts_;
+  std::vector<std::string> levels_;
+  std::vector<std::string> hulls_;
+  std::vector<std::string> warnings_;
+  std::vector<std::int32_t> meshesPerPart_;
+  HostModelPtr out_;
+  std::string error_;
+  bool manyRoots_ = false;
+};
+
+}  // namespace
+
+PartsFromNodes FormPartsFromNodes(const msModel& model, int scaleDivisor, int orientationSign) {
+  return PartFormer(model, scaleDivisor, orientationSign).Form();
+}
+
+
+}  // namespace svcmp

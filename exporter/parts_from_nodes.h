@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cmp/node_part.h"
+#include "host/host_model.h"
+
+// Parts formed from the model's node tree (`cmptool export --parts nodes`),
+// beside the groups that cut the flat mesh list by counts.
+namespace svcmp {
+
+// The model as the export takes it part by part, or the reason it cannot be.
+struct PartsFromNodes {
+  // The geometry meshes, part after part (the root part first), each in its
+  // part's frame; hardpoint, collision, level and left-out nodes' meshes are
+  // not among them. Null on an error.
+  HostModelPtr model;
+  std::vector<std::int32_t> meshesPerPart;
+  std::vector<NodePart> parts;  // joints and hardpoints scaled and re-oriented
+  std::vector<std::string> warnings;
+  std::string error;  // names the node (and property) at fault; empty when formed
+  // The error is that the tree has more than one mesh node at its top: a
+  // flat list of meshes, which --game-ready leaves as one part.
+  bool manyRoots = false;
+};
+
+// Forms the parts: the one mesh node at the top of the tree is the root part,
+// whose frame is the model's; every mesh node below is a part in the rigid
+// frame of its node, joined to its nearest mesh-node ancestor by the joint
+// its `construct` property names. `scaleDivisor` and `orientationSign` are
+// the export's, applied to origins, offsets and axes as the capture applies
+// them to vertices. docs/node-properties.md lists the properties read.
+[[nodiscard]] PartsFromNodes FormPartsFromNodes(const msModel& model, int scaleDivisor,
+                                                int orientationSign);
+
+}  // namespace svcmp

@@ -1,0 +1,331 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "host/model_document_writer.h"
+#include "inspect/level_geometry.h"
+#include "tests/cli/cmptool_runner.h"
+#include "utf/utf_reader.h"
+
+// `cmptool export --parts nodes`, judged by what the game does with the
+// file: every part placed by its joints puts every vertex and hardpoint back
+// where the model has it, scaled and turned as the options say.
+namespace svcmp {
+namespace {
+
+namespace fs = std::filesystem;
+using Vec3 = std::array<double, 3>;
+using Mat3 = std::array<double, 9>;
+
+struct World {
+  Mat3 linear = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  Vec3 translation = {0, 0, 0};
+
+  Vec3 operator()(const Vec3& p) const {
+    Vec3 out = translation;
+    for (int r = 0; r < 3; ++r) {
+      for (int c = 0; c < 3; ++c) out[r] += linear[r * 3 + c] * p[c];
+    }
+    return out;
+  }
+};
+
+// The node's transform composed with its parent's, as glTF defines it.
+World Compose(const World& parent, const msNode& node) {
+  const double x = node.rotation[0], y = node.rotation[1], z = node.rotation[2],
+               w = node.rotation[3];
+  const Mat3 r = {1 - 2 * (y * y + z * z), 2 * (x * y - z * w),     2 * (x * z + y * w),
+                  2 * (x * y + z * w),     1 - 2 * (x * x + z * z), 2 * (y * z - x * w),
+                  2 * (x * z - y * w),     2 * (y * z + x * w),     1 - 2 * (x * x + y * y)};
+  World local;
+  for (int i = 0; i < 9; ++i) local.linear[i] = r[i] * node.scale[i % 3];
+  local.translation = {node.translation[0], node.translation[1], node.translation[2]};
+  World out;
+  out.translation = parent(local.translation);
+  for (int row = 0; row < 3; ++row) {
+    for (int col = 0; col < 3; ++col) {
+      double sum = 0;
+      for (int k = 0; k < 3; ++k) sum += parent.linear[row * 3 + k] * local.linear[k * 3 + col];
+      out.linear[row * 3 + col] = sum;
+    }
+  }
+  return out;
+}
+
+// A unit quaternion of `degrees` about the axis.
+std::array<float, 4> Turn(Vec3 axis, double degrees) {
+  const double length = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+  const double half = degrees * M_PI / 360;
+  return {static_cast<float>(axis[0] / length * std::sin(half)),
+          static_cast<float>(axis[1] / length * std::sin(half)),
+          static_cast<float>(axis[2] / length * std::sin(half)), static_cast<float>(std::cos(half))};
+}
+
+struct TreeNode {
+  std::string name;
+  int parent;
+  std::array<float, 3> translation;
+  std::array<float, 4> rotation;
+  std::array<float, 3> scale;
+  bool mesh;
+  std::vector<msNodeProperty> properties = {};
+};
+
+// A model whose mesh nodes hold boxes of different sizes around their own
+// origin, written in the model's frame as documents hold them.
+msModel MakeTreeModel(const std::vector<TreeNode>& tree) {
+  msModel model;
+  std::vector<World> world;
+  for (const TreeNode& t : tree) {
+    msNode node{t.name, t.parent, t.translation, t.rotation, t.scale, {}, t.properties};
+    world.push_back(
+        Compose(t.parent >= 0 ? world[static_cast<std::size_t>(t.parent)] : World{}, node));
+    if (t.mesh) {
+      msMesh mesh;
+      mesh.name = t.name;
+      const double size = 10.0 + 5.0 * static_cast<double>(model.meshes.size());
+      for (int corner = 0; corner < 8; ++corner) {
+        const Vec3 local = {corner & 1 ? size : -size, corner & 2 ? 2 * size : -size,
+                            corner & 4 ? 3 * size : -size};
+        const Vec3 p = world.back()(local);
+        msVertex vertex;
+        for (int k = 0; k < 3; ++k) vertex.position[k] = static_cast<float>(p[k]);
+        mesh.vertices.push_back(vertex);
+      }
+      for (const auto& t3 : {std::array<int, 3>{0, 1, 3}, {0, 3, 2}, {4, 6, 7}, {4, 7, 5},
+                             {0, 4, 5}, {0, 5, 1}, {2, 3, 7}, {2, 7, 6}}) {
+        mesh.triangles.push_back({{static_cast<std::uint16_t>(t3[0]),
+                                   static_cast<std::uint16_t>(t3[1]),
+                                   static_cast<std::uint16_t>(t3[2])}});
+      }
+      node.meshes.push_back(static_cast<int>(model.meshes.size()));
+      model.meshes.push_back(std::move(mesh));
+    }
+    model.nodes.push_back(std::move(node));
+  }
+  return model;
+}
+
+// Every joint kind, nested three deep below the root, turned, moved and
+// scaled (B unevenly, under a turned parent, so C's frame is sheared).
+std::vector<TreeNode> EveryJointKind() {
+  const std::array<float, 4> none = {0, 0, 0, 1};
+  return {
+      {"ship", -1, {1, 2, 3}, Turn({0, 0, 1}, 10), {1.5f, 1.5f, 1.5f}, true},
+      {"A", 0, {40, 5, -7}, Turn({0, 1, 0}, 90), {2, 2, 2}, true,
+       {{"construct", std::string("rev")}, {"axis_rotation", std::vector<double>{0, 0, 1}},
+        {"min", -30.0}, {"max", 60.0}}},
+      {"pivot", 1, {3, 4, 5}, Turn({1, 0, 0}, 45), {1, 1, 1}, false},
+      {"B", 2, {-6, 8, 2}, Turn({1, 1, 0}, 30), {1, 2, 3}, true,
+       {{"construct", std::string("pris")}, {"axis_translation", std::vector<double>{1, 0, 0}},
+        {"max", 46.0}, {"offset", std::vector<double>{1, 2, 3}}}},
+      {"C", 3, {5, 5, 5}, Turn({0, 1, 1}, -70), {1, 1, 1}, true,
+       {{"construct", std::string("sphere")}, {"max", std::vector<double>{0.5, 1, 1.5}}}},
+      {"HpGun01", 4, {0, 9, 0}, Turn({0, 0, 1}, 90), {1, 1, 1}, false,
+       {{"hardpoint", true}, {"hptype", std::string("rev")}}},
+      {"D", 0, {-30, 0, 12}, none, {1, 1, 1}, true},
+      {"Hp_Fixed_HpEngine01", 2, {0, 0, -20}, none, {1, 1, 1}, false},
+  };
+}
+
+const msMesh& MeshNamed(const msModel& model, const std::string& name) {
+  for (const msMesh& mesh : model.meshes) {
+    if (mesh.name == name) return mesh;
+  }
+  ADD_FAILURE() << "no mesh " << name;
+  return model.meshes.front();
+}
+
+const LevelPart& PartNamed(const LevelGeometry& level, const std::string& name) {
+  for (const LevelPart& part : level.parts) {
+    if (part.name == name) return part;
+  }
+  ADD_FAILURE() << "no part " << name;
+  return level.parts.front();
+}
+
+class NodePartsExport : public testing::CmptoolTest {
+ protected:
+  void WriteModel(const std::string& name, const msModel& model) const {
+    const ModelDocumentText document = WriteModelDocument(model);
+    ASSERT_EQ(document.error, "");
+    std::ofstream(folder_ / name, std::ios::binary) << document.text;
+  }
+
+  CompoundModel Read(const std::string& name) const {
+    UtfTree tree;
+    const UtfReadResult read = ReadUtfFile(folder_ / name, tree, nullptr);
+    EXPECT_TRUE(read.ok()) << read.reason;
+    return DecodeCompoundModel(tree);
+  }
+};
+
+TEST_F(NodePartsExport, EveryPartPlacedByItsJointsLiesWhereTheModelHasIt) {
+  const msModel model = MakeTreeModel(EveryJointKind());
+  WriteModel("ship.json", model);
+  const struct {
+    const char* options;
+    double divisor;
+    double sign;  // the orientation fix turns Y and Z
+  } cases[] = {{"", 92, -1}, {"--scale 1 --orientation back-to-front", 1, 1}, {"--scale 7", 7, -1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    const testing::CmptoolRun run =
+        Run(std::string("export ship.json -o ship.cmp -q --force --parts nodes ") + c.options);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err,
+              "warning: sheared node transforms are baked into their parts' vertices: \"C\"\n");
+    const CompoundModel written = Read("ship.cmp");
+    const LevelGeometry level = GatherLevelGeometry(written, 0);
+    ASSERT_EQ(level.parts.size(), 5u);
+    const auto expected = [&](const float p[3]) {
+      return Vec3{p[0] / c.divisor, c.sign * p[1] / c.divisor, c.sign * p[2] / c.divisor};
+    };
+    const double tolerance = 1e-5 * 200 / c.divisor;  // of the model's size
+    for (std::size_t p = 0; p < level.parts.size(); ++p) {
+      const LevelPart& part = level.parts[p];
+      SCOPED_TRACE(part.name);
+      ASSERT_EQ(part.meshes.size(), 1u);
+      const std::string name = part.name == "Root" ? "ship" : part.name;
+      const msMesh& source = MeshNamed(model, name);
+      ASSERT_EQ(part.meshes[0].vertices.size(), source.vertices.size());
+      for (std::size_t v = 0; v < source.vertices.size(); ++v) {
+        const Vector3 placed = ApplyTransform(part.toModel, part.meshes[0].vertices[v].position);
+        const Vec3 want = expected(source.vertices[v].position);
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(placed[k], want[k], tolerance) << v;
+      }
+    }
+    // The joints' kinds and parents as the properties name them.
+    const struct {
+      JointKind kind;
+      const char* parent;
+      const char* child;
+    } joints[] = {{JointKind::Fix, "Root", "D"},
+                  {JointKind::Rev, "Root", "A"},
+                  {JointKind::Pris, "A", "B"},
+                  {JointKind::Sphere, "B", "C"}};
+    ASSERT_EQ(written.joints.size(), 4u);
+    for (std::size_t j = 0; j < 4; ++j) {
+      EXPECT_EQ(written.joints[j].kind, joints[j].kind);
+      EXPECT_EQ(written.joints[j].parent, joints[j].parent);
+      EXPECT_EQ(written.joints[j].child, joints[j].child);
+    }
+    const Joint& rev = written.joints[1];
+    EXPECT_NEAR(rev.min, -30 * M_PI / 180, 1e-6);
+    EXPECT_NEAR(rev.max, 60 * M_PI / 180, 1e-6);
+    EXPECT_NEAR(written.joints[2].max, 46 / c.divisor, 1e-6);
+    EXPECT_NEAR(written.joints[2].offset[1], c.sign * 2 / c.divisor, 1e-6);
+
+    // Hardpoints in the frame of their nearest mesh-node ancestor.
+    std::vector<World> worlds;
+    for (const msNode& node : model.nodes) {
+      worlds.push_back(Compose(node.parent >= 0 ? worlds[static_cast<std::size_t>(node.parent)]
+                                                : World{},
+                               node));
+    }
+    const struct {
+      const char* part;
+      const char* name;
+      std::size_t node;
+      HardpointKind kind;
+    } hardpoints[] = {{"A", "HpEngine01", 7, HardpointKind::Fixed},
+                      {"C", "HpGun01", 5, HardpointKind::Revolute}};
+    for (const auto& h : hardpoints) {
+      SCOPED_TRACE(h.name);
+      const LevelPart& part = PartNamed(level, h.part);
+      ASSERT_EQ(part.hardpoints.size(), 1u);
+      EXPECT_EQ(part.hardpoints[0].name, h.name);
+      EXPECT_EQ(part.hardpoints[0].kind, h.kind);
+      const Vector3 placed = ApplyTransform(part.toModel, *part.hardpoints[0].position);
+      const Vec3 at = worlds[h.node].translation;
+      const float atFloat[3] = {static_cast<float>(at[0]), static_cast<float>(at[1]),
+                                static_cast<float>(at[2])};
+      const Vec3 want = expected(atFloat);
+      for (int k = 0; k < 3; ++k) EXPECT_NEAR(placed[k], want[k], tolerance);
+    }
+  }
+}
+
+TEST_F(NodePartsExport, WithoutTheOptionATreeChangesNoByte) {
+  msModel model = MakeTreeModel(EveryJointKind());
+  WriteModel("tree.json", model);
+  model.nodes.clear();
+  WriteModel("flat.json", model);
+  for (const char* options : {"", " --game-ready --groups 1,2,2"}) {
+    // One output name, since --game-ready names the library after it.
+    ASSERT_EQ(Run(std::string("export tree.json -o out.cmp -q --force") + options).exitStatus, 0);
+    const std::string fromTree = FileText("out.cmp");
+    ASSERT_EQ(Run(std::string("export flat.json -o out.cmp -q --force") + options).exitStatus, 0);
+    EXPECT_TRUE(fromTree == FileText("out.cmp")) << options;
+  }
+}
+
+TEST_F(NodePartsExport, GameReadyFormsPartsOnlyFromATreeWithOneRoot) {
+  WriteModel("tree.json", MakeTreeModel(EveryJointKind()));
+  ASSERT_EQ(Run("export tree.json -o tree.cmp -q --game-ready").exitStatus, 0);
+  EXPECT_EQ(Read("tree.cmp").parts.size(), 5u);
+  // Two mesh nodes at the top are a flat list: one part, as always.
+  WriteModel("flat.json", MakeTreeModel({{"a", -1, {0, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, true},
+                                         {"b", -1, {9, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, true}}));
+  ASSERT_EQ(Run("export flat.json -o flat.cmp -q --game-ready").exitStatus, 0);
+  EXPECT_EQ(Read("flat.cmp").parts.size(), 1u);
+}
+
+TEST_F(NodePartsExport, BadTreesAreRefusedNamingTheNodeAndNothingIsWritten) {
+  const std::array<float, 4> none = {0, 0, 0, 1};
+  const auto withProperty = [&](msNodeProperty property) {
+    return std::vector<TreeNode>{{"ship", -1, {0, 0, 0}, none, {1, 1, 1}, true},
+                                 {"turret", 0, {0, 5, 0}, none, {1, 1, 1}, true, {property}}};
+  };
+  const std::string longName(64, 'n');
+  const struct {
+    std::vector<TreeNode> tree;
+    const char* message;
+  } cases[] = {
+      {{{"ship", -1, {0, 0, 0}, none, {1, 1, 1}, true},
+        {"barge", -1, {0, 0, 0}, none, {1, 1, 1}, true}},
+       "two mesh nodes at the top of the node tree: \"ship\" and \"barge\"; make one the "
+       "other's parent"},
+      {withProperty({"construct", 5.0}), "node \"turret\": property \"construct\" must be text"},
+      {withProperty({"construct", std::string("hinge")}),
+       "node \"turret\": property \"construct\" must be fix, rev, pris or sphere"},
+      {withProperty({"export_ignore", std::string("yes")}),
+       "node \"turret\": property \"export_ignore\" must be true or false"},
+      {withProperty({"axis_rotation", std::vector<double>{0, 1}}), nullptr},
+      {{{"ship", -1, {0, 0, 0}, none, {1, 1, 1}, true},
+        {longName, 0, {0, 0, 0}, none, {1, 1, 1}, true}},
+       nullptr},
+      {{{"empty", -1, {0, 0, 0}, none, {1, 1, 1}, false}},
+       "the node tree holds no mesh node to make the root part of"},
+  };
+  std::vector<std::string> messages;
+  for (const auto& c : cases) messages.push_back(c.message ? c.message : "");
+  // A wrong axis only counts on a joint that reads it.
+  messages[4] = "";
+  messages[5] = "part name \"" + longName + "\" is longer than 63 bytes, which a joint record holds";
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(messages[i]);
+    WriteModel("bad.json", MakeTreeModel(cases[i].tree));
+    const testing::CmptoolRun run = Run("export bad.json -o bad.cmp -q --parts nodes");
+    if (messages[i].empty()) {
+      EXPECT_EQ(run.exitStatus, 0) << run.err;
+      fs::remove(folder_ / "bad.cmp");
+      continue;
+    }
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "error: \"bad.json\": " + messages[i] + "\n");
+    EXPECT_FALSE(fs::exists(folder_ / "bad.cmp"));
+  }
+  // A model without a tree, and --groups beside --parts nodes.
+  WriteModel("flat.json", MakeTreeModel({}));
+  EXPECT_EQ(Run("export flat.json -o flat.cmp --parts nodes --groups 1").exitStatus, 2);
+  EXPECT_FALSE(fs::exists(folder_ / "flat.cmp"));
+}
+
+}  // namespace
+}  // namespace svcmp
