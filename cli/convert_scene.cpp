@@ -31,6 +31,18 @@ class Undo {
             static_cast<float>(static_cast<double>(p[1]) * scale_ * sign_),
             static_cast<float>(static_cast<double>(p[2]) * scale_ * sign_)};
   }
+  double Length(float length) const { return ShortestDouble(static_cast<float>(length * scale_)); }
+  // A sphere's limits about x, y and z as (min, max) in the host's frame:
+  // turned half about x, a turn about y or z runs the other way.
+  std::array<std::array<float, 3>, 2> SphereLimits(const std::array<float, 6>& limits) const {
+    std::array<std::array<float, 3>, 2> minMax{};
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+      const bool turned = axis > 0 && sign_ < 0;
+      minMax[0][axis] = turned ? -limits[2 * axis + 1] : limits[2 * axis];
+      minMax[1][axis] = turned ? -limits[2 * axis] : limits[2 * axis + 1];
+    }
+    return minMax;
+  }
   std::array<float, 3> Direction(const Vector3& d) const {
     return {d[0], d[1] * static_cast<float>(sign_), d[2] * static_cast<float>(sign_)};
   }
@@ -97,8 +109,9 @@ double Degrees(float radians) {
 }
 
 // The joint's kind and motion as the node tree spells them, in the host's
-// frame: axes and offsets turned back and offsets scaled back; angles in
-// degrees but a sphere's, which stay in radians.
+// frame: axes, offsets and a sphere's limits turned back, offsets and a
+// slide's limits scaled back; angles in degrees but a sphere's, which stay in
+// radians.
 std::vector<SceneProperty> JointProperties(const Joint& joint, const Undo& undo) {
   switch (joint.kind) {
     case JointKind::Fix:
@@ -112,14 +125,14 @@ std::vector<SceneProperty> JointProperties(const Joint& joint, const Undo& undo)
     case JointKind::Pris:
       return {{property::kConstruct, std::string("pris")},
               {property::kAxisTranslation, Numbers(undo.Direction(joint.axis))},
-              {property::kMin, ShortestDouble(joint.min)},
-              {property::kMax, ShortestDouble(joint.max)},
+              {property::kMin, undo.Length(joint.min)},
+              {property::kMax, undo.Length(joint.max)},
               {property::kOffset, Numbers(undo.Point(joint.offset))}};
     case JointKind::Sphere: {
-      const auto& limits = joint.sphereLimits;
+      const auto [min, max] = undo.SphereLimits(joint.sphereLimits);
       return {{property::kConstruct, std::string("sphere")},
-              {property::kMin, Numbers({limits[0], limits[2], limits[4]})},
-              {property::kMax, Numbers({limits[1], limits[3], limits[5]})},
+              {property::kMin, Numbers(min)},
+              {property::kMax, Numbers(max)},
               {property::kOffset, Numbers(undo.Point(joint.offset))}};
     }
   }
@@ -213,11 +226,10 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
     const auto [p, parentNode] = pending.back();
     pending.pop_back();
     const LevelPart& part = geometry.parts[p];
-    // The joint's origin is where the part's frame lies in its parent's;
-    // its offset travels as a property beside it.
-    const int partNode =
-        builder.AddNode(part.name, parentNode, part.joint ? part.joint->rotation : kIdentity,
-                        part.joint ? part.joint->origin : Vector3{});
+    // The node lies where the joint places the part, its origin plus its
+    // offset; the offset travels as a property beside it.
+    const int partNode = builder.AddNode(part.name, parentNode, part.toParent.rotation,
+                                         part.toParent.translation);
     if (part.joint) builder.SetProperties(partNode, JointProperties(*part.joint, undo));
     const std::string stem = MeshStem(part);
     builder.AddMeshes(partNode, part.meshes, stem);

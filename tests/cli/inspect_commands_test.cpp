@@ -76,7 +76,7 @@ TEST(InfoCommand, ReadsOtherToolsFilesAndRefusesUnreadableOnes) {
         "part door: file door.3db, index 2, joint Pris to Root at (0, 0, -3), axis (0, 0, 1), "
         "limits 0 to 2\n",
         "part ball: file ball.3db, index 2, joint Sphere to Root at (0, -1, 0), limits x -1 to 1, "
-        "y -0.5 to 0.5, z -2 to 2\n",
+        "y -0.5 to 0.25, z -2 to 2\n",
         "part barrel: file barrel.3db, index 2, joint Fix to turret at (0, 0, 1), rotation (0, -1, "
         "0, 1, 0, 0, 0, 0, 1)\n"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\nin:\n" << run.out;
@@ -99,7 +99,7 @@ TEST(InfoCommand, JsonHoldsEveryJointField) {
   EXPECT_EQ(parts[1]["joint"], nlohmann::json::parse(R"({"kind": "Rev", "parent": "Root",
       "child": "turret", "origin": [0, 1, 2], "offset": [0.5, 0, 0],
       "rotation": [1, 0, 0, 0, 1, 0, 0, 0, 1], "axis": [0, 1, 0], "min": -1.5, "max": 1.5})"));
-  EXPECT_EQ(parts[3]["joint"]["limits"], nlohmann::json::parse("[-1, 1, -0.5, 0.5, -2, 2]"));
+  EXPECT_EQ(parts[3]["joint"]["limits"], nlohmann::json::parse("[-1, 1, -0.5, 0.25, -2, 2]"));
   EXPECT_EQ(parts[4]["joint"]["parent"], "turret");
 }
 

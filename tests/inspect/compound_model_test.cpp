@@ -91,7 +91,7 @@ TEST(CompoundModel, ReadsFilesOfOtherTools) {
   EXPECT_EQ(rev.axis, (Vector3{0, 1, 0}));
   EXPECT_EQ(rev.max, 1.5f);
   EXPECT_EQ(model.joints[1].kind, JointKind::Pris);
-  EXPECT_EQ(model.joints[2].sphereLimits, (std::array<float, 6>{-1, 1, -0.5f, 0.5f, -2, 2}));
+  EXPECT_EQ(model.joints[2].sphereLimits, (std::array<float, 6>{-1, 1, -0.5f, 0.25f, -2, 2}));
   const Joint& fix = model.joints[3];
   EXPECT_EQ(fix.kind, JointKind::Fix);
   EXPECT_EQ(fix.rotation, (Matrix3{0, -1, 0, 1, 0, 0, 0, 0, 1}));

@@ -130,7 +130,7 @@ inline constexpr std::initializer_list<float> kTurretRev = {
 inline constexpr std::initializer_list<float> kDoorPris = {
     0, 0, -3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 0, 2};
 inline constexpr std::initializer_list<float> kBallSphere = {
-    0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, -1, 1, -0.5f, 0.5f, -2, 2};
+    0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, -1, 1, -0.5f, 0.25f, -2, 2};
 // A quarter turn about z.
 inline constexpr std::initializer_list<float> kBarrelFix = {0, 0, 1, 0, -1, 0, 1, 0, 0, 0, 0, 1};
 
