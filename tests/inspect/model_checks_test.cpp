@@ -205,6 +205,21 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
   }
 }
 
+TEST(ModelChecks, JointFaultsNameThePartsInvolved) {
+  // door hangs on Root, and on ball, which hangs on door (barrel on nothing).
+  UtfTree tree = OtherToolFile();
+  SetJoint(tree, "Sphere", "door", "ball", testing::kBallSphere, 0, {});
+  SetJoint(tree, "Fix", "ball", "door", testing::kBarrelFix, 0, {});
+  std::vector<std::string> messages;
+  for (const Finding& finding : CheckAlone(tree)) messages.push_back(finding.message);
+  EXPECT_EQ(messages,
+            (std::vector<std::string>{
+                "record 0: \"door\" hangs on \"ball\" here and on \"Root\" in record 0 of "
+                "/Cmpnd/Cons/Pris; a part has one parent",
+                "record 0: the joints form a loop (door -> ball -> door); no part of it hangs on "
+                "the root"}));
+}
+
 TEST(ModelChecks, FilesCheckedTogetherShareLibraries) {
   // The ship's library moved to a file of its own: found there, and defined
   // once; defining it a second time is what the warning is for.
