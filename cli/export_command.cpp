@@ -75,7 +75,7 @@ std::optional<TargetLock> LockTarget(const ExportOptions& options) {
 // the parts' and the extras get their joints and hardpoints. False when the
 // export must stop; the error has been said.
 bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSettings& settings,
-                   AssemblyExtras& extras) {
+                   AssemblyExtras& extras, std::vector<LevelExports::GivenLevel>& levels) {
   const bool asked = options.parts.has_value();
   if (!asked && !(options.gameReady && options.groupQuantities.empty() && !model->nodes.empty())) {
     return true;
@@ -95,6 +95,15 @@ bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSett
   std::copy(formed.meshesPerPart.begin(), formed.meshesPerPart.end(),
             settings.GroupQuantities.begin());
   extras.nodeParts = std::move(formed.parts);
+  if (!formed.levels.empty() && options.autoLod) {
+    extras.warn("--auto-lod makes the levels; the tree's \"$lod\" nodes are left out");
+  } else if (!formed.levels.empty() && options.lodLevel.value_or(0) != 0) {
+    extras.warn("--lod writes one level; the tree's \"$lod\" nodes are left out");
+  } else {
+    for (PartsLevel& level : formed.levels) {
+      levels.push_back({std::move(level.model), std::move(level.meshesPerPart)});
+    }
+  }
   return true;
 }
 
@@ -142,7 +151,9 @@ int RunExport(const ExportOptions& options) {
       return 0;
     }
     for (const std::string& warning : formed.warnings) warn(warning);
-    PrintNodePartsListing(formed.parts, formed.meshesPerPart, defaults.ScaleDivisor, stdout);
+    std::vector<std::vector<std::int32_t>> meshesByLevel = {formed.meshesPerPart};
+    for (const PartsLevel& level : formed.levels) meshesByLevel.push_back(level.meshesPerPart);
+    PrintNodePartsListing(formed.parts, meshesByLevel, defaults.ScaleDivisor, stdout);
     return 0;
   }
 
@@ -151,7 +162,7 @@ int RunExport(const ExportOptions& options) {
 
   std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
-  const ModelTotals totals = [&] {
+  ModelTotals totals = [&] {
     const MeshList meshList = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
                                            OrientationSignOf(settings->OrientationMode));
     const ModelTotals captured = TotalModel(meshList);
@@ -174,18 +185,29 @@ int RunExport(const ExportOptions& options) {
     };
   }
 
-  if (!FormNodeParts(options, loaded.model, *settings, extras)) return 1;
+  std::vector<LevelExports::GivenLevel> givenLevels;
+  if (!FormNodeParts(options, loaded.model, *settings, extras, givenLevels)) return 1;
+  if (!extras.nodeParts.empty()) {
+    // The parts' geometry and hardpoints; the extent stays the whole model's.
+    const ModelTotals parts = TotalModel(CaptureModel(
+        loaded.model.get(), settings->ScaleDivisor, OrientationSignOf(settings->OrientationMode)));
+    totals.geometryMeshes = parts.geometryMeshes;
+    totals.vertices = parts.vertices;
+    totals.triangles = parts.triangles;
+    totals.hardpoints = 0;
+    for (const NodePart& part : extras.nodeParts) totals.hardpoints += part.hardpoints.size();
+  }
 
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
   const std::size_t geometryMeshes = CountGeometryMeshes(loaded.model.get());
-  LevelExports runs(options, *settings, std::move(loaded.model));
+  LevelExports runs(options, *settings, std::move(loaded.model), std::move(givenLevels));
   for (int run = 0; run < runs.Count(); ++run) {
     CliExportUi ui(runs.Mode(run), options.outputPath, runs.Settings(run), runs.PrintsTree(run),
                    geometryMeshes, runs.Extras(run, extras));
     // The summary counts the captured model, which only an unsimplified
     // export writes as it is.
-    if (!options.simplify && !options.autoLod) {
+    if (!options.simplify && runs.Count() == 1) {
       ui.SetSummary(ExportSummary(options.outputPath, totals, settings->GroupCount,
                                   runs.Settings(run).LodLevel));
     }

@@ -1,24 +1,27 @@
 #include "cli/level_exports.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
 namespace svcmp::cli {
 
 LevelExports::LevelExports(const ExportOptions& options, const ExportSettings& settings,
-                           HostModelPtr model)
+                           HostModelPtr model, std::vector<GivenLevel> givenLevels)
     : firstMode_(options.update ? UpdateExisting : CreateNew),
       settings_(settings),
       autoLod_(options.autoLod),
       printTree_(!options.quiet),
-      count_(options.autoLod ? kLevelCount : 1),
-      model_(std::move(model)) {
+      count_(options.autoLod ? kLevelCount : 1 + static_cast<int>(givenLevels.size())),
+      model_(std::move(model)),
+      given_(std::move(givenLevels)) {
+  staged_ = count_ > 1;
   SimplifyPlan first;
   first.simplify = options.simplify;
   first.share = options.simplifyRatio;
   first.report = !options.quiet;
   if (!autoLod_) {
-    steps_[0].emplace(first);
+    for (int run = 0; run < count_; ++run) steps_[static_cast<std::size_t>(run)].emplace(first);
     return;
   }
   for (int level = 0; level < kLevelCount; ++level) {
@@ -41,12 +44,17 @@ ExportMode LevelExports::Mode(int run) const { return run == 0 ? firstMode_ : Up
 
 ExportSettings LevelExports::Settings(int run) const {
   ExportSettings settings = settings_;
-  if (autoLod_) settings.LodLevel = run;
+  if (staged_) settings.LodLevel = run;
+  if (run > 0 && !given_.empty()) {
+    const std::vector<std::int32_t>& counts = given_[static_cast<std::size_t>(run - 1)].meshesPerGroup;
+    settings.GroupQuantities = {};
+    std::copy(counts.begin(), counts.end(), settings.GroupQuantities.begin());
+  }
   return settings;
 }
 
 AssemblyExtras LevelExports::Extras(int run, AssemblyExtras shared) {
-  if (autoLod_) {
+  if (staged_) {
     shared.stagedImage = &stagedImage_;
     shared.stageOnly = run < count_ - 1;
   }
@@ -54,7 +62,8 @@ AssemblyExtras LevelExports::Extras(int run, AssemblyExtras shared) {
 }
 
 HostModelPtr LevelExports::TakeModel(int run) {
-  if (run == count_ - 1) return std::move(model_);
+  if (run > 0 && !given_.empty()) return std::move(given_[static_cast<std::size_t>(run - 1)].model);
+  if (run == count_ - 1 || !given_.empty()) return std::move(model_);
   HostModelPtr copy = MakeHostModel();
   *copy = *model_;
   return copy;

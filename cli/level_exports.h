@@ -23,7 +23,17 @@ namespace svcmp::cli {
 // the file, so a level that fails leaves the file exactly as it was.
 class LevelExports {
  public:
-  LevelExports(const ExportOptions& options, const ExportSettings& settings, HostModelPtr model);
+  // A level the model brings itself (from "NAME$lodN" nodes): its model and
+  // the parts' mesh counts, exported as an update at the next level.
+  struct GivenLevel {
+    HostModelPtr model;
+    std::vector<std::int32_t> meshesPerGroup;
+  };
+
+  // With given levels (and no --auto-lod), runs level 0 and then each of
+  // them, staged in memory as --auto-lod's levels are.
+  LevelExports(const ExportOptions& options, const ExportSettings& settings, HostModelPtr model,
+               std::vector<GivenLevel> givenLevels = {});
   // The steps point into the levels' mesh lists.
   LevelExports(const LevelExports&) = delete;
   LevelExports& operator=(const LevelExports&) = delete;
@@ -45,9 +55,11 @@ class LevelExports {
   ExportMode firstMode_;
   ExportSettings settings_;
   bool autoLod_;
+  bool staged_;  // more than one run, built one upon another in memory
   bool printTree_;
   int count_;
   HostModelPtr model_;
+  std::vector<GivenLevel> given_;
   std::array<MeshList, kLevelCount> exported_;
   std::array<std::optional<SimplifyStep>, kLevelCount> steps_;
   std::vector<std::uint8_t> stagedImage_;  // the file as the levels so far make it

@@ -47,15 +47,18 @@ std::string JointText(const PartJoint& joint) {
 }  // namespace
 
 void PrintNodePartsListing(const std::vector<NodePart>& parts,
-                           const std::vector<std::int32_t>& meshesPerPart, int scaleDivisor,
-                           std::FILE* out) {
+                           const std::vector<std::vector<std::int32_t>>& meshesByLevel,
+                           int scaleDivisor, std::FILE* out) {
   std::fprintf(out, "parts from the node tree (--parts nodes), at --scale %d:\n", scaleDivisor);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     const NodePart& part = parts[i];
     std::string line = i == 0 ? std::string(kNodeRootPart) + " (node \"" + part.name + "\")"
                               : part.name + ": " + JointText(part.joint);
-    const std::int32_t meshes = i < meshesPerPart.size() ? meshesPerPart[i] : 0;
-    line += "; level 0: " + std::to_string(meshes) + (meshes == 1 ? " mesh" : " meshes");
+    for (std::size_t level = 0; level < meshesByLevel.size(); ++level) {
+      const std::int32_t meshes = i < meshesByLevel[level].size() ? meshesByLevel[level][i] : 0;
+      line += "; level " + std::to_string(level) + ": " + std::to_string(meshes) +
+              (meshes == 1 ? " mesh" : " meshes");
+    }
     for (std::size_t h = 0; h < part.hardpoints.size(); ++h) {
       const PartHardpoint& hardpoint = part.hardpoints[h];
       line += (h == 0 ? "; hardpoints: " : ", ") + hardpoint.name +

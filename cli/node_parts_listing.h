@@ -10,9 +10,9 @@ namespace svcmp::cli {
 
 // The parts `--parts nodes` makes of the node tree, one line each: name,
 // joint (kind, parent, origin, axis, limits) in the file's units at
-// scaleDivisor, meshes, hardpoints.
+// scaleDivisor, meshes at each level (meshesByLevel[level][part]), hardpoints.
 void PrintNodePartsListing(const std::vector<NodePart>& parts,
-                           const std::vector<std::int32_t>& meshesPerPart, int scaleDivisor,
-                           std::FILE* out);
+                           const std::vector<std::vector<std::int32_t>>& meshesByLevel,
+                           int scaleDivisor, std::FILE* out);
 
 }  // namespace svcmp::cli

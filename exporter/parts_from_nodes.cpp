@@ -133,11 +133,15 @@ bool EndsWithWord(std::string_view text, std::string_view word) {
   return true;
 }
 
-// "NAME$lod1" to "NAME$lod9", letter case aside.
-bool IsLevelName(std::string_view name) {
-  return name.size() >= 5 && name.back() >= '1' && name.back() <= '9' &&
-         EndsWithWord(name.substr(0, name.size() - 1), "$lod");
+// N of "NAME$lodN" (1 to 9, letter case aside); 0 for other names.
+int LevelOfName(std::string_view name) {
+  const bool level = name.size() >= 5 && name.back() >= '1' && name.back() <= '9' &&
+                     EndsWithWord(name.substr(0, name.size() - 1), "$lod");
+  return level ? name.back() - '0' : 0;
 }
+
+// The levels below 3 are the ones a file written here holds.
+constexpr int kHighestLevel = 2;
 
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -215,8 +219,7 @@ class Properties {
 enum class Role { Empty, Part, Hardpoint, Level, Hull, LeftOut };
 
 struct NodeState {
-  Role role = Role::Empty;
-  bool leftOut = false;  // export_ignore here or above
+  Role role = Role::Empty;  // LeftOut: export_ignore here or above
   int part = -1;         // the part of the node or of its nearest mesh-node ancestor
   Affine world;
 };
@@ -238,32 +241,43 @@ class PartFormer {
     if (error_.empty()) NameParts();
     if (error_.empty()) JoinParts();
     if (error_.empty()) PlaceHardpoints();
-    if (error_.empty()) FillModel();
+    if (error_.empty()) MatchLevels();
+    if (error_.empty()) FillLevels();
     if (!error_.empty()) {
       result.error = std::move(error_);
       result.manyRoots = manyRoots_;
       return result;
     }
-    if (!levels_.empty()) {
-      warnings_.push_back("levels of detail from the node tree are not written yet; left out: " +
-                          NameList(levels_));
+    if (!unwrittenLevels_.empty()) {
+      warnings_.push_back("levels of detail above 2 are left out: " + NameList(unwrittenLevels_));
     }
     if (!hulls_.empty()) {
       warnings_.push_back("collision nodes left out of the geometry (no collision file is "
                           "written yet): " + NameList(hulls_));
     }
-    result.model = std::move(out_);
-    result.meshesPerPart = std::move(meshesPerPart_);
+    result.model = std::move(filled_.front().model);
+    result.meshesPerPart = std::move(filled_.front().meshesPerPart);
+    for (std::size_t level = 1; level < filled_.size(); ++level) {
+      result.levels.push_back(std::move(filled_[level]));
+    }
     result.parts = std::move(parts_);
     result.warnings = std::move(warnings_);
     return result;
   }
 
  private:
+  static constexpr std::size_t kNoNode = static_cast<std::size_t>(-1);
+
   struct PartSource {
     std::size_t node;
     Frame frame;  // in the model's frame
     int parent = -1;
+    std::vector<std::size_t> levelNodes = {};  // by level; kNoNode where it has none
+  };
+
+  struct LevelNode {
+    std::size_t node;
+    int level;
   };
 
   // Roles, world transforms and the part each node belongs to, parents first.
@@ -277,6 +291,12 @@ class PartFormer {
         error_ = "node " + Quoted(node.name) + " comes before its parent";
         return;
       }
+      for (const int mesh : node.meshes) {
+        if (mesh < 0 || static_cast<std::size_t>(mesh) >= model_.meshes.size()) {
+          error_ = "node " + Quoted(node.name) + " holds a mesh the model does not have";
+          return;
+        }
+      }
       const NodeState* parent = node.parent >= 0 ? &state_[static_cast<std::size_t>(node.parent)]
                                                  : nullptr;
       state.world = parent ? Compose(parent->world, LocalTransform(node)) : LocalTransform(node);
@@ -287,15 +307,18 @@ class PartFormer {
       const bool hardpoint =
           properties.Flag("hardpoint").value_or(false) || IsHardpointName(node.name);
       if (!error_.empty()) return;
-      if (ignored || (parent && parent->leftOut)) {
+      if (ignored || (parent && parent->role == Role::LeftOut)) {
         state.role = Role::LeftOut;
-        state.leftOut = true;
       } else if (hull) {
         state.role = Role::Hull;
         hulls_.push_back(node.name);
-      } else if (IsLevelName(node.name)) {
+      } else if (const int level = LevelOfName(node.name); level > 0 && !node.meshes.empty()) {
         state.role = Role::Level;
-        levels_.push_back(node.name);
+        if (level > kHighestLevel) {
+          unwrittenLevels_.push_back(node.name);
+        } else {
+          levelNodes_.push_back({i, level});
+        }
       } else if (hardpoint) {
         state.role = Role::Hardpoint;
       } else if (!node.meshes.empty()) {
@@ -353,9 +376,9 @@ class PartFormer {
   void NameParts() {
     parts_.resize(sources_.size());
     std::vector<std::string> taken = {std::string(kNodeRootPart)};
-    parts_[0].name = model_.nodes[sources_[0].node].name;
+    parts_[0].name = NodeName(sources_[0].node);
     for (std::size_t p = 1; p < sources_.size(); ++p) {
-      const std::string& wanted = model_.nodes[sources_[p].node].name;
+      const std::string wanted = NodeName(sources_[p].node);
       std::string name = wanted;
       for (int n = 1; IsTaken(taken, name); ++n) {
         char suffix[16];
@@ -363,7 +386,8 @@ class PartFormer {
         name = wanted + suffix;
       }
       if (name != wanted) {
-        warnings_.push_back("two parts are named " + Quoted(wanted) + "; the second is written as " +
+        warnings_.push_back("the part name " + Quoted(wanted) +
+                            " is taken (letter case aside); this part is written as " +
                             Quoted(name));
       }
       if (name.size() >= kJointNameSize) {
@@ -374,6 +398,12 @@ class PartFormer {
       taken.push_back(name);
       parts_[p].name = std::move(name);
     }
+  }
+
+  // A node without a name is called after its place, as the importer does.
+  std::string NodeName(std::size_t node) const {
+    const std::string& name = model_.nodes[node].name;
+    return name.empty() ? "node_" + std::to_string(node + 1) : name;
   }
 
   static bool IsTaken(const std::vector<std::string>& taken, const std::string& name) {
@@ -494,34 +524,69 @@ class PartFormer {
     return state_[node].world.translation;
   }
 
-  // The geometry part by part, each mesh's vertices in its part's frame.
-  // Meshes no node holds belong to the root part, which has the model's frame.
-  void FillModel() {
-    out_ = MakeHostModel();
-    out_->materials = model_.materials;
+  // Each level node to the part it is a level of: the part whose node has
+  // the name before "$lod".
+  void MatchLevels() {
+    for (const LevelNode& level : levelNodes_) {
+      const std::string& name = model_.nodes[level.node].name;
+      const std::string_view base = std::string_view(name).substr(0, name.size() - 5);
+      const auto part = std::find_if(sources_.begin(), sources_.end(), [&](const PartSource& p) {
+        return SameName(model_.nodes[p.node].name, base);
+      });
+      if (part == sources_.end()) {
+        error_ = "level node " + Quoted(name) + " names no part: no mesh node is called " +
+                 Quoted(base);
+        return;
+      }
+      std::vector<std::size_t>& nodes = part->levelNodes;
+      nodes.resize(static_cast<std::size_t>(kHighestLevel) + 1, kNoNode);
+      nodes[static_cast<std::size_t>(level.level)] = level.node;
+      highestLevel_ = std::max(highestLevel_, level.level);
+    }
+  }
+
+  // Levels 0 up to the highest the tree gives; a part without a node of a
+  // level keeps the meshes of the level below.
+  void FillLevels() {
     std::vector<bool> held(model_.meshes.size(), false);
     for (const msNode& node : model_.nodes) {
       for (const int mesh : node.meshes) held[static_cast<std::size_t>(mesh)] = true;
     }
-    for (std::size_t p = 0; p < sources_.size(); ++p) {
-      const std::size_t before = out_->meshes.size();
-      for (const int index : model_.nodes[sources_[p].node].meshes) {
-        msMesh mesh = model_.meshes[static_cast<std::size_t>(index)];
-        if (p > 0) {
-          for (msVertex& vertex : mesh.vertices) {
-            const Vec3 local = IntoFrame(sources_[p].frame, {vertex.position[0],
-                                                             vertex.position[1],
-                                                             vertex.position[2]});
-            for (int k = 0; k < 3; ++k) vertex.position[k] = static_cast<float>(local[k]);
-          }
+    std::vector<std::size_t> meshNode(sources_.size());
+    for (std::size_t p = 0; p < sources_.size(); ++p) meshNode[p] = sources_[p].node;
+    for (int level = 0; level <= highestLevel_; ++level) {
+      PartsLevel& filled = filled_.emplace_back();
+      filled.model = MakeHostModel();
+      filled.model->materials = model_.materials;
+      for (std::size_t p = 0; p < sources_.size(); ++p) {
+        const std::vector<std::size_t>& levels = sources_[p].levelNodes;
+        const auto at = static_cast<std::size_t>(level);
+        if (at < levels.size() && levels[at] != kNoNode) meshNode[p] = levels[at];
+        const std::size_t before = filled.model->meshes.size();
+        for (const int index : model_.nodes[meshNode[p]].meshes) {
+          msMesh mesh = InPartFrame(p, model_.meshes[static_cast<std::size_t>(index)]);
+          // "hull$lod1" names the level's library as "hull" does level 0's.
+          if (LevelOfName(mesh.name) > 0) mesh.name.resize(mesh.name.size() - 5);
+          filled.model->meshes.push_back(std::move(mesh));
         }
-        out_->meshes.push_back(std::move(mesh));
+        for (std::size_t m = 0; p == 0 && level == 0 && m < model_.meshes.size(); ++m) {
+          if (!held[m]) filled.model->meshes.push_back(model_.meshes[m]);
+        }
+        filled.meshesPerPart.push_back(
+            static_cast<std::int32_t>(filled.model->meshes.size() - before));
       }
-      for (std::size_t m = 0; p == 0 && m < model_.meshes.size(); ++m) {
-        if (!held[m]) out_->meshes.push_back(model_.meshes[m]);
-      }
-      meshesPerPart_.push_back(static_cast<std::int32_t>(out_->meshes.size() - before));
     }
+  }
+
+  // The mesh with its vertices in part p's frame (the root part's is the model's).
+  msMesh InPartFrame(std::size_t p, msMesh mesh) const {
+    if (p == 0) return mesh;
+    for (msVertex& vertex : mesh.vertices) {
+      const Vec3 local = IntoFrame(sources_[p].frame,
+                                   {vertex.position[0], vertex.position[1], vertex.position[2]});
+      for (int k = 0; k < 3; ++k) vertex.position[k] = static_cast<float>(local[k]);
+    }
+    return mesh;
   }
 
   const msModel& model_;
@@ -530,11 +595,12 @@ class PartFormer {
   std::vector<NodeState> state_;
   std::vector<PartSource> sources_;
   std::vector<NodePart> parts_;
-  std::vector<std::string> levels_;
+  std::vector<LevelNode> levelNodes_;
+  std::vector<std::string> unwrittenLevels_;
+  int highestLevel_ = 0;
   std::vector<std::string> hulls_;
   std::vector<std::string> warnings_;
-  std::vector<std::int32_t> meshesPerPart_;
-  HostModelPtr out_;
+  std::vector<PartsLevel> filled_;
   std::string error_;
   bool manyRoots_ = false;
 };

@@ -11,6 +11,14 @@
 // beside the groups that cut the flat mesh list by counts.
 namespace svcmp {
 
+// A level of detail above 0 that the tree gives ("NAME$lod1" nodes): every
+// part's meshes at that level, a part without a node of its own keeping the
+// level below's.
+struct PartsLevel {
+  HostModelPtr model;
+  std::vector<std::int32_t> meshesPerPart;
+};
+
 // The model as the export takes it part by part, or the reason it cannot be.
 struct PartsFromNodes {
   // The geometry meshes, part after part (the root part first), each in its
@@ -19,6 +27,7 @@ struct PartsFromNodes {
   HostModelPtr model;
   std::vector<std::int32_t> meshesPerPart;
   std::vector<NodePart> parts;  // joints and hardpoints scaled and re-oriented
+  std::vector<PartsLevel> levels;  // levels 1 and 2 when the tree has them
   std::vector<std::string> warnings;
   std::string error;  // names the node (and property) at fault; empty when formed
   // The error is that the tree has more than one mesh node at its top: a

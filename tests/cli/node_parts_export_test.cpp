@@ -220,6 +220,12 @@ TEST_F(NodePartsExport, EveryPartPlacedByItsJointsLiesWhereTheModelHasIt) {
     EXPECT_NEAR(rev.max, 60 * M_PI / 180, 1e-6);
     EXPECT_NEAR(written.joints[2].max, 46 / c.divisor, 1e-6);
     EXPECT_NEAR(written.joints[2].offset[1], c.sign * 2 / c.divisor, 1e-6);
+    // Turned half about X, turns about Y and Z run the other way.
+    const float pi = static_cast<float>(M_PI);
+    const std::array<float, 6> sphere =
+        c.sign < 0 ? std::array<float, 6>{-pi, 0.5f, -1, pi, -1.5f, pi}
+                   : std::array<float, 6>{-pi, 0.5f, -pi, 1, -pi, 1.5f};
+    EXPECT_EQ(written.joints[3].sphereLimits, sphere);
 
     // Hardpoints in the frame of their nearest mesh-node ancestor.
     std::vector<World> worlds;
@@ -249,6 +255,90 @@ TEST_F(NodePartsExport, EveryPartPlacedByItsJointsLiesWhereTheModelHasIt) {
       for (int k = 0; k < 3; ++k) EXPECT_NEAR(placed[k], want[k], tolerance);
     }
   }
+}
+
+TEST_F(NodePartsExport, LevelNodesLandInTheirPartsFrameAtTheirLevel) {
+  std::vector<TreeNode> tree = EveryJointKind();
+  // B's level 1 hangs elsewhere in the tree; A's level 2 below A itself.
+  tree.push_back({"b$LOD1", 0, {7, -3, 2}, Turn({1, 0, 0}, 20), {1, 1, 1}, true});
+  tree.push_back({"A$lod2", 1, {0, 0, 1}, Turn({0, 0, 1}, 5), {0.5f, 0.5f, 0.5f}, true});
+  tree.push_back({"C$lod3", 4, {0, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, true});
+  const msModel model = MakeTreeModel(tree);
+  WriteModel("ship.json", model);
+  const testing::CmptoolRun run = Run("export ship.json -o ship.cmp -q --parts nodes");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.err.find("warning: levels of detail above 2 are left out: \"C$lod3\"\n"),
+            std::string::npos)
+      << run.err;
+  const CompoundModel written = Read("ship.cmp");
+  // Which node's mesh each part shows at each level: its own level node, else
+  // the level below's.
+  const struct {
+    int level;
+    const char* part;
+    const char* mesh;
+  } cases[] = {{1, "B", "b$LOD1"}, {1, "A", "A"},      {1, "Root", "ship"},
+               {2, "B", "b$LOD1"}, {2, "A", "A$lod2"}, {2, "C", "C"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.part) + " at level " + std::to_string(c.level));
+    const LevelGeometry level = GatherLevelGeometry(written, c.level);
+    const LevelPart& part = PartNamed(level, c.part);
+    ASSERT_EQ(part.meshes.size(), 1u);
+    const msMesh& source = MeshNamed(model, c.mesh);
+    ASSERT_EQ(part.meshes[0].vertices.size(), source.vertices.size());
+    for (std::size_t v = 0; v < source.vertices.size(); ++v) {
+      const Vector3 placed = ApplyTransform(part.toModel, part.meshes[0].vertices[v].position);
+      const float* p = source.vertices[v].position;
+      const Vec3 want = {p[0] / 92.0, -p[1] / 92.0, -p[2] / 92.0};
+      for (int k = 0; k < 3; ++k) EXPECT_NEAR(placed[k], want[k], 1e-5 * 200 / 92);
+    }
+  }
+}
+
+TEST_F(NodePartsExport, LeftOutNodesAndRenamedPartsAreToldInWarnings) {
+  const std::array<float, 4> none = {0, 0, 0, 1};
+  const msModel model = MakeTreeModel({
+      {"ship", -1, {0, 0, 0}, none, {1, 1, 1}, true},
+      {"wing", 0, {5, 0, 0}, none, {1, 1, 1}, true},
+      {"WING", 0, {-5, 0, 0}, none, {1, 1, 1}, true},
+      {"root", 0, {0, 5, 0}, none, {1, 1, 1}, true},
+      {"ship$hull", 0, {0, 0, 0}, none, {1, 1, 1}, true},
+      {"shield", 0, {0, 0, 0}, none, {1, 1, 1}, true, {{"hull", 1.0}}},
+      {"scaffold", 0, {0, 0, 0}, none, {1, 1, 1}, true, {{"export_ignore", true}}},
+      {"scaffold_arm", 6, {0, 0, 0}, none, {1, 1, 1}, true},
+  });
+  WriteModel("ship.json", model);
+  const testing::CmptoolRun run = Run("export ship.json -o ship.cmp -q --parts nodes");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "warning: the part name \"WING\" is taken (letter case aside); this part is "
+            "written as \"WING.0001\"\n"
+            "warning: the part name \"root\" is taken (letter case aside); this part is "
+            "written as \"root.0001\"\n"
+            "warning: collision nodes left out of the geometry (no collision file is written "
+            "yet): \"ship$hull\", \"shield\"\n");
+  const CompoundModel written = Read("ship.cmp");
+  std::vector<std::string> names;
+  for (const Joint& joint : written.joints) names.push_back(joint.child);
+  EXPECT_EQ(names, (std::vector<std::string>{"wing", "WING.0001", "root.0001"}));
+}
+
+TEST_F(NodePartsExport, ListShowsThePartsJointsAndHardpoints) {
+  const testing::CmptoolRun run = Run("export '" SVCMP_EXAMPLES "/turret_ship.json' --list");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::string tree = run.out.substr(run.out.find("parts from the node tree"));
+  EXPECT_EQ(tree,
+            "parts from the node tree (--parts nodes), at --scale 92:\n"
+            "  Root (node \"ship\"); level 0: 1 mesh; hardpoints: HpEngine01 (fixed)\n"
+            "  turret: Rev joint to Root at (0, -2.15217, -3.26087), axis (0, -1, -0), limits "
+            "-2.0944 to 2.0944; level 0: 1 mesh; hardpoints: HpTurret01 (revolute)\n"
+            "  door: Pris joint to Root at (5.1087, -0, 2.17391), axis (0, -1, -0), limits 0 to "
+            "1.95652; level 0: 1 mesh\n");
+  // What --parts nodes would refuse is said, and the listing still succeeds.
+  const testing::CmptoolRun flat = Run("export '" SVCMP_EXAMPLES "/sample_ship.glb' --list");
+  EXPECT_EQ(flat.exitStatus, 0);
+  EXPECT_NE(flat.out.find("--parts nodes cannot form parts: two mesh nodes at the top"),
+            std::string::npos);
 }
 
 TEST_F(NodePartsExport, WithoutTheOptionATreeChangesNoByte) {
