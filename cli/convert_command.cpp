@@ -71,6 +71,16 @@ bool DeliverFiles(const fs::path& folder, const fs::path& outputPath, bool force
   return true;
 }
 
+std::optional<int> LowestLevel(const CompoundModel& model) {
+  std::optional<int> lowest;
+  for (const Part& part : model.parts) {
+    for (const Level& level : part.levels) {
+      if (!level.meshRefs.empty()) lowest = std::min(lowest.value_or(level.number), level.number);
+    }
+  }
+  return lowest;
+}
+
 // The levels from 1 up to the highest a part has, as many as node names can
 // carry ($lod1 to $lod9); a warning names the parts whose higher levels are
 // left out.
@@ -118,8 +128,12 @@ int RunConvert(const ConvertOptions& options) {
   const LevelGeometry geometry = GatherLevelGeometry(*model, level);
   WarnOfMissingLibraries(options.modelPath, geometry);
   if (geometry.MeshCount() == 0) {
-    std::fprintf(stderr, "error: %s has no meshes at level %d\n", options.modelPath.c_str(),
-                 level);
+    const std::optional<int> lowest = LowestLevel(*model);
+    std::fprintf(stderr, "error: %s has no meshes at level %d%s\n", options.modelPath.c_str(),
+                 level,
+                 !options.level && lowest
+                     ? ("; --level " + std::to_string(*lowest) + " writes its first level").c_str()
+                     : "");
     return 1;
   }
   const bool tree = ExportFormatFor(options.outputPath) != "obj";

@@ -1,6 +1,7 @@
 #include "cli/convert_scene.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <map>
 #include <numbers>
 #include <utility>
@@ -214,12 +215,15 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
   // them in the file's order: a part, its levels, then the parts hung on it.
   std::vector<std::vector<std::size_t>> childParts(geometry.parts.size());
   std::vector<std::pair<std::size_t, int>> pending;  // part, its parent's node
+  // A part no joint hangs on another (an export without --fix, a joint
+  // loop) hangs on the first part, where the game leaves it: a tree has one
+  // top, and no properties make a fixed joint.
   for (std::size_t p = geometry.parts.size(); p-- > 0;) {
     const int parent = geometry.parts[p].parent;
-    if (parent < 0) {
+    if (p == 0) {
       pending.emplace_back(p, -1);
     } else {
-      childParts[static_cast<std::size_t>(parent)].push_back(p);
+      childParts[static_cast<std::size_t>(std::max(parent, 0))].push_back(p);
     }
   }
   while (!pending.empty()) {
@@ -247,10 +251,8 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
                                        *hardpoint.position);
       builder.SetProperties(node, HardpointProperties(hardpoint, undo));
     }
-    const auto& children = childParts[p];
-    for (auto child = children.rbegin(); child != children.rend(); ++child) {
-      pending.emplace_back(*child, partNode);
-    }
+    // Listed last part first, so that the first comes off the stack first.
+    for (std::size_t child : childParts[p]) pending.emplace_back(child, partNode);
   }
   return builder.Take();
 }

@@ -39,10 +39,18 @@ LevelGeometry Gather(const fs::path& path, int level) {
   return GatherLevelGeometry(Decode(path), level);
 }
 
-// Scaling up and down again rounds twice: a few units in the last place.
-bool WithinRounding(const Vector3& a, const Vector3& b) {
+const LevelPart* LevelPartNamed(const LevelGeometry& geometry, const std::string& name) {
+  const auto found = std::find_if(geometry.parts.begin(), geometry.parts.end(),
+                                  [&](const LevelPart& part) { return part.name == name; });
+  return found == geometry.parts.end() ? nullptr : &*found;
+}
+
+// Scaling up and down again rounds twice: a few units in the last place;
+// parts taken into their own frames round once more, by up to `floor`.
+bool WithinRounding(const Vector3& a, const Vector3& b, float floor) {
   for (std::size_t i = 0; i < 3; ++i) {
-    if (std::fabs(a[i] - b[i]) > 4 * std::numeric_limits<float>::epsilon() * std::fabs(a[i])) {
+    if (std::fabs(a[i] - b[i]) >
+        std::max(floor, 4 * std::numeric_limits<float>::epsilon() * std::fabs(a[i]))) {
       return false;
     }
   }
@@ -51,27 +59,37 @@ bool WithinRounding(const Vector3& a, const Vector3& b) {
 
 // Every triangle corner lands where it was. The importer joins vertices of
 // equal position and texture point and drops unused ones, so vertex counts
-// match exactly only for meshes without such vertices.
+// match exactly only for meshes without such vertices. Parts are matched by
+// place, or by name where the export orders them otherwise (and fills the
+// levels a part lacks, which are passed over).
+struct Matching {
+  bool exactVertexCounts = false;
+  bool byName = false;
+  float floor = 0;
+};
+
 void ExpectSameGeometry(const LevelGeometry& original, const LevelGeometry& back,
-                        bool exactVertexCounts) {
+                        const Matching& matching) {
   ASSERT_EQ(back.parts.size(), original.parts.size());
   for (std::size_t p = 0; p < original.parts.size(); ++p) {
     SCOPED_TRACE("part " + std::to_string(p));
     const LevelPart& was = original.parts[p];
-    const LevelPart& is = back.parts[p];
-    ASSERT_EQ(is.meshes.size(), was.meshes.size());
+    if (matching.byName && was.meshes.empty()) continue;
+    const LevelPart* is = matching.byName ? LevelPartNamed(back, was.name) : &back.parts[p];
+    ASSERT_NE(is, nullptr) << was.name;
+    ASSERT_EQ(is->meshes.size(), was.meshes.size());
     for (std::size_t m = 0; m < was.meshes.size(); ++m) {
       SCOPED_TRACE("mesh " + std::to_string(m));
       const LevelMesh& a = was.meshes[m];
-      const LevelMesh& b = is.meshes[m];
+      const LevelMesh& b = is->meshes[m];
       ASSERT_EQ(b.indices.size(), a.indices.size());
-      if (exactVertexCounts) {
+      if (matching.exactVertexCounts) {
         EXPECT_EQ(b.vertices.size(), a.vertices.size());
         EXPECT_EQ(b.indices, a.indices);
       }
       for (std::size_t k = 0; k < a.indices.size(); ++k) {
-        EXPECT_TRUE(
-            WithinRounding(a.vertices[a.indices[k]].position, b.vertices[b.indices[k]].position))
+        EXPECT_TRUE(WithinRounding(a.vertices[a.indices[k]].position,
+                                   b.vertices[b.indices[k]].position, matching.floor))
             << "corner " << k;
       }
     }
@@ -121,7 +139,7 @@ TEST_F(ConvertCommand, FlatExportOfOneConvertedLevelGivesTheSameMeshes) {
           Run("export " + model + " -o back.cmp -q --force " + trip.exportOptions);
       ASSERT_EQ(exported.exitStatus, 0) << exported.err;
       ExpectSameGeometry(Gather(source, trip.level), Gather(folder_ / "back.cmp", trip.level),
-                         trip.exactVertexCounts);
+                         {trip.exactVertexCounts});
     }
   }
   EXPECT_TRUE(fs::exists(folder_ / "model.bin"));  // the .gltf's buffer, delivered beside it
@@ -275,16 +293,9 @@ const Joint* JointOf(const CompoundModel& model, const std::string& child) {
   return found == model.joints.end() ? nullptr : &*found;
 }
 
-const LevelPart* LevelPartNamed(const LevelGeometry& geometry, const std::string& name) {
-  const auto found = std::find_if(geometry.parts.begin(), geometry.parts.end(),
-                                  [&](const LevelPart& part) { return part.name == name; });
-  return found == geometry.parts.end() ? nullptr : &*found;
-}
 
-// The same parts, joints and hardpoints, numbers within rounding; every
-// triangle corner of level 0 where it was in its part's frame. (The export
-// leaves the tree's $lodN nodes out so far, with a warning; the structure
-// test above checks that convert writes them.)
+// The same parts, joints, hardpoints and levels, numbers within rounding;
+// every triangle corner of every level where it was in its part's frame.
 void ExpectSameParts(const CompoundModel& was, const CompoundModel& is) {
   ASSERT_EQ(is.parts.size(), was.parts.size());
   ASSERT_EQ(is.joints.size(), was.joints.size());
@@ -292,6 +303,8 @@ void ExpectSameParts(const CompoundModel& was, const CompoundModel& is) {
     SCOPED_TRACE(part.objectName);
     const Part* back = PartNamed(is, part.objectName);
     ASSERT_NE(back, nullptr);
+    // The export fills the levels a part lacks, as --auto-lod does.
+    ASSERT_GE(back->levels.size(), part.levels.size());
     ASSERT_EQ(back->hardpoints.size(), part.hardpoints.size());
     for (std::size_t h = 0; h < part.hardpoints.size(); ++h) {
       const Hardpoint& a = part.hardpoints[h];
@@ -317,23 +330,27 @@ void ExpectSameParts(const CompoundModel& was, const CompoundModel& is) {
                            std::array{joint->min, joint->max}));
     EXPECT_TRUE(NearFloats(backJoint->sphereLimits, joint->sphereLimits));
   }
-  const LevelGeometry a = GatherLevelGeometry(was, 0);
-  const LevelGeometry b = GatherLevelGeometry(is, 0);
-  for (const LevelPart& part : a.parts) {
-    SCOPED_TRACE(part.name);
-    const LevelPart* back = LevelPartNamed(b, part.name);
-    ASSERT_NE(back, nullptr);
-    ASSERT_EQ(back->meshes.size(), part.meshes.size());
-    for (std::size_t m = 0; m < part.meshes.size(); ++m) {
-      const LevelMesh& x = part.meshes[m];
-      const LevelMesh& y = back->meshes[m];
-      ASSERT_EQ(y.indices.size(), x.indices.size());
-      for (std::size_t k = 0; k < x.indices.size(); ++k) {
-        EXPECT_TRUE(NearFloats(y.vertices[y.indices[k]].position,
-                               x.vertices[x.indices[k]].position))
-            << "corner " << k;
-      }
-    }
+  for (int level = 0; level < 2; ++level) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    ExpectSameGeometry(GatherLevelGeometry(was, level), GatherLevelGeometry(is, level),
+                       {.byName = true, .floor = 1e-5f});
+  }
+}
+
+TEST_F(ConvertCommand, PartsWithoutJointsHangOnTheFirstPartOfTheTree) {
+  // Our export without --fix: two parts, three levels, no joint.
+  const fs::path source = kExports + "parts_buildup.cmp";
+  ASSERT_EQ(Run("convert '" + source.string() + "' -o model.glb").exitStatus, 0);
+  const auto exported = Run("export model.glb -o back.cmp -q --parts nodes");
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  const CompoundModel back = Decode(folder_ / "back.cmp");
+  ASSERT_EQ(back.joints.size(), 1u);
+  EXPECT_EQ(back.joints[0].kind, JointKind::Fix);
+  EXPECT_EQ(back.joints[0].parent, "Root");
+  for (int level = 0; level < 3; ++level) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    ExpectSameGeometry(Gather(source, level), GatherLevelGeometry(back, level),
+                       {.byName = true, .floor = 1e-5f});
   }
 }
 
@@ -363,6 +380,9 @@ TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
       {"text.cmp -o out.glb", "error: text.cmp: "},
       {ship + " -o out.glb --level 1",
        "error: " + ship.substr(1, ship.size() - 2) + " has no meshes at level 1\n"},
+      {"'" + kExports + "parts_lod2.cmp' -o out.glb",
+       "error: " + kExports + "parts_lod2.cmp has no meshes at level 0; --level 2 writes its "
+       "first level\n"},
   };
   for (const testing::Refusal& c : cases) {
     SCOPED_TRACE(c.arguments);
