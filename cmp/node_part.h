@@ -18,8 +18,8 @@ struct PartJoint {
   std::array<float, 3> origin = {0, 0, 0};
   std::array<float, 3> offset = {0, 0, 0};
   std::array<float, 9> rotation = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  std::array<float, 3> axis = {0, 1, 0};  // Rev, Pris
-  float min = 0, max = 0;                 // Rev (radians), Pris (units)
+  std::array<float, 3> axis = {0, 1, 0};   // Rev, Pris
+  float min = 0, max = 0;                  // Rev (radians), Pris (units)
   std::array<float, 6> sphereLimits = {};  // min x, max x, min y, max y, min z, max z
 };
 
@@ -28,8 +28,8 @@ struct PartHardpoint {
   bool revolute = false;
   std::array<float, 3> position = {0, 0, 0};
   std::array<float, 9> orientation = {1, 0, 0, 0, 1, 0, 0, 0, 1};  // row by row
-  std::array<float, 3> axis = {0, 1, 0};                            // revolute only
-  float min = 0, max = 0;                                           // radians
+  std::array<float, 3> axis = {0, 1, 0};                           // revolute only
+  float min = 0, max = 0;                                          // radians
 };
 
 struct NodePart {

@@ -20,7 +20,8 @@ void AppendName(std::vector<std::uint8_t>& out, std::string_view name) {
 void AppendFloats(std::vector<std::uint8_t>& out, std::span<const float> values) {
   for (const float value : values) {
     const auto bits = std::bit_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(bits >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+      out.push_back(static_cast<std::uint8_t>(bits >> shift));
   }
 }
 
@@ -116,8 +117,7 @@ void AddGroupHardpoints(UtfTree& tree, const CmpAssemblyInputs& inputs, GroupLis
     groups[i].hardpointsNode = groups[i].fixedNode = groups[i].revoluteNode = nullptr;
     if (parts[i].hardpoints.empty() || groups[i].partNode == nullptr) continue;
     groups[i].hardpointsNode = tree.AddNode(groups[i].partNode, kNodeHardpoints);
-    AddNodePartHardpoints(tree, groups[i].hardpointsNode, parts[i], HardpointRowsOf(inputs),
-                          false);
+    AddNodePartHardpoints(tree, groups[i].hardpointsNode, parts[i], HardpointRowsOf(inputs), false);
   }
 }
 

@@ -111,8 +111,8 @@ std::optional<Frame> RigidFrameOf(const Affine& transform, bool& sheared) {
                       first[2] * second[0] - first[0] * second[2],
                       first[0] * second[1] - first[1] * second[0]};
   Frame frame;
-  frame.rotation = {first[0], second[0], third[0], first[1], second[1],
-                    third[1], first[2], second[2], third[2]};
+  frame.rotation = {first[0], second[0], third[0],  first[1], second[1],
+                    third[1], first[2],  second[2], third[2]};
   frame.origin = transform.translation;
   // What is left is the scale; off its diagonal lies the shear.
   const Mat3 rest = Multiply(Transposed(frame.rotation), m);
@@ -220,7 +220,7 @@ enum class Role { Empty, Part, Hardpoint, Level, Hull, LeftOut };
 
 struct NodeState {
   Role role = Role::Empty;  // LeftOut: export_ignore here or above
-  int part = -1;         // the part of the node or of its nearest mesh-node ancestor
+  int part = -1;            // the part of the node or of its nearest mesh-node ancestor
   Affine world;
 };
 
@@ -232,8 +232,9 @@ class PartFormer {
   PartsFromNodes Form() {
     PartsFromNodes result;
     if (model_.nodes.empty()) {
-      result.error = "the model has no node tree for --parts nodes (glTF, FBX, COLLADA and 3DS "
-                     "files and model documents with \"nodes\" have one)";
+      result.error =
+          "the model has no node tree for --parts nodes (glTF, FBX, COLLADA and 3DS "
+          "files and model documents with \"nodes\" have one)";
       return result;
     }
     Classify();
@@ -252,8 +253,10 @@ class PartFormer {
       warnings_.push_back("levels of detail above 2 are left out: " + NameList(unwrittenLevels_));
     }
     if (!hulls_.empty()) {
-      warnings_.push_back("collision nodes left out of the geometry (no collision file is "
-                          "written yet): " + NameList(hulls_));
+      warnings_.push_back(
+          "collision nodes left out of the geometry (no collision file is "
+          "written yet): " +
+          NameList(hulls_));
     }
     result.model = std::move(filled_.front().model);
     result.meshesPerPart = std::move(filled_.front().meshesPerPart);
@@ -297,8 +300,8 @@ class PartFormer {
           return;
         }
       }
-      const NodeState* parent = node.parent >= 0 ? &state_[static_cast<std::size_t>(node.parent)]
-                                                 : nullptr;
+      const NodeState* parent =
+          node.parent >= 0 ? &state_[static_cast<std::size_t>(node.parent)] : nullptr;
       state.world = parent ? Compose(parent->world, LocalTransform(node)) : LocalTransform(node);
       state.part = parent ? parent->part : -1;
       Properties properties(node, error_);
@@ -501,8 +504,10 @@ class PartFormer {
       }
       if (hardpoint.revolute) {
         hardpoint.axis = Direction(properties.Vector("axis").value_or(Vec3{0, 1, 0}));
-        hardpoint.min = static_cast<float>(properties.Number("min").value_or(-45) * std::numbers::pi / 180);
-        hardpoint.max = static_cast<float>(properties.Number("max").value_or(45) * std::numbers::pi / 180);
+        hardpoint.min =
+            static_cast<float>(properties.Number("min").value_or(-45) * std::numbers::pi / 180);
+        hardpoint.max =
+            static_cast<float>(properties.Number("max").value_or(45) * std::numbers::pi / 180);
       }
       parts_[part].hardpoints.push_back(std::move(hardpoint));
     }
@@ -534,8 +539,8 @@ class PartFormer {
         return SameName(model_.nodes[p.node].name, base);
       });
       if (part == sources_.end()) {
-        error_ = "level node " + Quoted(name) + " names no part: no mesh node is called " +
-                 Quoted(base);
+        error_ =
+            "level node " + Quoted(name) + " names no part: no mesh node is called " + Quoted(base);
         return;
       }
       std::vector<std::size_t>& nodes = part->levelNodes;
@@ -610,6 +615,5 @@ class PartFormer {
 PartsFromNodes FormPartsFromNodes(const msModel& model, int scaleDivisor, int orientationSign) {
   return PartFormer(model, scaleDivisor, orientationSign).Form();
 }
-
 
 }  // namespace svcmp

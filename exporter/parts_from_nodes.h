@@ -26,7 +26,7 @@ struct PartsFromNodes {
   // not among them. Null on an error.
   HostModelPtr model;
   std::vector<std::int32_t> meshesPerPart;
-  std::vector<NodePart> parts;  // joints and hardpoints scaled and re-oriented
+  std::vector<NodePart> parts;     // joints and hardpoints scaled and re-oriented
   std::vector<PartsLevel> levels;  // levels 1 and 2 when the tree has them
   std::vector<std::string> warnings;
   std::string error;  // names the node (and property) at fault; empty when formed

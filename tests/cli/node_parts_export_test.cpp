@@ -63,7 +63,8 @@ std::array<float, 4> Turn(Vec3 axis, double degrees) {
   const double half = degrees * M_PI / 360;
   return {static_cast<float>(axis[0] / length * std::sin(half)),
           static_cast<float>(axis[1] / length * std::sin(half)),
-          static_cast<float>(axis[2] / length * std::sin(half)), static_cast<float>(std::cos(half))};
+          static_cast<float>(axis[2] / length * std::sin(half)),
+          static_cast<float>(std::cos(half))};
 }
 
 struct TreeNode {
@@ -97,11 +98,17 @@ msModel MakeTreeModel(const std::vector<TreeNode>& tree) {
         for (int k = 0; k < 3; ++k) vertex.position[k] = static_cast<float>(p[k]);
         mesh.vertices.push_back(vertex);
       }
-      for (const auto& t3 : {std::array<int, 3>{0, 1, 3}, {0, 3, 2}, {4, 6, 7}, {4, 7, 5},
-                             {0, 4, 5}, {0, 5, 1}, {2, 3, 7}, {2, 7, 6}}) {
-        mesh.triangles.push_back({{static_cast<std::uint16_t>(t3[0]),
-                                   static_cast<std::uint16_t>(t3[1]),
-                                   static_cast<std::uint16_t>(t3[2])}});
+      for (const auto& t3 : {std::array<int, 3>{0, 1, 3},
+                             {0, 3, 2},
+                             {4, 6, 7},
+                             {4, 7, 5},
+                             {0, 4, 5},
+                             {0, 5, 1},
+                             {2, 3, 7},
+                             {2, 7, 6}}) {
+        mesh.triangles.push_back(
+            {{static_cast<std::uint16_t>(t3[0]), static_cast<std::uint16_t>(t3[1]),
+              static_cast<std::uint16_t>(t3[2])}});
       }
       node.meshes.push_back(static_cast<int>(model.meshes.size()));
       model.meshes.push_back(std::move(mesh));
@@ -117,16 +124,40 @@ std::vector<TreeNode> EveryJointKind() {
   const std::array<float, 4> none = {0, 0, 0, 1};
   return {
       {"ship", -1, {1, 2, 3}, Turn({0, 0, 1}, 10), {1.5f, 1.5f, 1.5f}, true},
-      {"A", 0, {40, 5, -7}, Turn({0, 1, 0}, 90), {2, 2, 2}, true,
-       {{"construct", std::string("rev")}, {"axis_rotation", std::vector<double>{0, 0, 1}},
-        {"min", -30.0}, {"max", 60.0}}},
+      {"A",
+       0,
+       {40, 5, -7},
+       Turn({0, 1, 0}, 90),
+       {2, 2, 2},
+       true,
+       {{"construct", std::string("rev")},
+        {"axis_rotation", std::vector<double>{0, 0, 1}},
+        {"min", -30.0},
+        {"max", 60.0}}},
       {"pivot", 1, {3, 4, 5}, Turn({1, 0, 0}, 45), {1, 1, 1}, false},
-      {"B", 2, {-6, 8, 2}, Turn({1, 1, 0}, 30), {1, 2, 3}, true,
-       {{"construct", std::string("pris")}, {"axis_translation", std::vector<double>{1, 0, 0}},
-        {"max", 46.0}, {"offset", std::vector<double>{1, 2, 3}}}},
-      {"C", 3, {5, 5, 5}, Turn({0, 1, 1}, -70), {1, 1, 1}, true,
+      {"B",
+       2,
+       {-6, 8, 2},
+       Turn({1, 1, 0}, 30),
+       {1, 2, 3},
+       true,
+       {{"construct", std::string("pris")},
+        {"axis_translation", std::vector<double>{1, 0, 0}},
+        {"max", 46.0},
+        {"offset", std::vector<double>{1, 2, 3}}}},
+      {"C",
+       3,
+       {5, 5, 5},
+       Turn({0, 1, 1}, -70),
+       {1, 1, 1},
+       true,
        {{"construct", std::string("sphere")}, {"max", std::vector<double>{0.5, 1, 1.5}}}},
-      {"HpGun01", 4, {0, 9, 0}, Turn({0, 0, 1}, 90), {1, 1, 1}, false,
+      {"HpGun01",
+       4,
+       {0, 9, 0},
+       Turn({0, 0, 1}, 90),
+       {1, 1, 1},
+       false,
        {{"hardpoint", true}, {"hptype", std::string("rev")}}},
       {"D", 0, {-30, 0, 12}, none, {1, 1, 1}, true},
       {"Hp_Fixed_HpEngine01", 2, {0, 0, -20}, none, {1, 1, 1}, false},
@@ -222,17 +253,16 @@ TEST_F(NodePartsExport, EveryPartPlacedByItsJointsLiesWhereTheModelHasIt) {
     EXPECT_NEAR(written.joints[2].offset[1], c.sign * 2 / c.divisor, 1e-6);
     // Turned half about X, turns about Y and Z run the other way.
     const float pi = static_cast<float>(M_PI);
-    const std::array<float, 6> sphere =
-        c.sign < 0 ? std::array<float, 6>{-pi, 0.5f, -1, pi, -1.5f, pi}
-                   : std::array<float, 6>{-pi, 0.5f, -pi, 1, -pi, 1.5f};
+    const std::array<float, 6> sphere = c.sign < 0
+                                            ? std::array<float, 6>{-pi, 0.5f, -1, pi, -1.5f, pi}
+                                            : std::array<float, 6>{-pi, 0.5f, -pi, 1, -pi, 1.5f};
     EXPECT_EQ(written.joints[3].sphereLimits, sphere);
 
     // Hardpoints in the frame of their nearest mesh-node ancestor.
     std::vector<World> worlds;
     for (const msNode& node : model.nodes) {
-      worlds.push_back(Compose(node.parent >= 0 ? worlds[static_cast<std::size_t>(node.parent)]
-                                                : World{},
-                               node));
+      worlds.push_back(Compose(
+          node.parent >= 0 ? worlds[static_cast<std::size_t>(node.parent)] : World{}, node));
     }
     const struct {
       const char* part;
@@ -397,7 +427,8 @@ TEST_F(NodePartsExport, BadTreesAreRefusedNamingTheNodeAndNothingIsWritten) {
   for (const auto& c : cases) messages.push_back(c.message ? c.message : "");
   // A wrong axis only counts on a joint that reads it.
   messages[4] = "";
-  messages[5] = "part name \"" + longName + "\" is longer than 63 bytes, which a joint record holds";
+  messages[5] =
+      "part name \"" + longName + "\" is longer than 63 bytes, which a joint record holds";
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(messages[i]);
     WriteModel("bad.json", MakeTreeModel(cases[i].tree));
