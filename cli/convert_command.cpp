@@ -1,5 +1,5 @@
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -137,8 +137,9 @@ int RunConvert(const ConvertOptions& options) {
     return 1;
   }
   const bool tree = ExportFormatFor(options.outputPath) != "obj";
-  const std::vector<LevelGeometry> furtherLevels =
-      options.level || !tree ? std::vector<LevelGeometry>() : FurtherLevels(options.modelPath, *model);
+  const std::vector<LevelGeometry> furtherLevels = options.level || !tree
+                                                       ? std::vector<LevelGeometry>()
+                                                       : FurtherLevels(options.modelPath, *model);
   const ExportTransform transform{options.scaleDivisor.value_or(ExportSettings{}.ScaleDivisor),
                                   OrientationSignOf(OrientationModeNamed(options.orientation))};
   const SceneDocument scene = ConvertedScene(*model, geometry, furtherLevels, transform);

@@ -1,7 +1,7 @@
 #include "cli/convert_scene.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <numbers>
 #include <utility>
@@ -232,8 +232,8 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
     const LevelPart& part = geometry.parts[p];
     // The node lies where the joint places the part, its origin plus its
     // offset; the offset travels as a property beside it.
-    const int partNode = builder.AddNode(part.name, parentNode, part.toParent.rotation,
-                                         part.toParent.translation);
+    const int partNode =
+        builder.AddNode(part.name, parentNode, part.toParent.rotation, part.toParent.translation);
     if (part.joint) builder.SetProperties(partNode, JointProperties(*part.joint, undo));
     const std::string stem = MeshStem(part);
     builder.AddMeshes(partNode, part.meshes, stem);
@@ -242,13 +242,12 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
       const LevelPart& level = furtherLevels[k].parts.at(p);
       if (level.meshes.empty()) continue;
       const std::string suffix = kLevelSuffix + std::to_string(k + 1);
-      builder.AddMeshes(builder.AddNode(part.name + suffix, partNode, kIdentity, {}),
-                        level.meshes, stem + suffix);
+      builder.AddMeshes(builder.AddNode(part.name + suffix, partNode, kIdentity, {}), level.meshes,
+                        stem + suffix);
     }
     for (const Hardpoint& hardpoint : part.hardpoints) {
-      const int node = builder.AddNode(hardpoint.name, partNode,
-                                       hardpoint.orientation.value_or(kIdentity),
-                                       *hardpoint.position);
+      const int node = builder.AddNode(
+          hardpoint.name, partNode, hardpoint.orientation.value_or(kIdentity), *hardpoint.position);
       builder.SetProperties(node, HardpointProperties(hardpoint, undo));
     }
     // Listed last part first, so that the first comes off the stack first.

@@ -17,7 +17,7 @@ using Json = nlohmann::ordered_json;
 
 // The binary container: a 12-byte header, then chunks of length, type and
 // data, the JSON chunk first and padded with spaces to four bytes.
-constexpr std::uint32_t kGlbMagic = 0x46546C67;      // "glTF"
+constexpr std::uint32_t kGlbMagic = 0x46546C67;       // "glTF"
 constexpr std::uint32_t kJsonChunkType = 0x4E4F534A;  // "JSON"
 constexpr std::size_t kGlbHeaderSize = 12;
 constexpr std::size_t kChunkHeaderSize = 8;
@@ -86,7 +86,8 @@ bool AddExtras(const SceneDocument& scene, Json& gltf) {
     pending.pop_back();
     if (at >= nodes.size()) return false;
     Json& node = nodes[at];
-    const std::string& name = ours < 0 ? scene.name : scene.nodes[static_cast<std::size_t>(ours)].name;
+    const std::string& name =
+        ours < 0 ? scene.name : scene.nodes[static_cast<std::size_t>(ours)].name;
     const std::vector<int>& ourChildren = children[static_cast<std::size_t>(ours + 1)];
     const Json noChildren = Json::array();
     const Json& itsChildren = node.contains("children") ? node["children"] : noChildren;

@@ -33,7 +33,7 @@ struct SceneNode {
   // p' = rotation p + translation; the rotation row by row.
   std::array<float, 9> rotation{1, 0, 0, 0, 1, 0, 0, 0, 1};
   std::array<float, 3> translation{};
-  std::vector<std::uint32_t> meshes;  // indices into SceneDocument::meshes
+  std::vector<std::uint32_t> meshes;           // indices into SceneDocument::meshes
   std::vector<SceneProperty> properties = {};  // in the order they are written
 };
 

@@ -95,9 +95,8 @@ std::vector<SceneProperty> ReadProperties(const Json& value, const std::string& 
       properties.push_back({name, item.get<bool>()});
     } else if (item.is_number()) {
       properties.push_back({name, item.get<double>()});
-    } else if (item.is_array() && std::ranges::all_of(item, [](const Json& number) {
-                 return number.is_number();
-               })) {
+    } else if (item.is_array() &&
+               std::ranges::all_of(item, [](const Json& number) { return number.is_number(); })) {
       properties.push_back({name, item.get<std::vector<double>>()});
     } else {
       throw Refusal{at + ": expected a text, a number, true or false, or a list of numbers"};

@@ -5,7 +5,8 @@
 
 namespace svcmp {
 
-nlohmann::ordered_json ScenePropertiesJson(const std::vector<SceneProperty>& properties, bool& finite) {
+nlohmann::ordered_json ScenePropertiesJson(const std::vector<SceneProperty>& properties,
+                                           bool& finite) {
   nlohmann::ordered_json object = nlohmann::ordered_json::object();
   for (const SceneProperty& property : properties) {
     object[property.name] = std::visit(

@@ -28,12 +28,12 @@ struct PartTransform {
 };
 
 struct LevelPart {
-  std::string name;        // the part's object name
-  std::string fileName;    // its "File name"
-  int parent = -1;         // index into LevelGeometry::parts; -1 at the top
-  PartTransform toParent;  // identity at the top
+  std::string name;            // the part's object name
+  std::string fileName;        // its "File name"
+  int parent = -1;             // index into LevelGeometry::parts; -1 at the top
+  PartTransform toParent;      // identity at the top
   std::optional<Joint> joint;  // the one that hangs it on its parent; none at the top
-  PartTransform toModel;   // all joints up to the top, composed
+  PartTransform toModel;       // all joints up to the top, composed
   std::vector<LevelMesh> meshes;
   std::vector<Hardpoint> hardpoints;  // those with a position
 };

@@ -216,13 +216,15 @@ class ModelRules {
   void CheckJointMotion(const Joint& joint, const std::string& record) {
     if (!IsRotation(joint.rotation)) {
       Warning(joint.path, rules::kJointRotation,
-              record + "the rotation is not one (its rows are not of unit length and square to "
-                       "each other); " + Quoted(joint.child) + " may look skewed");
+              record +
+                  "the rotation is not one (its rows are not of unit length and square to "
+                  "each other); " +
+                  Quoted(joint.child) + " may look skewed");
     }
     if (joint.kind == JointKind::Rev || joint.kind == JointKind::Pris) {
-      const double length = std::sqrt(double{joint.axis[0]} * joint.axis[0] +
-                                      double{joint.axis[1]} * joint.axis[1] +
-                                      double{joint.axis[2]} * joint.axis[2]);
+      const double length =
+          std::sqrt(double{joint.axis[0]} * joint.axis[0] + double{joint.axis[1]} * joint.axis[1] +
+                    double{joint.axis[2]} * joint.axis[2]);
       if (std::fabs(length - 1.0) > kRotationTolerance) {
         Warning(joint.path, rules::kJointAxis,
                 record + "the axis " + Quoted(joint.child) + " moves along or about is " +
@@ -269,8 +271,7 @@ class ModelRules {
         Error(joint.path, rules::kTwoParents,
               RecordText(joint) + Quoted(joint.child) + " hangs on " + Quoted(joint.parent) +
                   " here and on " + Quoted(first->parent) + " in record " +
-                  std::to_string(first->record) + " of " + first->path +
-                  "; a part has one parent");
+                  std::to_string(first->record) + " of " + first->path + "; a part has one parent");
       } else {
         hangsBy[*child] = &joint;
       }

@@ -1,23 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <string>
-
-#include <algorithm>
-#include <cstring>
 #include <map>
-#include <span>
 #include <nlohmann/json.hpp>
+#include <span>
+#include <string>
 
 #include "format/mesh_buffer_layout.h"
 #include "format/name_crc.h"
 #include "inspect/level_geometry.h"
-#include "tests/inspect/inspect_test_files.h"
-#include "utf/utf_writer.h"
 #include "tests/cli/cmptool_runner.h"
+#include "tests/inspect/inspect_test_files.h"
 #include "utf/utf_reader.h"
+#include "utf/utf_writer.h"
 
 // cmptool convert, judged by the round trip the modder makes: converting a
 // .cmp and exporting the result again gives the same meshes and hardpoints.
@@ -195,18 +194,30 @@ TEST_F(ConvertCommand, WritesThePartsAsANodeTreeWithJointsLevelsAndHardpointsAsP
   } expected[] = {
       {"Cmpnd", "", false, {0, 0, 0}, "null"},
       {"Root", "Cmpnd", true, {0, 0, 0}, "null"},
-      {"HpGun", "Root", false, {92, -184, -276},
+      {"HpGun",
+       "Root",
+       false,
+       {92, -184, -276},
        R"({"hardpoint": true, "hptype": "rev", "axis": [0, 0, -1], "min": -57.29578,
            "max": 57.29578})"},
-      {"turret", "Root", true, {46, -92, -184},
+      {"turret",
+       "Root",
+       true,
+       {46, -92, -184},
        R"({"construct": "rev", "axis_rotation": [0, -1, 0], "min": -85.943665, "max": 85.943665,
            "offset": [46, 0, 0]})"},
       {"turret$lod1", "turret", true, {0, 0, 0}, "null"},
       {"barrel", "turret", false, {0, 0, -92}, R"({"construct": "fix"})"},
-      {"door", "Root", false, {0, 0, 276},
+      {"door",
+       "Root",
+       false,
+       {0, 0, 276},
        R"({"construct": "pris", "axis_translation": [0, 0, -1], "min": 0, "max": 184,
            "offset": [0, 0, 0]})"},
-      {"ball", "Root", false, {0, 92, 0},
+      {"ball",
+       "Root",
+       false,
+       {0, 92, 0},
        R"({"construct": "sphere", "min": [-1, -0.25, -2], "max": [1, 0.5, 2],
            "offset": [0, 0, 0]})"},
   };
@@ -259,7 +270,9 @@ UtfTree EveryPartWithMeshes() {
   buffer.Floats({0, 0, 0, 0, 0, 1, 0, 0}).Floats({2, 0, 0, 1, 0, 0, 1, 0});
   buffer.Floats({0, 2, 0, 0, 1, 0, 0, 1}).Floats({0, 0, 2, 0, 0, 1, 1, 1});
   tree.SetData(tree.FindNode(nullptr, "VMeshData"), buffer.Take());
-  const auto ref = [] { return testing::MeshRefBytes(NameCrc("ship.lod0.vms"), 0, 4, 0, 12, 0, 1); };
+  const auto ref = [] {
+    return testing::MeshRefBytes(NameCrc("ship.lod0.vms"), 0, 4, 0, 12, 0, 1);
+  };
   const auto child = [&tree](UtfNode parent, std::initializer_list<const char*> path) {
     for (const char* name : path) parent = tree.FindNode(parent, name);
     return parent;
@@ -271,8 +284,8 @@ UtfTree EveryPartWithMeshes() {
     tree.SetData(node, ref());
   }
   for (const char* name : {"door.3db", "ball.3db", "barrel.3db"}) {
-    testing::AddTestLeaf(tree, tree.AddNode(tree.FindNode(nullptr, name), "VMeshPart"),
-                         "VMeshRef", ref());
+    testing::AddTestLeaf(tree, tree.AddNode(tree.FindNode(nullptr, name), "VMeshPart"), "VMeshRef",
+                         ref());
   }
   return tree;
 }
@@ -292,7 +305,6 @@ const Joint* JointOf(const CompoundModel& model, const std::string& child) {
                                   [&](const Joint& joint) { return joint.child == child; });
   return found == model.joints.end() ? nullptr : &*found;
 }
-
 
 // The same parts, joints, hardpoints and levels, numbers within rounding;
 // every triangle corner of every level where it was in its part's frame.
@@ -326,8 +338,8 @@ void ExpectSameParts(const CompoundModel& was, const CompoundModel& is) {
     EXPECT_TRUE(NearFloats(backJoint->offset, joint->offset));
     EXPECT_TRUE(NearFloats(backJoint->rotation, joint->rotation));
     EXPECT_TRUE(NearFloats(backJoint->axis, joint->axis));
-    EXPECT_TRUE(NearFloats(std::array{backJoint->min, backJoint->max},
-                           std::array{joint->min, joint->max}));
+    EXPECT_TRUE(
+        NearFloats(std::array{backJoint->min, backJoint->max}, std::array{joint->min, joint->max}));
     EXPECT_TRUE(NearFloats(backJoint->sphereLimits, joint->sphereLimits));
   }
   for (int level = 0; level < 2; ++level) {
@@ -381,8 +393,9 @@ TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
       {ship + " -o out.glb --level 1",
        "error: " + ship.substr(1, ship.size() - 2) + " has no meshes at level 1\n"},
       {"'" + kExports + "parts_lod2.cmp' -o out.glb",
-       "error: " + kExports + "parts_lod2.cmp has no meshes at level 0; --level 2 writes its "
-       "first level\n"},
+       "error: " + kExports +
+           "parts_lod2.cmp has no meshes at level 0; --level 2 writes its "
+           "first level\n"},
   };
   for (const testing::Refusal& c : cases) {
     SCOPED_TRACE(c.arguments);

@@ -125,10 +125,10 @@ inline std::vector<std::uint8_t> JointRecord(std::string_view parent, std::strin
 
 // The fields of OtherToolFile's joints, after the two names: origin, offset
 // (not for Fix), rotation, then axis and limits or the sphere's limits.
-inline constexpr std::initializer_list<float> kTurretRev = {
-    0, 1, 2, 0.5f, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, -1.5f, 1.5f};
-inline constexpr std::initializer_list<float> kDoorPris = {
-    0, 0, -3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 0, 2};
+inline constexpr std::initializer_list<float> kTurretRev = {0, 1, 2, 0.5f, 0, 0, 1, 0, 0,     0,
+                                                            1, 0, 0, 0,    1, 0, 1, 0, -1.5f, 1.5f};
+inline constexpr std::initializer_list<float> kDoorPris = {0, 0, -3, 0, 0, 0, 1, 0, 0, 0,
+                                                           1, 0, 0,  0, 1, 0, 0, 1, 0, 2};
 inline constexpr std::initializer_list<float> kBallSphere = {
     0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, -1, 1, -0.5f, 0.25f, -2, 2};
 // A quarter turn about z.

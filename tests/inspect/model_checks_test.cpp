@@ -47,8 +47,8 @@ UtfNode At(UtfTree& tree, std::string_view path) {
 
 // Replaces the joint list `list` with one record of `fields`, where
 // `values` take the place of the fields from `at`.
-void SetJoint(UtfTree& tree, std::string_view list, std::string_view parent,
-              std::string_view child, std::initializer_list<float> fields, std::size_t at,
+void SetJoint(UtfTree& tree, std::string_view list, std::string_view parent, std::string_view child,
+              std::initializer_list<float> fields, std::size_t at,
               std::initializer_list<float> values) {
   std::vector<float> changed(fields);
   std::copy(values.begin(), values.end(), changed.begin() + static_cast<std::ptrdiff_t>(at));
@@ -114,13 +114,19 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
        },
        {"error joint-name /Cmpnd/Cons/Fix"}},
       {"joint axis of length 2",
-       [](UtfTree& t) { SetJoint(t, "Rev", "Root", "turret", testing::kTurretRev, 15, {0, 2, 0}); },
+       [](UtfTree& t) {
+         SetJoint(t, "Rev", "Root", "turret", testing::kTurretRev, 15, {0, 2, 0});
+       },
        {"warning joint-axis /Cmpnd/Cons/Rev"}},
       {"joint axis of nothing",
-       [](UtfTree& t) { SetJoint(t, "Pris", "Root", "door", testing::kDoorPris, 15, {0, 0, 0}); },
+       [](UtfTree& t) {
+         SetJoint(t, "Pris", "Root", "door", testing::kDoorPris, 15, {0, 0, 0});
+       },
        {"warning joint-axis /Cmpnd/Cons/Pris"}},
       {"min above max",
-       [](UtfTree& t) { SetJoint(t, "Pris", "Root", "door", testing::kDoorPris, 18, {3, 2}); },
+       [](UtfTree& t) {
+         SetJoint(t, "Pris", "Root", "door", testing::kDoorPris, 18, {3, 2});
+       },
        {"warning joint-limits /Cmpnd/Cons/Pris"}},
       {"sphere min above max about y",
        [](UtfTree& t) { SetJoint(t, "Sphere", "Root", "ball", testing::kBallSphere, 17, {1}); },
