@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -25,11 +26,13 @@ namespace fs = std::filesystem;
 struct ConvertOptions {
   std::string modelPath;
   std::string outputPath;
-  int level = 0;
+  std::optional<int> level;  // unset: every level, where the format keeps a tree
   std::optional<int> scaleDivisor;
   std::optional<std::string> orientation;
   bool force = false;
 };
+
+constexpr int kHighestNamedLevel = 9;
 
 bool Exists(const fs::path& path) {
   std::error_code ignored;
@@ -68,6 +71,44 @@ bool DeliverFiles(const fs::path& folder, const fs::path& outputPath, bool force
   return true;
 }
 
+std::optional<int> LowestLevel(const CompoundModel& model) {
+  std::optional<int> lowest;
+  for (const Part& part : model.parts) {
+    for (const Level& level : part.levels) {
+      if (!level.meshRefs.empty()) lowest = std::min(lowest.value_or(level.number), level.number);
+    }
+  }
+  return lowest;
+}
+
+// The levels from 1 up to the highest a part has, as many as node names can
+// carry ($lod1 to $lod9); a warning names the parts whose higher levels are
+// left out.
+std::vector<LevelGeometry> FurtherLevels(const std::string& modelPath, const CompoundModel& model) {
+  int highest = 0;
+  std::string beyond;
+  for (const Part& part : model.parts) {
+    for (const Level& level : part.levels) {
+      highest = std::max(highest, std::min(level.number, kHighestNamedLevel));
+      if (level.number > kHighestNamedLevel && beyond.find(part.objectName) == std::string::npos) {
+        beyond += (beyond.empty() ? "" : ", ") + part.objectName;
+      }
+    }
+  }
+  if (!beyond.empty()) {
+    std::fprintf(stderr,
+                 "warning: %s: levels above %d are left out (of %s); node names carry levels 1 "
+                 "to %d ($lod1 to $lod%d)\n",
+                 modelPath.c_str(), kHighestNamedLevel, beyond.c_str(), kHighestNamedLevel,
+                 kHighestNamedLevel);
+  }
+  std::vector<LevelGeometry> levels;
+  for (int level = 1; level <= highest; ++level) {
+    levels.push_back(GatherLevelGeometry(model, level));
+  }
+  return levels;
+}
+
 int RunConvert(const ConvertOptions& options) {
   if (ExportFormatFor(options.outputPath).empty()) {
     std::fprintf(stderr, "error: %s: convert writes .gltf, .glb, .obj or .dae files\n",
@@ -83,16 +124,25 @@ int RunConvert(const ConvertOptions& options) {
   if (!model) return 1;  // it has said why
   if (!SayDecodingErrors(options.modelPath, *model)) return 1;
 
-  const LevelGeometry geometry = GatherLevelGeometry(*model, options.level);
+  const int level = options.level.value_or(0);
+  const LevelGeometry geometry = GatherLevelGeometry(*model, level);
   WarnOfMissingLibraries(options.modelPath, geometry);
   if (geometry.MeshCount() == 0) {
-    std::fprintf(stderr, "error: %s has no meshes at level %d\n", options.modelPath.c_str(),
-                 options.level);
+    const std::optional<int> lowest = LowestLevel(*model);
+    std::fprintf(stderr, "error: %s has no meshes at level %d%s\n", options.modelPath.c_str(),
+                 level,
+                 !options.level && lowest
+                     ? ("; --level " + std::to_string(*lowest) + " writes its first level").c_str()
+                     : "");
     return 1;
   }
+  const bool tree = ExportFormatFor(options.outputPath) != "obj";
+  const std::vector<LevelGeometry> furtherLevels = options.level || !tree
+                                                       ? std::vector<LevelGeometry>()
+                                                       : FurtherLevels(options.modelPath, *model);
   const ExportTransform transform{options.scaleDivisor.value_or(ExportSettings{}.ScaleDivisor),
                                   OrientationSignOf(OrientationModeNamed(options.orientation))};
-  const SceneDocument scene = ConvertedScene(*model, geometry, transform);
+  const SceneDocument scene = ConvertedScene(*model, geometry, furtherLevels, transform);
 
   std::optional<ScratchFolder> scratch = ScratchFolder::Create();
   if (!scratch) {
@@ -123,7 +173,10 @@ void AddConvertCommand(CLI::App& app, int& exitStatus) {
       ->add_option("-o,--output", options->outputPath,
                    "The model to write: .gltf, .glb, .obj or .dae (side files go beside it)")
       ->required();
-  command->add_option("--level", options->level, "Level of detail to write (default 0)")
+  command
+      ->add_option("--level", options->level,
+                   "Write only this level of detail (default: every level, each part's level N "
+                   "as the node PART$lodN; level 0 for .obj)")
       ->check(CLI::NonNegativeNumber);
   AddScaleAndOrientationOptions(
       *command, options->scaleDivisor, options->orientation,

@@ -1,10 +1,13 @@
 #include "cli/convert_scene.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <numbers>
 #include <utility>
 #include <vector>
 
+#include "cli/shortest_double.h"
 #include "inspect/node_lookup.h"
 
 namespace svcmp::cli {
@@ -13,8 +16,8 @@ namespace {
 // Named like the compound root: a name that begins with "Hp" would make an
 // importer take the empty root for a hardpoint.
 constexpr char kSceneRoot[] = "Cmpnd";
-constexpr char kFixedPrefix[] = "Hp_Fixed_";
-constexpr char kRevolutePrefix[] = "Hp_Revolute_";
+// A part's level N is the node PART$lodN below it.
+constexpr char kLevelSuffix[] = "$lod";
 
 // The export's transform undone for one file coordinate set: in double,
 // rounded to float once, so that exporting again gives the file's floats
@@ -28,6 +31,18 @@ class Undo {
     return {static_cast<float>(static_cast<double>(p[0]) * scale_),
             static_cast<float>(static_cast<double>(p[1]) * scale_ * sign_),
             static_cast<float>(static_cast<double>(p[2]) * scale_ * sign_)};
+  }
+  double Length(float length) const { return ShortestDouble(static_cast<float>(length * scale_)); }
+  // A sphere's limits about x, y and z as (min, max) in the host's frame:
+  // turned half about x, a turn about y or z runs the other way.
+  std::array<std::array<float, 3>, 2> SphereLimits(const std::array<float, 6>& limits) const {
+    std::array<std::array<float, 3>, 2> minMax{};
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+      const bool turned = axis > 0 && sign_ < 0;
+      minMax[0][axis] = turned ? -limits[2 * axis + 1] : limits[2 * axis];
+      minMax[1][axis] = turned ? -limits[2 * axis] : limits[2 * axis + 1];
+    }
+    return minMax;
   }
   std::array<float, 3> Direction(const Vector3& d) const {
     return {d[0], d[1] * static_cast<float>(sign_), d[2] * static_cast<float>(sign_)};
@@ -70,73 +85,175 @@ std::string MaterialName(const CompoundModel& model, std::uint32_t id) {
   return name;
 }
 
+// The node properties `export --parts nodes` reads, each spelled once.
+namespace property {
+constexpr char kConstruct[] = "construct";
+constexpr char kAxisRotation[] = "axis_rotation";
+constexpr char kAxisTranslation[] = "axis_translation";
+constexpr char kMin[] = "min";
+constexpr char kMax[] = "max";
+constexpr char kOffset[] = "offset";
+constexpr char kHardpoint[] = "hardpoint";
+constexpr char kHardpointType[] = "hptype";
+constexpr char kAxis[] = "axis";
+}  // namespace property
+
+constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
+constexpr Matrix3 kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+
+std::vector<double> Numbers(const std::array<float, 3>& values) {
+  return {ShortestDouble(values[0]), ShortestDouble(values[1]), ShortestDouble(values[2])};
+}
+
+double Degrees(float radians) {
+  return ShortestDouble(static_cast<float>(radians * kDegreesPerRadian));
+}
+
+// The joint's kind and motion as the node tree spells them, in the host's
+// frame: axes, offsets and a sphere's limits turned back, offsets and a
+// slide's limits scaled back; angles in degrees but a sphere's, which stay in
+// radians.
+std::vector<SceneProperty> JointProperties(const Joint& joint, const Undo& undo) {
+  switch (joint.kind) {
+    case JointKind::Fix:
+      return {{property::kConstruct, std::string("fix")}};
+    case JointKind::Rev:
+      return {{property::kConstruct, std::string("rev")},
+              {property::kAxisRotation, Numbers(undo.Direction(joint.axis))},
+              {property::kMin, Degrees(joint.min)},
+              {property::kMax, Degrees(joint.max)},
+              {property::kOffset, Numbers(undo.Point(joint.offset))}};
+    case JointKind::Pris:
+      return {{property::kConstruct, std::string("pris")},
+              {property::kAxisTranslation, Numbers(undo.Direction(joint.axis))},
+              {property::kMin, undo.Length(joint.min)},
+              {property::kMax, undo.Length(joint.max)},
+              {property::kOffset, Numbers(undo.Point(joint.offset))}};
+    case JointKind::Sphere: {
+      const auto [min, max] = undo.SphereLimits(joint.sphereLimits);
+      return {{property::kConstruct, std::string("sphere")},
+              {property::kMin, Numbers(min)},
+              {property::kMax, Numbers(max)},
+              {property::kOffset, Numbers(undo.Point(joint.offset))}};
+    }
+  }
+  return {};
+}
+
+std::vector<SceneProperty> HardpointProperties(const Hardpoint& hardpoint, const Undo& undo) {
+  std::vector<SceneProperty> properties{{property::kHardpoint, true}};
+  if (hardpoint.kind == HardpointKind::Revolute) {
+    properties.push_back({property::kHardpointType, std::string("rev")});
+    if (hardpoint.axis) {
+      properties.push_back({property::kAxis, Numbers(undo.Direction(*hardpoint.axis))});
+    }
+    if (hardpoint.min) properties.push_back({property::kMin, Degrees(*hardpoint.min)});
+    if (hardpoint.max) properties.push_back({property::kMax, Degrees(*hardpoint.max)});
+  }
+  return properties;
+}
+
+// Builds the scene: the parts as a tree of nodes, each holding its meshes.
+class SceneBuilder {
+ public:
+  SceneBuilder(const CompoundModel& model, const Undo& undo) : model_(model), undo_(undo) {
+    scene_.name = kSceneRoot;
+  }
+
+  int AddNode(std::string name, int parent, const Matrix3& rotation, const Vector3& position) {
+    SceneNode& node = scene_.nodes.emplace_back();
+    node.name = std::move(name);
+    node.parent = parent;
+    node.rotation = undo_.Turn(rotation);
+    node.translation = undo_.Point(position);
+    return static_cast<int>(scene_.nodes.size() - 1);
+  }
+
+  // One mesh of the node per mesh record, named `stem`, `stem_2`, ...
+  void AddMeshes(int node, const std::vector<LevelMesh>& meshes, const std::string& stem) {
+    for (std::size_t m = 0; m < meshes.size(); ++m) {
+      const LevelMesh& mesh = meshes[m];
+      const auto [material, added] = materialIndex_.try_emplace(
+          mesh.materialId, static_cast<std::uint32_t>(scene_.materials.size()));
+      if (added) scene_.materials.push_back(MaterialName(model_, mesh.materialId));
+      SceneMesh& converted = scene_.meshes.emplace_back();
+      converted.name = m == 0 ? stem : stem + "_" + std::to_string(m + 1);
+      converted.material = material->second;
+      for (const BufferVertex& vertex : mesh.vertices) {
+        converted.positions.push_back(undo_.Point(vertex.position));
+        converted.normals.push_back(undo_.Direction(vertex.normal));
+        converted.texture.push_back(vertex.texture);
+      }
+      converted.indices = mesh.indices;
+      scene_.nodes[static_cast<std::size_t>(node)].meshes.push_back(
+          static_cast<std::uint32_t>(scene_.meshes.size() - 1));
+    }
+  }
+
+  void SetProperties(int node, std::vector<SceneProperty> properties) {
+    scene_.nodes[static_cast<std::size_t>(node)].properties = std::move(properties);
+  }
+
+  SceneDocument Take() { return std::move(scene_); }
+
+ private:
+  const CompoundModel& model_;
+  const Undo& undo_;
+  SceneDocument scene_;
+  std::map<std::uint32_t, std::uint32_t> materialIndex_;
+};
+
 }  // namespace
 
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
+                             std::span<const LevelGeometry> furtherLevels,
                              const ExportTransform& transform) {
   const Undo undo(transform);
-  SceneDocument scene;
-  scene.name = kSceneRoot;
-  std::map<std::uint32_t, std::uint32_t> materialIndex;
-  const auto addNode = [&scene](std::string name, int parent) {
-    SceneNode& node = scene.nodes.emplace_back();
-    node.name = std::move(name);
-    node.parent = parent;
-    return static_cast<int>(scene.nodes.size() - 1);
-  };
+  SceneBuilder builder(model, undo);
 
   // Depth first, so that a reader that takes meshes in node order meets
-  // them in the file's order: a part, its meshes, then the parts hung on it.
+  // them in the file's order: a part, its levels, then the parts hung on it.
   std::vector<std::vector<std::size_t>> childParts(geometry.parts.size());
   std::vector<std::pair<std::size_t, int>> pending;  // part, its parent's node
+  // A part no joint hangs on another (an export without --fix, a joint
+  // loop) hangs on the first part, where the game leaves it: a tree has one
+  // top, and no properties make a fixed joint.
   for (std::size_t p = geometry.parts.size(); p-- > 0;) {
     const int parent = geometry.parts[p].parent;
-    if (parent < 0) {
+    if (p == 0) {
       pending.emplace_back(p, -1);
     } else {
-      childParts[static_cast<std::size_t>(parent)].push_back(p);
+      childParts[static_cast<std::size_t>(std::max(parent, 0))].push_back(p);
     }
   }
   while (!pending.empty()) {
     const auto [p, parentNode] = pending.back();
     pending.pop_back();
     const LevelPart& part = geometry.parts[p];
-    const int partNode = addNode(part.name, parentNode);
-    scene.nodes.back().rotation = undo.Turn(part.toParent.rotation);
-    scene.nodes.back().translation = undo.Point(part.toParent.translation);
-
-    // One node per mesh, since readers name a mesh after its node.
+    // The node lies where the joint places the part, its origin plus its
+    // offset; the offset travels as a property beside it.
+    const int partNode =
+        builder.AddNode(part.name, parentNode, part.toParent.rotation, part.toParent.translation);
+    if (part.joint) builder.SetProperties(partNode, JointProperties(*part.joint, undo));
     const std::string stem = MeshStem(part);
-    for (std::size_t m = 0; m < part.meshes.size(); ++m) {
-      const LevelMesh& mesh = part.meshes[m];
-      const auto [material, added] = materialIndex.try_emplace(
-          mesh.materialId, static_cast<std::uint32_t>(scene.materials.size()));
-      if (added) scene.materials.push_back(MaterialName(model, mesh.materialId));
-      SceneMesh& converted = scene.meshes.emplace_back();
-      converted.name = m == 0 ? stem : stem + "_" + std::to_string(m + 1);
-      converted.material = material->second;
-      for (const BufferVertex& vertex : mesh.vertices) {
-        converted.positions.push_back(undo.Point(vertex.position));
-        converted.normals.push_back(undo.Direction(vertex.normal));
-        converted.texture.push_back(vertex.texture);
-      }
-      converted.indices = mesh.indices;
-      addNode(converted.name, partNode);
-      scene.nodes.back().meshes.push_back(static_cast<std::uint32_t>(scene.meshes.size() - 1));
+    builder.AddMeshes(partNode, part.meshes, stem);
+    for (std::size_t k = 0; k < furtherLevels.size(); ++k) {
+      // Every level lists the same parts in the same order.
+      const LevelPart& level = furtherLevels[k].parts.at(p);
+      if (level.meshes.empty()) continue;
+      const std::string suffix = kLevelSuffix + std::to_string(k + 1);
+      builder.AddMeshes(builder.AddNode(part.name + suffix, partNode, kIdentity, {}), level.meshes,
+                        stem + suffix);
     }
     for (const Hardpoint& hardpoint : part.hardpoints) {
-      const char* prefix = hardpoint.kind == HardpointKind::Fixed ? kFixedPrefix : kRevolutePrefix;
-      addNode(prefix + hardpoint.name, partNode);
-      scene.nodes.back().rotation =
-          undo.Turn(hardpoint.orientation.value_or(Matrix3{1, 0, 0, 0, 1, 0, 0, 0, 1}));
-      scene.nodes.back().translation = undo.Point(*hardpoint.position);
+      const int node = builder.AddNode(
+          hardpoint.name, partNode, hardpoint.orientation.value_or(kIdentity), *hardpoint.position);
+      builder.SetProperties(node, HardpointProperties(hardpoint, undo));
     }
-    const auto& children = childParts[p];
-    for (auto child = children.rbegin(); child != children.rend(); ++child) {
-      pending.emplace_back(*child, partNode);
-    }
+    // Listed last part first, so that the first comes off the stack first.
+    for (std::size_t child : childParts[p]) pending.emplace_back(child, partNode);
   }
-  return scene;
+  return builder.Take();
 }
 
 }  // namespace svcmp::cli

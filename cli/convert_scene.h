@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "import/scene_document.h"
@@ -15,13 +16,18 @@ struct ExportTransform {
   int orientationSign = -1;
 };
 
-// The level as a scene for a model file, back in the modelling host's units
-// and orientation: one node per part with its joint transform; under it one
-// node per mesh record (the first named like the part's file, so that an
-// export of the scene names its nodes as before), material names where the
-// file has them, else material_0xID, and the hardpoints as empty nodes
-// Hp_Fixed_NAME and Hp_Revolute_NAME at their place.
+// The parts as a tree of nodes for a model file, back in the modelling
+// host's units and orientation, as `export --parts nodes` reads it: one node
+// per part, named like it, holding the part's meshes of `geometry` in its own
+// frame (named like the part's file; material names where the file has them,
+// else material_0xID), placed in its parent's frame by its joint's origin
+// and rotation, with the joint's kind and motion as properties ("construct",
+// axis, limits, offset). Below it, for furtherLevels[k], a node PART$lod(k+1)
+// with that level's meshes, and each hardpoint as an empty node of its name
+// with the property "hardpoint" (and "hptype", axis and limits for a
+// revolute one), turned by its orientation.
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
+                             std::span<const LevelGeometry> furtherLevels,
                              const ExportTransform& transform);
 
 }  // namespace svcmp::cli

@@ -1,10 +1,10 @@
 #include "cli/info_printer.h"
 
-#include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <string_view>
 
+#include "cli/shortest_double.h"
 #include "format/cmp_node_names.h"
 #include "inspect/model_summary.h"
 
@@ -83,6 +83,27 @@ std::string TextureText(const TextureEntry& texture) {
          Count(dds.mipCount, "mip level", "mip levels");
 }
 
+// "joint Rev to Root at (0, 1, 2), axis (0, 1, 0), limits -1.5 to 1.5": the
+// offset and rotation only where they move or turn the part.
+std::string JointText(const Joint& joint) {
+  std::string text = "joint " + std::string(JointKindName(joint.kind)) + " to " + joint.parent +
+                     " at " + Tuple(joint.origin);
+  if (joint.offset != Vector3{}) text += ", offset " + Tuple(joint.offset);
+  if (joint.rotation != Matrix3{1, 0, 0, 0, 1, 0, 0, 0, 1}) {
+    text += ", rotation " + Tuple(joint.rotation);
+  }
+  if (joint.kind == JointKind::Rev || joint.kind == JointKind::Pris) {
+    text += ", axis " + Tuple(joint.axis) + ", limits " + Number(joint.min) + " to " +
+            Number(joint.max);
+  } else if (joint.kind == JointKind::Sphere) {
+    const auto& limits = joint.sphereLimits;
+    text += ", limits x " + Number(limits[0]) + " to " + Number(limits[1]) + ", y " +
+            Number(limits[2]) + " to " + Number(limits[3]) + ", z " + Number(limits[4]) + " to " +
+            Number(limits[5]);
+  }
+  return text;
+}
+
 void PrintHardpoint(const Hardpoint& hardpoint, std::FILE* out) {
   std::string text =
       "  hardpoint " + std::string(HardpointKindName(hardpoint.kind)) + " " + hardpoint.name;
@@ -98,12 +119,7 @@ void PrintHardpoint(const Hardpoint& hardpoint, std::FILE* out) {
 
 Json JsonNumber(float value) {
   if (!std::isfinite(value)) return nullptr;
-  // The float's shortest text, read as a double, prints as that same text.
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-  double shortest = 0;
-  std::from_chars(text, end, shortest);
-  return shortest;
+  return ShortestDouble(value);
 }
 
 template <std::size_t N>
@@ -213,10 +229,7 @@ void PrintInfoText(const std::string& file, const CompoundModel& model, std::FIL
     if (model.compound) {
       heading += ": file " + part.part->fileName;
       if (part.part->index) heading += ", index " + std::to_string(*part.part->index);
-      if (part.joint) {
-        heading += ", joint " + std::string(JointKindName(part.joint->kind)) + " to " +
-                   part.joint->parent + " at " + Tuple(part.joint->origin);
-      }
+      if (part.joint) heading += ", " + JointText(*part.joint);
     }
     std::fprintf(out, "%s\n", heading.c_str());
     for (const MeshRefSummary& ref : part.meshRefs) PrintMeshRef(model, ref, out);

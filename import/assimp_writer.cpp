@@ -9,6 +9,8 @@
 #include <memory>
 #include <utility>
 
+#include "import/gltf_node_extras.h"
+
 namespace svcmp {
 namespace {
 
@@ -113,7 +115,7 @@ std::string WriteAssimpScene(const SceneDocument& scene, const std::string& form
     const std::string reason = exporter.GetErrorString();
     return "\"" + path + "\" cannot be written" + (reason.empty() ? "" : ": " + reason);
   }
-  return "";
+  return AddGltfNodeExtras(scene, format, path);
 }
 
 }  // namespace svcmp

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/host_model.h"
+
 // The scene that `cmptool convert` hands to svcmp-import to be written as a
 // model file: nodes with transforms, meshes with normals, material names.
 // It travels as JSON whose floats read back bit for bit.
@@ -21,13 +23,18 @@ struct SceneMesh {
   std::vector<std::uint32_t> indices;         // three per triangle, each below the vertex count
 };
 
+// A custom property of a node, as model files carry them (glTF node extras):
+// the same as the model document reads back.
+using SceneProperty = msNodeProperty;
+
 struct SceneNode {
   std::string name;
   int parent = -1;  // an earlier node; -1 hangs it on the scene's root
   // p' = rotation p + translation; the rotation row by row.
   std::array<float, 9> rotation{1, 0, 0, 0, 1, 0, 0, 0, 1};
   std::array<float, 3> translation{};
-  std::vector<std::uint32_t> meshes;  // indices into SceneDocument::meshes
+  std::vector<std::uint32_t> meshes;           // indices into SceneDocument::meshes
+  std::vector<SceneProperty> properties = {};  // in the order they are written
 };
 
 struct SceneDocument {
@@ -50,6 +57,7 @@ inline constexpr char kIndices[] = "indices";
 inline constexpr char kParent[] = "parent";
 inline constexpr char kRotation[] = "rotation";
 inline constexpr char kTranslation[] = "translation";
+inline constexpr char kProperties[] = "properties";
 }  // namespace scene_keys
 
 // The document as JSON text; empty with a message when a number is not

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "import/scene_document.h"
@@ -5,7 +6,7 @@
 namespace svcmp {
 namespace {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 namespace keys = scene_keys;
 
 // Thrown inside this file only, with the place that broke a rule.
@@ -83,6 +84,27 @@ SceneMesh ReadMesh(const Json& value, std::size_t materialCount, const std::stri
   return mesh;
 }
 
+std::vector<SceneProperty> ReadProperties(const Json& value, const std::string& place) {
+  if (!value.is_object()) throw Refusal{place + ": expected an object"};
+  std::vector<SceneProperty> properties;
+  for (const auto& [name, item] : value.items()) {
+    const std::string at = place + "." + name;
+    if (item.is_string()) {
+      properties.push_back({name, item.get<std::string>()});
+    } else if (item.is_boolean()) {
+      properties.push_back({name, item.get<bool>()});
+    } else if (item.is_number()) {
+      properties.push_back({name, item.get<double>()});
+    } else if (item.is_array() &&
+               std::ranges::all_of(item, [](const Json& number) { return number.is_number(); })) {
+      properties.push_back({name, item.get<std::vector<double>>()});
+    } else {
+      throw Refusal{at + ": expected a text, a number, true or false, or a list of numbers"};
+    }
+  }
+  return properties;
+}
+
 SceneNode ReadNode(const Json& value, std::size_t index, std::size_t meshCount,
                    const std::string& place) {
   SceneNode node;
@@ -98,6 +120,9 @@ SceneNode ReadNode(const Json& value, std::size_t index, std::size_t meshCount,
       Numbers<3>(Member(value, keys::kTranslation, place), place + "." + keys::kTranslation);
   node.meshes =
       Indices(Member(value, keys::kMeshes, place), meshCount, place + "." + keys::kMeshes);
+  if (value.contains(keys::kProperties)) {
+    node.properties = ReadProperties(value[keys::kProperties], place + "." + keys::kProperties);
+  }
   return node;
 }
 

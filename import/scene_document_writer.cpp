@@ -2,11 +2,12 @@
 #include <nlohmann/json.hpp>
 
 #include "import/scene_document.h"
+#include "import/scene_properties_json.h"
 
 namespace svcmp {
 namespace {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 namespace keys = scene_keys;
 
 // Floats go in as doubles: the library writes a double with enough digits
@@ -49,6 +50,9 @@ SceneDocumentText WriteSceneDocument(const SceneDocument& scene) {
                      {keys::kRotation, Numbers(node.rotation, finite)},
                      {keys::kTranslation, Numbers(node.translation, finite)},
                      {keys::kMeshes, node.meshes}});
+    if (!node.properties.empty()) {
+      nodes.back()[keys::kProperties] = ScenePropertiesJson(node.properties, finite);
+    }
     if (!finite) return {"", "node " + node.name + " has a number that is not finite"};
   }
   const Json document{{keys::kName, scene.name},

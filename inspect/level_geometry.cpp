@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "inspect/node_lookup.h"
+
 namespace svcmp {
 namespace {
 
@@ -64,15 +66,6 @@ void GatherMeshes(const CompoundModel& model, const Part& part, int level, Level
   }
 }
 
-// A name as the game compares them: without regard to ASCII letter case.
-std::string NameKey(std::string_view name) {
-  std::string key(name);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
-}
-
 // For each part, the joint that hangs it on another part and that part's
 // index; the first joint naming it as child counts. Looked up by name, so
 // a file with many parts and joints costs no more than sorting them.
@@ -107,6 +100,7 @@ LevelPart PlacePart(const CompoundModel& model, std::size_t index, int parent, c
   placed.fileName = part.fileName;
   placed.parent = parent;
   if (joint) {
+    placed.joint = *joint;
     placed.toParent = JointTransform(*joint);
     placed.toModel =
         Compose(geometry.parts[static_cast<std::size_t>(parent)].toModel, placed.toParent);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,12 @@ struct PartTransform {
 };
 
 struct LevelPart {
-  std::string name;        // the part's object name
-  std::string fileName;    // its "File name"
-  int parent = -1;         // index into LevelGeometry::parts; -1 at the top
-  PartTransform toParent;  // identity at the top
-  PartTransform toModel;   // all joints up to the top, composed
+  std::string name;            // the part's object name
+  std::string fileName;        // its "File name"
+  int parent = -1;             // index into LevelGeometry::parts; -1 at the top
+  PartTransform toParent;      // identity at the top
+  std::optional<Joint> joint;  // the one that hangs it on its parent; none at the top
+  PartTransform toModel;       // all joints up to the top, composed
   std::vector<LevelMesh> meshes;
   std::vector<Hardpoint> hardpoints;  // those with a position
 };

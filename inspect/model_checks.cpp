@@ -3,18 +3,27 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <optional>
+#include <utility>
 
 #include "inspect/node_lookup.h"
 
 namespace svcmp {
 namespace {
 
-// How far a hardpoint orientation's rows may be from unit length and from
-// square to each other before it is no rotation: far looser than float
-// rounding, far tighter than a skewed or scaled matrix.
+// How far the rows of a hardpoint's orientation or a joint's rotation may be
+// from unit length and from square to each other before it is no rotation,
+// and a joint's axis from unit length: far looser than float rounding, far
+// tighter than a skewed or scaled matrix.
 constexpr float kRotationTolerance = 1e-3f;
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string NumberText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
 
 template <typename Floats>
 bool AllFinite(const Floats& values) {
@@ -180,7 +189,7 @@ class ModelRules {
 
   void CheckJoints() {
     for (const Joint& joint : model_.joints) {
-      const std::string record = "record " + std::to_string(joint.record) + ": ";
+      const std::string record = RecordText(joint);
       for (const std::string* name : {&joint.parent, &joint.child}) {
         if (!IsPartName(*name)) {
           Error(joint.path, rules::kJointName,
@@ -188,9 +197,119 @@ class ModelRules {
                     " is no part's \"Object name\"");
         }
       }
-      if (!AllFinite(joint.origin) || !AllFinite(joint.offset) || !AllFinite(joint.rotation)) {
+      if (!AllFinite(joint.origin) || !AllFinite(joint.offset) || !AllFinite(joint.rotation) ||
+          !AllFinite(joint.axis) || !AllFinite(std::array{joint.min, joint.max}) ||
+          !AllFinite(joint.sphereLimits)) {
         Error(joint.path, rules::kBadFloat,
               record + "the joint holds a value that is not a finite number");
+        continue;
+      }
+      CheckJointMotion(joint, record);
+    }
+    CheckJointTree();
+  }
+
+  static std::string RecordText(const Joint& joint) {
+    return "record " + std::to_string(joint.record) + ": ";
+  }
+
+  void CheckJointMotion(const Joint& joint, const std::string& record) {
+    if (!IsRotation(joint.rotation)) {
+      Warning(joint.path, rules::kJointRotation,
+              record +
+                  "the rotation is not one (its rows are not of unit length and square to "
+                  "each other); " +
+                  Quoted(joint.child) + " may look skewed");
+    }
+    if (joint.kind == JointKind::Rev || joint.kind == JointKind::Pris) {
+      const double length =
+          std::sqrt(double{joint.axis[0]} * joint.axis[0] + double{joint.axis[1]} * joint.axis[1] +
+                    double{joint.axis[2]} * joint.axis[2]);
+      if (std::fabs(length - 1.0) > kRotationTolerance) {
+        Warning(joint.path, rules::kJointAxis,
+                record + "the axis " + Quoted(joint.child) + " moves along or about is " +
+                    NumberText(length) + " long, not 1");
+      }
+      if (joint.min > joint.max) {
+        Warning(joint.path, rules::kJointLimits,
+                record + "min " + NumberText(joint.min) + " lies above max " +
+                    NumberText(joint.max) + "; " + Quoted(joint.child) + " cannot move");
+      }
+    } else if (joint.kind == JointKind::Sphere) {
+      const auto& limits = joint.sphereLimits;
+      for (std::size_t axis = 0; axis < 3; ++axis) {
+        if (limits[2 * axis] <= limits[2 * axis + 1]) continue;
+        Warning(joint.path, rules::kJointLimits,
+                record + "min " + "xyz"[axis] + " " + NumberText(limits[2 * axis]) +
+                    " lies above max " + "xyz"[axis] + " " + NumberText(limits[2 * axis + 1]) +
+                    "; " + Quoted(joint.child) + " cannot turn about " + "xyz"[axis]);
+      }
+    }
+  }
+
+  // A part hangs on one parent and the joints lead down from the root
+  // without coming back: the game follows one parent and never ends a loop.
+  void CheckJointTree() {
+    std::map<std::string, std::size_t> partByKey;
+    for (std::size_t p = 0; p < model_.parts.size(); ++p) {
+      if (!model_.parts[p].objectName.empty()) {
+        partByKey.try_emplace(NameKey(model_.parts[p].objectName), p);
+      }
+    }
+    const auto partOf = [&partByKey](const std::string& name) {
+      const auto found = partByKey.find(NameKey(name));
+      return found == partByKey.end() ? std::optional<std::size_t>() : found->second;
+    };
+    std::vector<const Joint*> hangsBy(model_.parts.size(), nullptr);
+    std::vector<std::vector<std::pair<std::size_t, const Joint*>>> below(model_.parts.size());
+    for (const Joint& joint : model_.joints) {
+      const auto parent = partOf(joint.parent);
+      const auto child = partOf(joint.child);
+      if (!parent || !child) continue;  // joint-name says so
+      below[*parent].emplace_back(*child, &joint);
+      if (const Joint* first = hangsBy[*child]) {
+        Error(joint.path, rules::kTwoParents,
+              RecordText(joint) + Quoted(joint.child) + " hangs on " + Quoted(joint.parent) +
+                  " here and on " + Quoted(first->parent) + " in record " +
+                  std::to_string(first->record) + " of " + first->path + "; a part has one parent");
+      } else {
+        hangsBy[*child] = &joint;
+      }
+    }
+    FindLoops(below);
+  }
+
+  // Depth first over parent-to-child joints; a joint back to a part still
+  // on the path closes a loop, named part by part.
+  void FindLoops(const std::vector<std::vector<std::pair<std::size_t, const Joint*>>>& below) {
+    enum class Mark { New, OnPath, Done };
+    std::vector<Mark> marks(below.size(), Mark::New);
+    for (std::size_t start = 0; start < below.size(); ++start) {
+      if (marks[start] != Mark::New) continue;
+      std::vector<std::pair<std::size_t, std::size_t>> path{{start, 0}};  // part, next joint
+      marks[start] = Mark::OnPath;
+      while (!path.empty()) {
+        auto& [part, next] = path.back();
+        if (next == below[part].size()) {
+          marks[part] = Mark::Done;
+          path.pop_back();
+          continue;
+        }
+        const auto [child, joint] = below[part][next++];
+        if (marks[child] == Mark::New) {
+          marks[child] = Mark::OnPath;
+          path.emplace_back(child, 0);
+        } else if (marks[child] == Mark::OnPath) {
+          std::string chain;
+          bool inLoop = false;
+          for (const auto& step : path) {
+            inLoop |= step.first == child;
+            if (inLoop) chain += model_.parts[step.first].objectName + " -> ";
+          }
+          Error(joint->path, rules::kJointLoop,
+                RecordText(*joint) + "the joints form a loop (" + chain +
+                    model_.parts[child].objectName + "); no part of it hangs on the root");
+        }
       }
     }
   }

@@ -14,6 +14,12 @@ bool SameNameNoCase(std::string_view a, std::string_view b) {
   return std::ranges::equal(a, b, [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
+std::string NameKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) c = AsciiLower(c);
+  return key;
+}
+
 UtfNode FindChildNoCase(const UtfTree& tree, UtfNode parent, std::string_view name) {
   if (parent == nullptr) return nullptr;
   for (UtfNode child = tree.FirstChild(parent); child; child = tree.NextSibling(child)) {

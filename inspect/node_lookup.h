@@ -13,6 +13,10 @@ namespace svcmp {
 
 bool SameNameNoCase(std::string_view a, std::string_view b);
 
+// `name` with ASCII capitals made small: a key under which names that the
+// game takes for the same one meet.
+std::string NameKey(std::string_view name);
+
 // The first child of `parent` whose name equals `name` in any letter case;
 // null when there is none or `parent` is null.
 UtfNode FindChildNoCase(const UtfTree& tree, UtfNode parent, std::string_view name);

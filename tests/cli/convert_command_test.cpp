@@ -1,13 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <span>
 #include <string>
 
+#include "format/mesh_buffer_layout.h"
+#include "format/name_crc.h"
 #include "inspect/level_geometry.h"
 #include "tests/cli/cmptool_runner.h"
+#include "tests/inspect/inspect_test_files.h"
 #include "utf/utf_reader.h"
+#include "utf/utf_writer.h"
 
 // cmptool convert, judged by the round trip the modder makes: converting a
 // .cmp and exporting the result again gives the same meshes and hardpoints.
@@ -18,17 +27,29 @@ namespace fs = std::filesystem;
 
 const std::string kExports = SVCMP_TEST_DATA "/export/";
 
-LevelGeometry Gather(const fs::path& path, int level) {
+CompoundModel Decode(const fs::path& path) {
   UtfTree tree;
   const UtfReadResult read = ReadUtfFile(path, tree, nullptr);
   EXPECT_TRUE(read.ok()) << path << ": " << read.reason;
-  return GatherLevelGeometry(DecodeCompoundModel(tree), level);
+  return DecodeCompoundModel(tree);
 }
 
-// Scaling up and down again rounds twice: a few units in the last place.
-bool WithinRounding(const Vector3& a, const Vector3& b) {
+LevelGeometry Gather(const fs::path& path, int level) {
+  return GatherLevelGeometry(Decode(path), level);
+}
+
+const LevelPart* LevelPartNamed(const LevelGeometry& geometry, const std::string& name) {
+  const auto found = std::find_if(geometry.parts.begin(), geometry.parts.end(),
+                                  [&](const LevelPart& part) { return part.name == name; });
+  return found == geometry.parts.end() ? nullptr : &*found;
+}
+
+// Scaling up and down again rounds twice: a few units in the last place;
+// parts taken into their own frames round once more, by up to `floor`.
+bool WithinRounding(const Vector3& a, const Vector3& b, float floor) {
   for (std::size_t i = 0; i < 3; ++i) {
-    if (std::fabs(a[i] - b[i]) > 4 * std::numeric_limits<float>::epsilon() * std::fabs(a[i])) {
+    if (std::fabs(a[i] - b[i]) >
+        std::max(floor, 4 * std::numeric_limits<float>::epsilon() * std::fabs(a[i]))) {
       return false;
     }
   }
@@ -37,37 +58,39 @@ bool WithinRounding(const Vector3& a, const Vector3& b) {
 
 // Every triangle corner lands where it was. The importer joins vertices of
 // equal position and texture point and drops unused ones, so vertex counts
-// match exactly only for meshes without such vertices.
+// match exactly only for meshes without such vertices. Parts are matched by
+// place, or by name where the export orders them otherwise (and fills the
+// levels a part lacks, which are passed over).
+struct Matching {
+  bool exactVertexCounts = false;
+  bool byName = false;
+  float floor = 0;
+};
+
 void ExpectSameGeometry(const LevelGeometry& original, const LevelGeometry& back,
-                        bool exactVertexCounts, bool hardpoints) {
+                        const Matching& matching) {
   ASSERT_EQ(back.parts.size(), original.parts.size());
   for (std::size_t p = 0; p < original.parts.size(); ++p) {
     SCOPED_TRACE("part " + std::to_string(p));
     const LevelPart& was = original.parts[p];
-    const LevelPart& is = back.parts[p];
-    ASSERT_EQ(is.meshes.size(), was.meshes.size());
+    if (matching.byName && was.meshes.empty()) continue;
+    const LevelPart* is = matching.byName ? LevelPartNamed(back, was.name) : &back.parts[p];
+    ASSERT_NE(is, nullptr) << was.name;
+    ASSERT_EQ(is->meshes.size(), was.meshes.size());
     for (std::size_t m = 0; m < was.meshes.size(); ++m) {
       SCOPED_TRACE("mesh " + std::to_string(m));
       const LevelMesh& a = was.meshes[m];
-      const LevelMesh& b = is.meshes[m];
+      const LevelMesh& b = is->meshes[m];
       ASSERT_EQ(b.indices.size(), a.indices.size());
-      if (exactVertexCounts) {
+      if (matching.exactVertexCounts) {
         EXPECT_EQ(b.vertices.size(), a.vertices.size());
         EXPECT_EQ(b.indices, a.indices);
       }
       for (std::size_t k = 0; k < a.indices.size(); ++k) {
-        EXPECT_TRUE(
-            WithinRounding(a.vertices[a.indices[k]].position, b.vertices[b.indices[k]].position))
+        EXPECT_TRUE(WithinRounding(a.vertices[a.indices[k]].position,
+                                   b.vertices[b.indices[k]].position, matching.floor))
             << "corner " << k;
       }
-    }
-    if (!hardpoints) continue;
-    ASSERT_EQ(is.hardpoints.size(), was.hardpoints.size());
-    for (std::size_t h = 0; h < was.hardpoints.size(); ++h) {
-      EXPECT_EQ(is.hardpoints[h].name, was.hardpoints[h].name);
-      EXPECT_EQ(is.hardpoints[h].kind, was.hardpoints[h].kind);
-      EXPECT_TRUE(WithinRounding(*is.hardpoints[h].position, *was.hardpoints[h].position))
-          << was.hardpoints[h].name;
     }
   }
 }
@@ -82,16 +105,19 @@ struct RoundTrip {
   bool exactVertexCounts;
 };
 
-TEST_F(ConvertCommand, ExportOfTheConvertedModelGivesTheSameMeshesAndHardpoints) {
+// One level converted (no $lod nodes) and exported without --parts nodes:
+// the meshes come back; the hardpoints, named as themselves now, are for
+// --parts nodes to read.
+TEST_F(ConvertCommand, FlatExportOfOneConvertedLevelGivesTheSameMeshes) {
   const std::string sampleShip = "'" SVCMP_EXAMPLES "/sample_ship.json'";
   const RoundTrip trips[] = {
-      {kExports + "single_lod0.cmp", 0, "", "", false},
-      {kExports + "parts_buildup.cmp", 0, "", "--groups 2,1", false},
+      {kExports + "single_lod0.cmp", 0, "--level 0", "", false},
+      {kExports + "parts_buildup.cmp", 0, "--level 0", "--groups 2,1", false},
       {kExports + "parts_buildup.cmp", 1, "--level 1", "--lod 1 --groups 2,1", false},
       {kExports + "parts_lod2.cmp", 2, "--level 2 --scale 50 --orientation back-to-front",
        "--lod 2 --scale 50 --orientation back-to-front --groups 1,1,1", false},
-      {"", 0, "", "", true},
-      {"", 0, "", "--groups 1,2,1", true},
+      {"", 0, "--level 0", "", true},
+      {"", 0, "--level 0", "--groups 1,2,1", true},
   };
   for (const char* format : {"glb", "gltf", "dae"}) {
     for (const RoundTrip& trip : trips) {
@@ -111,12 +137,250 @@ TEST_F(ConvertCommand, ExportOfTheConvertedModelGivesTheSameMeshesAndHardpoints)
       const auto exported =
           Run("export " + model + " -o back.cmp -q --force " + trip.exportOptions);
       ASSERT_EQ(exported.exitStatus, 0) << exported.err;
-      // The export writes hardpoints at level 0 only.
       ExpectSameGeometry(Gather(source, trip.level), Gather(folder_ / "back.cmp", trip.level),
-                         trip.exactVertexCounts, trip.level == 0);
+                         {trip.exactVertexCounts});
     }
   }
   EXPECT_TRUE(fs::exists(folder_ / "model.bin"));  // the .gltf's buffer, delivered beside it
+}
+
+// Whether `is` holds what `expected` does, numbers within float rounding
+// (angles come back from radians in degrees).
+bool Near(const nlohmann::json& is, const nlohmann::json& expected) {
+  if (expected.is_number()) {
+    return is.is_number() && std::fabs(is.get<double>() - expected.get<double>()) <=
+                                 1e-5 * std::max(1.0, std::fabs(expected.get<double>()));
+  }
+  if (expected.is_array() || expected.is_object()) {
+    if (is.type() != expected.type() || is.size() != expected.size()) return false;
+    for (auto item = expected.begin(); item != expected.end(); ++item) {
+      const auto& other = expected.is_array()
+                              ? is[static_cast<std::size_t>(item - expected.begin())]
+                              : (is.contains(item.key()) ? is[item.key()] : nlohmann::json());
+      if (!Near(other, *item)) return false;
+    }
+    return true;
+  }
+  return is == expected;
+}
+
+// The JSON of a .gltf file, or of a .glb file's first chunk.
+nlohmann::json GltfJson(const std::string& bytes, bool binary) {
+  if (!binary) return nlohmann::json::parse(bytes);
+  std::uint32_t length = 0;
+  std::memcpy(&length, bytes.data() + 12, 4);
+  return nlohmann::json::parse(bytes.substr(20, length));
+}
+
+// A compound model with a joint of every kind (OtherToolFile), whose turret
+// has a level 1 too.
+UtfTree JointsOfEveryKind() {
+  UtfTree tree = testing::OtherToolFile();
+  UtfNode levels = tree.FindNode(tree.FindNode(nullptr, "turret.3db"), "MultiLevel");
+  testing::AddTestLeaf(tree, tree.AddNode(tree.AddNode(levels, "Level1"), "VMeshPart"), "VMeshRef",
+                       testing::MeshRefBytes(NameCrc("ship.lod0.vms"), 1, 3, 3, 3, 1, 1));
+  return tree;
+}
+
+TEST_F(ConvertCommand, WritesThePartsAsANodeTreeWithJointsLevelsAndHardpointsAsProperties) {
+  ASSERT_TRUE(WriteUtfFile(JointsOfEveryKind(), folder_ / "joints.cmp").written);
+  // The export's scale (92) and orientation fix (y and z turned over) undone.
+  const struct {
+    const char* name;
+    const char* parent;
+    bool holdsMeshes;
+    std::array<float, 3> translation;
+    const char* extras;
+  } expected[] = {
+      {"Cmpnd", "", false, {0, 0, 0}, "null"},
+      {"Root", "Cmpnd", true, {0, 0, 0}, "null"},
+      {"HpGun",
+       "Root",
+       false,
+       {92, -184, -276},
+       R"({"hardpoint": true, "hptype": "rev", "axis": [0, 0, -1], "min": -57.29578,
+           "max": 57.29578})"},
+      {"turret",
+       "Root",
+       true,
+       {46, -92, -184},
+       R"({"construct": "rev", "axis_rotation": [0, -1, 0], "min": -85.943665, "max": 85.943665,
+           "offset": [46, 0, 0]})"},
+      {"turret$lod1", "turret", true, {0, 0, 0}, "null"},
+      {"barrel", "turret", false, {0, 0, -92}, R"({"construct": "fix"})"},
+      {"door",
+       "Root",
+       false,
+       {0, 0, 276},
+       R"({"construct": "pris", "axis_translation": [0, 0, -1], "min": 0, "max": 184,
+           "offset": [0, 0, 0]})"},
+      {"ball",
+       "Root",
+       false,
+       {0, 92, 0},
+       R"({"construct": "sphere", "min": [-1, -0.25, -2], "max": [1, 0.5, 2],
+           "offset": [0, 0, 0]})"},
+  };
+  for (const char* format : {"gltf", "glb"}) {
+    SCOPED_TRACE(format);
+    const std::string model = std::string("model.") + format;
+    const auto convert = Run("convert joints.cmp -o " + model + " --force");
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    const nlohmann::json nodes = GltfJson(FileText(model), format[2] == 'b')["nodes"];
+    ASSERT_EQ(nodes.size(), std::size(expected));
+    std::map<std::string, std::string> parents;
+    for (const auto& node : nodes) {
+      for (const auto& child : node.value("children", nlohmann::json::array())) {
+        parents[nodes[child.get<std::size_t>()]["name"]] = node["name"];
+      }
+    }
+    for (const auto& node : nodes) {
+      const std::string name = node["name"];
+      SCOPED_TRACE(name);
+      const auto* want = std::find_if(std::begin(expected), std::end(expected),
+                                      [&](const auto& e) { return name == e.name; });
+      ASSERT_NE(want, std::end(expected));
+      EXPECT_EQ(parents[name], want->parent);
+      EXPECT_EQ(node.contains("mesh"), want->holdsMeshes);
+      const auto matrix = node.value("matrix", nlohmann::json::array());
+      const std::array<float, 3> translation =
+          matrix.empty() ? std::array<float, 3>{}
+                         : std::array<float, 3>{matrix[12], matrix[13], matrix[14]};
+      EXPECT_TRUE(Near(translation, want->translation));
+      EXPECT_TRUE(Near(node.value("extras", nlohmann::json()), nlohmann::json::parse(want->extras)))
+          << node.value("extras", nlohmann::json());
+    }
+    // A quarter turn about z, seen with y and z turned over: the other way round.
+    const auto barrel = *std::find_if(nodes.begin(), nodes.end(),
+                                      [](const auto& node) { return node["name"] == "barrel"; });
+    EXPECT_TRUE(Near(barrel["matrix"],
+                     nlohmann::json::parse("[0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, -92, 1]")))
+        << barrel["matrix"];
+  }
+}
+
+// JointsOfEveryKind with a tetrahedron for every part (and the turret's
+// level 1), so that every part is a mesh node of the converted tree.
+UtfTree EveryPartWithMeshes() {
+  UtfTree tree = JointsOfEveryKind();
+  testing::LeafBuilder buffer;
+  buffer.U32(kMeshKind).U32(kTriangleListPrimitive).U16(1).U16(12).U16(kMeshVertexFormat).U16(4);
+  buffer.U32(0xAA).U16(0).U16(3).U16(12).U16(kMeshEntryPadding);
+  for (std::uint16_t index : {0, 1, 2, 0, 3, 1, 0, 2, 3, 1, 3, 2}) buffer.U16(index);
+  buffer.Floats({0, 0, 0, 0, 0, 1, 0, 0}).Floats({2, 0, 0, 1, 0, 0, 1, 0});
+  buffer.Floats({0, 2, 0, 0, 1, 0, 0, 1}).Floats({0, 0, 2, 0, 0, 1, 1, 1});
+  tree.SetData(tree.FindNode(nullptr, "VMeshData"), buffer.Take());
+  const auto ref = [] {
+    return testing::MeshRefBytes(NameCrc("ship.lod0.vms"), 0, 4, 0, 12, 0, 1);
+  };
+  const auto child = [&tree](UtfNode parent, std::initializer_list<const char*> path) {
+    for (const char* name : path) parent = tree.FindNode(parent, name);
+    return parent;
+  };
+  UtfNode turret = child(nullptr, {"turret.3db", "MultiLevel"});
+  for (UtfNode node : {child(nullptr, {"ship.3db", "VMeshPart", "VMeshRef"}),
+                       child(turret, {"Level0", "VMeshPart", "VMeshRef"}),
+                       child(turret, {"Level1", "VMeshPart", "VMeshRef"})}) {
+    tree.SetData(node, ref());
+  }
+  for (const char* name : {"door.3db", "ball.3db", "barrel.3db"}) {
+    testing::AddTestLeaf(tree, tree.AddNode(tree.FindNode(nullptr, name), "VMeshPart"), "VMeshRef",
+                         ref());
+  }
+  return tree;
+}
+
+bool NearFloats(std::span<const float> a, std::span<const float> b) {
+  return Near(std::vector<float>(a.begin(), a.end()), std::vector<float>(b.begin(), b.end()));
+}
+
+const Part* PartNamed(const CompoundModel& model, const std::string& name) {
+  const auto found = std::find_if(model.parts.begin(), model.parts.end(),
+                                  [&](const Part& part) { return part.objectName == name; });
+  return found == model.parts.end() ? nullptr : &*found;
+}
+
+const Joint* JointOf(const CompoundModel& model, const std::string& child) {
+  const auto found = std::find_if(model.joints.begin(), model.joints.end(),
+                                  [&](const Joint& joint) { return joint.child == child; });
+  return found == model.joints.end() ? nullptr : &*found;
+}
+
+// The same parts, joints, hardpoints and levels, numbers within rounding;
+// every triangle corner of every level where it was in its part's frame.
+void ExpectSameParts(const CompoundModel& was, const CompoundModel& is) {
+  ASSERT_EQ(is.parts.size(), was.parts.size());
+  ASSERT_EQ(is.joints.size(), was.joints.size());
+  for (const Part& part : was.parts) {
+    SCOPED_TRACE(part.objectName);
+    const Part* back = PartNamed(is, part.objectName);
+    ASSERT_NE(back, nullptr);
+    // The export fills the levels a part lacks, as --auto-lod does.
+    ASSERT_GE(back->levels.size(), part.levels.size());
+    ASSERT_EQ(back->hardpoints.size(), part.hardpoints.size());
+    for (std::size_t h = 0; h < part.hardpoints.size(); ++h) {
+      const Hardpoint& a = part.hardpoints[h];
+      const Hardpoint& b = back->hardpoints[h];
+      EXPECT_EQ(b.name, a.name);
+      EXPECT_EQ(b.kind, a.kind);
+      EXPECT_TRUE(NearFloats(*b.position, *a.position));
+      EXPECT_TRUE(NearFloats(*b.orientation, *a.orientation));
+      EXPECT_TRUE(NearFloats(*b.axis, *a.axis));
+      EXPECT_TRUE(NearFloats(std::array{*b.min, *b.max}, std::array{*a.min, *a.max}));
+    }
+    const Joint* joint = JointOf(was, part.objectName);
+    if (!joint) continue;
+    const Joint* backJoint = JointOf(is, part.objectName);
+    ASSERT_NE(backJoint, nullptr);
+    EXPECT_EQ(backJoint->kind, joint->kind);
+    EXPECT_EQ(backJoint->parent, joint->parent);
+    EXPECT_TRUE(NearFloats(backJoint->origin, joint->origin));
+    EXPECT_TRUE(NearFloats(backJoint->offset, joint->offset));
+    EXPECT_TRUE(NearFloats(backJoint->rotation, joint->rotation));
+    EXPECT_TRUE(NearFloats(backJoint->axis, joint->axis));
+    EXPECT_TRUE(
+        NearFloats(std::array{backJoint->min, backJoint->max}, std::array{joint->min, joint->max}));
+    EXPECT_TRUE(NearFloats(backJoint->sphereLimits, joint->sphereLimits));
+  }
+  for (int level = 0; level < 2; ++level) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    ExpectSameGeometry(GatherLevelGeometry(was, level), GatherLevelGeometry(is, level),
+                       {.byName = true, .floor = 1e-5f});
+  }
+}
+
+TEST_F(ConvertCommand, PartsWithoutJointsHangOnTheFirstPartOfTheTree) {
+  // Our export without --fix: two parts, three levels, no joint.
+  const fs::path source = kExports + "parts_buildup.cmp";
+  ASSERT_EQ(Run("convert '" + source.string() + "' -o model.glb").exitStatus, 0);
+  const auto exported = Run("export model.glb -o back.cmp -q --parts nodes");
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  const CompoundModel back = Decode(folder_ / "back.cmp");
+  ASSERT_EQ(back.joints.size(), 1u);
+  EXPECT_EQ(back.joints[0].kind, JointKind::Fix);
+  EXPECT_EQ(back.joints[0].parent, "Root");
+  for (int level = 0; level < 3; ++level) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    ExpectSameGeometry(Gather(source, level), GatherLevelGeometry(back, level),
+                       {.byName = true, .floor = 1e-5f});
+  }
+}
+
+TEST_F(ConvertCommand, ExportOfTheConvertedTreeGivesTheSamePartsJointsHardpointsAndLevels) {
+  ASSERT_TRUE(WriteUtfFile(EveryPartWithMeshes(), folder_ / "joints.cmp").written);
+  const CompoundModel original = Decode(folder_ / "joints.cmp");
+  for (const char* options : {"", " --scale 50 --orientation back-to-front"}) {
+    for (const char* format : {"glb", "gltf"}) {
+      SCOPED_TRACE(std::string(format) + options);
+      const std::string model = std::string("model.") + format;
+      const auto convert = Run("convert joints.cmp -o " + model + " --force" + options);
+      ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+      const auto exported =
+          Run("export " + model + " -o back.cmp -q --force --parts nodes" + std::string(options));
+      ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+      ExpectSameParts(original, Decode(folder_ / "back.cmp"));
+    }
+  }
 }
 
 TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
@@ -128,6 +392,10 @@ TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
       {"text.cmp -o out.glb", "error: text.cmp: "},
       {ship + " -o out.glb --level 1",
        "error: " + ship.substr(1, ship.size() - 2) + " has no meshes at level 1\n"},
+      {"'" + kExports + "parts_lod2.cmp' -o out.glb",
+       "error: " + kExports +
+           "parts_lod2.cmp has no meshes at level 0; --level 2 writes its "
+           "first level\n"},
   };
   for (const testing::Refusal& c : cases) {
     SCOPED_TRACE(c.arguments);

@@ -70,8 +70,17 @@ TEST(InfoCommand, ReadsOtherToolsFilesAndRefusesUnreadableOnes) {
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_NE(run.out.find("library ship.lod0.vms: vertex format 0x252"), std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("part turret: file TURRET.3db, index 1, joint Rev to Root at (0, 1, 2)"),
-            std::string::npos);
+  for (const char* line :
+       {"part turret: file TURRET.3db, index 1, joint Rev to Root at (0, 1, 2), offset (0.5, 0, "
+        "0), axis (0, 1, 0), limits -1.5 to 1.5\n",
+        "part door: file door.3db, index 2, joint Pris to Root at (0, 0, -3), axis (0, 0, 1), "
+        "limits 0 to 2\n",
+        "part ball: file ball.3db, index 2, joint Sphere to Root at (0, -1, 0), limits x -1 to 1, "
+        "y -0.5 to 0.25, z -2 to 2\n",
+        "part barrel: file barrel.3db, index 2, joint Fix to turret at (0, 0, 1), rotation (0, -1, "
+        "0, 1, 0, 0, 0, 0, 1)\n"}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << "\nin:\n" << run.out;
+  }
 
   const auto bad = Cmptool("info '" SVCMP_TEST_DATA "/utf/truncated.cmp'");
   EXPECT_EQ(bad.exitStatus, 1);
@@ -79,6 +88,19 @@ TEST(InfoCommand, ReadsOtherToolsFilesAndRefusesUnreadableOnes) {
   EXPECT_EQ(bad.err, "error: " SVCMP_TEST_DATA
                      "/utf/truncated.cmp: the node table runs past the end of the file\n");
   EXPECT_EQ(Cmptool("info").exitStatus, 2);
+}
+
+TEST(InfoCommand, JsonHoldsEveryJointField) {
+  const std::string file = WriteTemporary(testing::OtherToolFile(), "joints.cmp");
+  const auto run = Cmptool("info --json '" + file + "'");
+  fs::remove(file);
+  ASSERT_EQ(run.exitStatus, 0);
+  const auto parts = nlohmann::json::parse(run.out)["parts"];
+  EXPECT_EQ(parts[1]["joint"], nlohmann::json::parse(R"({"kind": "Rev", "parent": "Root",
+      "child": "turret", "origin": [0, 1, 2], "offset": [0.5, 0, 0],
+      "rotation": [1, 0, 0, 0, 1, 0, 0, 0, 1], "axis": [0, 1, 0], "min": -1.5, "max": 1.5})"));
+  EXPECT_EQ(parts[3]["joint"]["limits"], nlohmann::json::parse("[-1, 1, -0.5, 0.25, -2, 2]"));
+  EXPECT_EQ(parts[4]["joint"]["parent"], "turret");
 }
 
 TEST(CheckCommand, OurExportsPassWithWarningsOnly) {

@@ -27,6 +27,10 @@ SceneDocument AwkwardScene() {
   scene.nodes[0].name = "Root";
   scene.nodes[1] = {"hull", 0, {0, -1, 0, 1, 0, 0, 0, 0, 1}, {1.5f, -2, 3}, {0}};
   scene.nodes[2] = {"Hp_Fixed_HpMount01", 0, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 23, 0}, {}};
+  scene.nodes[1].properties = {{"construct", std::string("rev")},
+                               {"min", -85.943665},
+                               {"hardpoint", false},
+                               {"axis_rotation", std::vector<double>{0, -1, 1e-300}}};
   return scene;
 }
 
@@ -63,6 +67,11 @@ TEST(SceneDocument, ReadsBackWhatItWroteBitForBit) {
     EXPECT_EQ(read.scene->nodes[n].meshes, scene.nodes[n].meshes);
     EXPECT_TRUE(SameBits(read.scene->nodes[n].rotation, scene.nodes[n].rotation));
     EXPECT_TRUE(SameBits(read.scene->nodes[n].translation, scene.nodes[n].translation));
+    ASSERT_EQ(read.scene->nodes[n].properties.size(), scene.nodes[n].properties.size());
+    for (std::size_t p = 0; p < scene.nodes[n].properties.size(); ++p) {
+      EXPECT_EQ(read.scene->nodes[n].properties[p].name, scene.nodes[n].properties[p].name);
+      EXPECT_EQ(read.scene->nodes[n].properties[p].value, scene.nodes[n].properties[p].value);
+    }
   }
 }
 
@@ -76,6 +85,9 @@ TEST(SceneDocument, NumbersJsonCannotHoldAreRefusedWhenWriting) {
     node.nodes[2].translation[0] = bad;
     EXPECT_EQ(WriteSceneDocument(node).error,
               "node Hp_Fixed_HpMount01 has a number that is not finite");
+    SceneDocument property = AwkwardScene();
+    property.nodes[1].properties.push_back({"max", std::vector<double>{1, bad}});
+    EXPECT_EQ(WriteSceneDocument(property).error, "node hull has a number that is not finite");
   }
 }
 
@@ -109,6 +121,12 @@ TEST(SceneDocument, RefusesDocumentsThatPointOutsideThemselves) {
   EXPECT_EQ(ParseSceneDocument("{\"name\": \"x\", \"materials\": []}").error,
             "scene: expected \"meshes\"");
   EXPECT_EQ(ParseSceneDocument("[1, 2]").error, "scene: expected \"name\"");
+  EXPECT_EQ(ParseSceneDocument(R"({"name": "x", "materials": [], "meshes": [], "nodes": [
+                {"name": "a", "parent": -1, "rotation": [1, 0, 0, 0, 1, 0, 0, 0, 1],
+                 "translation": [0, 0, 0], "meshes": [], "properties": {"min": [1, "2"]}}]})")
+                .error,
+            "nodes[0].properties.min: expected a text, a number, true or false, or a list of "
+            "numbers");
 }
 
 }  // namespace

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include "assimp_test_files.h"
+#include "import/assimp_writer.h"
+#include "import/gltf_node_extras.h"
+#include "utf/file_io.h"
 
 namespace svcmp {
 namespace {
@@ -72,6 +76,51 @@ TEST_F(SceneExport, EveryFormatReadsBackWithItsPlacedMesh) {
   }
   EXPECT_TRUE(std::filesystem::exists(folder_ / "ship.bin"));
   EXPECT_TRUE(std::filesystem::exists(folder_ / "ship.mtl"));
+}
+
+// glTF and GLB carry the nodes' properties as extras, which the importer
+// reads back as the model document's node properties, every kind of value.
+TEST_F(SceneExport, GltfNodesKeepTheirProperties) {
+  SceneDocument scene = PlacedTetrahedron();
+  scene.nodes[0].properties = {{"construct", std::string("rev")},
+                               {"axis_rotation", std::vector<double>{0, -1, 0}},
+                               {"min", -85.5}};
+  scene.nodes[2].properties = {{"hardpoint", true}};
+  for (const char* name : {"ship.glb", "ship.gltf"}) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(ExportSceneThroughImporter(scene, folder_ / "scene.json", folder_ / name,
+                                         {SVCMP_IMPORTER, {}}),
+              "");
+    const ModelLoadResult back = LoadModelFile((folder_ / name).string(), {SVCMP_IMPORTER, {}});
+    ASSERT_NE(back.model, nullptr) << back.error;
+    for (const SceneNode& sent : scene.nodes) {
+      const auto node = std::find_if(back.model->nodes.begin(), back.model->nodes.end(),
+                                     [&](const msNode& n) { return n.name == sent.name; });
+      ASSERT_NE(node, back.model->nodes.end()) << sent.name;
+      ASSERT_EQ(node->properties.size(), sent.properties.size()) << sent.name;
+      for (std::size_t p = 0; p < sent.properties.size(); ++p) {
+        EXPECT_EQ(node->properties[p].name, sent.properties[p].name);
+        EXPECT_EQ(node->properties[p].value, sent.properties[p].value);
+      }
+    }
+  }
+}
+
+// A written file whose nodes are not the scene's (here: named otherwise) is
+// left as it is, with a message.
+TEST_F(SceneExport, ExtrasGoOnlyIntoTheNodesTheyWereMeantFor) {
+  SceneDocument scene = PlacedTetrahedron();
+  scene.nodes[1].properties = {{"hardpoint", true}};
+  for (const char* format : {"glb2", "gltf2"}) {
+    const std::string path = (folder_ / "ship").string();
+    ASSERT_EQ(WriteAssimpScene(PlacedTetrahedron(), format, path), "");
+    const auto before = ReadWholeFile(path);
+    scene.nodes[2].name = "HpOther";
+    EXPECT_EQ(AddGltfNodeExtras(scene, format, path),
+              "\"" + path + "\": the written nodes are not the scene's");
+    const auto after = ReadWholeFile(path);
+    EXPECT_TRUE(std::ranges::equal(*before.bytes, *after.bytes)) << format;
+  }
 }
 
 TEST_F(SceneExport, FailuresComeBackAsMessages) {

@@ -87,14 +87,14 @@ TEST(CompoundModel, ReadsFilesOfOtherTools) {
   EXPECT_EQ(rev.parent, "Root");
   EXPECT_EQ(rev.child, "turret");
   EXPECT_EQ(rev.origin, (Vector3{0, 1, 2}));
-  EXPECT_EQ(rev.offset, (Vector3{3, 4, 5}));
-  EXPECT_EQ(rev.axis, (Vector3{15, 16, 17}));
-  EXPECT_EQ(rev.max, 19.0f);
+  EXPECT_EQ(rev.offset, (Vector3{0.5f, 0, 0}));
+  EXPECT_EQ(rev.axis, (Vector3{0, 1, 0}));
+  EXPECT_EQ(rev.max, 1.5f);
   EXPECT_EQ(model.joints[1].kind, JointKind::Pris);
-  EXPECT_EQ(model.joints[2].sphereLimits, (std::array<float, 6>{15, 16, 17, 18, 19, 20}));
+  EXPECT_EQ(model.joints[2].sphereLimits, (std::array<float, 6>{-1, 1, -0.5f, 0.25f, -2, 2}));
   const Joint& fix = model.joints[3];
   EXPECT_EQ(fix.kind, JointKind::Fix);
-  EXPECT_EQ(fix.rotation[8], 11.0f);
+  EXPECT_EQ(fix.rotation, (Matrix3{0, -1, 0, 1, 0, 0, 0, 0, 1}));
 }
 
 TEST(CompoundModel, LeavesOfTheWrongSizeAreNamedByPath) {

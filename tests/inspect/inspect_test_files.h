@@ -119,12 +119,20 @@ inline UtfNode AddTestLeaf(UtfTree& tree, UtfNode parent, std::string_view name,
 }
 
 inline std::vector<std::uint8_t> JointRecord(std::string_view parent, std::string_view child,
-                                             std::size_t floats) {
-  LeafBuilder out;
-  out.Name(parent).Name(child);
-  for (std::size_t i = 0; i < floats; ++i) out.Floats({static_cast<float>(i)});
-  return out.Take();
+                                             std::initializer_list<float> fields) {
+  return LeafBuilder().Name(parent).Name(child).Floats(fields).Take();
 }
+
+// The fields of OtherToolFile's joints, after the two names: origin, offset
+// (not for Fix), rotation, then axis and limits or the sphere's limits.
+inline constexpr std::initializer_list<float> kTurretRev = {0, 1, 2, 0.5f, 0, 0, 1, 0, 0,     0,
+                                                            1, 0, 0, 0,    1, 0, 1, 0, -1.5f, 1.5f};
+inline constexpr std::initializer_list<float> kDoorPris = {0, 0, -3, 0, 0, 0, 1, 0, 0, 0,
+                                                           1, 0, 0,  0, 1, 0, 0, 1, 0, 2};
+inline constexpr std::initializer_list<float> kBallSphere = {
+    0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, -1, 1, -0.5f, 0.25f, -2, 2};
+// A quarter turn about z.
+inline constexpr std::initializer_list<float> kBarrelFix = {0, 0, 1, 0, -1, 0, 1, 0, 0, 0, 0, 1};
 
 // A file as other tools write them: a 0x252 buffer, 4-byte "Index" and
 // limits, an empty "Fixed" leaf, a model node without levels, a model node
@@ -138,10 +146,10 @@ inline UtfTree OtherToolFile() {
   tree.AddNode(tree.AddNode(top, "Material library"), "Steel");
   UtfNode cmpnd = tree.AddNode(top, "Cmpnd");
   UtfNode cons = tree.AddNode(cmpnd, "Cons");
-  AddTestLeaf(tree, cons, "Rev", JointRecord("Root", "turret", 3 + 3 + 9 + 3 + 2));
-  AddTestLeaf(tree, cons, "Pris", JointRecord("Root", "door", 3 + 3 + 9 + 3 + 2));
-  AddTestLeaf(tree, cons, "Sphere", JointRecord("Root", "ball", 3 + 3 + 9 + 6));
-  AddTestLeaf(tree, cons, "Fix", JointRecord("turret", "barrel", 3 + 9));
+  AddTestLeaf(tree, cons, "Rev", JointRecord("Root", "turret", kTurretRev));
+  AddTestLeaf(tree, cons, "Pris", JointRecord("Root", "door", kDoorPris));
+  AddTestLeaf(tree, cons, "Sphere", JointRecord("Root", "ball", kBallSphere));
+  AddTestLeaf(tree, cons, "Fix", JointRecord("turret", "barrel", kBarrelFix));
   const auto part = [&](std::string_view entry, std::string_view file, std::string_view object,
                         std::uint32_t index) {
     UtfNode node = tree.AddNode(cmpnd, entry);

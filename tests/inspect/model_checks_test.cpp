@@ -45,6 +45,19 @@ UtfNode At(UtfTree& tree, std::string_view path) {
   return node;
 }
 
+// Replaces the joint list `list` with one record of `fields`, where
+// `values` take the place of the fields from `at`.
+void SetJoint(UtfTree& tree, std::string_view list, std::string_view parent, std::string_view child,
+              std::initializer_list<float> fields, std::size_t at,
+              std::initializer_list<float> values) {
+  std::vector<float> changed(fields);
+  std::copy(values.begin(), values.end(), changed.begin() + static_cast<std::ptrdiff_t>(at));
+  LeafBuilder record;
+  record.Name(parent).Name(child);
+  for (float value : changed) record.Floats({value});
+  tree.SetData(At(tree, "/Cmpnd/Cons/" + std::string(list)), record.Take());
+}
+
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 const std::string kShipRef = "/ship.3db/VMeshPart/VMeshRef";
 const std::string kTurretRef = "/turret.3db/MultiLevel/Level0/VMeshPart/VMeshRef";
@@ -96,9 +109,54 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
        {"error part-file /Cmpnd/Part_door", "warning orphan-model /door.3db"}},
       {"joint naming no part",
        [](UtfTree& t) {
-         t.SetData(At(t, "/Cmpnd/Cons/Fix"), testing::JointRecord("turret", "nobody", 12));
+         t.SetData(At(t, "/Cmpnd/Cons/Fix"),
+                   testing::JointRecord("turret", "nobody", testing::kBarrelFix));
        },
        {"error joint-name /Cmpnd/Cons/Fix"}},
+      {"joint axis of length 2",
+       [](UtfTree& t) {
+         SetJoint(t, "Rev", "Root", "turret", testing::kTurretRev, 15, {0, 2, 0});
+       },
+       {"warning joint-axis /Cmpnd/Cons/Rev"}},
+      {"joint axis of nothing",
+       [](UtfTree& t) {
+         SetJoint(t, "Pris", "Root", "door", testing::kDoorPris, 15, {0, 0, 0});
+       },
+       {"warning joint-axis /Cmpnd/Cons/Pris"}},
+      {"min above max",
+       [](UtfTree& t) {
+         SetJoint(t, "Pris", "Root", "door", testing::kDoorPris, 18, {3, 2});
+       },
+       {"warning joint-limits /Cmpnd/Cons/Pris"}},
+      {"sphere min above max about y",
+       [](UtfTree& t) { SetJoint(t, "Sphere", "Root", "ball", testing::kBallSphere, 17, {1}); },
+       {"warning joint-limits /Cmpnd/Cons/Sphere"}},
+      {"joint rotation that is no rotation",
+       [](UtfTree& t) { SetJoint(t, "Fix", "turret", "barrel", testing::kBarrelFix, 3, {2}); },
+       {"warning joint-rotation /Cmpnd/Cons/Fix"}},
+      {"joint rotation that mirrors",
+       [](UtfTree& t) { SetJoint(t, "Fix", "turret", "barrel", testing::kBarrelFix, 11, {-1}); },
+       {"warning joint-rotation /Cmpnd/Cons/Fix"}},
+      {"NaN in a joint's limits",
+       [](UtfTree& t) { SetJoint(t, "Rev", "Root", "turret", testing::kTurretRev, 19, {kNaN}); },
+       {"error bad-float /Cmpnd/Cons/Rev"}},
+      {"part with two parents",
+       [](UtfTree& t) {
+         auto bytes = testing::JointRecord("turret", "barrel", testing::kBarrelFix);
+         const auto second = testing::JointRecord("Root", "BARREL", testing::kBarrelFix);
+         bytes.insert(bytes.end(), second.begin(), second.end());
+         t.SetData(At(t, "/Cmpnd/Cons/Fix"), bytes);
+       },
+       {"error two-parents /Cmpnd/Cons/Fix"}},
+      {"joints in a loop",
+       [](UtfTree& t) {
+         SetJoint(t, "Pris", "ball", "door", testing::kDoorPris, 0, {});
+         SetJoint(t, "Sphere", "door", "ball", testing::kBallSphere, 0, {});
+       },
+       {"error joint-loop /Cmpnd/Cons/Pris"}},
+      {"part joined to itself",
+       [](UtfTree& t) { SetJoint(t, "Fix", "barrel", "barrel", testing::kBarrelFix, 0, {}); },
+       {"error joint-loop /Cmpnd/Cons/Fix"}},
       {"NaN in a box",
        [](UtfTree& t) {
          auto bytes = MeshRefBytes(kShipId, 0, 4, 0, 6, 0, 2);
@@ -151,6 +209,21 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
     c.breakIt(tree);
     EXPECT_EQ(Lines(CheckAlone(tree)), c.expected);
   }
+}
+
+TEST(ModelChecks, JointFaultsNameThePartsInvolved) {
+  // door hangs on Root, and on ball, which hangs on door (barrel on nothing).
+  UtfTree tree = OtherToolFile();
+  SetJoint(tree, "Sphere", "door", "ball", testing::kBallSphere, 0, {});
+  SetJoint(tree, "Fix", "ball", "door", testing::kBarrelFix, 0, {});
+  std::vector<std::string> messages;
+  for (const Finding& finding : CheckAlone(tree)) messages.push_back(finding.message);
+  EXPECT_EQ(messages,
+            (std::vector<std::string>{
+                "record 0: \"door\" hangs on \"ball\" here and on \"Root\" in record 0 of "
+                "/Cmpnd/Cons/Pris; a part has one parent",
+                "record 0: the joints form a loop (door -> ball -> door); no part of it hangs on "
+                "the root"}));
 }
 
 TEST(ModelChecks, FilesCheckedTogetherShareLibraries) {
