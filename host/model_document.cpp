@@ -422,11 +422,14 @@ class ModelReader {
     Refusal scale;
     Refusal meshes;
     Refusal properties;
+    Encoding nameEncoding;
     json_.EnterObject();
     std::string_view key;
     while (json_.NextKey(key)) {
       if (key == "name") {
         name = ReadText(node.name, ".name: expected a string");
+      } else if (key == "nameEncoding") {
+        nameEncoding = ReadEncoding(".nameEncoding");
       } else if (key == "parent") {
         const auto value = ReadNumber([index](std::string_view text, bool integral) {
           return IntegerIn(text, integral, -1, static_cast<std::int64_t>(index) - 1);
@@ -453,10 +456,11 @@ class ModelReader {
         json_.SkipValue();
       }
     }
-    for (Refusal* rule : {&name, &parent, &translation, &rotation, &scale, &meshes, &properties}) {
+    for (Refusal* rule : {&name, &nameEncoding.refusal, &parent, &translation, &rotation, &scale,
+                          &meshes, &properties}) {
       if (*rule) return *rule;
     }
-    return std::nullopt;
+    return Decode(nameEncoding, node.name, ".name");
   }
 
   template <std::size_t N>

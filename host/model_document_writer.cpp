@@ -61,6 +61,12 @@ void AppendName(std::string& out, const std::string& name, const char* key) {
   out += std::string(", \"") + key + "Encoding\": \"windows-1252\"";
 }
 
+// Text that only means what it says (a property's name or value): where it
+// is not UTF-8 it is taken as Windows-1252, without a key to give its bytes back.
+void AppendText(std::string& out, const std::string& text) {
+  if (!AppendString(out, text)) AppendString(out, Windows1252ToUtf8(text));
+}
+
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool IsUnit(float value) { return value >= 0.0f && value <= 1.0f; }
@@ -123,7 +129,8 @@ bool AppendFloats(std::string& out, const std::array<float, N>& values) {
 // Returns the reason when the value cannot be written, empty otherwise.
 std::string AppendPropertyValue(std::string& out, const msNodePropertyValue& value) {
   if (const auto* text = std::get_if<std::string>(&value)) {
-    return AppendString(out, *text) ? "" : msg::kNameNotUtf8;
+    AppendText(out, *text);
+    return "";
   }
   if (const auto* number = std::get_if<double>(&value)) {
     return AppendDouble(out, *number) ? "" : msg::kPropertyNotFinite;
@@ -145,7 +152,7 @@ std::string AppendPropertyValue(std::string& out, const msNodePropertyValue& val
 // One node on one line. Returns the reason when it cannot be written.
 std::string AppendNode(std::string& out, const msNode& node) {
   out += "{\"name\": ";
-  if (!AppendString(out, node.name)) return msg::kNameNotUtf8;
+  AppendName(out, node.name, "name");
   out += ", \"parent\": " + std::to_string(node.parent) + ", \"translation\": ";
   if (!AppendFloats(out, node.translation)) return msg::kNotFiniteInDocument;
   out += ", \"rotation\": ";
@@ -160,7 +167,7 @@ std::string AppendNode(std::string& out, const msNode& node) {
   out += "], \"properties\": {";
   for (std::size_t k = 0; k < node.properties.size(); ++k) {
     if (k > 0) out += ", ";
-    if (!AppendString(out, node.properties[k].name)) return msg::kNameNotUtf8;
+    AppendText(out, node.properties[k].name);
     out += ": ";
     if (std::string error = AppendPropertyValue(out, node.properties[k].value); !error.empty()) {
       return error;

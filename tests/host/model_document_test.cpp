@@ -297,6 +297,7 @@ TEST(ModelDocument, NodesRoundTripThroughTheWriterBitForBit) {
   ASSERT_TRUE(first.model) << first.error;
   first.model->nodes[1].properties.push_back({"odd", -0.0});
   first.model->nodes[1].properties.push_back({"third", 0.1 + 0.2});
+  first.model->nodes[2].name = "T\xFCr";  // a Windows-1252 name comes back as its bytes
   const ModelDocumentText written = WriteModelDocument(*first.model);
   ASSERT_EQ(written.error, "");
   const ModelDocumentResult again = ParseModelDocument(written.text);
@@ -305,6 +306,7 @@ TEST(ModelDocument, NodesRoundTripThroughTheWriterBitForBit) {
   const msNodePropertyValue& odd = again.model->nodes[1].properties[0].value;
   EXPECT_TRUE(std::signbit(std::get<double>(odd)));
   EXPECT_EQ(again.model->nodes[1].properties[1].value, msNodePropertyValue(0.1 + 0.2));
+  EXPECT_EQ(again.model->nodes[2].name, "T\xFCr");
   // One node a line, after the meshes.
   EXPECT_NE(written.text.find("\n  ],\n  \"nodes\": [\n    {\"name\": \"ship\", \"parent\": -1, "
                               "\"translation\": [0, 0, 0], \"rotation\": [0, 0, 0, 1], "
