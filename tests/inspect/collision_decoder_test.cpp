@@ -72,7 +72,7 @@ TEST(CollisionDecoder, ReadsEveryPartHullPointAndNode) {
   ASSERT_EQ(first.nodes.size(), 1u);
   EXPECT_EQ(first.nodes[0].hull, 0);
   EXPECT_EQ(first.nodes[0].right, -1);
-  EXPECT_EQ(first.nodes[0].box, (std::array<std::uint8_t, 3>{144, 144, 144}));
+  EXPECT_EQ(first.nodes[0].box, (std::array<std::uint8_t, 3>{200, 200, 200}));
 
   const CollisionPart& second = file.parts[1];
   EXPECT_FALSE(second.moves);

@@ -89,7 +89,7 @@ inline std::vector<std::uint8_t> SurfBlock(const SurPart& part) {
     const bool leaf = n % 2 == 1 || n + 1 == nodeCount;
     const std::uint32_t hull = leaf ? n / 2 : (n == 0 && wrap ? leaves : ~0u);
     out.U32(leaf ? 0 : 56).U32(hull == ~0u ? 0 : hullAt[hull] - nodeAt);
-    out.F32(0.5f).F32(0.5f).F32(0.5f).F32(0.87f).U8(144).U8(144).U8(144).U8(0);
+    out.F32(1.5f).F32(0.5f).F32(0.5f).F32(2.0f).U8(200).U8(200).U8(200).U8(0);
   }
   return out.bytes;
 }
