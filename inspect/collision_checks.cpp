@@ -23,12 +23,6 @@ Point Cross(const Point& a, const Point& b) {
   return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 
-std::string Hex(std::uint32_t id) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", id);
-  return text;
-}
-
 std::string Where(const std::string& part, std::size_t hull, std::uint64_t offset) {
   return "part " + part + ", hull " + std::to_string(hull) + " at byte " + std::to_string(offset);
 }
@@ -115,12 +109,12 @@ void CheckIds(const CollisionPart& part, const std::string& name, const Collisio
   const std::string where = "part " + name + " at byte " + std::to_string(part.offset);
   if (!names.parts.contains(part.id)) {
     findings.push_back({where, Severity::Warning, std::string(rules::kSurPartId),
-                        "part id " + Hex(part.id) + " names no part of the model"});
+                        "part id " + CollisionIdText(part.id) + " names no part of the model"});
   }
   for (const std::uint32_t id : part.hardpointIds) {
     if (!names.hardpoints.contains(id)) {
       findings.push_back({where, Severity::Warning, std::string(rules::kSurHardpointId),
-                          "hardpoint id " + Hex(id) + " names no hardpoint of the model"});
+                          "hardpoint id " + CollisionIdText(id) + " names no hardpoint of the model"});
     }
   }
   std::set<std::uint32_t> told;
@@ -132,11 +126,17 @@ void CheckIds(const CollisionPart& part, const std::string& name, const Collisio
     }
     findings.push_back({Where(name, index, hull.offset), Severity::Warning,
                         std::string(rules::kSurPartId),
-                        "hull id " + Hex(hull.id) + " names no part or hardpoint of the model"});
+                        "hull id " + CollisionIdText(hull.id) + " names no part or hardpoint of the model"});
   }
 }
 
 }  // namespace
+
+std::string CollisionIdText(std::uint32_t id) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", id);
+  return text;
+}
 
 CollisionNames CollisionNamesOf(const CompoundModel& model) {
   CollisionNames names;
@@ -150,7 +150,7 @@ CollisionNames CollisionNamesOf(const CompoundModel& model) {
 std::string CollisionPartName(const CollisionPart& part, const CollisionNames& names) {
   if (!part.name.empty()) return part.name;
   const auto found = names.parts.find(part.id);
-  return found != names.parts.end() && !found->second.empty() ? found->second : Hex(part.id);
+  return found != names.parts.end() && !found->second.empty() ? found->second : CollisionIdText(part.id);
 }
 
 Findings CheckCollisionFile(const CollisionFile& file, const CompoundModel* model) {

@@ -17,6 +17,9 @@ struct CollisionNames {
 };
 CollisionNames CollisionNamesOf(const CompoundModel& model);
 
+// An id as findings and listings show it: "0x12688F2D".
+std::string CollisionIdText(std::uint32_t id);
+
 // How a finding or a listing names a part: its name, else its id in hex.
 std::string CollisionPartName(const CollisionPart& part, const CollisionNames& names);
 
