@@ -91,6 +91,11 @@ TEST(CollisionChecks, FindsHullsNotConvexOrWoundInwards) {
 }
 
 TEST(CollisionChecks, FindsPointsOutsideTheirNodesBox) {
+  // The nodes' boxes reach y = 0.5 + 1.6; one step (radius 2 / 250) beyond
+  // is still inside.
+  SurPart near = RootWithTurretHull();
+  for (std::size_t i = 4; i < 8; ++i) near.points[i].first[1] += 1.105f;
+  EXPECT_TRUE(Checked({near}, nullptr).empty());
   SurPart far = RootWithTurretHull();
   for (std::size_t i = 4; i < 8; ++i) far.points[i].first[1] += 2;  // the box reaches y = 2.1
   EXPECT_EQ(Checked({far}, nullptr),
