@@ -306,10 +306,9 @@ SurWriting WriteSurFile(const std::vector<PartHulls>& parts) {
     Layout layout;
     if (std::string error = LayOut(part, layout); !error.empty()) return {{}, error};
     Bounds own;
+    // Its own hulls: not its hardpoints', nor the copies of its Fix children's.
     for (std::size_t h = 0; h < part.leaves.size(); ++h) {
-      const bool hardpoint = std::find(part.hardpointIds.begin(), part.hardpointIds.end(),
-                                       part.leaves[h].id) != part.hardpointIds.end();
-      if (!hardpoint) own.Add(layout.hulls[h].bounds);
+      if (part.leaves[h].id == part.id) own.Add(layout.hulls[h].bounds);
     }
     if (own.min[0] > own.max[0]) own = Bounds{{0, 0, 0}, {0, 0, 0}};
     out.U32(part.id);
