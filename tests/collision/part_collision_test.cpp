@@ -53,8 +53,8 @@ TEST(PartCollision, PiecesBecomeLeavesWithFixChildrenCopiedUnderAWrapHull) {
   std::vector<CollisionPartInput> parts(2);
   parts[0] = {kRoot, true, {{kRoot, "hull", Box(0, 0, 0)}, {kTurret, "HpTurret01", Box(0, 3, 0)}}, {kTurret}, {}};
   parts[1] = {kWing, false, {{kWing, "wing", Box(0, 0, 0)}, {kWing, "line", {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}}}}, {}, {}};
-  // The wing sits at x = 5, turned half a turn about y.
-  parts[0].fixedChildren = {{1, {-1, 0, 0, 0, 1, 0, 0, 0, -1}, {5, 0, 0}}};
+  // The wing sits at x = 5, turned a quarter turn about y: (x, y, z) -> (z + 5, y, -x).
+  parts[0].fixedChildren = {{1, {0, 0, 1, 0, 1, 0, -1, 0, 0}, {5, 0, 0}}};
   const CollisionBuild build = BuildCollision(parts, 300);
   EXPECT_EQ(build.warnings,
             std::vector<std::string>{"the collision piece line has fewer than three points off one line and is left out"});
@@ -64,8 +64,8 @@ TEST(PartCollision, PiecesBecomeLeavesWithFixChildrenCopiedUnderAWrapHull) {
   ASSERT_EQ(root.hulls.size(), 4u);  // hull, turret, the wing's copy, wrap
   EXPECT_EQ(root.hulls[2].id, kWing);
   EXPECT_EQ(root.hulls[3].kind, CollisionHullKind::Wrap);
-  EXPECT_LE(Outside(root, root.hulls[2], Box(4, 0, -1)), 1e-5);
-  EXPECT_LE(Outside(root, root.hulls[3], Box(4, 0, -1)), 1e-5);
+  EXPECT_LE(Outside(root, root.hulls[2], Box(5, 0, -1)), 1e-5);
+  EXPECT_LE(Outside(root, root.hulls[3], Box(5, 0, -1)), 1e-5);
   EXPECT_EQ(root.boxMax, (std::array<float, 3>{1, 1, 1}));  // its own hull only
   EXPECT_TRUE(root.moves);
   EXPECT_EQ(file.parts[1].hulls.size(), 1u);
