@@ -44,10 +44,11 @@ void Widen(ConvexHull& hull, const Vec& center, const std::vector<CollisionVecto
     const Vec n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
     const double height = n[0] * (a[0] - center[0]) + n[1] * (a[1] - center[1]) + n[2] * (a[2] - center[2]);
     if (!(height > 0)) continue;
+    double reach = height;
     for (const CollisionVector& p : points) {
-      const double reach = n[0] * (p[0] - center[0]) + n[1] * (p[1] - center[1]) + n[2] * (p[2] - center[2]);
-      scale = std::max(scale, reach / height);
+      reach = std::max(reach, n[0] * (p[0] - center[0]) + n[1] * (p[1] - center[1]) + n[2] * (p[2] - center[2]));
     }
+    scale = std::max(scale, reach / height);
   }
   for (CollisionVector& p : hull.points) {
     for (int k = 0; k < 3; ++k) p[k] = static_cast<float>(center[k] + (p[k] - center[k]) * scale);
@@ -64,10 +65,28 @@ std::optional<ConvexHull> BoundedHull(const CollisionPiece& piece, unsigned maxF
   }
   const Vec center{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
   const double longest = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
-  for (double cells = 64; cells >= 1; cells /= 2) {
-    std::optional<ConvexHull> thinned = HullOfPiece(piece.id, Thinned(piece.points, center, longest / cells));
+  // Only the hull's vertices matter (what holds them holds the piece). A
+  // hull of F faces has about F/2 vertices; the first grid has cells of the
+  // hull's area over F/4, which leaves about half the faces allowed, so one
+  // run of Qhull on the thinned points is mostly enough (the cost of more
+  // runs outweighs the few faces gained); coarser grids follow while the
+  // hull has too many.
+  std::vector<CollisionVector> vertices;
+  std::vector<bool> taken(hull->points.size());
+  double area = 0;
+  for (const auto& t : hull->triangles) {
+    for (const auto corner : t) {
+      if (!taken[corner]) taken[corner] = true, vertices.push_back(hull->points[corner]);
+    }
+    const Vec a = ToVec(hull->points[t[0]]), b = ToVec(hull->points[t[1]]), c = ToVec(hull->points[t[2]]);
+    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const Vec n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    area += std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) / 2;
+  }
+  for (double cell = std::sqrt(area / (maxFaces / 4.0)); cell <= 2 * longest; cell *= 1.25) {
+    std::optional<ConvexHull> thinned = HullOfPiece(piece.id, Thinned(vertices, center, cell));
     if (!thinned || thinned->triangles.size() > maxFaces) continue;
-    Widen(*thinned, center, piece.points);
+    Widen(*thinned, center, vertices);
     return thinned;
   }
   return hull;  // beyond any thinning; the writer refuses it
@@ -119,8 +138,11 @@ CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsi
     if (part.leaves.size() < 2) continue;
     CollisionPiece all{part.id, "", {}};
     for (const ConvexHull& leaf : part.leaves) {
+      std::vector<bool> taken(leaf.points.size());
       for (const auto& t : leaf.triangles) {
-        for (const auto corner : t) all.points.push_back(leaf.points[corner]);
+        for (const auto corner : t) {
+          if (!taken[corner]) taken[corner] = true, all.points.push_back(leaf.points[corner]);
+        }
       }
     }
     part.wrap = HullOfPiece(part.id, all.points);
