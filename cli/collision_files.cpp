@@ -1,6 +1,7 @@
 #include "cli/collision_files.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
