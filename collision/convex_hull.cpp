@@ -99,12 +99,11 @@ std::optional<ConvexHull> HullOfPiece(std::uint32_t id, std::span<const Collisio
   const double normalLength = std::sqrt(Dot(normal, normal));
   double offPlane = 0;
   Farthest(points, [&](const Vec& p) { return std::fabs(Dot(Minus(p, pa), normal)) / normalLength; }, offPlane);
-  if (offPlane <= 1e-6 * size) {
-    return ConvexHull{id,
-                      {points[a], points[b], points[c]},
-                      {{0, 1, 2}}};
+  // A piece too thin for Qhull to find a volume in is flat too.
+  if (offPlane > 1e-6 * size) {
+    if (auto hull = QhullHull(id, points)) return hull;
   }
-  return QhullHull(id, points);
+  return ConvexHull{id, {points[a], points[b], points[c]}, {{0, 1, 2}}};
 }
 
 }  // namespace svcmp
