@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/collision_files.h"
 #include "cli/commands.h"
 #include "cli/input_files.h"
 #include "inspect/material_rules.h"
@@ -29,8 +30,11 @@ std::string Count(std::size_t count, const char* one, const char* many) {
 }
 
 // Files are decoded first and judged together, since mesh references may
-// point into another file's library and library ids are global.
-int RunCheck(const std::vector<std::string>& files) {
+// point into another file's library and library ids are global. Collision
+// files are judged against the model they belong to.
+int RunCheck(const std::vector<std::string>& given) {
+  const CheckedFiles sorted = SortCheckedFiles(given);
+  const std::vector<std::string>& files = sorted.models;
   std::vector<UtfTree> trees(files.size());
   std::vector<CompoundModel> models(files.size());
   std::vector<CheckedModel> checked;
@@ -64,7 +68,15 @@ int RunCheck(const std::vector<std::string>& files) {
     for (const Finding& finding : findings[c]) PrintFinding(files[i], finding, counts);
     ++c;
   }
-  std::printf("%s checked: %s, %s\n", Count(files.size(), "file", "files").c_str(),
+  for (const auto& [path, model] : sorted.collisions) {
+    const bool known = model >= 0 && unreadable[static_cast<std::size_t>(model)].empty();
+    for (const Finding& finding :
+         CheckCollisionFileAt(path, known ? &models[static_cast<std::size_t>(model)] : nullptr)) {
+      PrintFinding(path, finding, counts);
+    }
+  }
+  const std::size_t checkedCount = files.size() + sorted.collisions.size();
+  std::printf("%s checked: %s, %s\n", Count(checkedCount, "file", "files").c_str(),
               Count(counts.errors, "error", "errors").c_str(),
               Count(counts.warnings, "warning", "warnings").c_str());
   return counts.errors == 0 ? 0 : 1;
@@ -74,7 +86,8 @@ int RunCheck(const std::vector<std::string>& files) {
 
 void AddCheckCommand(CLI::App& app, int& exitStatus) {
   auto* command = app.add_subcommand(
-      "check", "Find what the game would choke on in compound model (.cmp) and model (.3db) files");
+      "check", "Find what the game would choke on in compound model (.cmp), model (.3db) and collision "
+      "(.sur) files");
   auto files = std::make_shared<std::vector<std::string>>();
   command->add_option("FILE", *files, "The files, checked together")->required();
   command->callback([files, &exitStatus] { exitStatus = RunCheck(*files); });

@@ -1,17 +1,13 @@
 #include "cli/info_printer.h"
 
-#include <cmath>
-#include <nlohmann/json.hpp>
 #include <string_view>
 
-#include "cli/shortest_double.h"
+#include "cli/number_text.h"
 #include "format/cmp_node_names.h"
 #include "inspect/model_summary.h"
 
 namespace svcmp::cli {
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 std::string_view JointKindName(JointKind kind) {
   switch (kind) {
@@ -32,24 +28,6 @@ std::string_view HardpointKindName(HardpointKind kind) {
 }
 
 // ---- text
-
-std::string Number(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-  return text;
-}
-
-template <std::size_t N>
-std::string Tuple(const std::array<float, N>& values) {
-  std::string text = "(";
-  for (std::size_t i = 0; i < N; ++i) text += (i ? ", " : "") + Number(values[i]);
-  return text + ")";
-}
-
-// "1 mesh", "2 meshes": the words come in both forms.
-std::string Count(std::size_t count, std::string_view one, std::string_view many) {
-  return std::to_string(count) + " " + std::string(count == 1 ? one : many);
-}
 
 void PrintMeshRef(const CompoundModel& model, const MeshRefSummary& summary, std::FILE* out) {
   const MeshRef& ref = *summary.ref;
@@ -116,18 +94,6 @@ void PrintHardpoint(const Hardpoint& hardpoint, std::FILE* out) {
 }
 
 // ---- JSON
-
-Json JsonNumber(float value) {
-  if (!std::isfinite(value)) return nullptr;
-  return ShortestDouble(value);
-}
-
-template <std::size_t N>
-Json JsonNumbers(const std::array<float, N>& values) {
-  Json array = Json::array();
-  for (float value : values) array.push_back(JsonNumber(value));
-  return array;
-}
 
 template <typename T, typename F>
 Json OptionalJson(const std::optional<T>& value, F&& convert) {

@@ -25,6 +25,7 @@ class LeafReader {
   bool Holds(std::uint64_t offset, std::uint64_t length) const {
     return offset <= bytes_.size() && length <= bytes_.size() - offset;
   }
+  std::uint8_t U8(std::uint64_t offset) const { return Holds(offset, 1) ? bytes_[offset] : 0; }
   std::uint16_t U16(std::uint64_t offset) const {
     if (!Holds(offset, 2)) return 0;
     const std::uint8_t* at = bytes_.data() + offset;

@@ -12,7 +12,7 @@ SVCMP_NATIVE_PACKAGES=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libassimp-dev zlib1g-dev libstb-dev libfast-float-dev
-  libmeshoptimizer-dev
+  libmeshoptimizer-dev libqhull-dev
   clang-14 libclang-rt-14-dev llvm-14 lld-14
 )
 

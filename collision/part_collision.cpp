@@ -1,0 +1,153 @@
+#include "collision/part_collision.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <optional>
+#include <tuple>
+
+#include "collision/convex_hull.h"
+
+namespace svcmp {
+namespace {
+
+using Vec = std::array<double, 3>;
+
+Vec ToVec(const CollisionVector& p) { return {p[0], p[1], p[2]}; }
+
+// One point per cell of a grid of `cells` steps along the piece's longest
+// side: the one farthest from the centre, so the thinned hull stays wide.
+std::vector<CollisionVector> Thinned(const std::vector<CollisionVector>& points, const Vec& center,
+                                     double cellSize) {
+  std::map<std::tuple<long long, long long, long long>, std::pair<double, CollisionVector>> cells;
+  for (const CollisionVector& p : points) {
+    const auto key = std::make_tuple(std::llround(std::floor(p[0] / cellSize)),
+                                     std::llround(std::floor(p[1] / cellSize)),
+                                     std::llround(std::floor(p[2] / cellSize)));
+    double d = 0;
+    for (int k = 0; k < 3; ++k) d += (p[k] - center[k]) * (p[k] - center[k]);
+    const auto [found, added] = cells.try_emplace(key, d, p);
+    if (!added && d > found->second.first) found->second = {d, p};
+  }
+  std::vector<CollisionVector> kept;
+  for (const auto& [key, cell] : cells) kept.push_back(cell.second);
+  return kept;
+}
+
+// Scales `hull` about `center` (inside it) until every point of `points` is
+// behind every face.
+void Widen(ConvexHull& hull, const Vec& center, const std::vector<CollisionVector>& points) {
+  double scale = 1;
+  for (const auto& t : hull.triangles) {
+    const Vec a = ToVec(hull.points[t[0]]), b = ToVec(hull.points[t[1]]), c = ToVec(hull.points[t[2]]);
+    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const Vec n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    const double height = n[0] * (a[0] - center[0]) + n[1] * (a[1] - center[1]) + n[2] * (a[2] - center[2]);
+    if (!(height > 0)) continue;
+    double reach = height;
+    for (const CollisionVector& p : points) {
+      reach = std::max(reach, n[0] * (p[0] - center[0]) + n[1] * (p[1] - center[1]) + n[2] * (p[2] - center[2]));
+    }
+    scale = std::max(scale, reach / height);
+  }
+  for (CollisionVector& p : hull.points) {
+    for (int k = 0; k < 3; ++k) p[k] = static_cast<float>(center[k] + (p[k] - center[k]) * scale);
+  }
+}
+
+// A piece's hull of at most `maxFaces` faces.
+std::optional<ConvexHull> BoundedHull(const CollisionPiece& piece, unsigned maxFaces) {
+  std::optional<ConvexHull> hull = HullOfPiece(piece.id, piece.points);
+  if (!hull || hull->triangles.size() <= maxFaces) return hull;
+  Vec low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  for (const CollisionVector& p : piece.points) {
+    for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], double{p[k]}), high[k] = std::max(high[k], double{p[k]});
+  }
+  const Vec center{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+  const double longest = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+  // Only the hull's vertices matter (what holds them holds the piece). A
+  // hull of F faces has about F/2 vertices; the first grid has cells of the
+  // hull's area over F/4, which leaves about half the faces allowed, so one
+  // run of Qhull on the thinned points is mostly enough (the cost of more
+  // runs outweighs the few faces gained); coarser grids follow while the
+  // hull has too many.
+  std::vector<CollisionVector> vertices;
+  std::vector<bool> taken(hull->points.size());
+  double area = 0;
+  for (const auto& t : hull->triangles) {
+    for (const auto corner : t) {
+      if (!taken[corner]) taken[corner] = true, vertices.push_back(hull->points[corner]);
+    }
+    const Vec a = ToVec(hull->points[t[0]]), b = ToVec(hull->points[t[1]]), c = ToVec(hull->points[t[2]]);
+    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const Vec n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    area += std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) / 2;
+  }
+  for (double cell = std::sqrt(area / (maxFaces / 4.0)); cell <= 2 * longest; cell *= 1.25) {
+    std::optional<ConvexHull> thinned = HullOfPiece(piece.id, Thinned(vertices, center, cell));
+    if (!thinned || thinned->triangles.size() > maxFaces) continue;
+    Widen(*thinned, center, vertices);
+    return thinned;
+  }
+  return hull;  // beyond any thinning; the writer refuses it
+}
+
+CollisionVector Moved(const FixedChild& child, const CollisionVector& p) {
+  const auto& r = child.rotation;
+  CollisionVector out{};
+  for (int row = 0; row < 3; ++row) {
+    out[row] = r[3 * row] * p[0] + r[3 * row + 1] * p[1] + r[3 * row + 2] * p[2] + child.translation[row];
+  }
+  return out;
+}
+
+}  // namespace
+
+CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsigned maxHullFaces) {
+  CollisionBuild build;
+  for (const CollisionPartInput& input : parts) {
+    PartHulls& part = build.parts.emplace_back();
+    part.id = input.id;
+    part.moves = input.moves;
+    part.hardpointIds = input.hardpointIds;
+    for (const CollisionPiece& piece : input.pieces) {
+      if (auto hull = BoundedHull(piece, maxHullFaces)) {
+        part.leaves.push_back(std::move(*hull));
+      } else {
+        build.warnings.push_back("the collision piece " + piece.name +
+                                 " has fewer than three points off one line and is left out");
+      }
+    }
+  }
+  // Fix children's own hulls (not their copies of grandchildren's), moved in.
+  std::vector<std::size_t> ownCounts;
+  for (const PartHulls& part : build.parts) ownCounts.push_back(part.leaves.size());
+  for (std::size_t index = 0; index < parts.size(); ++index) {
+    for (const FixedChild& child : parts[index].fixedChildren) {
+      if (child.part >= build.parts.size()) continue;
+      for (std::size_t leaf = 0; leaf < ownCounts[child.part]; ++leaf) {
+        // A hardpoint's hull stays with the part that lists the hardpoint.
+        if (build.parts[child.part].leaves[leaf].id != build.parts[child.part].id) continue;
+        ConvexHull copy = build.parts[child.part].leaves[leaf];
+        for (CollisionVector& p : copy.points) p = Moved(child, p);
+        build.parts[index].leaves.push_back(std::move(copy));
+      }
+    }
+  }
+  for (PartHulls& part : build.parts) {
+    if (part.leaves.size() < 2) continue;
+    CollisionPiece all{part.id, "", {}};
+    for (const ConvexHull& leaf : part.leaves) {
+      std::vector<bool> taken(leaf.points.size());
+      for (const auto& t : leaf.triangles) {
+        for (const auto corner : t) {
+          if (!taken[corner]) taken[corner] = true, all.points.push_back(leaf.points[corner]);
+        }
+      }
+    }
+    part.wrap = HullOfPiece(part.id, all.points);
+  }
+  return build;
+}
+
+}  // namespace svcmp
