@@ -128,9 +128,10 @@ int RunExport(const ExportOptions& options) {
   // Model files are judged as the export will see them; JSON model documents
   // are exact already and pass as they are.
   const bool modelFile = !IsModelDocumentPath(options.modelPath);
-  const auto judge = [&](const MeshList& meshList, const ModelTotals& totals, int divisor) {
+  const auto judge = [&](const MeshList& meshList, const ModelTotals& totals, int divisor,
+                         HardpointSource hardpoints) {
     if (!modelFile) return;
-    for (const std::string& warning : JudgeImportedModel(meshList, totals, divisor)) {
+    for (const std::string& warning : JudgeImportedModel(meshList, totals, divisor, hardpoints)) {
       warn("\"" + options.modelPath + "\": " + warning);
     }
   };
@@ -139,7 +140,7 @@ int RunExport(const ExportOptions& options) {
     const ExportSettings defaults;
     const MeshList meshList = CaptureModel(loaded.model.get(), defaults.ScaleDivisor,
                                            OrientationSignOf(defaults.OrientationMode));
-    judge(meshList, TotalModel(meshList), defaults.ScaleDivisor);
+    judge(meshList, TotalModel(meshList), defaults.ScaleDivisor, HardpointSource::MeshNames);
     PrintMeshListing(meshList, stdout);
     PrintListingTotals(meshList, defaults.ScaleDivisor, stdout);
     if (loaded.model->nodes.empty()) return 0;
@@ -162,13 +163,9 @@ int RunExport(const ExportOptions& options) {
 
   std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
-  ModelTotals totals = [&] {
-    const MeshList meshList = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
-                                           OrientationSignOf(settings->OrientationMode));
-    const ModelTotals captured = TotalModel(meshList);
-    judge(meshList, captured, settings->ScaleDivisor);
-    return captured;
-  }();
+  const MeshList capturedMeshes = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
+                                               OrientationSignOf(settings->OrientationMode));
+  ModelTotals totals = TotalModel(capturedMeshes);
 
   AssemblyExtras extras;
   extras.exactBounds = options.bounds;
@@ -187,6 +184,8 @@ int RunExport(const ExportOptions& options) {
 
   std::vector<LevelExports::GivenLevel> givenLevels;
   if (!FormNodeParts(options, loaded.model, *settings, extras, givenLevels)) return 1;
+  judge(capturedMeshes, totals, settings->ScaleDivisor,
+        extras.nodeParts.empty() ? HardpointSource::MeshNames : HardpointSource::NodeTree);
   if (!extras.nodeParts.empty()) {
     // The parts' geometry and hardpoints; the extent stays the whole model's.
     const ModelTotals parts = TotalModel(CaptureModel(

@@ -56,9 +56,11 @@ std::string SizeMisfit(const ModelTotals& totals, int scaleDivisor) {
 }  // namespace
 
 std::vector<std::string> JudgeImportedModel(const MeshList& meshList, const ModelTotals& totals,
-                                            int scaleDivisor) {
+                                            int scaleDivisor, HardpointSource hardpoints) {
   std::vector<std::string> warnings;
-  for (std::string warning : {NamedHardpointMisfits(meshList), SizeMisfit(totals, scaleDivisor)}) {
+  const std::string misfits =
+      hardpoints == HardpointSource::MeshNames ? NamedHardpointMisfits(meshList) : "";
+  for (std::string warning : {misfits, SizeMisfit(totals, scaleDivisor)}) {
     if (!warning.empty()) warnings.push_back(std::move(warning));
   }
   return warnings;
