@@ -85,6 +85,9 @@ int RunExport(const ExportOptions& options) {
     std::fprintf(stderr, "warning: %s\n", text.c_str());
   };
   for (const std::string& warning : loaded.warnings) warn(warning);
+  // Meshes beyond 16-bit indices reach capture in pieces, which the
+  // simplification joins again (or the export refuses).
+  const std::vector<SplitMesh> splits = SplitLargeMeshes(*loaded.model);
   // Model files are judged as the export will see them; JSON model documents
   // are exact already and pass as they are.
   const bool modelFile = !IsModelDocumentPath(options.modelPath);
@@ -136,16 +139,22 @@ int RunExport(const ExportOptions& options) {
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
   const std::size_t geometryMeshes = CountGeometryMeshes(loaded.model.get());
-  LevelExports runs(options, *settings, std::move(loaded.model));
+  LevelExports runs(options, *settings, std::move(loaded.model), splits);
+  std::vector<std::string> heldSummaries;  // the staged levels' lines
   for (int run = 0; run < runs.Count(); ++run) {
     CliExportUi ui(runs.Mode(run), options.outputPath, runs.Settings(run), runs.PrintsTree(run),
                    geometryMeshes, runs.Extras(run, extras));
-    // The summary counts the captured model, which only an unsimplified
-    // export writes as it is.
-    if (!options.simplify && !options.autoLod) {
-      ui.SetSummary(ExportSummary(options.outputPath, totals, settings->GroupCount,
-                                  runs.Settings(run).LodLevel));
-    }
+    // An unsimplified export writes the captured model as it is; the
+    // others count the geometry as their step left it.
+    const int level = runs.Settings(run).LodLevel;
+    ui.SetSummary([&runs, &options, &totals, &settings, run, level] {
+      if (!options.simplify && !options.autoLod) {
+        return ExportSummary(options.outputPath, totals, settings->GroupCount, level);
+      }
+      return SimplifiedExportSummary(options.outputPath, TotalModel(runs.Exported(run)),
+                                     settings->GroupCount, level, runs.Report(run));
+    });
+    ui.HoldSummariesIn(heldSummaries);
     CmpExporterPlugIn plugIn(ui, std::nullopt, &runs.Step(run));
     // The plug-in destroys the model on the exits after capture; the pointer
     // releases it on the others.

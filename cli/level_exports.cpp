@@ -6,7 +6,7 @@
 namespace svcmp::cli {
 
 LevelExports::LevelExports(const ExportOptions& options, const ExportSettings& settings,
-                           HostModelPtr model)
+                           HostModelPtr model, const std::vector<SplitMesh>& splits)
     : firstMode_(options.update ? UpdateExisting : CreateNew),
       settings_(settings),
       autoLod_(options.autoLod),
@@ -17,6 +17,8 @@ LevelExports::LevelExports(const ExportOptions& options, const ExportSettings& s
   first.simplify = options.simplify;
   first.share = options.simplifyRatio;
   first.report = !options.quiet;
+  first.splits = &splits;
+  first.exported = &exported_[0];
   if (!autoLod_) {
     steps_[0].emplace(first);
     return;

@@ -23,7 +23,10 @@ namespace svcmp::cli {
 // the file, so a level that fails leaves the file exactly as it was.
 class LevelExports {
  public:
-  LevelExports(const ExportOptions& options, const ExportSettings& settings, HostModelPtr model);
+  // `splits`: the model's meshes held in pieces (SplitLargeMeshes); kept
+  // for the levels' lifetime by the caller.
+  LevelExports(const ExportOptions& options, const ExportSettings& settings, HostModelPtr model,
+               const std::vector<SplitMesh>& splits);
   // The steps point into the levels' mesh lists.
   LevelExports(const LevelExports&) = delete;
   LevelExports& operator=(const LevelExports&) = delete;
@@ -36,6 +39,12 @@ class LevelExports {
   // Only the last run prints the tree: the file's final one.
   bool PrintsTree(int run) const { return printTree_ && run == count_ - 1; }
   CapturedMeshesStep& Step(int run) { return *steps_[static_cast<std::size_t>(run)]; }
+  // The geometry the run exported, once its step ran.
+  const MeshList& Exported(int run) const { return exported_[static_cast<std::size_t>(run)]; }
+  // What the run's simplification did; none when it did not simplify.
+  const std::optional<SimplifyReport>& Report(int run) const {
+    return steps_[static_cast<std::size_t>(run)]->Report();
+  }
   // The model for the run, which the driver destroys: a copy for all but the last.
   HostModelPtr TakeModel(int run);
 

@@ -5,10 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "import/import_messages.h"
 #include "plugin/export_checks.h"
 #include "plugin/model_capture.h"
 #include "simplify/level_reuse.h"
 #include "simplify/mesh_simplifier.h"
+#include "simplify/surface_check.h"
 #include "ui/dialog_texts.h"
 
 namespace svcmp::cli {
@@ -17,6 +19,11 @@ namespace {
 // "level 1: " before a level's lines, nothing for a plain export.
 std::string Prefix(const std::string& levelName) {
   return levelName.empty() ? std::string() : levelName + ": ";
+}
+
+const std::vector<SplitMesh>& Splits(const SimplifyPlan& plan) {
+  static const std::vector<SplitMesh> kNone;
+  return plan.splits != nullptr ? *plan.splits : kNone;
 }
 
 }  // namespace
@@ -33,6 +40,9 @@ SimplifyStep::SimplifyStep(SimplifyPlan plan) : plan_(std::move(plan)) {}
 bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, ExportUi& ui) {
   if (plan_.simplify) {
     Simplify(meshList);
+  } else if (const auto refusal = LargeMeshRefusal(meshList)) {
+    ui.ShowMessage(*refusal, kWarningCaption, MessageIcon::Exclamation);
+    return false;
   } else if (const auto refusal =
                  CheckExportable(meshList, settings.GroupCount, settings.GroupQuantities);
              SimplifyingMakesFit(meshList, refusal)) {
@@ -44,7 +54,7 @@ bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, Expor
   return true;
 }
 
-void SimplifyStep::Simplify(MeshList& meshList) const {
+void SimplifyStep::Simplify(MeshList& meshList) {
   const std::size_t captured = GeometryTriangleCount(meshList);
   std::size_t target = captured;
   if (plan_.share) {
@@ -54,7 +64,18 @@ void SimplifyStep::Simplify(MeshList& meshList) const {
   } else if (CheckMeshBufferLimits(meshList)) {
     target = kFitTriangleTarget;
   }
-  const SimplifyReport report = SimplifyGeometry(meshList, target);
+  report_ = plan_.share ? SimplifyWithoutDefects(meshList, target)
+                        : SimplifyGeometry(meshList, target, Splits(plan_), true);
+  const SimplifyReport& report = *report_;
+  if (report.relaxed != Relaxation::None) {
+    std::fprintf(stderr, "warning: %s%s\n", Prefix(plan_.levelName).c_str(),
+                 report.relaxed == Relaxation::TextureSeams
+                     ? "the texture seams and the borders between meshes kept the model above "
+                       "21,845 triangles; they were let go, so textures may stretch along them"
+                     : "the seams, borders and shapes of the meshes kept the model above 21,845 "
+                       "triangles; a coarse pass merged nearby vertices, so small details "
+                       "may be lost");
+  }
   if (!plan_.report) return;
   if (report.trianglesAfter == report.trianglesBefore && !plan_.share) {
     std::printf("%sthe model fits the mesh buffer; nothing simplified (%s triangles)\n",
@@ -64,6 +85,39 @@ void SimplifyStep::Simplify(MeshList& meshList) const {
   std::printf("%ssimplified the geometry from %s to %s triangles (relative error %.3g%%)\n",
               Prefix(plan_.levelName).c_str(), Grouped(report.trianglesBefore).c_str(),
               Grouped(report.trianglesAfter).c_str(), 100.0 * report.relativeError);
+}
+
+SimplifyReport SimplifyStep::SimplifyWithoutDefects(MeshList& meshList, std::size_t target) const {
+  // Each try keeps half of the triangles the one before gave up; the last
+  // gives up nothing.
+  constexpr int kTries = 6;
+  const MeshList source = meshList;
+  const std::size_t captured = GeometryTriangleCount(source);
+  std::size_t aim = target;
+  SimplifyReport report;
+  for (int attempt = 1;; ++attempt) {
+    report = SimplifyGeometry(meshList, aim, Splits(plan_), false);
+    if (report.trianglesAfter >= captured || FindSurfaceDefects(meshList, source).None()) break;
+    meshList = source;
+    aim = attempt < kTries ? aim + (captured - aim + 1) / 2 : captured;
+  }
+  if (aim != target && report.trianglesAfter < captured) {
+    std::fprintf(stderr,
+                 "warning: %skept %s triangles rather than about %s: fewer would open holes in "
+                 "the surface or turn faces inside out\n",
+                 Prefix(plan_.levelName).c_str(), Grouped(report.trianglesAfter).c_str(),
+                 Grouped(target).c_str());
+  }
+  return report;
+}
+
+std::optional<std::string> SimplifyStep::LargeMeshRefusal(const MeshList& meshList) const {
+  const std::vector<SplitMesh>& splits = Splits(plan_);
+  if (splits.empty()) return std::nullopt;
+  std::string refusal = "mesh \"" + meshList[splits.front().firstPiece].meshName + "\"" +
+                        import_messages::kTooManyVertices + ".";
+  if (SimplifierAvailable()) refusal += std::string(" ") + kSimplifyAdvice;
+  return refusal;
 }
 
 void SimplifyStep::TakeUnreducedMeshes(MeshList& meshList) const {
