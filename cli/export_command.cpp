@@ -16,8 +16,10 @@
 #include "cli/mesh_listing.h"
 #include "cli/model_totals.h"
 #include "exporter/cmp_exporter_plugin.h"
+#include "import/import_messages.h"
 #include "import/model_file.h"
 #include "plugin/model_capture.h"
+#include "simplify/mesh_pieces.h"
 #include "simplify/mesh_simplifier.h"
 #include "utf/replace_target.h"
 #include "utf/target_lock.h"
@@ -85,6 +87,13 @@ int RunExport(const ExportOptions& options) {
     std::fprintf(stderr, "warning: %s\n", text.c_str());
   };
   for (const std::string& warning : loaded.warnings) warn(warning);
+  if (const auto hardpoint = LargeHardpointMesh(*loaded.model)) {
+    std::fprintf(stderr,
+                 "error: hardpoint mesh \"%s\"%s; hardpoints are never simplified, so reduce it "
+                 "in the modelling program\n",
+                 hardpoint->c_str(), import_messages::kTooManyVertices);
+    return 1;
+  }
   // Meshes beyond 16-bit indices reach capture in pieces, which the
   // simplification joins again (or the export refuses).
   const std::vector<SplitMesh> splits = SplitLargeMeshes(*loaded.model);

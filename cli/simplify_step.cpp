@@ -49,12 +49,13 @@ bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, Expor
     ui.ShowMessage(*refusal + " " + kSimplifyAdvice, kWarningCaption, MessageIcon::Exclamation);
     return false;
   }
-  if (plan_.previousLevel != nullptr) TakeUnreducedMeshes(meshList);
+  if (plan_.previousLevel != nullptr && !keptWhole_) TakeUnreducedMeshes(meshList);
   if (plan_.exported != nullptr) *plan_.exported = meshList;
   return true;
 }
 
 void SimplifyStep::Simplify(MeshList& meshList) {
+  keptWhole_ = false;
   const std::size_t captured = GeometryTriangleCount(meshList);
   std::size_t target = captured;
   if (plan_.share) {
@@ -66,6 +67,7 @@ void SimplifyStep::Simplify(MeshList& meshList) {
   }
   report_ = plan_.share ? SimplifyWithoutDefects(meshList, target)
                         : SimplifyGeometry(meshList, target, Splits(plan_), true);
+  if (!report_) return;  // the geometry kept as it was, which was said
   const SimplifyReport& report = *report_;
   if (report.relaxed != Relaxation::None) {
     std::fprintf(stderr, "warning: %s%s\n", Prefix(plan_.levelName).c_str(),
@@ -87,28 +89,41 @@ void SimplifyStep::Simplify(MeshList& meshList) {
               Grouped(report.trianglesAfter).c_str(), 100.0 * report.relativeError);
 }
 
-SimplifyReport SimplifyStep::SimplifyWithoutDefects(MeshList& meshList, std::size_t target) const {
-  // Each try keeps half of the triangles the one before gave up; the last
-  // gives up nothing.
+std::optional<SimplifyReport> SimplifyStep::SimplifyWithoutDefects(MeshList& meshList,
+                                                                   std::size_t target) {
+  // Each try gives back half of the triangles the one before gave up; a
+  // level never gets more than the one before it.
   constexpr int kTries = 6;
   const MeshList source = meshList;
-  const std::size_t captured = GeometryTriangleCount(source);
+  const std::size_t ceiling = plan_.previousLevel != nullptr
+                                  ? GeometryTriangleCount(*plan_.previousLevel)
+                                  : GeometryTriangleCount(source);
   std::size_t aim = target;
-  SimplifyReport report;
-  for (int attempt = 1;; ++attempt) {
-    report = SimplifyGeometry(meshList, aim, Splits(plan_), false);
-    if (report.trianglesAfter >= captured || FindSurfaceDefects(meshList, source).None()) break;
+  for (int attempt = 1; attempt <= kTries && aim < ceiling; ++attempt) {
+    const SimplifyReport report = SimplifyGeometry(meshList, aim, Splits(plan_), false);
+    if (FindSurfaceDefects(meshList, source).None()) {
+      if (aim != target) {
+        std::fprintf(stderr,
+                     "warning: %skept %s triangles rather than about %s: fewer would open holes "
+                     "in the surface or turn faces inside out\n",
+                     Prefix(plan_.levelName).c_str(), Grouped(report.trianglesAfter).c_str(),
+                     Grouped(target).c_str());
+      }
+      return report;
+    }
     meshList = source;
-    aim = attempt < kTries ? aim + (captured - aim + 1) / 2 : captured;
+    aim += (ceiling - aim + 1) / 2;
   }
-  if (aim != target && report.trianglesAfter < captured) {
-    std::fprintf(stderr,
-                 "warning: %skept %s triangles rather than about %s: fewer would open holes in "
-                 "the surface or turn faces inside out\n",
-                 Prefix(plan_.levelName).c_str(), Grouped(report.trianglesAfter).c_str(),
-                 Grouped(target).c_str());
-  }
-  return report;
+  keptWhole_ = true;
+  const std::string kept = plan_.previousLevel != nullptr
+                               ? plan_.previousLevelName + "'s geometry"
+                               : "all " + Grouped(ceiling) + " triangles";
+  std::fprintf(stderr,
+               "warning: %sfewer triangles would open holes in the surface or turn faces inside "
+               "out; it keeps %s\n",
+               Prefix(plan_.levelName).c_str(), kept.c_str());
+  if (plan_.previousLevel != nullptr) meshList = *plan_.previousLevel;
+  return std::nullopt;
 }
 
 std::optional<std::string> SimplifyStep::LargeMeshRefusal(const MeshList& meshList) const {

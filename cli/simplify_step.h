@@ -51,14 +51,17 @@ class SimplifyStep final : public CapturedMeshesStep {
  private:
   void Simplify(MeshList& meshList);
   // Simplifies towards `target` triangles, keeping more where fewer would
-  // open new holes or turn faces inside out, and says so.
-  SimplifyReport SimplifyWithoutDefects(MeshList& meshList, std::size_t target) const;
+  // open new holes or turn faces inside out, and says so; none (and the
+  // previous level's geometry, or the captured one) where no count below the
+  // previous level's is free of them.
+  std::optional<SimplifyReport> SimplifyWithoutDefects(MeshList& meshList, std::size_t target);
   // The refusal of a mesh too large for 16-bit indices, if the model has one.
   std::optional<std::string> LargeMeshRefusal(const MeshList& meshList) const;
   void TakeUnreducedMeshes(MeshList& meshList) const;
 
   SimplifyPlan plan_;
   std::optional<SimplifyReport> report_;
+  bool keptWhole_ = false;  // the last run kept the geometry it started from
 };
 
 }  // namespace svcmp::cli

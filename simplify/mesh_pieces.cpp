@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "plugin/export_checks.h"
+#include "plugin/model_capture.h"
 
 namespace svcmp {
 namespace {
@@ -59,12 +60,19 @@ std::vector<MeshPiece> SplitIntoPieces(const std::vector<std::uint32_t>& corners
   return pieces;
 }
 
+std::optional<std::string> LargeHardpointMesh(const msModel& model) {
+  for (const msMesh& mesh : model.meshes) {
+    if (IsHardpointName(mesh.name) && mesh.vertices.size() > kMaxMeshBufferCount) return mesh.name;
+  }
+  return std::nullopt;
+}
+
 std::vector<SplitMesh> SplitLargeMeshes(msModel& model) {
   std::vector<SplitMesh> splits;
   std::vector<msMesh> meshes;
   meshes.reserve(model.meshes.size());
   for (msMesh& mesh : model.meshes) {
-    if (mesh.vertices.size() <= kMaxMeshBufferCount) {
+    if (mesh.vertices.size() <= kMaxMeshBufferCount || IsHardpointName(mesh.name)) {
       meshes.push_back(std::move(mesh));
       continue;
     }

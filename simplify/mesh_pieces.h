@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "host/host_model.h"
@@ -31,10 +33,14 @@ struct SplitMesh {
   std::vector<std::vector<std::uint32_t>> origins;
 };
 
-// Splits every mesh of `model` with more than 65,535 vertices into pieces
-// of the same name and material, so that capture can take it in; a triangle
-// naming a vertex the mesh lacks is left out. Returns the split meshes in
-// model order, with their places after the split.
+// The first hardpoint mesh of `model` with more than 65,535 vertices:
+// hardpoints are never simplified, so such a model cannot be exported.
+std::optional<std::string> LargeHardpointMesh(const msModel& model);
+
+// Splits every geometry mesh of `model` with more than 65,535 vertices into
+// pieces of the same name and material, so that capture can take it in; a
+// triangle naming a vertex the mesh lacks is left out. Returns the split
+// meshes in model order, with their places after the split.
 std::vector<SplitMesh> SplitLargeMeshes(msModel& model);
 
 // The captured whole mesh of `split`'s pieces in `meshList`: every vertex once

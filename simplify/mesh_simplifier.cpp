@@ -183,7 +183,8 @@ std::vector<MeshRecord> Rebuild(const MeshRecord& first, const Source& source,
 bool SimplifierAvailable() { return true; }
 
 SimplifyReport SimplifyGeometry(MeshList& meshList, std::size_t targetTriangles,
-                                const std::vector<SplitMesh>& splits, bool mustFit) {
+                                const std::vector<SplitMesh>& splits, bool mustFit,
+                                Relaxation from) {
   SimplifyReport report;
   report.trianglesBefore = GeometryTriangleCount(meshList);
   report.trianglesAfter = report.trianglesBefore;
@@ -199,16 +200,16 @@ SimplifyReport SimplifyGeometry(MeshList& meshList, std::size_t targetTriangles,
   if (inSources <= target) {
     for (const Source& source : sources) kept.push_back(source.whole.corners);
   } else {
-    kept = SimplifyTogether(sources, target, report.relativeError);
-    if (mustFit && outside + TriangleCount(kept) > kMaxTriangles) {
+    const auto fits = [&] { return outside + TriangleCount(kept) <= kMaxTriangles; };
+    if (from == Relaxation::None) kept = SimplifyTogether(sources, target, report.relativeError);
+    if (from == Relaxation::TextureSeams || (from == Relaxation::None && mustFit && !fits())) {
       report.relaxed = Relaxation::TextureSeams;
       kept = SimplifyEach(sources, target, false, report.relativeError);
     }
-    if (mustFit && outside + TriangleCount(kept) > kMaxTriangles) {
+    if (from == Relaxation::Sloppy || (mustFit && !fits())) {
       report.relaxed = Relaxation::Sloppy;
       // Sloppy clusters land near, not on, the target: ask for less until it fits.
-      for (std::size_t ask = target, tries = 0;
-           tries < 8 && (tries == 0 || outside + TriangleCount(kept) > kMaxTriangles);
+      for (std::size_t ask = target, tries = 0; tries < 8 && (tries == 0 || (mustFit && !fits()));
            ask = ask * 3 / 4, ++tries) {
         kept = SimplifyEach(sources, ask, true, report.relativeError);
       }

@@ -44,8 +44,10 @@ bool SimplifierAvailable();
 // The pieces of each of `splits` are simplified as one mesh and come out
 // joined again where 16-bit indices address the result. With `mustFit`, when
 // the kept seams stop the simplifier above the mesh buffer's 21,845
-// triangles, it lets go of them step by step (SimplifyReport::relaxed).
+// triangles, it lets go of them step by step (SimplifyReport::relaxed);
+// `from` starts it at a later step.
 SimplifyReport SimplifyGeometry(MeshList& meshList, std::size_t targetTriangles,
-                                const std::vector<SplitMesh>& splits = {}, bool mustFit = false);
+                                const std::vector<SplitMesh>& splits = {}, bool mustFit = false,
+                                Relaxation from = Relaxation::None);
 
 }  // namespace svcmp

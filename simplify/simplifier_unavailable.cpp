@@ -7,7 +7,8 @@ namespace svcmp {
 bool SimplifierAvailable() { return false; }
 
 SimplifyReport SimplifyGeometry(MeshList& meshList, std::size_t /*targetTriangles*/,
-                                const std::vector<SplitMesh>& /*splits*/, bool /*mustFit*/) {
+                                const std::vector<SplitMesh>& /*splits*/, bool /*mustFit*/,
+                                Relaxation /*from*/) {
   SimplifyReport report;
   report.trianglesBefore = report.trianglesAfter = GeometryTriangleCount(meshList);
   return report;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
@@ -38,6 +39,13 @@ std::array<double, 3> CornerCross(const MeshRecord& mesh, const MeshTriangle& tr
   const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
   return {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
 }
+
+double Length(const std::array<double, 3>& v) {
+  return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+}
+
+// A face below this share of the level's mean area is a sliver.
+constexpr double kSliverShare = 0.05;
 
 bool NamesOwnVertices(const MeshRecord& mesh, const MeshTriangle& triangle) {
   const std::size_t count = mesh.vertices.size();
@@ -109,8 +117,18 @@ SurfaceDefects FindSurfaceDefects(const MeshList& level, const MeshList& source)
       for (int axis = 0; axis < 3; ++axis) sum[axis] += normal[axis];
     }
   });
+  // Slivers far below the level's mean face area show in no picture, and
+  // their direction is rounding's: only faces of some size count.
+  double areaSum = 0;
+  std::size_t faces = 0;
+  ForEachTriangle(level, [&](const MeshRecord& mesh, const MeshTriangle& triangle) {
+    areaSum += Length(CornerCross(mesh, triangle));
+    ++faces;
+  });
+  const double smallest = faces == 0 ? 0 : kSliverShare * areaSum / static_cast<double>(faces);
   ForEachTriangle(level, [&](const MeshRecord& mesh, const MeshTriangle& triangle) {
     const std::array<double, 3> normal = CornerCross(mesh, triangle);
+    if (Length(normal) < smallest) return;
     std::array<double, 3> surface = {0, 0, 0};
     for (const std::uint16_t index : triangle.index) {
       const auto found = normalAt.find(KeyOf(mesh.vertices[index].position));

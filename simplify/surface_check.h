@@ -14,7 +14,9 @@ struct SurfaceDefects {
   // Edges of one triangle alone that do not run along the source's own
   // open border (both ends on it).
   std::size_t newOpenEdges = 0;
-  std::size_t flippedFaces = 0;  // faces facing against the source surface at their corners
+  // Faces facing against the source surface at their corners, slivers
+  // (below a twentieth of the level's mean face area) not counted.
+  std::size_t flippedFaces = 0;
 
   bool None() const { return newOpenEdges == 0 && flippedFaces == 0; }
 };

@@ -74,6 +74,20 @@ TEST(SimplifyGeometry, OneMeshSphereBeyondSixteenBitsFitsInOneMeshAndKeepsItsSur
   EXPECT_EQ(meshList[1].triangles.size(), hardpoint.triangles.size());
 }
 
+// Hardpoints are never simplified: a large one is named for the refusal and
+// never split.
+TEST(SplitLargeMeshes, LeavesHardpointsWholeAndNamesALargeOne) {
+  HostModelPtr model = MakeHostModel();
+  model->meshes.push_back(HostSphere(4, 8));
+  model->meshes.push_back(HostSphere(224, 448));
+  model->meshes.back().name = "Hp_Fixed_Big";
+  EXPECT_EQ(LargeHardpointMesh(*model), "Hp_Fixed_Big");
+  EXPECT_TRUE(SplitLargeMeshes(*model).empty());
+  EXPECT_EQ(model->meshes.size(), 2u);
+  model->meshes.pop_back();
+  EXPECT_EQ(LargeHardpointMesh(*model), std::nullopt);
+}
+
 // Many small boxes whose faces have texture seams of their own: every
 // corner joins three seams, which the simplifier keeps, so together they
 // stop it above the limit.
