@@ -44,9 +44,6 @@ double Length(const std::array<double, 3>& v) {
   return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
 }
 
-// A face below this share of the level's mean area is a sliver.
-constexpr double kSliverShare = 0.05;
-
 bool NamesOwnVertices(const MeshRecord& mesh, const MeshTriangle& triangle) {
   const std::size_t count = mesh.vertices.size();
   return triangle.index[0] < count && triangle.index[1] < count && triangle.index[2] < count;
@@ -117,18 +114,11 @@ SurfaceDefects FindSurfaceDefects(const MeshList& level, const MeshList& source)
       for (int axis = 0; axis < 3; ++axis) sum[axis] += normal[axis];
     }
   });
-  // Slivers far below the level's mean face area show in no picture, and
-  // their direction is rounding's: only faces of some size count.
-  double areaSum = 0;
-  std::size_t faces = 0;
-  ForEachTriangle(level, [&](const MeshRecord& mesh, const MeshTriangle& triangle) {
-    areaSum += Length(CornerCross(mesh, triangle));
-    ++faces;
-  });
-  const double smallest = faces == 0 ? 0 : kSliverShare * areaSum / static_cast<double>(faces);
+  double area = 0;
+  double flippedArea = 0;
   ForEachTriangle(level, [&](const MeshRecord& mesh, const MeshTriangle& triangle) {
     const std::array<double, 3> normal = CornerCross(mesh, triangle);
-    if (Length(normal) < smallest) return;
+    area += Length(normal);
     std::array<double, 3> surface = {0, 0, 0};
     for (const std::uint16_t index : triangle.index) {
       const auto found = normalAt.find(KeyOf(mesh.vertices[index].position));
@@ -136,8 +126,12 @@ SurfaceDefects FindSurfaceDefects(const MeshList& level, const MeshList& source)
       for (int axis = 0; axis < 3; ++axis) surface[axis] += found->second[axis];
     }
     const double dot = normal[0] * surface[0] + normal[1] * surface[1] + normal[2] * surface[2];
-    if (dot < 0) ++defects.flippedFaces;
+    if (dot < 0) {
+      ++defects.flippedFaces;
+      flippedArea += Length(normal);
+    }
   });
+  defects.flippedAreaShare = area > 0 ? flippedArea / area : 0;
   return defects;
 }
 

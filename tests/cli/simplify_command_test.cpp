@@ -140,8 +140,14 @@ TEST_F(SimplifyCommand, OneMeshBeyondSixteenBitIndicesFitsOnlySimplified) {
   const auto fitted = Run("export sphere.json -o sphere.cmp --simplify");
   ASSERT_EQ(fitted.exitStatus, 0) << fitted.err;
   EXPECT_EQ(fitted.out.rfind("simplified the geometry from 200,704 to ", 0), 0u) << fitted.out;
-  const auto levels = Run("export sphere.json -o levels.cmp --simplify --auto-lod");
-  EXPECT_EQ(levels.exitStatus, 0) << levels.err;
+  const auto levels = Run("export sphere.json -o levels.cmp -q --simplify --auto-lod");
+  ASSERT_EQ(levels.exitStatus, 0) << levels.err;
+  // One wrote line per level, each with its triangles and error.
+  for (const char* level : {"level 0, ", "level 1, ", "level 2, "}) {
+    EXPECT_NE(levels.out.find(level), std::string::npos) << levels.out;
+  }
+  EXPECT_EQ(levels.out.rfind("wrote levels.cmp: 1 part, 1 mesh, ", 0), 0u) << levels.out;
+  EXPECT_EQ(levels.err.find("inside out"), std::string::npos) << levels.err;
 }
 
 // The listing points to --simplify only where the model does not fit.
