@@ -58,12 +58,24 @@ bool CliExportUi::ChooseCmpPath(ExportMode /*mode*/, std::string& path) {
 
 void CliExportUi::EditSettings(ExportSettings& settings) { settings = settings_; }
 
+void CliExportUi::PrintSummary() {
+  std::string line = summary_();
+  if (extras_.stageOnly && held_ != nullptr) {
+    held_->push_back(std::move(line));
+    return;
+  }
+  if (held_ != nullptr) {
+    for (const std::string& earlier : *held_) std::printf("%s\n", earlier.c_str());
+  }
+  std::printf("%s\n", line.c_str());
+}
+
 void CliExportUi::ShowResult(CmpTreeDialog& dialog) {
   dialog.UseExtras(extras_);
   dialog.Initialise();
   succeeded_ =
       dialog.Status() == CmpAssemblyStatus::Written || dialog.Status() == CmpAssemblyStatus::Staged;
-  if (succeeded_ && printTree_ && !summary_.empty()) std::printf("%s\n", summary_.c_str());
+  if (succeeded_ && summary_) PrintSummary();
   if (dialog.HasTree() && printTree_) PrintUtfTree(dialog.Tree(), stdout);
   dialog.Close();
 }

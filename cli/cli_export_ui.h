@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "cmp/assembly_extras.h"
 #include "exporter/export_ui.h"
@@ -25,21 +27,29 @@ class CliExportUi final : public ExportUi {
   void EditSettings(ExportSettings& settings) override;
   void ShowResult(CmpTreeDialog& dialog) override;
 
-  // A line printed on stdout before the tree, when the file was written.
-  void SetSummary(std::string summary) { summary_ = std::move(summary); }
+  // Makes the line printed on stdout before the tree (with or without it),
+  // once the file was written; it is made then, so that it can count the
+  // geometry as simplified.
+  void SetSummary(std::function<std::string()> summary) { summary_ = std::move(summary); }
+  // Where a staged --auto-lod level keeps its line until the file is
+  // written; the run that writes it prints the held lines before its own.
+  void HoldSummariesIn(std::vector<std::string>& held) { held_ = &held; }
 
   // Whether the file was written with the tree the export built, or the tree
   // staged for it (an --auto-lod level before the last).
   bool Succeeded() const { return succeeded_; }
 
  private:
+  void PrintSummary();
+
   ExportMode mode_;
   std::string path_;
   ExportSettings settings_;
   bool printTree_;
   std::size_t geometryMeshCount_;
   AssemblyExtras extras_;
-  std::string summary_;
+  std::function<std::string()> summary_;
+  std::vector<std::string>* held_ = nullptr;
   bool succeeded_ = false;
 };
 

@@ -19,8 +19,10 @@
 #include "cli/model_totals.h"
 #include "exporter/cmp_exporter_plugin.h"
 #include "exporter/parts_from_nodes.h"
+#include "import/import_messages.h"
 #include "import/model_file.h"
 #include "plugin/model_capture.h"
+#include "simplify/mesh_pieces.h"
 #include "simplify/mesh_simplifier.h"
 #include "utf/replace_target.h"
 #include "utf/target_lock.h"
@@ -125,6 +127,16 @@ int RunExport(const ExportOptions& options) {
     std::fprintf(stderr, "warning: %s\n", text.c_str());
   };
   for (const std::string& warning : loaded.warnings) warn(warning);
+  if (const auto hardpoint = LargeHardpointMesh(*loaded.model)) {
+    std::fprintf(stderr,
+                 "error: hardpoint mesh \"%s\"%s; hardpoints are never simplified, so reduce it "
+                 "in the modelling program\n",
+                 hardpoint->c_str(), import_messages::kTooManyVertices);
+    return 1;
+  }
+  // Meshes beyond 16-bit indices reach capture in pieces, which the
+  // simplification joins again (or the export refuses).
+  const std::vector<SplitMesh> splits = SplitLargeMeshes(*loaded.model);
   // Model files are judged as the export will see them; JSON model documents
   // are exact already and pass as they are.
   const bool modelFile = !IsModelDocumentPath(options.modelPath);
@@ -200,16 +212,22 @@ int RunExport(const ExportOptions& options) {
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
   const std::size_t geometryMeshes = CountGeometryMeshes(loaded.model.get());
-  LevelExports runs(options, *settings, std::move(loaded.model), std::move(givenLevels));
+  LevelExports runs(options, *settings, std::move(loaded.model), splits, std::move(givenLevels));
+  std::vector<std::string> heldSummaries;  // the staged levels' lines
   for (int run = 0; run < runs.Count(); ++run) {
     CliExportUi ui(runs.Mode(run), options.outputPath, runs.Settings(run), runs.PrintsTree(run),
                    geometryMeshes, runs.Extras(run, extras));
-    // The summary counts the captured model, which only an unsimplified
-    // export writes as it is.
-    if (!options.simplify && runs.Count() == 1) {
-      ui.SetSummary(ExportSummary(options.outputPath, totals, settings->GroupCount,
-                                  runs.Settings(run).LodLevel));
-    }
+    // An unsimplified export writes the captured model as it is; the
+    // others count the geometry as their step left it.
+    const int level = runs.Settings(run).LodLevel;
+    ui.SetSummary([&runs, &options, &totals, &settings, run, level] {
+      if (!options.simplify && !options.autoLod) {
+        return ExportSummary(options.outputPath, totals, settings->GroupCount, level);
+      }
+      return SimplifiedExportSummary(options.outputPath, TotalModel(runs.Exported(run)),
+                                     settings->GroupCount, level, runs.Report(run));
+    });
+    ui.HoldSummariesIn(heldSummaries);
     CmpExporterPlugIn plugIn(ui, std::nullopt, &runs.Step(run));
     // The plug-in destroys the model on the exits after capture; the pointer
     // releases it on the others.

@@ -7,7 +7,8 @@
 namespace svcmp::cli {
 
 LevelExports::LevelExports(const ExportOptions& options, const ExportSettings& settings,
-                           HostModelPtr model, std::vector<GivenLevel> givenLevels)
+                           HostModelPtr model, const std::vector<SplitMesh>& splits,
+                           std::vector<GivenLevel> givenLevels)
     : firstMode_(options.update ? UpdateExisting : CreateNew),
       settings_(settings),
       autoLod_(options.autoLod),
@@ -20,8 +21,15 @@ LevelExports::LevelExports(const ExportOptions& options, const ExportSettings& s
   first.simplify = options.simplify;
   first.share = options.simplifyRatio;
   first.report = !options.quiet;
+  first.splits = &splits;
+  first.exported = &exported_[0];
   if (!autoLod_) {
-    for (int run = 0; run < count_; ++run) steps_[static_cast<std::size_t>(run)].emplace(first);
+    for (int run = 0; run < count_; ++run) {
+      const auto index = static_cast<std::size_t>(run);
+      SimplifyPlan plan = first;
+      plan.exported = &exported_[index];
+      steps_[index].emplace(std::move(plan));
+    }
     return;
   }
   for (int level = 0; level < kLevelCount; ++level) {

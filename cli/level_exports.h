@@ -30,10 +30,12 @@ class LevelExports {
     std::vector<std::int32_t> meshesPerGroup;
   };
 
-  // With given levels (and no --auto-lod), runs level 0 and then each of
-  // them, staged in memory as --auto-lod's levels are.
+  // `splits`: the model's meshes held in pieces (SplitLargeMeshes); kept
+  // for the levels' lifetime by the caller. With given levels (and no
+  // --auto-lod), runs level 0 and then each of them, staged in memory as
+  // --auto-lod's levels are.
   LevelExports(const ExportOptions& options, const ExportSettings& settings, HostModelPtr model,
-               std::vector<GivenLevel> givenLevels = {});
+               const std::vector<SplitMesh>& splits, std::vector<GivenLevel> givenLevels = {});
   // The steps point into the levels' mesh lists.
   LevelExports(const LevelExports&) = delete;
   LevelExports& operator=(const LevelExports&) = delete;
@@ -46,6 +48,12 @@ class LevelExports {
   // Only the last run prints the tree: the file's final one.
   bool PrintsTree(int run) const { return printTree_ && run == count_ - 1; }
   CapturedMeshesStep& Step(int run) { return *steps_[static_cast<std::size_t>(run)]; }
+  // The geometry the run exported, once its step ran.
+  const MeshList& Exported(int run) const { return exported_[static_cast<std::size_t>(run)]; }
+  // What the run's simplification did; none when it did not simplify.
+  const std::optional<SimplifyReport>& Report(int run) const {
+    return steps_[static_cast<std::size_t>(run)]->Report();
+  }
   // The model for the run, which the driver destroys: a copy for all but the last.
   HostModelPtr TakeModel(int run);
 

@@ -69,4 +69,13 @@ std::string ExportSummary(const std::string& path, const ModelTotals& totals, in
          CountsText(written) + ", level " + std::to_string(lodLevel) + ", " + ExtentText(written);
 }
 
+std::string SimplifiedExportSummary(const std::string& path, const ModelTotals& totals, int parts,
+                                    int lodLevel, const std::optional<SimplifyReport>& report) {
+  std::string line = ExportSummary(path, totals, parts, lodLevel);
+  if (!report || report->trianglesAfter == report->trianglesBefore) return line;
+  char error[48];
+  std::snprintf(error, sizeof error, ", relative error %.3g%%", 100.0 * report->relativeError);
+  return line + error;
+}
+
 }  // namespace svcmp::cli

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "plugin/mesh_records.h"
+#include "simplify/mesh_simplifier.h"
 
 namespace svcmp::cli {
 
@@ -24,6 +26,13 @@ struct ModelTotals {
 // level 0, the only level they are written at.
 [[nodiscard]] std::string ExportSummary(const std::string& path, const ModelTotals& totals,
                                         int parts, int lodLevel);
+
+// The same for geometry a simplification made (`report`, when it ran):
+// "..., level 1, 12.3 x 4.1 x 20.7 units, relative error 0.42%".
+[[nodiscard]] std::string SimplifiedExportSummary(const std::string& path,
+                                                  const ModelTotals& totals, int parts,
+                                                  int lodLevel,
+                                                  const std::optional<SimplifyReport>& report);
 
 // "12 meshes, 4,812 vertices, 9,344 triangles, 3 hardpoints".
 [[nodiscard]] std::string CountsText(const ModelTotals& totals);

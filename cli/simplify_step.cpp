@@ -5,10 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "import/import_messages.h"
 #include "plugin/export_checks.h"
 #include "plugin/model_capture.h"
 #include "simplify/level_reuse.h"
 #include "simplify/mesh_simplifier.h"
+#include "simplify/surface_check.h"
 #include "ui/dialog_texts.h"
 
 namespace svcmp::cli {
@@ -17,6 +19,11 @@ namespace {
 // "level 1: " before a level's lines, nothing for a plain export.
 std::string Prefix(const std::string& levelName) {
   return levelName.empty() ? std::string() : levelName + ": ";
+}
+
+const std::vector<SplitMesh>& Splits(const SimplifyPlan& plan) {
+  static const std::vector<SplitMesh> kNone;
+  return plan.splits != nullptr ? *plan.splits : kNone;
 }
 
 }  // namespace
@@ -33,18 +40,22 @@ SimplifyStep::SimplifyStep(SimplifyPlan plan) : plan_(std::move(plan)) {}
 bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, ExportUi& ui) {
   if (plan_.simplify) {
     Simplify(meshList);
+  } else if (const auto refusal = LargeMeshRefusal(meshList)) {
+    ui.ShowMessage(*refusal, kWarningCaption, MessageIcon::Exclamation);
+    return false;
   } else if (const auto refusal =
                  CheckExportable(meshList, settings.GroupCount, settings.GroupQuantities);
              SimplifyingMakesFit(meshList, refusal)) {
     ui.ShowMessage(*refusal + " " + kSimplifyAdvice, kWarningCaption, MessageIcon::Exclamation);
     return false;
   }
-  if (plan_.previousLevel != nullptr) TakeUnreducedMeshes(meshList);
+  if (plan_.previousLevel != nullptr && !keptWhole_) TakeUnreducedMeshes(meshList);
   if (plan_.exported != nullptr) *plan_.exported = meshList;
   return true;
 }
 
-void SimplifyStep::Simplify(MeshList& meshList) const {
+void SimplifyStep::Simplify(MeshList& meshList) {
+  keptWhole_ = false;
   const std::size_t captured = GeometryTriangleCount(meshList);
   std::size_t target = captured;
   if (plan_.share) {
@@ -54,7 +65,19 @@ void SimplifyStep::Simplify(MeshList& meshList) const {
   } else if (CheckMeshBufferLimits(meshList)) {
     target = kFitTriangleTarget;
   }
-  const SimplifyReport report = SimplifyGeometry(meshList, target);
+  report_ = plan_.share ? SimplifyWithoutDefects(meshList, target)
+                        : SimplifyGeometry(meshList, target, Splits(plan_), true);
+  if (!report_) return;  // the geometry kept as it was, which was said
+  const SimplifyReport& report = *report_;
+  if (report.relaxed != Relaxation::None) {
+    std::fprintf(stderr, "warning: %s%s\n", Prefix(plan_.levelName).c_str(),
+                 report.relaxed == Relaxation::TextureSeams
+                     ? "the texture seams and the borders between meshes kept the model above "
+                       "21,845 triangles; they were let go, so textures may stretch along them"
+                     : "the seams, borders and shapes of the meshes kept the model above 21,845 "
+                       "triangles; a coarse pass merged nearby vertices, so small details "
+                       "may be lost");
+  }
   if (!plan_.report) return;
   if (report.trianglesAfter == report.trianglesBefore && !plan_.share) {
     std::printf("%sthe model fits the mesh buffer; nothing simplified (%s triangles)\n",
@@ -64,6 +87,52 @@ void SimplifyStep::Simplify(MeshList& meshList) const {
   std::printf("%ssimplified the geometry from %s to %s triangles (relative error %.3g%%)\n",
               Prefix(plan_.levelName).c_str(), Grouped(report.trianglesBefore).c_str(),
               Grouped(report.trianglesAfter).c_str(), 100.0 * report.relativeError);
+}
+
+std::optional<SimplifyReport> SimplifyStep::SimplifyWithoutDefects(MeshList& meshList,
+                                                                   std::size_t target) {
+  // Each try gives back half of the triangles the one before gave up; a
+  // level never gets more than the one before it.
+  constexpr int kTries = 6;
+  const MeshList source = meshList;
+  const std::size_t ceiling = plan_.previousLevel != nullptr
+                                  ? GeometryTriangleCount(*plan_.previousLevel)
+                                  : GeometryTriangleCount(source);
+  std::size_t aim = target;
+  for (int attempt = 1; attempt <= kTries && aim < ceiling; ++attempt) {
+    const SimplifyReport report = SimplifyGeometry(meshList, aim, Splits(plan_), false);
+    if (FindSurfaceDefects(meshList, source).None()) {
+      if (aim != target) {
+        std::fprintf(stderr,
+                     "warning: %skept %s triangles rather than about %s: fewer would open holes "
+                     "in the surface or turn faces inside out\n",
+                     Prefix(plan_.levelName).c_str(), Grouped(report.trianglesAfter).c_str(),
+                     Grouped(target).c_str());
+      }
+      return report;
+    }
+    meshList = source;
+    aim += (ceiling - aim + 1) / 2;
+  }
+  keptWhole_ = true;
+  const std::string kept = plan_.previousLevel != nullptr
+                               ? plan_.previousLevelName + "'s geometry"
+                               : "all " + Grouped(ceiling) + " triangles";
+  std::fprintf(stderr,
+               "warning: %sfewer triangles would open holes in the surface or turn faces inside "
+               "out; it keeps %s\n",
+               Prefix(plan_.levelName).c_str(), kept.c_str());
+  if (plan_.previousLevel != nullptr) meshList = *plan_.previousLevel;
+  return std::nullopt;
+}
+
+std::optional<std::string> SimplifyStep::LargeMeshRefusal(const MeshList& meshList) const {
+  const std::vector<SplitMesh>& splits = Splits(plan_);
+  if (splits.empty()) return std::nullopt;
+  std::string refusal = "mesh \"" + meshList[splits.front().firstPiece].meshName + "\"" +
+                        import_messages::kTooManyVertices + ".";
+  if (SimplifierAvailable()) refusal += std::string(" ") + kSimplifyAdvice;
+  return refusal;
 }
 
 void SimplifyStep::TakeUnreducedMeshes(MeshList& meshList) const {

@@ -2,8 +2,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "exporter/captured_meshes_step.h"
+#include "simplify/mesh_pieces.h"
+#include "simplify/mesh_simplifier.h"
 
 namespace svcmp::cli {
 
@@ -18,7 +21,10 @@ struct SimplifyPlan {
   const MeshList* previousLevel = nullptr;
   std::string previousLevelName;  // "level 0"
   MeshList* exported = nullptr;   // receives the geometry as exported
-  bool report = true;             // print what was done on stdout
+  // Meshes too large for 16-bit indices, captured in pieces; only
+  // simplifying makes them fit.
+  const std::vector<SplitMesh>* splits = nullptr;
+  bool report = true;  // print what was done on stdout
 };
 
 // Said after the refusal of a model that simplifying makes fit.
@@ -39,12 +45,23 @@ class SimplifyStep final : public CapturedMeshesStep {
   explicit SimplifyStep(SimplifyPlan plan);
 
   bool Run(MeshList& meshList, const ExportSettings& settings, ExportUi& ui) override;
+  // What the last run's simplification did; none when it did not simplify.
+  const std::optional<SimplifyReport>& Report() const { return report_; }
 
  private:
-  void Simplify(MeshList& meshList) const;
+  void Simplify(MeshList& meshList);
+  // Simplifies towards `target` triangles, keeping more where fewer would
+  // open new holes or turn faces inside out, and says so; none (and the
+  // previous level's geometry, or the captured one) where no count below the
+  // previous level's is free of them.
+  std::optional<SimplifyReport> SimplifyWithoutDefects(MeshList& meshList, std::size_t target);
+  // The refusal of a mesh too large for 16-bit indices, if the model has one.
+  std::optional<std::string> LargeMeshRefusal(const MeshList& meshList) const;
   void TakeUnreducedMeshes(MeshList& meshList) const;
 
   SimplifyPlan plan_;
+  std::optional<SimplifyReport> report_;
+  bool keptWhole_ = false;  // the last run kept the geometry it started from
 };
 
 }  // namespace svcmp::cli

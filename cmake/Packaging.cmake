@@ -51,7 +51,8 @@ if(WIN32)
 
   # What the programs carry inside: the compiler's C++ runtime and the
   # mingw-w64 runtime (static), the header-only JSON, command-line and image
-  # libraries, and the importer's assimp with its zlib and minizip.
+  # libraries, the importer's assimp with its zlib and minizip, and
+  # cmptool's meshoptimizer.
   set(licences third-party)
   svcmp_third_party_licence(gcc-runtime /usr/share/doc/gcc-mingw-w64-base/copyright ${licences})
   svcmp_third_party_licence(mingw-w64-runtime /usr/share/doc/mingw-w64-i686-dev/copyright ${licences})
@@ -65,6 +66,10 @@ if(WIN32)
     svcmp_third_party_licence(minizip ${assimpLicences}/minizip-debian-copyright ${licences})
     svcmp_third_party_licence(zlib /usr/share/doc/libz-mingw-w64-dev/copyright ${licences})
     svcmp_third_party_licence(utf8cpp /usr/share/doc/libutfcpp-dev/copyright ${licences})
+  endif()
+  if(SVCMP_WINDOWS_MESHOPTIMIZER)
+    svcmp_third_party_licence(meshoptimizer
+      ${SVCMP_WINDOWS_MESHOPTIMIZER}/share/licenses/meshoptimizer-debian-copyright ${licences})
   endif()
 else()
   # Installs under /usr; the libraries come from Debian's packages, found by

@@ -34,8 +34,10 @@ struct msVertex {
   float texCoords[2] = {0, 0};
 };
 
+// Held in 32 bits: cmptool reads meshes too large for 16-bit indices, which its
+// simplifier makes fit; the stand-in host's documents never name a vertex past 65535.
 struct msTriangle {
-  std::uint16_t indices[3] = {0, 0, 0};
+  std::uint32_t indices[3] = {0, 0, 0};
 };
 
 struct msMesh {

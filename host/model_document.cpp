@@ -96,7 +96,8 @@ constexpr std::size_t kFirstListCapacity = 4;
 
 class ModelReader {
  public:
-  ModelReader(std::string_view text, msModel& model) : json_(text), model_(model) {}
+  ModelReader(std::string_view text, msModel& model, VertexIndexRange range)
+      : json_(text), model_(model), wideIndices_(range == VertexIndexRange::Cmptool32Bit) {}
 
   // The message of the refusal; empty when the document was read.
   std::string Read() {
@@ -389,12 +390,16 @@ class ModelReader {
   }
 
   Refusal ReadTriangle(msTriangle& triangle) {
-    const auto index = [](std::string_view text, bool integral) -> std::optional<std::uint16_t> {
-      const auto value = IntegerIn(text, integral, 0, 65535);
+    const std::int64_t highest = wideIndices_ ? std::numeric_limits<std::uint32_t>::max() : 65535;
+    const auto index = [highest](std::string_view text,
+                                 bool integral) -> std::optional<std::uint32_t> {
+      const auto value = IntegerIn(text, integral, 0, highest);
       if (!value) return std::nullopt;
-      return static_cast<std::uint16_t>(*value);
+      return static_cast<std::uint32_t>(*value);
     };
-    return ReadNumbers(": expected 3 vertex indices", ": expected an integer from 0 to 65535",
+    return ReadNumbers(": expected 3 vertex indices",
+                       wideIndices_ ? ": expected an integer from 0 to 4294967295"
+                                    : ": expected an integer from 0 to 65535",
                        index, triangle.indices);
   }
 
@@ -560,6 +565,7 @@ class ModelReader {
 
   JsonScanner json_;
   msModel& model_;
+  bool wideIndices_;
 };
 
 ModelDocumentResult Refuse(std::string message) { return {nullptr, std::move(message)}; }
@@ -601,21 +607,21 @@ ModelDocumentResult Guarded(Load load) {
 
 }  // namespace
 
-ModelDocumentResult ParseModelDocument(std::string_view text) {
-  return Guarded([text]() -> ModelDocumentResult {
+ModelDocumentResult ParseModelDocument(std::string_view text, VertexIndexRange range) {
+  return Guarded([text, range]() -> ModelDocumentResult {
     HostModelPtr model = MakeHostModel();
-    std::string refusal = ModelReader(text, *model).Read();
+    std::string refusal = ModelReader(text, *model, range).Read();
     if (!refusal.empty()) return Refuse(std::move(refusal));
     return {std::move(model), {}};
   });
 }
 
-ModelDocumentResult LoadModelDocument(const std::string& path) {
-  return Guarded([&path]() -> ModelDocumentResult {
+ModelDocumentResult LoadModelDocument(const std::string& path, VertexIndexRange range) {
+  return Guarded([&path, range]() -> ModelDocumentResult {
     std::string reason;
     const std::optional<std::string> text = ReadDocumentText(path, reason);
     if (!text) return Refuse(std::move(reason));
-    return ParseModelDocument(*text);
+    return ParseModelDocument(*text, range);
   });
 }
 

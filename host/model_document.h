@@ -14,11 +14,18 @@ struct [[nodiscard]] ModelDocumentResult {
   std::string error;
 };
 
+// How far a triangle may reach into its mesh's vertices: the stand-in host's
+// 16-bit indices, or cmptool's 32-bit ones (meshes that only fit the file once
+// simplified).
+enum class VertexIndexRange { Host16Bit, Cmptool32Bit };
+
 // Reads a host model document (JSON). A document that breaks a rule is
 // refused as a whole; nothing throws.
-ModelDocumentResult LoadModelDocument(const std::string& path);
+ModelDocumentResult LoadModelDocument(const std::string& path,
+                                      VertexIndexRange range = VertexIndexRange::Host16Bit);
 
 // The same from the document's text.
-ModelDocumentResult ParseModelDocument(std::string_view text);
+ModelDocumentResult ParseModelDocument(std::string_view text,
+                                       VertexIndexRange range = VertexIndexRange::Host16Bit);
 
 }  // namespace svcmp

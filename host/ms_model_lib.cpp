@@ -87,7 +87,10 @@ void msVertex_GetTexCoords(msVertex* vertex, float texCoords[2]) {
 
 void msTriangle_GetVertexIndices(msTriangle* triangle, unsigned short indices[3]) {
   if (indices == nullptr) return;
-  for (int corner = 0; corner < 3; ++corner) indices[corner] = triangle ? triangle->indices[corner] : 0;
+  // The stand-in host's documents name no vertex past 16 bits.
+  for (int corner = 0; corner < 3; ++corner) {
+    indices[corner] = triangle ? static_cast<unsigned short>(triangle->indices[corner]) : 0;
+  }
 }
 
 }  // extern "C"

@@ -31,10 +31,6 @@ namespace {
 
 namespace msg = import_messages;
 
-// 16-bit triangle indices address at most this many vertices per mesh, and the
-// mesh buffer counts them in 16 bits.
-constexpr std::size_t kMaxMeshVertices = 65535;
-
 // Triangulation and texture coordinates with V running downwards, as the
 // host and the game keep them (assimp turns every format to V upwards; glTF
 // files store V downwards and come out as written). Every step that renames,
@@ -482,7 +478,6 @@ class SceneConverter {
     // the order the triangles first name them.
     std::vector<std::int64_t> remap(source.mNumVertices, -1);
     std::unordered_map<VertexKey, std::uint32_t, VertexKeyHash> joined;
-    bool tooMany = false;
     bool nonFinite = false;
 
     auto indexOf = [&](unsigned sourceIndex) -> std::uint32_t {
@@ -502,7 +497,6 @@ class SceneConverter {
       }
       if (index == mesh.vertices.size()) {
         if (!IsFinite(vertex)) nonFinite = true;
-        if (mesh.vertices.size() == kMaxMeshVertices) tooMany = true;
         mesh.vertices.push_back(vertex);
       }
       remap[sourceIndex] = index;
@@ -513,7 +507,6 @@ class SceneConverter {
     std::size_t dropped = DroppedTriangles(filePrimitives_, source.mNumVertices, source.mNumFaces);
     for (unsigned f = 0; f < source.mNumFaces; ++f) {
       const aiFace& face = source.mFaces[f];
-      if (tooMany) break;
       if (face.mNumIndices != 3) continue;
       if (face.mIndices == nullptr || face.mIndices[0] >= source.mNumVertices ||
           face.mIndices[1] >= source.mNumVertices || face.mIndices[2] >= source.mNumVertices) {
@@ -525,8 +518,7 @@ class SceneConverter {
       static constexpr int kCorners[2][3] = {{0, 1, 2}, {0, 2, 1}};
       msTriangle triangle;
       for (int corner = 0; corner < 3; ++corner) {
-        triangle.indices[corner] =
-            static_cast<std::uint16_t>(indexOf(face.mIndices[kCorners[mirrored][corner]]));
+        triangle.indices[corner] = indexOf(face.mIndices[kCorners[mirrored][corner]]);
       }
       mesh.triangles.push_back(triangle);
     }
@@ -536,10 +528,6 @@ class SceneConverter {
     }
     if (mesh.triangles.empty()) return std::nullopt;
 
-    if (tooMany) {
-      error_ = FileMessage(path_, "mesh " + Quoted(displayName) + msg::kTooManyVertices);
-      return std::nullopt;
-    }
     if (nonFinite) {
       error_ = FileMessage(path_, "mesh " + Quoted(displayName) + msg::kNotFinite);
       return std::nullopt;

@@ -28,7 +28,7 @@ ModelLoadResult ImportModelFile(const std::string& path, const ModelImport& impo
       RunImporter(import.importerProgram, {protocol::kReadMode, path}, import.limits);
   const std::string failure = ImporterFailure(run, path, import.importerProgram, import.limits);
   if (!failure.empty()) return {nullptr, failure, {}};
-  ModelDocumentResult document = ParseModelDocument(run.output);
+  ModelDocumentResult document = ParseModelDocument(run.output, VertexIndexRange::Cmptool32Bit);
   if (!document.model) return {nullptr, FileMessage(path, msg::kBadResult + document.error), {}};
   return {std::move(document.model), "", ImporterWarnings(run)};
 }
@@ -44,7 +44,7 @@ bool IsModelDocumentPath(const std::string& path) {
 
 ModelLoadResult LoadModelFile(const std::string& path, const ModelImport& import) {
   if (!IsModelDocumentPath(path)) return ImportModelFile(path, import);
-  ModelDocumentResult document = LoadModelDocument(path);
+  ModelDocumentResult document = LoadModelDocument(path, VertexIndexRange::Cmptool32Bit);
   // Document messages name the place inside the document; the user also
   // needs to know which file, unless the message already says.
   if (document.model == nullptr && document.error.find(path) == std::string::npos) {

@@ -55,6 +55,37 @@ svcmp_enable_i386() {
   $sudo dpkg --add-architecture i386
 }
 
+# The folder the cross-built libraries are cached in (made on first use,
+# owned by the user), printed on stdout.
+svcmp_cross_cache_root() {
+  local root="${SVCMP_CACHE_DIR:-/var/cache/svcmp}"
+  if [ ! -d "$root" ]; then
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo mkdir -p "$root"
+    $sudo chown "$(id -u):$(id -g)" "$root"
+  fi
+  echo "$root"
+}
+
+# Lets apt-get source fetch Debian's source packages: a stock Debian 12 has
+# no deb-src entry.
+svcmp_enable_deb_src() {
+  grep -rqs '^\(Types: *\)\?deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ && return 0
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  local codename
+  codename="$(. /etc/os-release && echo "$VERSION_CODENAME")"
+  $sudo tee /etc/apt/sources.list.d/svcmp-debian-src.sources >/dev/null <<EOF
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $codename
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+  $sudo apt-get update -qq >&2
+}
+
 # The release's version, from project(VERSION), and its packages' names.
 SVCMP_VERSION="$(sed -n 's/^project(svcmp VERSION \([0-9.]*\).*/\1/p' "$SVCMP_ROOT/CMakeLists.txt")"
 SVCMP_DEB_NAME="svcmp_${SVCMP_VERSION}_$(dpkg --print-architecture).deb"
@@ -109,14 +140,16 @@ svcmp_configure_fuzz() {
 }
 
 # Configures the Windows cross build in build directory $1 against the
-# cross-built assimp (built on first use, see scripts/build-assimp-windows),
-# with extra CMake arguments.
+# cross-built assimp and meshoptimizer (built on first use, see
+# scripts/build-assimp-windows and scripts/build-meshoptimizer-windows), with
+# extra CMake arguments.
 svcmp_configure_windows() {
   local dir="$1"
   shift
-  local assimp
+  local assimp meshoptimizer
   assimp="$("$SVCMP_ROOT/scripts/build-assimp-windows")"
+  meshoptimizer="$("$SVCMP_ROOT/scripts/build-meshoptimizer-windows")"
   cmake -S "$SVCMP_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$SVCMP_ROOT/cmake/mingw-w64-i686.cmake" \
-    -DSVCMP_WINDOWS_ASSIMP="$assimp" "$@" >/dev/null
+    -DSVCMP_WINDOWS_ASSIMP="$assimp" -DSVCMP_WINDOWS_MESHOPTIMIZER="$meshoptimizer" "$@" >/dev/null
 }

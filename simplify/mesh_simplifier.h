@@ -1,10 +1,18 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "plugin/mesh_records.h"
+#include "simplify/mesh_pieces.h"
 
 namespace svcmp {
+
+// How far the simplification had to let go of what it keeps to reach the
+// mesh buffer's limit: nothing, the texture seams (and the borders between
+// meshes, which each mesh then keeps on its own), or the surface's shape too
+// (a sloppy pass that merges nearby vertices).
+enum class Relaxation { None, TextureSeams, Sloppy };
 
 // What a simplification did to the geometry meshes.
 struct SimplifyReport {
@@ -13,6 +21,7 @@ struct SimplifyReport {
   // The simplifier's deviation from the original surface, as a share of the
   // geometry's extent (0.01: one percent of its size).
   float relativeError = 0;
+  Relaxation relaxed = Relaxation::None;
 };
 
 // The mesh buffer holds 65,535 indices, 21,845 triangles; simplifying "to fit"
@@ -31,6 +40,14 @@ bool SimplifierAvailable();
 // refuse it), and so is one that would lose all its triangles. A changed mesh
 // keeps only the vertices its triangles use and gets bounds and normals as
 // capture makes them.
-SimplifyReport SimplifyGeometry(MeshList& meshList, std::size_t targetTriangles);
+//
+// The pieces of each of `splits` are simplified as one mesh and come out
+// joined again where 16-bit indices address the result. With `mustFit`, when
+// the kept seams stop the simplifier above the mesh buffer's 21,845
+// triangles, it lets go of them step by step (SimplifyReport::relaxed);
+// `from` starts it at a later step.
+SimplifyReport SimplifyGeometry(MeshList& meshList, std::size_t targetTriangles,
+                                const std::vector<SplitMesh>& splits = {}, bool mustFit = false,
+                                Relaxation from = Relaxation::None);
 
 }  // namespace svcmp

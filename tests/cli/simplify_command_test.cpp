@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cmptool_runner.h"
+#include "host/model_document_writer.h"
 #include "tests/simplify/generated_meshes.h"
 #include "utf/utf_reader.h"
 
@@ -122,6 +123,31 @@ TEST_F(SimplifyCommand, OverLimitModelsAreRefusedWithTheWayOut) {
   ASSERT_EQ(counts.size(), 1u);
   EXPECT_LE(counts[0], 3 * 20000);
   EXPECT_GT(counts[0], 3 * 19000);
+}
+
+TEST_F(SimplifyCommand, OneMeshBeyondSixteenBitIndicesFitsOnlySimplified) {
+  // 200,704 triangles over 101,025 vertices, more than 16-bit indices address.
+  msModel model;
+  model.meshes.push_back(testing::MakeHostSphere(100, 224, 448));
+  ASSERT_EQ(SaveModelDocument(model, (folder_ / "sphere.json").string()), "");
+  const auto refused = Run("export sphere.json -o sphere.cmp");
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_NE(refused.err.find("mesh \"sphere\" has more than 65535 vertices"), std::string::npos)
+      << refused.err;
+  EXPECT_NE(refused.err.find("--simplify"), std::string::npos) << refused.err;
+  EXPECT_FALSE(fs::exists(folder_ / "sphere.cmp"));
+
+  const auto fitted = Run("export sphere.json -o sphere.cmp --simplify");
+  ASSERT_EQ(fitted.exitStatus, 0) << fitted.err;
+  EXPECT_EQ(fitted.out.rfind("simplified the geometry from 200,704 to ", 0), 0u) << fitted.out;
+  const auto levels = Run("export sphere.json -o levels.cmp -q --simplify --auto-lod");
+  ASSERT_EQ(levels.exitStatus, 0) << levels.err;
+  // One wrote line per level, each with its triangles and error.
+  for (const char* level : {"level 0, ", "level 1, ", "level 2, "}) {
+    EXPECT_NE(levels.out.find(level), std::string::npos) << levels.out;
+  }
+  EXPECT_EQ(levels.out.rfind("wrote levels.cmp: 1 part, 1 mesh, ", 0), 0u) << levels.out;
+  EXPECT_EQ(levels.err.find("inside out"), std::string::npos) << levels.err;
 }
 
 // The listing points to --simplify only where the model does not fit.

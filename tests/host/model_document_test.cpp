@@ -40,11 +40,11 @@ TEST(ModelDocument, LoadsTheDocumentedExample) {
   EXPECT_EQ(model.meshes[0].materialIndex, 0);
   EXPECT_EQ(model.meshes[0].vertices[0].position[2], -23.0f);
   EXPECT_EQ(model.meshes[0].vertices[1].texCoords[0], 0.5f);
-  EXPECT_EQ(model.meshes[0].triangles[0].indices[2], 2);
+  EXPECT_EQ(model.meshes[0].triangles[0].indices[2], 2u);
   EXPECT_EQ(model.meshes[1].materialIndex, -1);
   EXPECT_EQ(model.meshes[2].materialIndex, -1);  // the default
   // Indices outside the mesh are kept for the exporter to judge.
-  EXPECT_EQ(model.meshes[2].triangles[0].indices[0], 65535);
+  EXPECT_EQ(model.meshes[2].triangles[0].indices[0], 65535u);
 }
 
 TEST(ModelDocument, MaterialsMayCarryColourOpacityAndTexture) {
@@ -195,6 +195,23 @@ TEST(ModelDocument, RefusesDocumentsThatBreakTheRules) {
     EXPECT_EQ(result.model, nullptr) << c.text;
     EXPECT_EQ(result.error, c.message) << c.text;
   }
+}
+
+// cmptool's documents may name vertices past 16 bits; the stand-in host's may not.
+TEST(ModelDocument, CmptoolReadsThirtyTwoBitVertexIndices) {
+  const char* text =
+      R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[0, 70000, 4294967295]]}]})";
+  const ModelDocumentResult wide = ParseModelDocument(text, VertexIndexRange::Cmptool32Bit);
+  ASSERT_TRUE(wide.model) << wide.error;
+  EXPECT_EQ(wide.model->meshes[0].triangles[0].indices[1], 70000u);
+  EXPECT_EQ(wide.model->meshes[0].triangles[0].indices[2], 4294967295u);
+  EXPECT_EQ(ParseModelDocument(text).error,
+            "meshes[0].triangles[0][1]: expected an integer from 0 to 65535");
+  EXPECT_EQ(ParseModelDocument(
+                R"({"meshes": [{"name": "m", "vertices": [], "triangles": [[0, 1, 4294967296]]}]})",
+                VertexIndexRange::Cmptool32Bit)
+                .error,
+            "meshes[0].triangles[0][2]: expected an integer from 0 to 4294967295");
 }
 
 // The reader answers as if it judged the finished document: rules in a fixed

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "host/host_model.h"
 #include "plugin/mesh_normals.h"
 #include "plugin/mesh_records.h"
 #include "plugin/model_capture.h"
@@ -89,6 +90,36 @@ inline MeshRecord MakeTexturedBox(std::string name, float size, int cells) {
     }
   }
   return Finished(std::move(mesh));
+}
+
+// A closed sphere about the origin in one host mesh named "sphere", as an
+// import gives it: 2 * rings * segments triangles over (rings + 1) *
+// (segments + 1) vertices, beyond 16-bit indices for big counts.
+inline msMesh MakeHostSphere(float radius, int rings, int segments) {
+  msMesh mesh;
+  mesh.name = "sphere";
+  for (int r = 0; r <= rings; ++r) {
+    const double latitude = std::numbers::pi * r / rings;
+    for (int s = 0; s <= segments; ++s) {
+      const double longitude = 2 * std::numbers::pi * s / segments;
+      msVertex& vertex = mesh.vertices.emplace_back();
+      vertex.position[0] = static_cast<float>(radius * std::sin(latitude) * std::cos(longitude));
+      vertex.position[1] = static_cast<float>(radius * std::cos(latitude));
+      vertex.position[2] = static_cast<float>(radius * std::sin(latitude) * std::sin(longitude));
+      vertex.texCoords[0] = static_cast<float>(s) / static_cast<float>(segments);
+      vertex.texCoords[1] = static_cast<float>(r) / static_cast<float>(rings);
+    }
+  }
+  const auto at = [segments](int r, int s) {
+    return static_cast<std::uint32_t>(r * (segments + 1) + s);
+  };
+  for (int r = 0; r < rings; ++r) {
+    for (int s = 0; s < segments; ++s) {
+      mesh.triangles.push_back({{at(r, s), at(r + 1, s), at(r + 1, s + 1)}});
+      mesh.triangles.push_back({{at(r, s), at(r + 1, s + 1), at(r, s + 1)}});
+    }
+  }
+  return mesh;
 }
 
 }  // namespace svcmp::testing
