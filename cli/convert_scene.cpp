@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/shortest_double.h"
+#include "host/node_property_names.h"
 #include "inspect/node_lookup.h"
 
 namespace svcmp::cli {
@@ -85,18 +86,7 @@ std::string MaterialName(const CompoundModel& model, std::uint32_t id) {
   return name;
 }
 
-// The node properties `export --parts nodes` reads, each spelled once.
-namespace property {
-constexpr char kConstruct[] = "construct";
-constexpr char kAxisRotation[] = "axis_rotation";
-constexpr char kAxisTranslation[] = "axis_translation";
-constexpr char kMin[] = "min";
-constexpr char kMax[] = "max";
-constexpr char kOffset[] = "offset";
-constexpr char kHardpoint[] = "hardpoint";
-constexpr char kHardpointType[] = "hptype";
-constexpr char kAxis[] = "axis";
-}  // namespace property
+namespace property = node_property;
 
 constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
 constexpr Matrix3 kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
@@ -116,22 +106,22 @@ double Degrees(float radians) {
 std::vector<SceneProperty> JointProperties(const Joint& joint, const Undo& undo) {
   switch (joint.kind) {
     case JointKind::Fix:
-      return {{property::kConstruct, std::string("fix")}};
+      return {{property::kConstruct, std::string(property::kFix)}};
     case JointKind::Rev:
-      return {{property::kConstruct, std::string("rev")},
+      return {{property::kConstruct, std::string(property::kRev)},
               {property::kAxisRotation, Numbers(undo.Direction(joint.axis))},
               {property::kMin, Degrees(joint.min)},
               {property::kMax, Degrees(joint.max)},
               {property::kOffset, Numbers(undo.Point(joint.offset))}};
     case JointKind::Pris:
-      return {{property::kConstruct, std::string("pris")},
+      return {{property::kConstruct, std::string(property::kPris)},
               {property::kAxisTranslation, Numbers(undo.Direction(joint.axis))},
               {property::kMin, undo.Length(joint.min)},
               {property::kMax, undo.Length(joint.max)},
               {property::kOffset, Numbers(undo.Point(joint.offset))}};
     case JointKind::Sphere: {
       const auto [min, max] = undo.SphereLimits(joint.sphereLimits);
-      return {{property::kConstruct, std::string("sphere")},
+      return {{property::kConstruct, std::string(property::kSphere)},
               {property::kMin, Numbers(min)},
               {property::kMax, Numbers(max)},
               {property::kOffset, Numbers(undo.Point(joint.offset))}};
@@ -143,7 +133,7 @@ std::vector<SceneProperty> JointProperties(const Joint& joint, const Undo& undo)
 std::vector<SceneProperty> HardpointProperties(const Hardpoint& hardpoint, const Undo& undo) {
   std::vector<SceneProperty> properties{{property::kHardpoint, true}};
   if (hardpoint.kind == HardpointKind::Revolute) {
-    properties.push_back({property::kHardpointType, std::string("rev")});
+    properties.push_back({property::kHardpointType, std::string(property::kRev)});
     if (hardpoint.axis) {
       properties.push_back({property::kAxis, Numbers(undo.Direction(*hardpoint.axis))});
     }

@@ -13,6 +13,7 @@
 #include "cmp/cmp_assembly.h"
 #include "format/cmp_leaf_layout.h"
 #include "format/cmp_node_names.h"
+#include "host/node_property_names.h"
 #include "plugin/model_capture.h"
 #include "ui/export_settings.h"
 
@@ -20,6 +21,8 @@
 // is stored.
 namespace svcmp {
 namespace {
+
+namespace property = node_property;
 
 using Vec3 = std::array<double, 3>;
 using Mat3 = std::array<double, 9>;  // row by row
@@ -305,10 +308,11 @@ class PartFormer {
       state.world = parent ? Compose(parent->world, LocalTransform(node)) : LocalTransform(node);
       state.part = parent ? parent->part : -1;
       Properties properties(node, error_);
-      const bool ignored = properties.Flag("export_ignore").value_or(false);
-      const bool hull = properties.Flag("hull").value_or(false) || EndsWithWord(node.name, "$hull");
+      const bool ignored = properties.Flag(property::kExportIgnore).value_or(false);
+      const bool hull =
+          properties.Flag(property::kHull).value_or(false) || EndsWithWord(node.name, "$hull");
       const bool hardpoint =
-          properties.Flag("hardpoint").value_or(false) || IsHardpointName(node.name);
+          properties.Flag(property::kHardpoint).value_or(false) || IsHardpointName(node.name);
       if (!error_.empty()) return;
       if (ignored || (parent && parent->role == Role::LeftOut)) {
         state.role = Role::LeftOut;
@@ -448,27 +452,29 @@ class PartFormer {
   // defaults of each kind; `origin` is the part's place in its parent's frame.
   void ReadJointKind(const msNode& node, PartJoint& joint, const Vec3& origin) {
     Properties properties(node, error_);
-    const std::string construct = properties.Text("construct").value_or("fix");
+    const std::string construct = properties.Text(property::kConstruct).value_or(property::kFix);
     // A fix record has no offset.
-    const Vec3 offset =
-        construct == "fix" ? Vec3{0, 0, 0} : properties.Vector("offset").value_or(Vec3{0, 0, 0});
-    if (construct == "fix") {
+    const Vec3 offset = construct == property::kFix
+                            ? Vec3{0, 0, 0}
+                            : properties.Vector(property::kOffset).value_or(Vec3{0, 0, 0});
+    if (construct == property::kFix) {
       joint.kind = PartJointKind::Fix;
-    } else if (construct == "rev" || construct == "pris") {
-      const bool rev = construct == "rev";
+    } else if (construct == property::kRev || construct == property::kPris) {
+      const bool rev = construct == property::kRev;
       joint.kind = rev ? PartJointKind::Rev : PartJointKind::Pris;
-      joint.axis = Direction(
-          properties.Vector(rev ? "axis_rotation" : "axis_translation").value_or(Vec3{0, 1, 0}));
-      const double min = properties.Number("min").value_or(rev ? -90 : 0);
-      const double max = properties.Number("max").value_or(rev ? 90 : 1);
+      joint.axis =
+          Direction(properties.Vector(rev ? property::kAxisRotation : property::kAxisTranslation)
+                        .value_or(Vec3{0, 1, 0}));
+      const double min = properties.Number(property::kMin).value_or(rev ? -90 : 0);
+      const double max = properties.Number(property::kMax).value_or(rev ? 90 : 1);
       const double unit = rev ? std::numbers::pi / 180 : 1.0 / divisor_;
       joint.min = static_cast<float>(min * unit);
       joint.max = static_cast<float>(max * unit);
-    } else if (construct == "sphere") {
+    } else if (construct == property::kSphere) {
       joint.kind = PartJointKind::Sphere;
       constexpr double kPi = std::numbers::pi;
-      const Vec3 min = properties.Vector("min").value_or(Vec3{-kPi, -kPi, -kPi});
-      const Vec3 max = properties.Vector("max").value_or(Vec3{kPi, kPi, kPi});
+      const Vec3 min = properties.Vector(property::kMin).value_or(Vec3{-kPi, -kPi, -kPi});
+      const Vec3 max = properties.Vector(property::kMax).value_or(Vec3{kPi, kPi, kPi});
       for (int axis = 0; axis < 3; ++axis) {
         // Turned half about X, a turn about Y or Z runs the other way.
         const bool turned = axis > 0 && sign_ < 0;
@@ -476,7 +482,7 @@ class PartFormer {
         joint.sphereLimits[axis * 2 + 1] = static_cast<float>(turned ? -min[axis] : max[axis]);
       }
     } else {
-      properties.Wrong("construct", "fix, rev, pris or sphere");
+      properties.Wrong(property::kConstruct, "fix, rev, pris or sphere");
     }
     // The offset is added to the origin where the joint is placed.
     joint.offset = Position(offset);
@@ -498,16 +504,17 @@ class PartFormer {
       const std::optional<WrittenHardpoint> named = WrittenHardpointOf(node.name);
       hardpoint.name = named ? std::string(named->name) : node.name;
       hardpoint.revolute = named && named->revolute;
-      if (const std::optional<std::string> type = properties.Text("hptype")) {
-        if (*type != "rev" && *type != "fix") properties.Wrong("hptype", "rev or fix");
-        hardpoint.revolute = *type == "rev";
+      if (const std::optional<std::string> type = properties.Text(property::kHardpointType)) {
+        if (*type != property::kRev && *type != property::kFix)
+          properties.Wrong(property::kHardpointType, "rev or fix");
+        hardpoint.revolute = *type == property::kRev;
       }
       if (hardpoint.revolute) {
-        hardpoint.axis = Direction(properties.Vector("axis").value_or(Vec3{0, 1, 0}));
-        hardpoint.min =
-            static_cast<float>(properties.Number("min").value_or(-45) * std::numbers::pi / 180);
-        hardpoint.max =
-            static_cast<float>(properties.Number("max").value_or(45) * std::numbers::pi / 180);
+        hardpoint.axis = Direction(properties.Vector(property::kAxis).value_or(Vec3{0, 1, 0}));
+        hardpoint.min = static_cast<float>(properties.Number(property::kMin).value_or(-45) *
+                                           std::numbers::pi / 180);
+        hardpoint.max = static_cast<float>(properties.Number(property::kMax).value_or(45) *
+                                           std::numbers::pi / 180);
       }
       parts_[part].hardpoints.push_back(std::move(hardpoint));
     }
