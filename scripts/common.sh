@@ -28,7 +28,7 @@ SVCMP_WINDOWS_PACKAGES=(
 )
 
 # What cross-building the Windows libraries from Debian's source packages
-# needs (scripts/build-assimp-windows).
+# needs (scripts/build-assimp-windows, scripts/build-meshoptimizer-windows).
 SVCMP_WINDOWS_LIBRARY_PACKAGES=(
   dpkg-dev xz-utils patch pkg-config cmake make
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
