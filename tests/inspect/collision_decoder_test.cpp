@@ -89,6 +89,13 @@ TEST(CollisionDecoder, ReadsEveryPartHullPointAndNode) {
   EXPECT_EQ(file.parts[2].hulls[0].pointCount, 3u);
 }
 
+// `bytes` with `values` written from offset `at` on.
+std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t at,
+                                  std::initializer_list<std::uint8_t> values) {
+  std::copy(values.begin(), values.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  return bytes;
+}
+
 TEST(CollisionDecoder, RefusesEachBrokenRuleWithItsOffset) {
   // One part of one tetrahedron: the part at 8, its surf block from 52
   // (header), the hull record at 100, its faces from 116, points from 180,
@@ -97,9 +104,7 @@ TEST(CollisionDecoder, RefusesEachBrokenRuleWithItsOffset) {
   ASSERT_EQ(valid.size(), 272u);
   ASSERT_EQ(Refusal(valid), "read");
   const auto patched = [&](std::size_t at, std::initializer_list<std::uint8_t> values) {
-    auto bytes = valid;
-    std::copy(values.begin(), values.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-    return bytes;
+    return Patched(valid, at, values);
   };
   const struct {
     const char* fault;
@@ -153,9 +158,7 @@ TEST(CollisionDecoder, RefusesTreesThatAreNotFullOrDepthFirst) {
   const auto valid = SurFile({TwoTetrahedraAndWrap()});
   ASSERT_EQ(Refusal(valid), "read");
   const auto patched = [&](std::size_t at, std::initializer_list<std::uint8_t> values) {
-    auto bytes = valid;
-    std::copy(values.begin(), values.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-    return bytes;
+    return Patched(valid, at, values);
   };
   const struct {
     const char* fault;
