@@ -68,6 +68,13 @@ CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShap
       made.error = "a part has no piece a collision hull can be made of";
       return made;
     }
+    for (const ConvexHull& hull : part.leaves) {
+      if (hull.triangles.size() > shape.maxHullFaces) {
+        made.error = "a hull cannot be made of at most " + std::to_string(shape.maxHullFaces) +
+                     " faces; allow more with --max-hull-faces";
+        return made;
+      }
+    }
   }
   SurWriting written = WriteSurFile(built.parts);
   if (!written.error.empty()) {
