@@ -1,5 +1,8 @@
 #include "cli/collision_export.h"
 
+#include <string>
+#include <vector>
+
 #include "collision/part_collision.h"
 #include "collision/sur_writer.h"
 #include "format/cmp_node_names.h"
@@ -63,11 +66,13 @@ CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShap
   CollisionBuild built = BuildCollision(PartsOf(meshes, shape), shape.maxHullFaces);
   CollisionFileBytes made;
   made.warnings = std::move(built.warnings);
+  std::erase_if(built.parts, [](const PartHulls& part) { return part.leaves.empty(); });
+  if (built.parts.empty()) {
+    made.error = "the model has no piece a collision hull can be made of";
+    made.nothingToHull = true;
+    return made;
+  }
   for (const PartHulls& part : built.parts) {
-    if (part.leaves.empty()) {
-      made.error = "a part has no piece a collision hull can be made of";
-      return made;
-    }
     for (const ConvexHull& hull : part.leaves) {
       if (hull.triangles.size() > shape.maxHullFaces) {
         made.error = "a hull cannot be made of at most " + std::to_string(shape.maxHullFaces) +

@@ -14,6 +14,7 @@ namespace svcmp::cli {
 struct CollisionFileBytes {
   std::vector<std::uint8_t> bytes;
   std::string error;  // empty when made
+  bool nothingToHull = false;  // no part has a piece a hull can be made of
   std::vector<std::string> warnings;
 };
 
@@ -33,6 +34,8 @@ bool CollisionWriterAvailable();
 // geometry mesh (or per part), Root flagged as moving, the parts hanging
 // from it by Fix joints copied into it. Read back by our decoder and
 // checked before it is given, so a file that breaks a rule is never written.
+// Parts without a piece a hull can be made of are left out (the warnings
+// say which pieces); when that is every part, there is no file.
 CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShape& shape);
 
 }  // namespace svcmp::cli

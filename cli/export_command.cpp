@@ -280,7 +280,10 @@ int RunExport(const ExportOptions& options) {
     collision = MakeCollisionFile(capturedMeshes, {meshesPerPart, options.fix, options.hullPerPart,
                                                    options.maxHullFaces});
     for (const std::string& warning : collision.warnings) warn(warning);
-    if (!collision.error.empty()) {
+    if (collision.nothingToHull && !options.collision) {
+      warn("no collision file was written: " + collision.error);
+      writesCollision = false;
+    } else if (!collision.error.empty()) {
       std::fprintf(stderr, "error: %s: %s\n", collisionPath.c_str(), collision.error.c_str());
       return 1;
     }

@@ -166,6 +166,12 @@ TEST_F(CollisionExport, AFlatModelCannotHaveACollisionFileAndNothingIsWritten) {
   EXPECT_NE(run.err.find("error: ship.sur: "), std::string::npos) << run.err;
   EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.cmp"));
   EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.sur"));
+  // --game-ready still writes the model, without a collision file.
+  const auto gameReady = Run("export line.json -o ship.cmp -q --game-ready");
+  EXPECT_EQ(gameReady.exitStatus, 0) << gameReady.err;
+  EXPECT_NE(gameReady.err.find("warning: no collision file was written: "), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "ship.cmp"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.sur"));
 }
 
 TEST_F(CollisionExport, OtherLevelsLeaveTheCollisionFileAlone) {
