@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "format/name_crc.h"
 #include "inspect/collision_checks.h"
 #include "inspect/collision_decoder.h"
 #include "tests/cli/cmptool_runner.h"
@@ -128,6 +129,26 @@ TEST_F(CollisionExport, EveryVertexLiesInsideAHullOfItsPart) {
     EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
     std::filesystem::remove(folder_ / test.surName);
   }
+}
+
+TEST_F(CollisionExport, GroupsUnderFixJointsAppearInRootToo) {
+  const auto run = Run("export two.json -o ship.cmp -q --game-ready --groups 1,1");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const CollisionFile file = DecodedFile("ship.sur");
+  ASSERT_EQ(file.parts.size(), 2u);
+  const std::uint32_t diamond = NameCrc("diamond_lod1");
+  EXPECT_EQ(file.parts[0].id, NameCrc("Root"));
+  EXPECT_TRUE(file.parts[0].moves);
+  EXPECT_EQ(file.parts[1].id, diamond);
+  EXPECT_FALSE(file.parts[1].moves);
+  std::vector<std::uint32_t> rootLeafIds;
+  for (const CollisionHull& hull : file.parts[0].hulls) {
+    if (hull.kind == CollisionHullKind::Leaf) rootLeafIds.push_back(hull.id);
+  }
+  EXPECT_EQ(rootLeafIds, (std::vector<std::uint32_t>{NameCrc("Root"), diamond}));
+  const auto check = Run("check ship.cmp");
+  EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
+  EXPECT_NE(check.out.find("0 errors, 0 warnings"), std::string::npos) << check.out;
 }
 
 TEST_F(CollisionExport, WithoutTheOptionsNoCollisionFileIsWritten) {
