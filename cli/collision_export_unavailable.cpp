@@ -7,7 +7,9 @@ namespace svcmp::cli {
 bool CollisionWriterAvailable() { return false; }
 
 CollisionFileBytes MakeCollisionFile(const MeshList&, const CollisionShape&) {
-  return {{}, "this cmptool cannot make collision files", {}};
+  CollisionFileBytes none;
+  none.error = "this cmptool cannot make collision files";
+  return none;
 }
 
 }  // namespace svcmp::cli
