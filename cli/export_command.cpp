@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/cli_export_ui.h"
+#include "cli/collision_export.h"
 #include "cli/commands.h"
 #include "cli/export_options.h"
 #include "cli/import_warnings.h"
@@ -24,6 +25,7 @@
 #include "plugin/model_capture.h"
 #include "simplify/mesh_pieces.h"
 #include "simplify/mesh_simplifier.h"
+#include "utf/file_io.h"
 #include "utf/replace_target.h"
 #include "utf/target_lock.h"
 
@@ -109,8 +111,66 @@ bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSett
   return true;
 }
 
+// Whether the export writes a collision file: asked for with --collision
+// (refused where it cannot be made) or as part of --game-ready (left out
+// with a warning there). Nullopt when the export must stop; said on stderr.
+std::optional<bool> WantsCollision(const ExportOptions& options) {
+  if (!options.collision && !options.gameReady) return false;
+  if (!CollisionWriterAvailable()) {
+    if (options.collision) {
+      std::fprintf(stderr,
+                   "error: this cmptool was built without the collision file writer; "
+                   "--collision needs the Linux cmptool for now\n");
+      return std::nullopt;
+    }
+    std::fprintf(stderr,
+                 "warning: this cmptool cannot make collision files; no collision file was "
+                 "written (the Linux cmptool writes one)\n");
+    return false;
+  }
+  if (options.lodLevel.value_or(0) != 0) {
+    std::fprintf(stderr,
+                 "warning: the collision file is made with level 0; level %d leaves it alone\n",
+                 *options.lodLevel);
+    return false;
+  }
+  return true;
+}
+
+// Whether the parts formed can have a collision file; parts from the node
+// tree, each in a frame of its own, cannot yet. Asked for, the export
+// stops; from --game-ready, it goes on without one.
+std::optional<bool> CollisionFitsParts(const ExportOptions& options, bool nodeParts) {
+  if (!nodeParts) return true;
+  if (options.collision) {
+    std::fprintf(stderr,
+                 "error: --collision cannot yet make collision files for parts from the node "
+                 "tree; use --groups\n");
+    return std::nullopt;
+  }
+  std::fprintf(stderr,
+               "warning: no collision file was written: parts from the node tree cannot have "
+               "one yet\n");
+  return false;
+}
+
+// The geometry meshes of each part the export forms.
+std::vector<std::int32_t> MeshesPerPart(const ExportSettings& settings, const MeshList& meshes) {
+  if (settings.GroupCount > 1) {
+    return {settings.GroupQuantities.begin(),
+            settings.GroupQuantities.begin() + settings.GroupCount};
+  }
+  return {static_cast<std::int32_t>(std::count_if(
+      meshes.begin(), meshes.end(), [](const MeshRecord& mesh) { return !mesh.isHardpoint; }))};
+}
+
 int RunExport(const ExportOptions& options) {
   if (!options.listOnly && RefuseTarget(options.outputPath, options)) return 1;
+  const std::optional<bool> wantsCollision =
+      options.listOnly ? std::optional<bool>(false) : WantsCollision(options);
+  if (!wantsCollision) return 1;
+  const std::string collisionPath = CollisionPath(options);
+  if (*wantsCollision && RefuseTarget(collisionPath, options)) return 1;
   if ((options.simplify || options.autoLod) && !SimplifierAvailable()) {
     std::fprintf(stderr,
                  "error: this cmptool was built without the mesh simplifier; --simplify and "
@@ -209,8 +269,29 @@ int RunExport(const ExportOptions& options) {
     for (const NodePart& part : extras.nodeParts) totals.hardpoints += part.hardpoints.size();
   }
 
+  std::optional<bool> writesCollision = *wantsCollision;
+  if (*wantsCollision) writesCollision = CollisionFitsParts(options, !extras.nodeParts.empty());
+  if (!writesCollision) return 1;
+  CollisionFileBytes collision;
+  if (*writesCollision) {
+    // Made before anything is written, so a model it cannot be made of
+    // leaves every file as it was.
+    const std::vector<std::int32_t> meshesPerPart = MeshesPerPart(*settings, capturedMeshes);
+    collision = MakeCollisionFile(capturedMeshes, {meshesPerPart, options.fix, options.hullPerPart,
+                                                   options.maxHullFaces});
+    for (const std::string& warning : collision.warnings) warn(warning);
+    if (collision.nothingToHull && !options.collision) {
+      warn("no collision file was written: " + collision.error);
+      writesCollision = false;
+    } else if (!collision.error.empty()) {
+      std::fprintf(stderr, "error: %s: %s\n", collisionPath.c_str(), collision.error.c_str());
+      return 1;
+    }
+  }
+
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
+  if (*writesCollision && RefuseTarget(collisionPath, options)) return 1;
   const std::size_t geometryMeshes = CountGeometryMeshes(loaded.model.get());
   LevelExports runs(options, *settings, std::move(loaded.model), splits, std::move(givenLevels));
   std::vector<std::string> heldSummaries;  // the staged levels' lines
@@ -239,6 +320,13 @@ int RunExport(const ExportOptions& options) {
         materials->WriteMaterialFile(*options.materialsPath, options.update);
     if (!problem.empty()) {
       std::fprintf(stderr, "error: %s\n", problem.c_str());
+      return 1;
+    }
+  }
+  if (*writesCollision) {
+    const FileWriteResult written = ReplaceFileContents(collisionPath, collision.bytes);
+    if (!written.written) {
+      std::fprintf(stderr, "error: %s\n", written.reason.c_str());
       return 1;
     }
   }

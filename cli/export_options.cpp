@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "cli/collision_files.h"
 #include "cli/settings_file_report.h"
 #include "ui/headless_options.h"
 
@@ -187,11 +188,43 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
       ->needs(autoLod);
   autoLod->excludes("--lod");
 
-  command.parse_complete_callback([&options, simplify] {
+  auto* collision =
+      command
+          .add_option("--collision", options.collisionPath,
+                      "Also write a collision file (FILE.sur; default: the output's name with "
+                      ".sur) of convex hulls around the model")
+          ->expected(0, 1)
+          ->check(CLI::Validator(
+              [](const std::string& value) {
+                return value.empty() || IsCollisionFileName(value)
+                           ? std::string()
+                           : std::string("the collision file's name must end in .sur");
+              },
+              "FILE.sur"));
+  command
+      .add_option_function<std::string>(
+          "--collision-hulls",
+          [&options](const std::string& value) { options.hullPerPart = value == "part"; },
+          "With --collision or --game-ready: one hull per geometry mesh (mesh, the default) "
+          "or one per part (part)")
+      ->check(CLI::IsMember({"mesh", "part"}));
+  command
+      .add_option("--max-hull-faces", options.maxHullFaces,
+                  "With --collision or --game-ready: the most faces a hull may have, from 4 to "
+                  "4095 (default 300)")
+      ->check(CLI::Range(4u, 4095u));
+
+  command.parse_complete_callback([&options, simplify, collision] {
     if (!options.listOnly && options.outputPath.empty()) {
       throw CLI::RequiredError("--output");
     }
     options.simplify = simplify->count() > 0;
+    options.collision = collision->count() > 0;
+    if (options.collision && !options.collisionPath.empty() &&
+        std::filesystem::path(options.collisionPath).lexically_normal() ==
+            std::filesystem::path(options.outputPath).lexically_normal()) {
+      throw CLI::ValidationError("--collision", "the collision file cannot be the output file");
+    }
     if (options.groupQuantities.size() > kMaxGroupCount) {
       throw CLI::ValidationError("--groups", "at most 18 groups can be made");
     }
@@ -236,6 +269,11 @@ std::optional<ExportSettings> ResolveSettings(const ExportOptions& options) {
     return std::nullopt;
   }
   return settings;
+}
+
+std::string CollisionPath(const ExportOptions& options) {
+  if (!options.collisionPath.empty()) return options.collisionPath;
+  return std::filesystem::path(options.outputPath).replace_extension(".sur").string();
 }
 
 std::string LibraryPrefix(const ExportOptions& options) {

@@ -39,6 +39,10 @@ struct ExportOptions {
   std::optional<double> simplifyRatio;       // its RATIO
   bool autoLod = false;                      // --auto-lod
   std::vector<double> lodRatios{0.5, 0.25};  // --lod-ratios: levels 1 and 2, of level 0's triangles
+  bool collision = false;                    // --collision, with or without its file
+  std::string collisionPath;                 // its FILE.sur; empty: the output's name with .sur
+  bool hullPerPart = false;                  // --collision-hulls part (default: mesh)
+  unsigned maxHullFaces = 300;               // --max-hull-faces
 };
 
 // --scale and --orientation as export takes them, with their range checks;
@@ -50,6 +54,10 @@ void AddScaleAndOrientationOptions(CLI::App& command, std::optional<int>& scaleD
 
 // The orientation mode an --orientation value names; upside-down without one.
 int OrientationModeNamed(const std::optional<std::string>& orientation);
+
+// The collision file the export writes: the one --collision names, else the
+// output's name with ".sur".
+std::string CollisionPath(const ExportOptions& options);
 
 // Declares the options on `command`, with the checks that make a bad value a
 // usage error (exit status 2) before anything is read or written.

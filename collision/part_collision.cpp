@@ -55,6 +55,17 @@ void Widen(ConvexHull& hull, const Vec& center, const std::vector<CollisionVecto
   }
 }
 
+// The mean of a hull's points: strictly inside it, unlike the centre of its
+// box, which may lie on a face of a thinned hull.
+Vec CentreOf(const std::vector<CollisionVector>& points) {
+  Vec sum{0, 0, 0};
+  for (const CollisionVector& p : points) {
+    for (int k = 0; k < 3; ++k) sum[k] += p[k];
+  }
+  for (double& value : sum) value /= static_cast<double>(points.size());
+  return sum;
+}
+
 // A piece's hull of at most `maxFaces` faces.
 std::optional<ConvexHull> BoundedHull(const CollisionPiece& piece, unsigned maxFaces) {
   std::optional<ConvexHull> hull = HullOfPiece(piece.id, piece.points);
@@ -85,8 +96,9 @@ std::optional<ConvexHull> BoundedHull(const CollisionPiece& piece, unsigned maxF
   }
   for (double cell = std::sqrt(area / (maxFaces / 4.0)); cell <= 2 * longest; cell *= 1.25) {
     std::optional<ConvexHull> thinned = HullOfPiece(piece.id, Thinned(vertices, center, cell));
-    if (!thinned || thinned->triangles.size() > maxFaces) continue;
-    Widen(*thinned, center, vertices);
+    // A flat thinned hull has no inside to widen about.
+    if (!thinned || thinned->triangles.size() < 4 || thinned->triangles.size() > maxFaces) continue;
+    Widen(*thinned, CentreOf(thinned->points), vertices);
     return thinned;
   }
   return hull;  // beyond any thinning; the writer refuses it

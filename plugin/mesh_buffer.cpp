@@ -10,8 +10,6 @@
 namespace svcmp {
 namespace {
 
-// Group names keep this suffix whatever the level of detail.
-constexpr char kGroupObjectSuffix[] = "_lod1";
 constexpr char kGroupFileSuffix[] = "_lod1.3db";
 
 // Triangles and vertices are copied to the buffer as they lie in memory.

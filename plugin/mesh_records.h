@@ -48,6 +48,10 @@ struct MeshRecord {
 // Every host mesh in host order, hardpoint meshes included.
 using MeshList = std::vector<MeshRecord>;
 
+// A group's object name is its first mesh's name with this suffix, whatever
+// the level of detail.
+inline constexpr char kGroupObjectSuffix[] = "_lod1";
+
 // One group of a multi-part export: a run of consecutive geometry meshes and
 // its slice of the mesh buffer, plus the nodes the assembly makes for it.
 struct MeshGroup {

@@ -295,10 +295,10 @@ TEST_F(ExportMaterials, TheSampleShipGoesGameReadyWithItsOwnTexture) {
   EXPECT_EQ(Word(dds, 16), 128u);  // width
   EXPECT_EQ(DataOf(tree, {"Cmpnd", "Cons", "Fix"}).size(), 2 * 176u);
   // Nothing left for the checker to warn about, the turret on the tilted
-  // hull included.
+  // hull included, nor in the collision file written beside it.
   const auto check = Run("check ship.cmp");
   EXPECT_EQ(check.exitStatus, 0);
-  EXPECT_EQ(check.out, "1 file checked: 0 errors, 0 warnings\n") << check.out;
+  EXPECT_EQ(check.out, "2 files checked: 0 errors, 0 warnings\n") << check.out;
 }
 
 TEST_F(ExportCommand, OneGroupQuantityMeansOnePart) {

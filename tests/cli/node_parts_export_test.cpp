@@ -387,13 +387,26 @@ TEST_F(NodePartsExport, WithoutTheOptionATreeChangesNoByte) {
 
 TEST_F(NodePartsExport, GameReadyFormsPartsOnlyFromATreeWithOneRoot) {
   WriteModel("tree.json", MakeTreeModel(EveryJointKind()));
-  ASSERT_EQ(Run("export tree.json -o tree.cmp -q --game-ready").exitStatus, 0);
+  const auto tree = Run("export tree.json -o tree.cmp -q --game-ready");
+  ASSERT_EQ(tree.exitStatus, 0);
   EXPECT_EQ(Read("tree.cmp").parts.size(), 5u);
+  // Parts from the tree get no collision file yet, and are told so.
+  EXPECT_NE(tree.err.find("warning: no collision file was written: parts from the node tree"),
+            std::string::npos)
+      << tree.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "tree.sur"));
+  const auto asked = Run("export tree.json -o asked.cmp -q --parts nodes --collision");
+  EXPECT_EQ(asked.exitStatus, 1);
+  EXPECT_NE(asked.err.find("error: --collision cannot yet make collision files for parts"),
+            std::string::npos)
+      << asked.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "asked.cmp"));
   // Two mesh nodes at the top are a flat list: one part, as always.
   WriteModel("flat.json", MakeTreeModel({{"a", -1, {0, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, true},
                                          {"b", -1, {9, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, true}}));
   ASSERT_EQ(Run("export flat.json -o flat.cmp -q --game-ready").exitStatus, 0);
   EXPECT_EQ(Read("flat.cmp").parts.size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "flat.sur"));
 }
 
 TEST_F(NodePartsExport, BadTreesAreRefusedNamingTheNodeAndNothingIsWritten) {

@@ -92,5 +92,18 @@ TEST(PartCollision, AHullOfTooManyFacesIsThinnedAndStillHoldsEveryPoint) {
   }
 }
 
+// A thinned hull whose box centre lies on one of its faces is still widened
+// around every point: the diamond thinned to a tetrahedron through its centre.
+TEST(PartCollision, AThinnedHullThroughItsBoxCentreStillHoldsEveryPoint) {
+  const std::vector<CollisionVector> diamond = {{3, 0, 0}, {-3, 0, 0}, {0, 3, 0},
+                                                {0, -3, 0}, {0, 0, 3}, {0, 0, -3}};
+  const CollisionBuild build = BuildCollision({{kRoot, false, {{kRoot, "diamond", diamond}}, {}, {}}}, 4);
+  const CollisionFile file = WrittenAndRead(build);
+  ASSERT_EQ(file.parts.size(), 1u);
+  const CollisionHull& hull = file.parts[0].hulls[0];
+  EXPECT_EQ(hull.faces.size(), 4u);
+  EXPECT_LE(Outside(file.parts[0], hull, diamond), 1e-4 * 6);
+}
+
 }  // namespace
 }  // namespace svcmp

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "format/name_crc.h"
+#include "inspect/collision_checks.h"
+#include "inspect/collision_decoder.h"
+#include "tests/cli/cmptool_runner.h"
+
+namespace svcmp {
+namespace {
+
+using Point = std::array<float, 3>;
+
+// A box of half-side 1 and a diamond of half-width 3, both around the
+// origin, so every turn --orientation may give maps each onto itself; and a
+// hardpoint, which no hull is made of.
+constexpr char kTwoMeshModel[] = R"({
+  "materials": ["hull_metal"],
+  "meshes": [
+    {"name": "box", "material": 0,
+     "vertices": [[-1,-1,-1,0,0],[1,-1,-1,0,0],[-1,1,-1,0,0],[1,1,-1,0,0],
+                  [-1,-1,1,0,0],[1,-1,1,0,0],[-1,1,1,0,0],[1,1,1,0,0]],
+     "triangles": [[0,1,2],[2,1,3],[4,6,5],[5,6,7],[0,4,1],[1,4,5],
+                   [2,3,6],[3,7,6],[0,2,4],[2,6,4],[1,5,3],[3,5,7]]},
+    {"name": "diamond", "material": 0,
+     "vertices": [[3,0,0,0,0],[-3,0,0,0,0],[0,3,0,0,0],[0,-3,0,0,0],[0,0,3,0,0],[0,0,-3,0,0]],
+     "triangles": [[0,2,4],[2,1,4],[1,3,4],[3,0,4],[2,0,5],[1,2,5],[3,1,5],[0,3,5]]},
+    {"name": "HpMount01", "vertices": [[9,9,9,0,0],[9,9,9,0,0],[9,9,9,0,0]], "triangles": []}
+  ]
+})";
+
+const std::vector<Point> kModelPoints = {
+    {-1, -1, -1}, {1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {-1, -1, 1}, {1, -1, 1}, {-1, 1, 1},
+    {1, 1, 1},    {3, 0, 0},   {-3, 0, 0},  {0, 3, 0},  {0, -3, 0},  {0, 0, 3},  {0, 0, -3}};
+
+std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Whether `point` lies inside the hull, or within 1e-4 of the part's size
+// on it: no face has it farther out than that along its outward normal.
+bool HullHolds(const CollisionPart& part, const CollisionHull& hull, const Point& point) {
+  float size = 0;
+  for (int axis = 0; axis < 3; ++axis) {
+    size = std::max(size, part.boxMax[axis] - part.boxMin[axis]);
+  }
+  for (const CollisionFace& face : hull.faces) {
+    const Point& a = part.points[face.points[0]].position;
+    const Point& b = part.points[face.points[1]].position;
+    const Point& c = part.points[face.points[2]].position;
+    const Point u{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const Point v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const Point n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (length == 0) continue;
+    const float out =
+        (n[0] * (point[0] - a[0]) + n[1] * (point[1] - a[1]) + n[2] * (point[2] - a[2])) / length;
+    if (out > 1e-4f * size) return false;
+  }
+  return true;
+}
+
+class CollisionExport : public testing::CmptoolTest {
+ protected:
+  void SetUp() override {
+    CmptoolTest::SetUp();
+    std::ofstream(folder_ / "two.json", std::ios::binary) << kTwoMeshModel;
+  }
+
+  CollisionFile DecodedFile(const std::string& name) const {
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(folder_ / name);
+    CollisionDecoding decoded = DecodeCollisionFile(bytes);
+    EXPECT_TRUE(decoded.file.has_value()) << decoded.error.message;
+    return decoded.file.value_or(CollisionFile{});
+  }
+};
+
+struct HullCase {
+  std::string options;
+  std::size_t leaves;
+  std::string surName;
+};
+
+TEST_F(CollisionExport, EveryVertexLiesInsideAHullOfItsPart) {
+  const HullCase cases[] = {
+      {"--collision", 2, "ship.sur"},
+      {"--collision=hulls.sur --collision-hulls part", 1, "hulls.sur"},
+      {"--collision --collision-hulls mesh --max-hull-faces 12", 2, "ship.sur"},
+      {"--game-ready", 2, "ship.sur"},
+  };
+  for (const HullCase& test : cases) {
+    SCOPED_TRACE(test.options);
+    const auto run = Run("export two.json -o ship.cmp -q --force --scale 1 " + test.options);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const CollisionFile file = DecodedFile(test.surName);
+    ASSERT_EQ(file.parts.size(), 1u);
+    const CollisionPart& part = file.parts.front();
+    EXPECT_EQ(part.id, 0u);
+    EXPECT_TRUE(part.moves);
+    EXPECT_TRUE(CheckCollisionFile(file, nullptr).empty());
+    const std::size_t maxFaces = test.options.find("faces 12") == std::string::npos ? 300 : 12;
+    std::size_t leaves = 0;
+    for (const CollisionHull& hull : part.hulls) {
+      if (hull.kind == CollisionHullKind::Leaf) {
+        ++leaves;
+        EXPECT_LE(hull.faces.size(), maxFaces);
+      }
+    }
+    EXPECT_EQ(leaves, test.leaves);
+    // A part of several meshes has a wrap hull beside its leaves.
+    EXPECT_EQ(part.hulls.size(), leaves == 1 ? 1u : leaves + 1);
+    for (const Point& point : kModelPoints) {
+      bool held = false;
+      for (const CollisionHull& hull : part.hulls) {
+        held = held || (hull.kind == CollisionHullKind::Leaf && HullHolds(part, hull, point));
+      }
+      EXPECT_TRUE(held) << point[0] << " " << point[1] << " " << point[2];
+    }
+    const auto check = Run("check ship.cmp " + test.surName);
+    EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
+    std::filesystem::remove(folder_ / test.surName);
+  }
+}
+
+TEST_F(CollisionExport, GroupsUnderFixJointsAppearInRootToo) {
+  const auto run = Run("export two.json -o ship.cmp -q --game-ready --groups 1,1");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const CollisionFile file = DecodedFile("ship.sur");
+  ASSERT_EQ(file.parts.size(), 2u);
+  const std::uint32_t diamond = NameCrc("diamond_lod1");
+  EXPECT_EQ(file.parts[0].id, NameCrc("Root"));
+  EXPECT_TRUE(file.parts[0].moves);
+  EXPECT_EQ(file.parts[1].id, diamond);
+  EXPECT_FALSE(file.parts[1].moves);
+  std::vector<std::uint32_t> rootLeafIds;
+  for (const CollisionHull& hull : file.parts[0].hulls) {
+    if (hull.kind == CollisionHullKind::Leaf) rootLeafIds.push_back(hull.id);
+  }
+  EXPECT_EQ(rootLeafIds, (std::vector<std::uint32_t>{NameCrc("Root"), diamond}));
+  const auto check = Run("check ship.cmp");
+  EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
+  EXPECT_NE(check.out.find("0 errors, 0 warnings"), std::string::npos) << check.out;
+}
+
+TEST_F(CollisionExport, WithoutTheOptionsNoCollisionFileIsWritten) {
+  ASSERT_EQ(Run("export two.json -o ship.cmp -q").exitStatus, 0);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.sur"));
+}
+
+TEST_F(CollisionExport, RefusalsWriteNothing) {
+  WriteRefusalInputs("kept.sur");
+  const testing::Refusal refusals[] = {
+      {"export two.json -o ship.cmp --collision --max-hull-faces 4096", "--max-hull-faces"},
+      {"export two.json -o ship.cmp --collision --max-hull-faces 3", "--max-hull-faces"},
+      {"export two.json -o ship.cmp --collision --collision-hulls node", "--collision-hulls"},
+      {"export two.json -o ship.cmp --collision=hulls.txt", "must end in .sur"},
+      {"export two.json -o ship.sur --collision=./ship.sur", "cannot be the output file"},
+      {"export two.json -o ship.cmp --collision=kept.sur", "error: kept.sur already exists"},
+      {"export two.json -o ship.cmp --collision --max-hull-faces 4",
+       "error: ship.sur: a hull cannot be made of at most 4 faces"},
+  };
+  for (const testing::Refusal& refusal : refusals) {
+    SCOPED_TRACE(refusal.arguments);
+    const auto run = Run(refusal.arguments);
+    EXPECT_NE(run.exitStatus, 0);
+    EXPECT_NE(run.err.find(refusal.message), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.cmp"));
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.sur"));
+    EXPECT_EQ(FileText("kept.sur"), "mine");
+  }
+}
+
+TEST_F(CollisionExport, AFlatModelCannotHaveACollisionFileAndNothingIsWritten) {
+  std::ofstream(folder_ / "line.json", std::ios::binary) << R"({"meshes": [
+    {"name": "line", "vertices": [[0,0,0,0,0],[1,0,0,0,0],[2,0,0,0,0]], "triangles": [[0,1,2]]}]})";
+  const auto run = Run("export line.json -o ship.cmp -q --collision");
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("error: ship.sur: "), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.cmp"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.sur"));
+  // --game-ready still writes the model, without a collision file.
+  const auto gameReady = Run("export line.json -o ship.cmp -q --game-ready");
+  EXPECT_EQ(gameReady.exitStatus, 0) << gameReady.err;
+  EXPECT_NE(gameReady.err.find("warning: no collision file was written: "), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "ship.cmp"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.sur"));
+}
+
+TEST_F(CollisionExport, OtherLevelsLeaveTheCollisionFileAlone) {
+  ASSERT_EQ(Run("export two.json -o ship.cmp -q --collision").exitStatus, 0);
+  const std::vector<std::uint8_t> level0 = ReadFileBytes(folder_ / "ship.sur");
+  const auto run = Run("export two.json -o ship.cmp -q --update --lod 1 --collision");
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "warning: the collision file is made with level 0; level 1 leaves it alone\n");
+  EXPECT_EQ(ReadFileBytes(folder_ / "ship.sur"), level0);
+}
+
+}  // namespace
+}  // namespace svcmp
