@@ -36,9 +36,10 @@ SVCMP_WINDOWS_LIBRARY_PACKAGES=(
 )
 
 # What the release packages need: dpkg-shlibdeps finds the Debian package of
-# every library the programs link; help2man makes the manual page from
+# every library the programs link, after CPack has told the programs from
+# the other files with `file`; help2man makes the manual page from
 # cmptool --help.
-SVCMP_PACKAGE_PACKAGES=(dpkg-dev help2man)
+SVCMP_PACKAGE_PACKAGES=(dpkg-dev file help2man)
 
 # Every package the lists above name, one a line: what scripts/check-packages
 # holds the builds' files against.
