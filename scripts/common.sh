@@ -117,6 +117,7 @@ svcmp_stage() {
   local start=$SECONDS
   "$@"
   SVCMP_STAGE_TIMES+=("$(printf '%6d s  %s' $((SECONDS - start)) "$title")")
+  echo "-- $((SECONDS - start)) s"
 }
 
 svcmp_stage_times() {
