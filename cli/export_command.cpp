@@ -77,15 +77,19 @@ std::optional<TargetLock> LockTarget(const ExportOptions& options) {
 // Parts from the node tree, for --parts nodes and for --game-ready when the
 // tree has one mesh node at its top: the model and settings are replaced by
 // the parts' and the extras get their joints and hardpoints. False when the
-// export must stop; the error has been said.
+// export must stop; the error has been said. `splits` follow the meshes to
+// their places among the parts.
 bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSettings& settings,
-                   AssemblyExtras& extras, std::vector<LevelExports::GivenLevel>& levels) {
+                   AssemblyExtras& extras, std::vector<SplitMesh>& splits,
+                   std::vector<LevelExports::GivenLevel>& levels) {
   const bool asked = options.parts.has_value();
   if (!asked && !(options.gameReady && options.groupQuantities.empty() && !model->nodes.empty())) {
     return true;
   }
-  PartsFromNodes formed = FormPartsFromNodes(*model, settings.ScaleDivisor,
-                                             OrientationSignOf(settings.OrientationMode));
+  // --auto-lod makes every level the tree does not give.
+  const int fillToLevel = options.autoLod ? 2 : 0;
+  PartsFromNodes formed = FormPartsFromNodes(
+      *model, settings.ScaleDivisor, OrientationSignOf(settings.OrientationMode), fillToLevel);
   if (!formed.error.empty()) {
     // A flat list of meshes stays the one part --game-ready always made of it.
     if (!asked && formed.manyRoots) return true;
@@ -99,14 +103,23 @@ bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSett
   std::copy(formed.meshesPerPart.begin(), formed.meshesPerPart.end(),
             settings.GroupQuantities.begin());
   extras.nodeParts = std::move(formed.parts);
-  if (!formed.levels.empty() && options.autoLod) {
-    extras.warn("--auto-lod makes the levels; the tree's \"$lod\" nodes are left out");
-  } else if (!formed.levels.empty() && options.lodLevel.value_or(0) != 0) {
+  const std::vector<SplitMesh> treeSplits = std::move(splits);
+  splits = RearrangedSplits(treeSplits, formed.sourceMeshes);
+  if (!formed.levels.empty() && options.lodLevel.value_or(0) != 0) {
     extras.warn("--lod writes one level; the tree's \"$lod\" nodes are left out");
-  } else {
-    for (PartsLevel& level : formed.levels) {
-      levels.push_back({std::move(level.model), std::move(level.meshesPerPart)});
-    }
+    return true;
+  }
+  const bool treeGivesLevels =
+      std::any_of(formed.levels.begin(), formed.levels.end(), [](const PartsLevel& level) {
+        return std::find(level.givenParts.begin(), level.givenParts.end(), true) !=
+               level.givenParts.end();
+      });
+  // Without levels in the tree, --auto-lod makes them all as for any model.
+  if (!treeGivesLevels) return true;
+  for (PartsLevel& level : formed.levels) {
+    levels.push_back({std::move(level.model), std::move(level.meshesPerPart),
+                      RearrangedSplits(treeSplits, level.sourceMeshes),
+                      std::move(level.givenParts)});
   }
   return true;
 }
@@ -196,7 +209,7 @@ int RunExport(const ExportOptions& options) {
   }
   // Meshes beyond 16-bit indices reach capture in pieces, which the
   // simplification joins again (or the export refuses).
-  const std::vector<SplitMesh> splits = SplitLargeMeshes(*loaded.model);
+  std::vector<SplitMesh> splits = SplitLargeMeshes(*loaded.model);
   // Model files are judged as the export will see them; JSON model documents
   // are exact already and pass as they are.
   const bool modelFile = !IsModelDocumentPath(options.modelPath);
@@ -255,7 +268,7 @@ int RunExport(const ExportOptions& options) {
   }
 
   std::vector<LevelExports::GivenLevel> givenLevels;
-  if (!FormNodeParts(options, loaded.model, *settings, extras, givenLevels)) return 1;
+  if (!FormNodeParts(options, loaded.model, *settings, extras, splits, givenLevels)) return 1;
   judge(capturedMeshes, totals, settings->ScaleDivisor,
         extras.nodeParts.empty() ? HardpointSource::MeshNames : HardpointSource::NodeTree);
   if (!extras.nodeParts.empty()) {

@@ -28,12 +28,17 @@ class LevelExports {
   struct GivenLevel {
     HostModelPtr model;
     std::vector<std::int32_t> meshesPerGroup;
+    std::vector<SplitMesh> splits;  // its meshes held in pieces
+    // Per part, whether the model gives the level; --auto-lod makes the
+    // others. Empty: every part's.
+    std::vector<bool> givenParts;
   };
 
   // `splits`: the model's meshes held in pieces (SplitLargeMeshes); kept
-  // for the levels' lifetime by the caller. With given levels (and no
-  // --auto-lod), runs level 0 and then each of them, staged in memory as
-  // --auto-lod's levels are.
+  // for the levels' lifetime by the caller. With given levels, runs level 0
+  // and then each of them, staged in memory as --auto-lod's levels are;
+  // with --auto-lod too, it simplifies only the parts a level does not give,
+  // to the level's share of their own level 0 triangles.
   LevelExports(const ExportOptions& options, const ExportSettings& settings, HostModelPtr model,
                const std::vector<SplitMesh>& splits, std::vector<GivenLevel> givenLevels = {});
   // The steps point into the levels' mesh lists.
@@ -47,7 +52,9 @@ class LevelExports {
   AssemblyExtras Extras(int run, AssemblyExtras shared);
   // Only the last run prints the tree: the file's final one.
   bool PrintsTree(int run) const { return printTree_ && run == count_ - 1; }
-  CapturedMeshesStep& Step(int run) { return *steps_[static_cast<std::size_t>(run)]; }
+  // Called when the runs before it are done: a level made beside given
+  // parts lines up with the levels before it here.
+  CapturedMeshesStep& Step(int run);
   // The geometry the run exported, once its step ran.
   const MeshList& Exported(int run) const { return exported_[static_cast<std::size_t>(run)]; }
   // What the run's simplification did; none when it did not simplify.
@@ -60,6 +67,15 @@ class LevelExports {
  private:
   static constexpr int kLevelCount = 3;
 
+  bool MakesBesideGivenParts(int run) const;
+  std::vector<std::int32_t> MeshesPerPart(int run) const;
+  // The parts' mesh counts in the run's exported list, once it ran; none
+  // where they cannot be told.
+  std::optional<std::vector<std::int32_t>> ExportedMeshesPerPart(int run) const;
+  // The previous level's exported meshes lined up with the run's, and level
+  // 0's of the parts the run makes.
+  void LineUpWithLevelsBefore(int run);
+
   ExportMode firstMode_;
   ExportSettings settings_;
   bool autoLod_;
@@ -70,6 +86,13 @@ class LevelExports {
   std::vector<GivenLevel> given_;
   std::array<MeshList, kLevelCount> exported_;
   std::array<std::optional<SimplifyStep>, kLevelCount> steps_;
+  // For levels made beside given parts: the meshes given, the splits of the
+  // others, the previous level lined up, and level 0's share basis.
+  std::array<const std::vector<SplitMesh>*, kLevelCount> splits_ = {};  // each run's
+  std::array<std::vector<bool>, kLevelCount> held_;
+  std::array<std::vector<SplitMesh>, kLevelCount> madeSplits_;
+  std::array<MeshList, kLevelCount> previousLinedUp_;
+  std::array<MeshList, kLevelCount> levelZeroOfMade_;
   std::vector<std::uint8_t> stagedImage_;  // the file as the levels so far make it
 };
 

@@ -26,6 +26,26 @@ const std::vector<SplitMesh>& Splits(const SimplifyPlan& plan) {
   return plan.splits != nullptr ? *plan.splits : kNone;
 }
 
+// While it lives, the held meshes pass for hardpoints, which the
+// simplification and the level reuse never touch. Hardpoints are known by
+// their names, so the flags come off even where joined pieces moved meshes.
+class HeldMeshes {
+ public:
+  HeldMeshes(MeshList& meshList, const std::vector<bool>* held) : meshList_(meshList) {
+    for (std::size_t m = 0; held != nullptr && m < meshList.size() && m < held->size(); ++m) {
+      if ((*held)[m]) meshList[m].isHardpoint = true;
+    }
+  }
+  HeldMeshes(const HeldMeshes&) = delete;
+  HeldMeshes& operator=(const HeldMeshes&) = delete;
+  ~HeldMeshes() {
+    for (MeshRecord& mesh : meshList_) mesh.isHardpoint = IsHardpointName(mesh.meshName);
+  }
+
+ private:
+  MeshList& meshList_;
+};
+
 }  // namespace
 
 bool SimplifyingMakesFit(const MeshList& meshList, const std::optional<std::string>& refusal) {
@@ -39,6 +59,7 @@ SimplifyStep::SimplifyStep(SimplifyPlan plan) : plan_(std::move(plan)) {}
 
 bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, ExportUi& ui) {
   if (plan_.simplify) {
+    const HeldMeshes held(meshList, plan_.heldMeshes);
     Simplify(meshList);
   } else if (const auto refusal = LargeMeshRefusal(meshList)) {
     ui.ShowMessage(*refusal, kWarningCaption, MessageIcon::Exclamation);
@@ -49,7 +70,10 @@ bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, Expor
     ui.ShowMessage(*refusal + " " + kSimplifyAdvice, kWarningCaption, MessageIcon::Exclamation);
     return false;
   }
-  if (plan_.previousLevel != nullptr && !keptWhole_) TakeUnreducedMeshes(meshList);
+  if (plan_.previousLevel != nullptr && !keptWhole_) {
+    const HeldMeshes held(meshList, plan_.heldMeshes);
+    TakeUnreducedMeshes(meshList);
+  }
   if (plan_.exported != nullptr) *plan_.exported = meshList;
   return true;
 }
@@ -99,6 +123,12 @@ std::optional<SimplifyReport> SimplifyStep::SimplifyWithoutDefects(MeshList& mes
                                   ? GeometryTriangleCount(*plan_.previousLevel)
                                   : GeometryTriangleCount(source);
   std::size_t aim = target;
+  if (aim >= ceiling && plan_.previousLevel != nullptr) {
+    // The level before is already as coarse as this one may be.
+    keptWhole_ = true;
+    TakePreviousGeometry(meshList);
+    return std::nullopt;
+  }
   for (int attempt = 1; attempt <= kTries && aim < ceiling; ++attempt) {
     const SimplifyReport report = SimplifyGeometry(meshList, aim, Splits(plan_), false);
     if (FindSurfaceDefects(meshList, source).None()) {
@@ -122,7 +152,7 @@ std::optional<SimplifyReport> SimplifyStep::SimplifyWithoutDefects(MeshList& mes
                "warning: %sfewer triangles would open holes in the surface or turn faces inside "
                "out; it keeps %s\n",
                Prefix(plan_.levelName).c_str(), kept.c_str());
-  if (plan_.previousLevel != nullptr) meshList = *plan_.previousLevel;
+  if (plan_.previousLevel != nullptr) TakePreviousGeometry(meshList);
   return std::nullopt;
 }
 
@@ -133,6 +163,17 @@ std::optional<std::string> SimplifyStep::LargeMeshRefusal(const MeshList& meshLi
                         import_messages::kTooManyVertices + ".";
   if (SimplifierAvailable()) refusal += std::string(" ") + kSimplifyAdvice;
   return refusal;
+}
+
+void SimplifyStep::TakePreviousGeometry(MeshList& meshList) const {
+  const MeshList& previous = *plan_.previousLevel;
+  if (plan_.heldMeshes == nullptr) {
+    meshList = previous;
+    return;
+  }
+  for (std::size_t m = 0; m < meshList.size() && m < previous.size(); ++m) {
+    if (!meshList[m].isHardpoint && !previous[m].isHardpoint) meshList[m] = previous[m];
+  }
 }
 
 void SimplifyStep::TakeUnreducedMeshes(MeshList& meshList) const {

@@ -17,10 +17,15 @@ struct SimplifyPlan {
   // The share is of this list's triangles (level 0's), or of the captured ones.
   const MeshList* shareOf = nullptr;
   std::string levelName;  // "level 1": names the export in what is printed
-  // Meshes the simplification cannot reduce below this list's are taken from it.
+  // Meshes the simplification cannot reduce below this list's are taken from
+  // it. With held meshes it lines up with this level mesh by mesh, with
+  // hardpoint-flagged empty stand-ins where it has no counterpart.
   const MeshList* previousLevel = nullptr;
   std::string previousLevelName;  // "level 0"
   MeshList* exported = nullptr;   // receives the geometry as exported
+  // Per mesh, whether the model gives it for this level ("NAME$lod1" nodes):
+  // those are exported as they are. None: every mesh may be simplified.
+  const std::vector<bool>* heldMeshes = nullptr;
   // Meshes too large for 16-bit indices, captured in pieces; only
   // simplifying makes them fit.
   const std::vector<SplitMesh>* splits = nullptr;
@@ -58,6 +63,9 @@ class SimplifyStep final : public CapturedMeshesStep {
   // The refusal of a mesh too large for 16-bit indices, if the model has one.
   std::optional<std::string> LargeMeshRefusal(const MeshList& meshList) const;
   void TakeUnreducedMeshes(MeshList& meshList) const;
+  // The previous level's geometry: all of it, or with held meshes, in place
+  // of every mesh not held (the previous level lined up mesh by mesh).
+  void TakePreviousGeometry(MeshList& meshList) const;
 
   SimplifyPlan plan_;
   std::optional<SimplifyReport> report_;

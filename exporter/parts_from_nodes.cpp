@@ -229,8 +229,11 @@ struct NodeState {
 
 class PartFormer {
  public:
-  PartFormer(const msModel& model, int scaleDivisor, int orientationSign)
-      : model_(model), divisor_(scaleDivisor), sign_(orientationSign) {}
+  PartFormer(const msModel& model, int scaleDivisor, int orientationSign, int fillToLevel)
+      : model_(model),
+        divisor_(scaleDivisor),
+        sign_(orientationSign),
+        highestLevel_(std::min(fillToLevel, kHighestLevel)) {}
 
   PartsFromNodes Form() {
     PartsFromNodes result;
@@ -263,6 +266,7 @@ class PartFormer {
     }
     result.model = std::move(filled_.front().model);
     result.meshesPerPart = std::move(filled_.front().meshesPerPart);
+    result.sourceMeshes = std::move(filled_.front().sourceMeshes);
     for (std::size_t level = 1; level < filled_.size(); ++level) {
       result.levels.push_back(std::move(filled_[level]));
     }
@@ -573,16 +577,22 @@ class PartFormer {
       for (std::size_t p = 0; p < sources_.size(); ++p) {
         const std::vector<std::size_t>& levels = sources_[p].levelNodes;
         const auto at = static_cast<std::size_t>(level);
-        if (at < levels.size() && levels[at] != kNoNode) meshNode[p] = levels[at];
+        const bool given = level == 0 || (at < levels.size() && levels[at] != kNoNode);
+        if (level > 0 && given) meshNode[p] = levels[at];
+        filled.givenParts.push_back(given);
         const std::size_t before = filled.model->meshes.size();
         for (const int index : model_.nodes[meshNode[p]].meshes) {
-          msMesh mesh = InPartFrame(p, model_.meshes[static_cast<std::size_t>(index)]);
+          const auto source = static_cast<std::size_t>(index);
+          msMesh mesh = InPartFrame(p, model_.meshes[source]);
           // "hull$lod1" names the level's library as "hull" does level 0's.
           if (LevelOfName(mesh.name) > 0) mesh.name.resize(mesh.name.size() - 5);
           filled.model->meshes.push_back(std::move(mesh));
+          filled.sourceMeshes.push_back(source);
         }
         for (std::size_t m = 0; p == 0 && level == 0 && m < model_.meshes.size(); ++m) {
-          if (!held[m]) filled.model->meshes.push_back(model_.meshes[m]);
+          if (held[m]) continue;
+          filled.model->meshes.push_back(model_.meshes[m]);
+          filled.sourceMeshes.push_back(m);
         }
         filled.meshesPerPart.push_back(
             static_cast<std::int32_t>(filled.model->meshes.size() - before));
@@ -609,7 +619,7 @@ class PartFormer {
   std::vector<NodePart> parts_;
   std::vector<LevelNode> levelNodes_;
   std::vector<std::string> unwrittenLevels_;
-  int highestLevel_ = 0;
+  int highestLevel_;
   std::vector<std::string> hulls_;
   std::vector<std::string> warnings_;
   std::vector<PartsLevel> filled_;
@@ -619,8 +629,9 @@ class PartFormer {
 
 }  // namespace
 
-PartsFromNodes FormPartsFromNodes(const msModel& model, int scaleDivisor, int orientationSign) {
-  return PartFormer(model, scaleDivisor, orientationSign).Form();
+PartsFromNodes FormPartsFromNodes(const msModel& model, int scaleDivisor, int orientationSign,
+                                  int fillToLevel) {
+  return PartFormer(model, scaleDivisor, orientationSign, fillToLevel).Form();
 }
 
 }  // namespace svcmp

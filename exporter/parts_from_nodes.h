@@ -17,6 +17,8 @@ namespace svcmp {
 struct PartsLevel {
   HostModelPtr model;
   std::vector<std::int32_t> meshesPerPart;
+  std::vector<std::size_t> sourceMeshes;  // per mesh, its place in the tree's model
+  std::vector<bool> givenParts;           // per part: a node of its own gives this level
 };
 
 // The model as the export takes it part by part, or the reason it cannot be.
@@ -26,8 +28,10 @@ struct PartsFromNodes {
   // not among them. Null on an error.
   HostModelPtr model;
   std::vector<std::int32_t> meshesPerPart;
+  std::vector<std::size_t> sourceMeshes;  // per mesh, its place in the tree's model
   std::vector<NodePart> parts;     // joints and hardpoints scaled and re-oriented
-  std::vector<PartsLevel> levels;  // levels 1 and 2 when the tree has them
+  // Levels 1 and 2 when the tree has them, or up to `fillToLevel`.
+  std::vector<PartsLevel> levels;
   std::vector<std::string> warnings;
   std::string error;  // names the node (and property) at fault; empty when formed
   // The error is that the tree has more than one mesh node at its top: a
@@ -40,8 +44,10 @@ struct PartsFromNodes {
 // frame of its node, joined to its nearest mesh-node ancestor by the joint
 // its `construct` property names. `scaleDivisor` and `orientationSign` are
 // the export's, applied to origins, offsets and axes as the capture applies
-// them to vertices. docs/node-properties.md lists the properties read.
+// them to vertices. Levels are filled up to the highest the tree gives, or
+// `fillToLevel` if higher (--auto-lod then makes what the tree lacks).
+// docs/node-properties.md lists the properties read.
 [[nodiscard]] PartsFromNodes FormPartsFromNodes(const msModel& model, int scaleDivisor,
-                                                int orientationSign);
+                                                int orientationSign, int fillToLevel = 0);
 
 }  // namespace svcmp

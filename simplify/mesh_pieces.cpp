@@ -118,6 +118,22 @@ std::vector<SplitMesh> SplitLargeMeshes(msModel& model) {
   return splits;
 }
 
+std::vector<SplitMesh> RearrangedSplits(const std::vector<SplitMesh>& splits,
+                                        const std::vector<std::size_t>& sourceMeshes) {
+  std::vector<SplitMesh> rearranged;
+  for (const SplitMesh& split : splits) {
+    const std::size_t pieces = split.origins.size();
+    for (std::size_t at = 0; at + pieces <= sourceMeshes.size(); ++at) {
+      std::size_t matched = 0;
+      while (matched < pieces && sourceMeshes[at + matched] == split.firstPiece + matched) ++matched;
+      if (matched == pieces) rearranged.push_back({at, split.origins});
+    }
+  }
+  std::sort(rearranged.begin(), rearranged.end(),
+            [](const SplitMesh& a, const SplitMesh& b) { return a.firstPiece < b.firstPiece; });
+  return rearranged;
+}
+
 WholeMesh JoinPieces(const MeshList& meshList, const SplitMesh& split) {
   std::uint32_t vertexCount = 0;
   for (const auto& origins : split.origins) {

@@ -43,6 +43,12 @@ std::optional<std::string> LargeHardpointMesh(const msModel& model);
 // meshes in model order, with their places after the split.
 std::vector<SplitMesh> SplitLargeMeshes(msModel& model);
 
+// `splits` of a model whose meshes were then rearranged: `sourceMeshes`
+// names, per mesh of the new model, its place in the old one. A split mesh
+// whose pieces the new model does not hold in a row is left out.
+std::vector<SplitMesh> RearrangedSplits(const std::vector<SplitMesh>& splits,
+                                        const std::vector<std::size_t>& sourceMeshes);
+
 // The captured whole mesh of `split`'s pieces in `meshList`: every vertex once
 // (in the whole mesh's order) and every triangle as 32-bit corners into them.
 struct WholeMesh {

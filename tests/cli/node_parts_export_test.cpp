@@ -300,17 +300,25 @@ TEST_F(NodePartsExport, LevelNodesLandInTheirPartsFrameAtTheirLevel) {
   EXPECT_NE(run.err.find("warning: levels of detail above 2 are left out: \"C$lod3\"\n"),
             std::string::npos)
       << run.err;
-  const CompoundModel written = Read("ship.cmp");
+  // --auto-lod makes only the levels the tree lacks: it keeps the given ones.
+  const testing::CmptoolRun made =
+      Run("export ship.json -o made.cmp -q --parts nodes --auto-lod --lod-ratios 0.5,0.25");
+  ASSERT_EQ(made.exitStatus, 0) << made.err;
+  EXPECT_EQ(made.err.find("nodes are left out"), std::string::npos) << made.err;
   // Which node's mesh each part shows at each level: its own level node, else
   // the level below's.
   const struct {
+    const char* file;
     int level;
     const char* part;
     const char* mesh;
-  } cases[] = {{1, "B", "b$LOD1"}, {1, "A", "A"},      {1, "Root", "ship"},
-               {2, "B", "b$LOD1"}, {2, "A", "A$lod2"}, {2, "C", "C"}};
+  } cases[] = {{"ship.cmp", 1, "B", "b$LOD1"}, {"ship.cmp", 1, "A", "A"},
+               {"ship.cmp", 1, "Root", "ship"}, {"ship.cmp", 2, "B", "b$LOD1"},
+               {"ship.cmp", 2, "A", "A$lod2"}, {"ship.cmp", 2, "C", "C"},
+               {"made.cmp", 1, "B", "b$LOD1"}, {"made.cmp", 2, "A", "A$lod2"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.part) + " at level " + std::to_string(c.level));
+    SCOPED_TRACE(std::string(c.file) + ": " + c.part + " at level " + std::to_string(c.level));
+    const CompoundModel written = Read(c.file);
     const LevelGeometry level = GatherLevelGeometry(written, c.level);
     const LevelPart& part = PartNamed(level, c.part);
     ASSERT_EQ(part.meshes.size(), 1u);

@@ -148,6 +148,29 @@ TEST_F(SimplifyCommand, OneMeshBeyondSixteenBitIndicesFitsOnlySimplified) {
   }
   EXPECT_EQ(levels.out.rfind("wrote levels.cmp: 1 part, 1 mesh, ", 0), 0u) << levels.out;
   EXPECT_EQ(levels.err.find("inside out"), std::string::npos) << levels.err;
+
+  // The sphere as a part below a smaller root part: its pieces follow it to
+  // its place among the parts, at every level. The dome's own level 1 is
+  // kept as it is; --auto-lod makes the rest.
+  model.meshes.push_back(testing::MakeHostSphere(300, 20, 40));
+  model.meshes.back().name = "hull";
+  model.meshes.push_back(testing::MakeHostSphere(100, 6, 12));
+  const std::string givenIndices = std::to_string(3 * model.meshes.back().triangles.size());
+  model.nodes = {{"ship", -1, {0, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, {1}},
+                 {"dome", 0, {0, 400, 0}, {0, 0, 0, 1}, {1, 1, 1}, {0}},
+                 {"dome$lod1", 1, {0, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, {2}}};
+  ASSERT_EQ(SaveModelDocument(model, (folder_ / "domed.json").string()), "");
+  for (const char* options : {"--simplify", "--simplify --auto-lod"}) {
+    const auto parts = Run("export domed.json -o domed.cmp -q --force --parts nodes " +
+                           std::string(options));
+    ASSERT_EQ(parts.exitStatus, 0) << options << "\n" << parts.err;
+    EXPECT_EQ(parts.out.rfind("wrote domed.cmp: 2 parts, 2 meshes, ", 0), 0u) << parts.out;
+    const std::string info = Run("info domed.cmp").out;
+    const std::size_t domeLevel1 = info.find("  level 1: ", info.find("part dome"));
+    ASSERT_NE(domeLevel1, std::string::npos) << info;
+    const std::string line = info.substr(domeLevel1, info.find('\n', domeLevel1) - domeLevel1);
+    EXPECT_NE(line.find(", " + givenIndices + " indices from "), std::string::npos) << line;
+  }
 }
 
 // The listing points to --simplify only where the model does not fit.
