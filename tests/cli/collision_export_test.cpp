@@ -121,7 +121,7 @@ std::string TreeModel(bool wings, float hullHalfWidth) {
       BoxMesh("turret$hull", {0, 2.5f, 0}, {1.5f, 1.5f, 1.5f}) + "," +
       BoxMesh("HpTurret01$hull", {0, 3.5f, 0}, {0.5f, 0.5f, 0.5f}) +
       (wings ? "," + BoxMesh("wing", {6, 0, 0}, {2, 0.5f, 1}) + "," +
-                   BoxMesh("pod", {6, 0, -4}, {1, 1, 1})
+                   BoxMesh("pod", {6, 0, -4}, {0.5f, 1, 2})
              : "");
   const std::string nodes = R"(
     {"name": "ship", "meshes": [0]},
@@ -295,7 +295,7 @@ TEST_F(CollisionExport, PartsFromTheTreeHaveTheirHullsInTheirFrames) {
       {"Root", true, Ids({"Root", "wing", "pod"}), {}, 8},
       {"turret", true, Ids({"turret", "HpTurret01"}), Ids({"HpTurret01"}), 3},
       {"wing", false, Ids({"wing", "pod"}), {}, 2},
-      {"pod", false, Ids({"pod"}), {}, 2},
+      {"pod", false, Ids({"pod"}), {}, 4},
   };
   ASSERT_EQ(file.parts.size(), std::size(expected));
   const LevelGeometry level = GatherLevelGeometry(model, 0);
