@@ -1,8 +1,12 @@
 #include "cli/collision_export.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/collision_update.h"
 #include "collision/part_collision.h"
 #include "collision/sur_writer.h"
 #include "format/cmp_node_names.h"
@@ -24,18 +28,65 @@ std::vector<CollisionVector> PointsOf(const MeshRecord& mesh) {
   return points;
 }
 
+// The index of the node part whose object name is `name`.
+std::optional<std::size_t> NodePartNamed(std::span<const NodePart> parts, std::string_view name) {
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (PartObjectName(i, parts[i].name) == name) return i;
+  }
+  return std::nullopt;
+}
+
+// The node tree's joints: what moves, and which parts Fix joints hold where.
+void JoinNodeParts(std::span<const NodePart> nodeParts, std::vector<CollisionPartInput>& parts) {
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    const PartJoint& joint = nodeParts[i].joint;
+    parts[i].moves = joint.kind != PartJointKind::Fix;
+    const std::optional<std::size_t> parent = NodePartNamed(nodeParts, joint.parent);
+    if (joint.kind != PartJointKind::Fix || !parent) continue;
+    CollisionVector place{};
+    for (int k = 0; k < 3; ++k) place[k] = joint.origin[k] + joint.offset[k];
+    parts[*parent].fixedChildren.push_back({i, joint.rotation, place});
+  }
+}
+
+// The modelled pieces in place of the generated ones of their parts, and
+// the hardpoint hulls beside them.
+void UseModelledHulls(std::span<const ModelledHull> hulls, std::vector<CollisionPartInput>& parts) {
+  std::vector<std::vector<CollisionPiece>> modelled(parts.size());
+  for (const ModelledHull& hull : hulls) {
+    if (hull.part >= parts.size() || !hull.hardpoint.empty()) continue;
+    modelled[hull.part].push_back({parts[hull.part].id, hull.node, hull.points});
+  }
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (!modelled[i].empty()) parts[i].pieces = std::move(modelled[i]);
+  }
+  for (const ModelledHull& hull : hulls) {
+    if (hull.part >= parts.size() || hull.hardpoint.empty()) continue;
+    CollisionPartInput& part = parts[hull.part];
+    const std::uint32_t id = NameCrc(hull.hardpoint);
+    part.pieces.push_back({id, hull.node, hull.points});
+    if (std::find(part.hardpointIds.begin(), part.hardpointIds.end(), id) == part.hardpointIds.end()) {
+      part.hardpointIds.push_back(id);
+    }
+  }
+}
+
 // The parts as the export forms them, each with its geometry meshes as
-// pieces; groups are named after their first mesh.
+// pieces; groups are named after their first mesh, parts from the node
+// tree after their node.
 std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionShape& shape) {
   std::vector<const MeshRecord*> geometry;
   for (const MeshRecord& mesh : meshes) {
     if (!mesh.isHardpoint) geometry.push_back(&mesh);
   }
+  const bool nodeParts = !shape.nodeParts.empty();
   std::vector<CollisionPartInput> parts;
   std::size_t next = 0;
-  for (std::size_t i = 0; i < shape.meshesPerPart.size() && next < geometry.size(); ++i) {
+  for (std::size_t i = 0; i < shape.meshesPerPart.size(); ++i) {
+    if (nodeParts ? i >= shape.nodeParts.size() : next >= geometry.size()) break;
     CollisionPartInput part;
-    const std::string objectName = geometry[next]->meshName + kGroupObjectSuffix;
+    const std::string objectName =
+        nodeParts ? shape.nodeParts[i].name : geometry[next]->meshName + kGroupObjectSuffix;
     part.id = shape.meshesPerPart.size() == 1 ? kOnePartId : NameCrc(PartObjectName(i, objectName));
     part.moves = i == 0 || !shape.fixJoints;
     const std::size_t end =
@@ -51,8 +102,11 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
     }
     parts.push_back(std::move(part));
   }
-  // Fix joints hold the other parts where they lie, so Root holds them unmoved.
-  if (shape.fixJoints) {
+  if (nodeParts) {
+    JoinNodeParts(shape.nodeParts, parts);
+    UseModelledHulls(shape.modelledHulls, parts);
+  } else if (shape.fixJoints) {
+    // Fix joints hold the other parts where they lie, so Root holds them unmoved.
     for (std::size_t i = 1; i < parts.size(); ++i) parts.front().fixedChildren.push_back({i});
   }
   return parts;
@@ -63,8 +117,10 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
 bool CollisionWriterAvailable() { return true; }
 
 CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShape& shape) {
-  CollisionBuild built = BuildCollision(PartsOf(meshes, shape), shape.maxHullFaces);
+  const std::vector<CollisionPartInput> parts = PartsOf(meshes, shape);
+  CollisionBuild built = BuildCollision(parts, shape.maxHullFaces);
   CollisionFileBytes made;
+  for (const CollisionPartInput& part : parts) made.partIds.push_back(part.id);
   made.warnings = std::move(built.warnings);
   std::erase_if(built.parts, [](const PartHulls& part) { return part.leaves.empty(); });
   if (built.parts.empty()) {
@@ -88,8 +144,7 @@ CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShap
   }
   const CollisionDecoding decoded = DecodeCollisionFile(written.bytes);
   if (!decoded.file) {
-    made.error = "the collision file made breaks the rule " + decoded.error.rule + " at byte " +
-                 std::to_string(decoded.error.offset) + ": " + decoded.error.message;
+    made.error = "the collision file made " + BrokenCollisionRule(decoded.error);
     return made;
   }
   const Findings findings = CheckCollisionFile(*decoded.file, nullptr);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cmp/node_part.h"
+#include "exporter/parts_from_nodes.h"
 #include "plugin/mesh_records.h"
 
 namespace svcmp::cli {
@@ -15,6 +17,7 @@ struct CollisionFileBytes {
   std::vector<std::uint8_t> bytes;
   std::string error;  // empty when made
   bool nothingToHull = false;  // no part has a piece a hull can be made of
+  std::vector<std::uint32_t> partIds;  // of every part of the export, with collision or not
   std::vector<std::string> warnings;
 };
 
@@ -22,6 +25,10 @@ struct CollisionFileBytes {
 struct CollisionShape {
   std::span<const std::int32_t> meshesPerPart;  // geometry meshes per part, in order
   bool fixJoints = false;   // --fix: every part but Root hangs from Root by a Fix joint
+  // Parts from the node tree (in place of --fix): their names and joints,
+  // and the collision pieces the tree models for them.
+  std::span<const NodePart> nodeParts;
+  std::span<const ModelledHull> modelledHulls;
   bool hullPerPart = false;  // one hull per part rather than per geometry mesh
   unsigned maxHullFaces = 300;
 };
@@ -29,11 +36,13 @@ struct CollisionShape {
 // Whether this cmptool can make collision files (it needs Qhull).
 bool CollisionWriterAvailable();
 
-// The collision file of an export of one part or of groups, whose parts all
-// lie in the model's frame: hulls of at most `maxHullFaces` faces per
-// geometry mesh (or per part), Root flagged as moving, the parts hanging
-// from it by Fix joints copied into it. Read back by our decoder and
-// checked before it is given, so a file that breaks a rule is never written.
+// The collision file of an export, each part in its own frame (as
+// `meshes` has them): hulls of at most `maxHullFaces` faces per geometry
+// mesh (or per part), or of the pieces the node tree models for the part;
+// hardpoint hulls; Root and the parts joined by anything but Fix flagged as
+// moving, the parts held by Fix joints copied into the part that holds
+// them. Read back by our decoder and checked before it is given, so a file
+// that breaks a rule is never written.
 // Parts without a piece a hull can be made of are left out (the warnings
 // say which pieces); when that is every part, there is no file.
 CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShape& shape);

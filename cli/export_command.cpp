@@ -10,6 +10,7 @@
 
 #include "cli/cli_export_ui.h"
 #include "cli/collision_export.h"
+#include "cli/collision_update.h"
 #include "cli/commands.h"
 #include "cli/export_options.h"
 #include "cli/import_warnings.h"
@@ -76,12 +77,14 @@ std::optional<TargetLock> LockTarget(const ExportOptions& options) {
 
 // Parts from the node tree, for --parts nodes and for --game-ready when the
 // tree has one mesh node at its top: the model and settings are replaced by
-// the parts' and the extras get their joints and hardpoints. False when the
-// export must stop; the error has been said. `splits` follow the meshes to
-// their places among the parts.
+// the parts' and the extras get their joints and hardpoints; `hulls` the
+// collision pieces the tree models. False when the export must stop; the
+// error has been said. `splits` follow the meshes to their places among the
+// parts.
 bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSettings& settings,
                    AssemblyExtras& extras, std::vector<SplitMesh>& splits,
-                   std::vector<LevelExports::GivenLevel>& levels) {
+                   std::vector<LevelExports::GivenLevel>& levels,
+                   std::vector<ModelledHull>& hulls) {
   const bool asked = options.parts.has_value();
   if (!asked && !(options.gameReady && options.groupQuantities.empty() && !model->nodes.empty())) {
     return true;
@@ -103,6 +106,7 @@ bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSett
   std::copy(formed.meshesPerPart.begin(), formed.meshesPerPart.end(),
             settings.GroupQuantities.begin());
   extras.nodeParts = std::move(formed.parts);
+  hulls = std::move(formed.hulls);
   const std::vector<SplitMesh> treeSplits = std::move(splits);
   splits = RearrangedSplits(treeSplits, formed.sourceMeshes);
   if (!formed.levels.empty() && options.lodLevel.value_or(0) != 0) {
@@ -150,21 +154,25 @@ std::optional<bool> WantsCollision(const ExportOptions& options) {
   return true;
 }
 
-// Whether the parts formed can have a collision file; parts from the node
-// tree, each in a frame of its own, cannot yet. Asked for, the export
-// stops; from --game-ready, it goes on without one.
-std::optional<bool> CollisionFitsParts(const ExportOptions& options, bool nodeParts) {
-  if (!nodeParts) return true;
-  if (options.collision) {
-    std::fprintf(stderr,
-                 "error: --collision cannot yet make collision files for parts from the node "
-                 "tree; use --groups\n");
-    return std::nullopt;
+// The names of the tree's collision nodes, for a warning that they were
+// not used.
+std::string HullNodeNames(const std::vector<ModelledHull>& hulls) {
+  std::string names;
+  for (const ModelledHull& hull : hulls) names += (names.empty() ? "\"" : ", \"") + hull.node + "\"";
+  return names;
+}
+
+// With --update, the parts of the collision file already there that the
+// export does not make stay in it. False when the export must stop; said
+// on stderr.
+bool KeepOtherCollisionParts(const std::string& path, CollisionFileBytes& collision) {
+  CollisionUpdate update = UpdateCollisionFile(path, collision.bytes, collision.partIds);
+  if (!update.error.empty()) {
+    std::fprintf(stderr, "error: %s: %s\n", path.c_str(), update.error.c_str());
+    return false;
   }
-  std::fprintf(stderr,
-               "warning: no collision file was written: parts from the node tree cannot have "
-               "one yet\n");
-  return false;
+  collision.bytes = std::move(update.bytes);
+  return true;
 }
 
 // The geometry meshes of each part the export forms.
@@ -268,13 +276,19 @@ int RunExport(const ExportOptions& options) {
   }
 
   std::vector<LevelExports::GivenLevel> givenLevels;
-  if (!FormNodeParts(options, loaded.model, *settings, extras, splits, givenLevels)) return 1;
+  std::vector<ModelledHull> modelledHulls;
+  if (!FormNodeParts(options, loaded.model, *settings, extras, splits, givenLevels,
+                     modelledHulls)) {
+    return 1;
+  }
   judge(capturedMeshes, totals, settings->ScaleDivisor,
         extras.nodeParts.empty() ? HardpointSource::MeshNames : HardpointSource::NodeTree);
+  MeshList partMeshes;  // parts from the tree: their geometry, each in its part's frame
   if (!extras.nodeParts.empty()) {
+    partMeshes = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
+                              OrientationSignOf(settings->OrientationMode));
     // The parts' geometry and hardpoints; the extent stays the whole model's.
-    const ModelTotals parts = TotalModel(CaptureModel(
-        loaded.model.get(), settings->ScaleDivisor, OrientationSignOf(settings->OrientationMode)));
+    const ModelTotals parts = TotalModel(partMeshes);
     totals.geometryMeshes = parts.geometryMeshes;
     totals.vertices = parts.vertices;
     totals.triangles = parts.triangles;
@@ -282,16 +296,16 @@ int RunExport(const ExportOptions& options) {
     for (const NodePart& part : extras.nodeParts) totals.hardpoints += part.hardpoints.size();
   }
 
-  std::optional<bool> writesCollision = *wantsCollision;
-  if (*wantsCollision) writesCollision = CollisionFitsParts(options, !extras.nodeParts.empty());
-  if (!writesCollision) return 1;
+  bool writesCollision = *wantsCollision;
   CollisionFileBytes collision;
-  if (*writesCollision) {
+  if (writesCollision) {
     // Made before anything is written, so a model it cannot be made of
     // leaves every file as it was.
-    const std::vector<std::int32_t> meshesPerPart = MeshesPerPart(*settings, capturedMeshes);
-    collision = MakeCollisionFile(capturedMeshes, {meshesPerPart, options.fix, options.hullPerPart,
-                                                   options.maxHullFaces});
+    const MeshList& meshes = extras.nodeParts.empty() ? capturedMeshes : partMeshes;
+    const std::vector<std::int32_t> meshesPerPart = MeshesPerPart(*settings, meshes);
+    collision = MakeCollisionFile(meshes, {meshesPerPart, options.fix, extras.nodeParts,
+                                           modelledHulls, options.hullPerPart,
+                                           options.maxHullFaces});
     for (const std::string& warning : collision.warnings) warn(warning);
     if (collision.nothingToHull && !options.collision) {
       warn("no collision file was written: " + collision.error);
@@ -301,10 +315,18 @@ int RunExport(const ExportOptions& options) {
       return 1;
     }
   }
+  if (!writesCollision && !modelledHulls.empty()) {
+    warn("collision nodes were not used, since no collision file is written: " +
+         HullNodeNames(modelledHulls));
+  }
 
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
-  if (*writesCollision && RefuseTarget(collisionPath, options)) return 1;
+  if (writesCollision && RefuseTarget(collisionPath, options)) return 1;
+  // Read under the lock, so that updates taking turns keep each other's parts.
+  if (writesCollision && options.update && !KeepOtherCollisionParts(collisionPath, collision)) {
+    return 1;
+  }
   const std::size_t geometryMeshes = CountGeometryMeshes(loaded.model.get());
   LevelExports runs(options, *settings, std::move(loaded.model), splits, std::move(givenLevels));
   std::vector<std::string> heldSummaries;  // the staged levels' lines
@@ -336,7 +358,7 @@ int RunExport(const ExportOptions& options) {
       return 1;
     }
   }
-  if (*writesCollision) {
+  if (writesCollision) {
     const FileWriteResult written = ReplaceFileContents(collisionPath, collision.bytes);
     if (!written.written) {
       std::fprintf(stderr, "error: %s\n", written.reason.c_str());

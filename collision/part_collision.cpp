@@ -113,6 +113,32 @@ CollisionVector Moved(const FixedChild& child, const CollisionVector& p) {
   return out;
 }
 
+// `inner` placed in the frame `outer` places its parent in.
+FixedChild Composed(const FixedChild& outer, const FixedChild& inner) {
+  FixedChild out{inner.part, {}, Moved(outer, inner.translation)};
+  const auto& a = outer.rotation;
+  const auto& b = inner.rotation;
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      out.rotation[3 * r + c] = a[3 * r] * b[c] + a[3 * r + 1] * b[3 + c] + a[3 * r + 2] * b[6 + c];
+    }
+  }
+  return out;
+}
+
+// The parts held to `parts[index]` through chains of Fix joints, each
+// placed in its frame; a chain is followed no deeper than there are parts,
+// so a loop of joints ends.
+void AddFixedDescendants(const std::vector<CollisionPartInput>& parts, std::size_t index,
+                         const FixedChild& placed, std::size_t depth, std::vector<FixedChild>& out) {
+  if (index >= parts.size() || depth > parts.size()) return;
+  for (const FixedChild& child : parts[index].fixedChildren) {
+    if (child.part >= parts.size()) continue;
+    out.push_back(Composed(placed, child));
+    AddFixedDescendants(parts, child.part, out.back(), depth + 1, out);
+  }
+}
+
 }  // namespace
 
 CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsigned maxHullFaces) {
@@ -131,12 +157,14 @@ CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsi
       }
     }
   }
-  // Fix children's own hulls (not their copies of grandchildren's), moved in.
+  // The own hulls of every part held through Fix joints, however deep,
+  // moved in: the parts a chain of Fix joints holds move as one body.
   std::vector<std::size_t> ownCounts;
   for (const PartHulls& part : build.parts) ownCounts.push_back(part.leaves.size());
   for (std::size_t index = 0; index < parts.size(); ++index) {
-    for (const FixedChild& child : parts[index].fixedChildren) {
-      if (child.part >= build.parts.size()) continue;
+    std::vector<FixedChild> held;
+    AddFixedDescendants(parts, index, FixedChild{index}, 0, held);
+    for (const FixedChild& child : held) {
       for (std::size_t leaf = 0; leaf < ownCounts[child.part]; ++leaf) {
         // A hardpoint's hull stays with the part that lists the hardpoint.
         if (build.parts[child.part].leaves[leaf].id != build.parts[child.part].id) continue;

@@ -40,7 +40,8 @@ struct CollisionBuild {
 
 // The hulls of every part: each piece made convex (at most `maxHullFaces`
 // faces: past that the piece is thinned and its hull widened around every
-// point of it), copies of the hulls of Fix children moved into the part's
+// point of it), copies of the own hulls of its Fix children and of theirs
+// (every part a chain of Fix joints holds to it) moved into the part's
 // frame with their own ids, and the wrap hull over all where there are two
 // or more.
 CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsigned maxHullFaces);

@@ -224,6 +224,7 @@ enum class Role { Empty, Part, Hardpoint, Level, Hull, LeftOut };
 struct NodeState {
   Role role = Role::Empty;  // LeftOut: export_ignore here or above
   int part = -1;            // the part of the node or of its nearest mesh-node ancestor
+  int hardpoint = -1;       // the hardpoint node it is or lies under, below its part's node
   Affine world;
 };
 
@@ -248,6 +249,7 @@ class PartFormer {
     if (error_.empty()) NameParts();
     if (error_.empty()) JoinParts();
     if (error_.empty()) PlaceHardpoints();
+    if (error_.empty()) PlaceHulls();
     if (error_.empty()) MatchLevels();
     if (error_.empty()) FillLevels();
     if (!error_.empty()) {
@@ -258,12 +260,6 @@ class PartFormer {
     if (!unwrittenLevels_.empty()) {
       warnings_.push_back("levels of detail above 2 are left out: " + NameList(unwrittenLevels_));
     }
-    if (!hulls_.empty()) {
-      warnings_.push_back(
-          "collision nodes left out of the geometry (no collision file is "
-          "written yet): " +
-          NameList(hulls_));
-    }
     result.model = std::move(filled_.front().model);
     result.meshesPerPart = std::move(filled_.front().meshesPerPart);
     result.sourceMeshes = std::move(filled_.front().sourceMeshes);
@@ -271,6 +267,7 @@ class PartFormer {
       result.levels.push_back(std::move(filled_[level]));
     }
     result.parts = std::move(parts_);
+    result.hulls = std::move(hulls_);
     result.warnings = std::move(warnings_);
     return result;
   }
@@ -311,6 +308,7 @@ class PartFormer {
           node.parent >= 0 ? &state_[static_cast<std::size_t>(node.parent)] : nullptr;
       state.world = parent ? Compose(parent->world, LocalTransform(node)) : LocalTransform(node);
       state.part = parent ? parent->part : -1;
+      state.hardpoint = parent ? parent->hardpoint : -1;
       Properties properties(node, error_);
       const bool ignored = properties.Flag(property::kExportIgnore).value_or(false);
       const bool hull =
@@ -322,7 +320,7 @@ class PartFormer {
         state.role = Role::LeftOut;
       } else if (hull) {
         state.role = Role::Hull;
-        hulls_.push_back(node.name);
+        hullNodes_.push_back(i);
       } else if (const int level = LevelOfName(node.name); level > 0 && !node.meshes.empty()) {
         state.role = Role::Level;
         if (level > kHighestLevel) {
@@ -332,8 +330,10 @@ class PartFormer {
         }
       } else if (hardpoint) {
         state.role = Role::Hardpoint;
+        state.hardpoint = static_cast<int>(i);
       } else if (!node.meshes.empty()) {
         state.role = Role::Part;
+        state.hardpoint = -1;
         AddPart(i);
       }
     }
@@ -506,7 +506,7 @@ class PartFormer {
       hardpoint.position = Position(IntoFrame(frame, HardpointPlace(i)));
       Properties properties(node, error_);
       const std::optional<WrittenHardpoint> named = WrittenHardpointOf(node.name);
-      hardpoint.name = named ? std::string(named->name) : node.name;
+      hardpoint.name = WrittenHardpointName(node);
       hardpoint.revolute = named && named->revolute;
       if (const std::optional<std::string> type = properties.Text(property::kHardpointType)) {
         if (*type != property::kRev && *type != property::kFix)
@@ -521,6 +521,33 @@ class PartFormer {
                                            std::numbers::pi / 180);
       }
       parts_[part].hardpoints.push_back(std::move(hardpoint));
+    }
+  }
+
+  // A node named like a hardpoint mesh is written under the name the mesh
+  // would be; another keeps its own.
+  static std::string WrittenHardpointName(const msNode& node) {
+    const std::optional<WrittenHardpoint> named = WrittenHardpointOf(node.name);
+    return named ? std::string(named->name) : node.name;
+  }
+
+  // Each collision node's points in its part's frame; one at the top of the
+  // tree, beside the root part's node, is the root part's.
+  void PlaceHulls() {
+    for (const std::size_t node : hullNodes_) {
+      ModelledHull& hull = hulls_.emplace_back();
+      hull.node = model_.nodes[node].name;
+      hull.part = static_cast<std::size_t>(std::max(state_[node].part, 0));
+      if (const int hardpoint = state_[node].hardpoint; hardpoint >= 0) {
+        hull.hardpoint = WrittenHardpointName(model_.nodes[static_cast<std::size_t>(hardpoint)]);
+      }
+      const Frame& frame = sources_[hull.part].frame;
+      for (const int index : model_.nodes[node].meshes) {
+        for (const msVertex& vertex : model_.meshes[static_cast<std::size_t>(index)].vertices) {
+          const Vec3 p = {vertex.position[0], vertex.position[1], vertex.position[2]};
+          hull.points.push_back(Position(IntoFrame(frame, p)));
+        }
+      }
     }
   }
 
@@ -620,7 +647,8 @@ class PartFormer {
   std::vector<LevelNode> levelNodes_;
   std::vector<std::string> unwrittenLevels_;
   int highestLevel_;
-  std::vector<std::string> hulls_;
+  std::vector<std::size_t> hullNodes_;
+  std::vector<ModelledHull> hulls_;
   std::vector<std::string> warnings_;
   std::vector<PartsLevel> filled_;
   std::string error_;

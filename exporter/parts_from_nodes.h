@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +22,17 @@ struct PartsLevel {
   std::vector<bool> givenParts;           // per part: a node of its own gives this level
 };
 
+// A collision piece the modeller made: a node named "NAME$hull" or with the
+// property `hull`, its meshes' vertices in the frame of its part (its
+// nearest mesh-node ancestor's, the root part's where it has none), in the
+// file's units and orientation as the capture gives vertices.
+struct ModelledHull {
+  std::string node;
+  std::size_t part = 0;   // index into PartsFromNodes::parts
+  std::string hardpoint;  // the written name of the hardpoint node it lies under, if any
+  std::vector<std::array<float, 3>> points;
+};
+
 // The model as the export takes it part by part, or the reason it cannot be.
 struct PartsFromNodes {
   // The geometry meshes, part after part (the root part first), each in its
@@ -32,6 +44,7 @@ struct PartsFromNodes {
   std::vector<NodePart> parts;     // joints and hardpoints scaled and re-oriented
   // Levels 1 and 2 when the tree has them, or up to `fillToLevel`.
   std::vector<PartsLevel> levels;
+  std::vector<ModelledHull> hulls;  // in node order
   std::vector<std::string> warnings;
   std::string error;  // names the node (and property) at fault; empty when formed
   // The error is that the tree has more than one mesh node at its top: a

@@ -11,7 +11,9 @@
 #include "format/name_crc.h"
 #include "inspect/collision_checks.h"
 #include "inspect/collision_decoder.h"
+#include "inspect/level_geometry.h"
 #include "tests/cli/cmptool_runner.h"
+#include "utf/utf_reader.h"
 
 namespace svcmp {
 namespace {
@@ -45,17 +47,19 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Whether `point` lies inside the hull, or within 1e-4 of the part's size
-// on it: no face has it farther out than that along its outward normal.
-bool HullHolds(const CollisionPart& part, const CollisionHull& hull, const Point& point) {
+// Whether `point` lies inside the hull placed by `place`, or within 1e-4 of
+// the part's size on it: no face has it farther out than that along its
+// outward normal.
+bool HullHolds(const CollisionPart& part, const CollisionHull& hull, const Point& point,
+               const PartTransform& place = {}) {
   float size = 0;
   for (int axis = 0; axis < 3; ++axis) {
     size = std::max(size, part.boxMax[axis] - part.boxMin[axis]);
   }
   for (const CollisionFace& face : hull.faces) {
-    const Point& a = part.points[face.points[0]].position;
-    const Point& b = part.points[face.points[1]].position;
-    const Point& c = part.points[face.points[2]].position;
+    const Point a = ApplyTransform(place, part.points[face.points[0]].position);
+    const Point b = ApplyTransform(place, part.points[face.points[1]].position);
+    const Point c = ApplyTransform(place, part.points[face.points[2]].position);
     const Point u{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
     const Point v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
     const Point n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
@@ -81,7 +85,73 @@ class CollisionExport : public testing::CmptoolTest {
     EXPECT_TRUE(decoded.file.has_value()) << decoded.error.message;
     return decoded.file.value_or(CollisionFile{});
   }
+
+  CompoundModel ReadModel(const std::string& name) const {
+    UtfTree tree;
+    const UtfReadResult read = ReadUtfFile(folder_ / name, tree, nullptr);
+    EXPECT_TRUE(read.ok()) << read.reason;
+    return DecodeCompoundModel(tree);
+  }
 };
+
+// A box mesh of the model document: centre and half extents.
+std::string BoxMesh(const std::string& name, Point centre, Point half) {
+  std::string vertices;
+  for (int corner = 0; corner < 8; ++corner) {
+    vertices += corner ? "," : "";
+    vertices += "[";
+    for (int k = 0; k < 3; ++k) {
+      vertices += std::to_string(centre[k] + ((corner >> k) & 1 ? half[k] : -half[k])) + ",";
+    }
+    vertices += "0,0]";
+  }
+  return R"({"name": ")" + name + R"(", "material": 0, "vertices": [)" + vertices +
+         R"(], "triangles": [[0,1,2],[2,1,3],[4,6,5],[5,6,7],[0,4,1],[1,4,5],[2,3,6],[3,7,6],
+                              [0,2,4],[2,6,4],[1,5,3],[3,5,7]]})";
+}
+
+// A hull turned a quarter about Y holding a wing, which holds a pod (both
+// by Fix joints); a turret on a Rev joint whose collision is modelled by a
+// larger box, and whose hardpoint has a hull of its own. With `wings`
+// false, only the hull (of half width `hullHalfWidth`) and the turret.
+std::string TreeModel(bool wings, float hullHalfWidth) {
+  const std::string meshes =
+      BoxMesh("ship", {0, 0, 0}, {hullHalfWidth, 1, 6}) + "," +
+      BoxMesh("turret", {0, 2, 0}, {1, 1, 1}) + "," +
+      BoxMesh("turret$hull", {0, 2.5f, 0}, {1.5f, 1.5f, 1.5f}) + "," +
+      BoxMesh("HpTurret01$hull", {0, 3.5f, 0}, {0.5f, 0.5f, 0.5f}) +
+      (wings ? "," + BoxMesh("wing", {6, 0, 0}, {2, 0.5f, 1}) + "," +
+                   BoxMesh("pod", {6, 0, -4}, {0.5f, 1, 2})
+             : "");
+  const std::string nodes = R"(
+    {"name": "ship", "meshes": [0]},
+    {"name": "turret", "parent": 0, "translation": [0, 2, 0], "meshes": [1],
+     "properties": {"construct": "rev"}},
+    {"name": "turret$hull", "parent": 1, "meshes": [2]},
+    {"name": "HpTurret01", "parent": 1, "translation": [0, 1.5, 0]},
+    {"name": "HpTurret01$hull", "parent": 3, "meshes": [3]})" +
+                            std::string(wings ? R"(,
+    {"name": "wing", "parent": 0, "translation": [6, 0, 0],
+     "rotation": [0, 0.70710678, 0, 0.70710678], "meshes": [4]},
+    {"name": "pod", "parent": 5, "translation": [4, 0, 0], "meshes": [5]})"
+                                              : "");
+  return R"({"materials": ["hull_metal"], "meshes": [)" + meshes + R"(], "nodes": [)" + nodes +
+         "]}";
+}
+
+std::vector<std::uint32_t> LeafIds(const CollisionPart& part) {
+  std::vector<std::uint32_t> ids;
+  for (const CollisionHull& hull : part.hulls) {
+    if (hull.kind == CollisionHullKind::Leaf) ids.push_back(hull.id);
+  }
+  return ids;
+}
+
+std::vector<std::uint32_t> Ids(std::initializer_list<const char*> names) {
+  std::vector<std::uint32_t> ids;
+  for (const char* name : names) ids.push_back(NameCrc(name));
+  return ids;
+}
 
 struct HullCase {
   std::string options;
@@ -167,6 +237,9 @@ TEST_F(CollisionExport, RefusalsWriteNothing) {
       {"export two.json -o ship.cmp --collision=kept.sur", "error: kept.sur already exists"},
       {"export two.json -o ship.cmp --collision --max-hull-faces 4",
        "error: ship.sur: a hull cannot be made of at most 4 faces"},
+      {"export two.json -o ship.cmp --update --collision=kept.sur",
+       "error: kept.sur: --update cannot keep the other parts of the collision file: it breaks "
+       "the rule"},
   };
   for (const testing::Refusal& refusal : refusals) {
     SCOPED_TRACE(refusal.arguments);
@@ -202,6 +275,95 @@ TEST_F(CollisionExport, OtherLevelsLeaveTheCollisionFileAlone) {
   EXPECT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "warning: the collision file is made with level 0; level 1 leaves it alone\n");
   EXPECT_EQ(ReadFileBytes(folder_ / "ship.sur"), level0);
+}
+
+TEST_F(CollisionExport, PartsFromTheTreeHaveTheirHullsInTheirFrames) {
+  std::ofstream(folder_ / "tree.json", std::ios::binary) << TreeModel(true, 4);
+  const auto run = Run("export tree.json -o ship.cmp -q --parts nodes --collision --scale 1");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const CollisionFile file = DecodedFile("ship.sur");
+  const CompoundModel model = ReadModel("ship.cmp");
+  EXPECT_TRUE(CheckCollisionFile(file, &model).empty());
+  const struct {
+    const char* part;
+    bool moves;
+    std::vector<std::uint32_t> leafIds;  // its own, its hardpoint's, its Fix descendants'
+    std::vector<std::uint32_t> hardpointIds;
+    float ownWidth;  // of the box of its own hulls
+  } expected[] = {
+      {"Root", true, Ids({"Root", "wing", "pod"}), {}, 8},
+      {"turret", true, Ids({"turret", "HpTurret01"}), Ids({"HpTurret01"}), 3},
+      {"wing", false, Ids({"wing", "pod"}), {}, 2},
+      {"pod", false, Ids({"pod"}), {}, 4},
+  };
+  ASSERT_EQ(file.parts.size(), std::size(expected));
+  const LevelGeometry level = GatherLevelGeometry(model, 0);
+  const auto partOfId = [&level](std::uint32_t id) -> const LevelPart* {
+    for (const LevelPart& part : level.parts) {
+      if (NameCrc(part.name) == id) return &part;
+    }
+    return nullptr;
+  };
+  for (std::size_t i = 0; i < file.parts.size(); ++i) {
+    const CollisionPart& part = file.parts[i];
+    SCOPED_TRACE(expected[i].part);
+    EXPECT_EQ(part.id, NameCrc(expected[i].part));
+    EXPECT_EQ(part.moves, expected[i].moves);
+    EXPECT_EQ(LeafIds(part), expected[i].leafIds);
+    EXPECT_EQ(part.hardpointIds, expected[i].hardpointIds);
+    EXPECT_NEAR(part.boxMax[0] - part.boxMin[0], expected[i].ownWidth, 1e-5);
+    // Every vertex of the part a hull belongs to lies in it where the
+    // joints place both: the Fix descendants' copies too.
+    const LevelPart* holder = partOfId(part.id);
+    ASSERT_NE(holder, nullptr);
+    for (const CollisionHull& hull : part.hulls) {
+      const LevelPart* owner = partOfId(hull.id);
+      if (hull.kind != CollisionHullKind::Leaf || owner == nullptr) continue;
+      for (const BufferVertex& vertex : owner->meshes.at(0).vertices) {
+        const Point point = ApplyTransform(owner->toModel, vertex.position);
+        EXPECT_TRUE(HullHolds(part, hull, point, holder->toModel))
+            << owner->name << " at " << point[0] << " " << point[1] << " " << point[2];
+      }
+    }
+  }
+  // check reads the collision file beside the model and finds nothing in it.
+  const auto check = Run("check ship.cmp");
+  EXPECT_EQ(check.exitStatus, 0) << check.out;
+  EXPECT_NE(check.out.find("2 files checked: 0 errors"), std::string::npos) << check.out;
+  EXPECT_EQ(check.out.find("[sur-"), std::string::npos) << check.out;
+  // Without a collision file, the collision nodes are not used, and said so.
+  const auto plain = Run("export tree.json -o plain.cmp -q --parts nodes");
+  EXPECT_EQ(plain.err,
+            "warning: collision nodes were not used, since no collision file is written: "
+            "\"turret$hull\", \"HpTurret01$hull\"\n");
+}
+
+TEST_F(CollisionExport, AnUpdateReplacesItsPartsAndKeepsTheOthersByteForByte) {
+  std::ofstream(folder_ / "tree.json", std::ios::binary) << TreeModel(true, 4);
+  std::ofstream(folder_ / "wider.json", std::ios::binary) << TreeModel(false, 5);
+  // --game-ready makes the parts and their collision from the tree.
+  ASSERT_EQ(Run("export tree.json -o ship.cmp -q --game-ready").exitStatus, 0);
+  const std::vector<std::uint8_t> before = ReadFileBytes(folder_ / "ship.sur");
+  const CollisionFile old = DecodedFile("ship.sur");
+  ASSERT_EQ(old.parts.size(), 4u);
+  const auto run = Run("export wider.json -o ship.cmp -q --update --parts nodes --collision");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::vector<std::uint8_t> after = ReadFileBytes(folder_ / "ship.sur");
+  const CollisionFile updated = DecodedFile("ship.sur");
+  std::vector<std::uint32_t> ids;
+  for (const CollisionPart& part : updated.parts) ids.push_back(part.id);
+  ASSERT_EQ(ids, Ids({"Root", "turret", "wing", "pod"}));
+  // Root is the wider hull's now, without the wings it held.
+  EXPECT_NEAR(updated.parts[0].boxMax[0] - updated.parts[0].boxMin[0], 10 / 92.0, 1e-6);
+  EXPECT_EQ(LeafIds(updated.parts[0]), Ids({"Root"}));
+  // The wing and the pod, the last parts of both files, are kept byte for byte.
+  const auto tail = [](const std::vector<std::uint8_t>& bytes, std::uint64_t from) {
+    return std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end());
+  };
+  EXPECT_EQ(tail(after, updated.parts[2].offset), tail(before, old.parts[2].offset));
+  const CompoundModel model = ReadModel("ship.cmp");
+  EXPECT_TRUE(CheckCollisionFile(updated, &model).empty());
 }
 
 }  // namespace

@@ -353,8 +353,8 @@ TEST_F(NodePartsExport, LeftOutNodesAndRenamedPartsAreToldInWarnings) {
             "written as \"WING.0001\"\n"
             "warning: the part name \"root\" is taken (letter case aside); this part is "
             "written as \"root.0001\"\n"
-            "warning: collision nodes left out of the geometry (no collision file is written "
-            "yet): \"ship$hull\", \"shield\"\n");
+            "warning: collision nodes were not used, since no collision file is written: "
+            "\"ship$hull\", \"shield\"\n");
   const CompoundModel written = Read("ship.cmp");
   std::vector<std::string> names;
   for (const Joint& joint : written.joints) names.push_back(joint.child);
@@ -398,17 +398,7 @@ TEST_F(NodePartsExport, GameReadyFormsPartsOnlyFromATreeWithOneRoot) {
   const auto tree = Run("export tree.json -o tree.cmp -q --game-ready");
   ASSERT_EQ(tree.exitStatus, 0);
   EXPECT_EQ(Read("tree.cmp").parts.size(), 5u);
-  // Parts from the tree get no collision file yet, and are told so.
-  EXPECT_NE(tree.err.find("warning: no collision file was written: parts from the node tree"),
-            std::string::npos)
-      << tree.err;
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "tree.sur"));
-  const auto asked = Run("export tree.json -o asked.cmp -q --parts nodes --collision");
-  EXPECT_EQ(asked.exitStatus, 1);
-  EXPECT_NE(asked.err.find("error: --collision cannot yet make collision files for parts"),
-            std::string::npos)
-      << asked.err;
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "asked.cmp"));
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "tree.sur"));
   // Two mesh nodes at the top are a flat list: one part, as always.
   WriteModel("flat.json", MakeTreeModel({{"a", -1, {0, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, true},
                                          {"b", -1, {9, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, true}}));

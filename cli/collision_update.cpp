@@ -1,0 +1,64 @@
+#include "cli/collision_update.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "inspect/collision_decoder.h"
+#include "utf/file_io.h"
+
+namespace svcmp::cli {
+namespace {
+
+constexpr char kCannotKeep[] = "--update cannot keep the other parts of the collision file: ";
+
+}  // namespace
+
+std::string BrokenCollisionRule(const CollisionError& error) {
+  return "breaks the rule " + error.rule + " at byte " + std::to_string(error.offset) + ": " +
+         error.message;
+}
+
+CollisionUpdate UpdateCollisionFile(const std::string& path, std::span<const std::uint8_t> made,
+                                    std::span<const std::uint32_t> exportedIds) {
+  CollisionUpdate update;
+  std::error_code ignored;
+  if (!std::filesystem::exists(path, ignored)) {
+    update.bytes.assign(made.begin(), made.end());
+    return update;
+  }
+  const FileReadResult read = ReadWholeFile(path);
+  if (!read.bytes) {
+    update.error = kCannotKeep + read.reason;
+    return update;
+  }
+  const std::span<const std::uint8_t> existing(read.bytes->data(), read.bytes->size());
+  const CollisionDecoding decoded = DecodeCollisionFile(existing);
+  if (!decoded.file) {
+    update.error = kCannotKeep + ("it " + BrokenCollisionRule(decoded.error));
+    return update;
+  }
+  update.bytes.assign(made.begin(), made.end());
+  const std::vector<CollisionPart>& parts = decoded.file->parts;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (std::find(exportedIds.begin(), exportedIds.end(), parts[i].id) != exportedIds.end()) {
+      continue;
+    }
+    if (decoded.file->olderLayout) {
+      update.error = std::string(kCannotKeep) +
+                     "it is of the older layout, whose parts are not written any more";
+      return update;
+    }
+    // Parts lie back to back, and every offset inside one counts from within it.
+    const std::size_t end = i + 1 < parts.size() ? parts[i + 1].offset : existing.size();
+    update.bytes.insert(update.bytes.end(), existing.begin() + static_cast<std::ptrdiff_t>(parts[i].offset),
+                        existing.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+  const CollisionDecoding merged = DecodeCollisionFile(update.bytes);
+  if (!merged.file) {
+    update.error = "the updated collision file " + BrokenCollisionRule(merged.error);
+  }
+  return update;
+}
+
+}  // namespace svcmp::cli
