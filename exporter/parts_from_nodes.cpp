@@ -260,6 +260,12 @@ class PartFormer {
     if (!unwrittenLevels_.empty()) {
       warnings_.push_back("levels of detail above 2 are left out: " + NameList(unwrittenLevels_));
     }
+    if (!looseHardpoints_.empty()) {
+      warnings_.push_back(
+          "hardpoint meshes that no node of the tree holds are left out (make them nodes "
+          "to place them on a part): " +
+          NameList(looseHardpoints_));
+    }
     result.model = std::move(filled_.front().model);
     result.meshesPerPart = std::move(filled_.front().meshesPerPart);
     result.sourceMeshes = std::move(filled_.front().sourceMeshes);
@@ -618,6 +624,12 @@ class PartFormer {
         }
         for (std::size_t m = 0; p == 0 && level == 0 && m < model_.meshes.size(); ++m) {
           if (held[m]) continue;
+          // Hardpoints come from the tree's nodes; a loose hardpoint mesh
+          // would pass for the root part's geometry.
+          if (IsHardpointName(model_.meshes[m].name)) {
+            looseHardpoints_.push_back(model_.meshes[m].name);
+            continue;
+          }
           filled.model->meshes.push_back(model_.meshes[m]);
           filled.sourceMeshes.push_back(m);
         }
@@ -646,6 +658,7 @@ class PartFormer {
   std::vector<NodePart> parts_;
   std::vector<LevelNode> levelNodes_;
   std::vector<std::string> unwrittenLevels_;
+  std::vector<std::string> looseHardpoints_;
   int highestLevel_;
   std::vector<std::size_t> hullNodes_;
   std::vector<ModelledHull> hulls_;

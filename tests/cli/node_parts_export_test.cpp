@@ -335,7 +335,7 @@ TEST_F(NodePartsExport, LevelNodesLandInTheirPartsFrameAtTheirLevel) {
 
 TEST_F(NodePartsExport, LeftOutNodesAndRenamedPartsAreToldInWarnings) {
   const std::array<float, 4> none = {0, 0, 0, 1};
-  const msModel model = MakeTreeModel({
+  msModel model = MakeTreeModel({
       {"ship", -1, {0, 0, 0}, none, {1, 1, 1}, true},
       {"wing", 0, {5, 0, 0}, none, {1, 1, 1}, true},
       {"WING", 0, {-5, 0, 0}, none, {1, 1, 1}, true},
@@ -345,6 +345,11 @@ TEST_F(NodePartsExport, LeftOutNodesAndRenamedPartsAreToldInWarnings) {
       {"scaffold", 0, {0, 0, 0}, none, {1, 1, 1}, true, {{"export_ignore", true}}},
       {"scaffold_arm", 6, {0, 0, 0}, none, {1, 1, 1}, true},
   });
+  // Meshes no node holds join the root part, except hardpoints.
+  for (const char* loose : {"HpLoose01", "loose"}) {
+    model.meshes.push_back(model.meshes.front());
+    model.meshes.back().name = loose;
+  }
   WriteModel("ship.json", model);
   const testing::CmptoolRun run = Run("export ship.json -o ship.cmp -q --parts nodes");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
@@ -353,8 +358,11 @@ TEST_F(NodePartsExport, LeftOutNodesAndRenamedPartsAreToldInWarnings) {
             "written as \"WING.0001\"\n"
             "warning: the part name \"root\" is taken (letter case aside); this part is "
             "written as \"root.0001\"\n"
+            "warning: hardpoint meshes that no node of the tree holds are left out (make "
+            "them nodes to place them on a part): \"HpLoose01\"\n"
             "warning: collision nodes were not used, since no collision file is written: "
             "\"ship$hull\", \"shield\"\n");
+  EXPECT_NE(run.out.find(", 5 meshes, "), std::string::npos) << run.out;
   const CompoundModel written = Read("ship.cmp");
   std::vector<std::string> names;
   for (const Joint& joint : written.joints) names.push_back(joint.child);
