@@ -14,6 +14,7 @@
 #include "cli/export_options.h"
 #include "cli/import_warnings.h"
 #include "cli/level_exports.h"
+#include "cli/level_listing.h"
 #include "cli/material_export.h"
 #include "cli/mesh_listing.h"
 #include "cli/node_parts_listing.h"
@@ -215,6 +216,7 @@ int RunExport(const ExportOptions& options) {
     judge(meshList, TotalModel(meshList), defaults.ScaleDivisor, HardpointSource::MeshNames);
     PrintMeshListing(meshList, stdout);
     PrintListingTotals(meshList, defaults.ScaleDivisor, stdout);
+    PrintSimplifiedLevels(options, meshList, splits, stdout);
     if (loaded.model->nodes.empty()) return 0;
     const PartsFromNodes formed = FormPartsFromNodes(
         *loaded.model, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode));
@@ -227,6 +229,8 @@ int RunExport(const ExportOptions& options) {
     std::vector<std::vector<std::int32_t>> meshesByLevel = {formed.meshesPerPart};
     for (const PartsLevel& level : formed.levels) meshesByLevel.push_back(level.meshesPerPart);
     PrintNodePartsListing(formed.parts, meshesByLevel, defaults.ScaleDivisor, stdout);
+    PrintNodeTreeLevels(formed, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode),
+                        stdout);
     return 0;
   }
 
@@ -302,6 +306,12 @@ int RunExport(const ExportOptions& options) {
     // others count the geometry as their step left it.
     const int level = runs.Settings(run).LodLevel;
     ui.SetSummary([&runs, &options, &totals, &settings, run, level] {
+      if (!options.simplify && !options.autoLod && run > 0) {
+        // A level the node tree brings: its own geometry, the model's extent.
+        ModelTotals given = TotalModel(runs.Exported(run));
+        given.extent = totals.extent;
+        return ExportSummary(options.outputPath, given, settings->GroupCount, level);
+      }
       if (!options.simplify && !options.autoLod) {
         return ExportSummary(options.outputPath, totals, settings->GroupCount, level);
       }

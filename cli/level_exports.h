@@ -47,7 +47,7 @@ class LevelExports {
   AssemblyExtras Extras(int run, AssemblyExtras shared);
   // Only the last run prints the tree: the file's final one.
   bool PrintsTree(int run) const { return printTree_ && run == count_ - 1; }
-  CapturedMeshesStep& Step(int run) { return *steps_[static_cast<std::size_t>(run)]; }
+  SimplifyStep& Step(int run) { return *steps_[static_cast<std::size_t>(run)]; }
   // The geometry the run exported, once its step ran.
   const MeshList& Exported(int run) const { return exported_[static_cast<std::size_t>(run)]; }
   // What the run's simplification did; none when it did not simplify.

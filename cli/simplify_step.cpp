@@ -49,9 +49,18 @@ bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, Expor
     ui.ShowMessage(*refusal + " " + kSimplifyAdvice, kWarningCaption, MessageIcon::Exclamation);
     return false;
   }
+  Finish(meshList);
+  return true;
+}
+
+void SimplifyStep::Apply(MeshList& meshList) {
+  if (plan_.simplify) Simplify(meshList);
+  Finish(meshList);
+}
+
+void SimplifyStep::Finish(MeshList& meshList) {
   if (plan_.previousLevel != nullptr && !keptWhole_) TakeUnreducedMeshes(meshList);
   if (plan_.exported != nullptr) *plan_.exported = meshList;
-  return true;
 }
 
 void SimplifyStep::Simplify(MeshList& meshList) {
