@@ -17,8 +17,8 @@
 #include "cli/level_listing.h"
 #include "cli/material_export.h"
 #include "cli/mesh_listing.h"
-#include "cli/node_parts_listing.h"
 #include "cli/model_totals.h"
+#include "cli/node_parts_listing.h"
 #include "exporter/cmp_exporter_plugin.h"
 #include "exporter/parts_from_nodes.h"
 #include "import/import_messages.h"
@@ -218,8 +218,8 @@ int RunExport(const ExportOptions& options) {
     PrintListingTotals(meshList, defaults.ScaleDivisor, stdout);
     PrintSimplifiedLevels(options, meshList, splits, stdout);
     if (loaded.model->nodes.empty()) return 0;
-    const PartsFromNodes formed = FormPartsFromNodes(
-        *loaded.model, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode));
+    const PartsFromNodes formed = FormPartsFromNodes(*loaded.model, defaults.ScaleDivisor,
+                                                     OrientationSignOf(defaults.OrientationMode));
     // A listing only informs: what --parts nodes would refuse is said, not failed.
     if (!formed.error.empty()) {
       std::printf("--parts nodes cannot form parts: %s\n", formed.error.c_str());
@@ -239,8 +239,8 @@ int RunExport(const ExportOptions& options) {
 
   std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
-  const MeshList capturedMeshes = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
-                                               OrientationSignOf(settings->OrientationMode));
+  MeshList capturedMeshes = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
+                                         OrientationSignOf(settings->OrientationMode));
   ModelTotals totals = TotalModel(capturedMeshes);
 
   AssemblyExtras extras;
@@ -281,8 +281,8 @@ int RunExport(const ExportOptions& options) {
     // Made before anything is written, so a model it cannot be made of
     // leaves every file as it was.
     const std::vector<std::int32_t> meshesPerPart = MeshesPerPart(*settings, capturedMeshes);
-    collision = MakeCollisionFile(capturedMeshes, {meshesPerPart, options.fix, options.hullPerPart,
-                                                   options.maxHullFaces});
+    collision = MakeCollisionFile(
+        capturedMeshes, {meshesPerPart, options.fix, options.hullPerPart, options.maxHullFaces});
     for (const std::string& warning : collision.warnings) warn(warning);
     if (collision.nothingToHull && !options.collision) {
       warn("no collision file was written: " + collision.error);
@@ -293,6 +293,7 @@ int RunExport(const ExportOptions& options) {
     }
   }
 
+  capturedMeshes = MeshList();  // each run captures its own; a large model is not held twice
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
   if (*writesCollision && RefuseTarget(collisionPath, options)) return 1;

@@ -32,10 +32,10 @@ void PrintSimplifiedLevels(const ExportOptions& options, const MeshList& capture
   for (int run = 0; run < levels.Count(); ++run) {
     MeshList meshes = captured;
     levels.Step(run).Apply(meshes);
-    std::fprintf(out, "%s\n",
-                 LevelLine(levels.Settings(run).LodLevel, GeometryTriangleCount(meshes),
-                           levels.Report(run))
-                     .c_str());
+    std::fprintf(
+        out, "%s\n",
+        LevelLine(levels.Settings(run).LodLevel, GeometryTriangleCount(meshes), levels.Report(run))
+            .c_str());
   }
 }
 

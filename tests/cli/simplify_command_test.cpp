@@ -184,7 +184,8 @@ TEST_F(SimplifyCommand, ListingReportsEveryLevelAsTheExportWritesIt) {
   };
   for (const auto& [model, options] : cases) {
     SCOPED_TRACE(options);
-    const auto exported = Run(std::string("export ") + model + " -o ship.cmp -q --force " + options);
+    const auto exported =
+        Run(std::string("export ") + model + " -o ship.cmp -q --force " + options);
     ASSERT_EQ(exported.exitStatus, 0) << exported.err;
     const auto listed = Run(std::string("export ") + model + " --list " + options);
     ASSERT_EQ(listed.exitStatus, 0) << listed.err;
