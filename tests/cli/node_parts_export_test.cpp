@@ -330,7 +330,9 @@ TEST_F(NodePartsExport, LevelNodesAreCountedAsWritten) {
   std::vector<TreeNode> tree = EveryJointKind();
   tree.push_back({"b$LOD1", 0, {7, -3, 2}, Turn({1, 0, 0}, 20), {1, 1, 1}, true});
   tree.push_back({"A$lod2", 1, {0, 0, 1}, Turn({0, 0, 1}, 5), {0.5f, 0.5f, 0.5f}, true});
-  WriteModel("ship.json", MakeTreeModel(tree));
+  msModel model = MakeTreeModel(tree);
+  model.meshes.back().triangles.resize(4);  // A's level 2 is coarser than A
+  WriteModel("ship.json", model);
   const testing::CmptoolRun exported = Run("export ship.json -o ship.cmp -q --parts nodes");
   ASSERT_EQ(exported.exitStatus, 0) << exported.err;
   const testing::CmptoolRun listed = Run("export ship.json --list");
