@@ -15,10 +15,11 @@
 #include "cli/export_options.h"
 #include "cli/import_warnings.h"
 #include "cli/level_exports.h"
+#include "cli/level_listing.h"
 #include "cli/material_export.h"
 #include "cli/mesh_listing.h"
-#include "cli/node_parts_listing.h"
 #include "cli/model_totals.h"
+#include "cli/node_parts_listing.h"
 #include "exporter/cmp_exporter_plugin.h"
 #include "exporter/parts_from_nodes.h"
 #include "import/import_messages.h"
@@ -236,9 +237,10 @@ int RunExport(const ExportOptions& options) {
     judge(meshList, TotalModel(meshList), defaults.ScaleDivisor, HardpointSource::MeshNames);
     PrintMeshListing(meshList, stdout);
     PrintListingTotals(meshList, defaults.ScaleDivisor, stdout);
+    PrintSimplifiedLevels(options, meshList, splits, stdout);
     if (loaded.model->nodes.empty()) return 0;
-    const PartsFromNodes formed = FormPartsFromNodes(
-        *loaded.model, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode));
+    const PartsFromNodes formed = FormPartsFromNodes(*loaded.model, defaults.ScaleDivisor,
+                                                     OrientationSignOf(defaults.OrientationMode));
     // A listing only informs: what --parts nodes would refuse is said, not failed.
     if (!formed.error.empty()) {
       std::printf("--parts nodes cannot form parts: %s\n", formed.error.c_str());
@@ -248,6 +250,8 @@ int RunExport(const ExportOptions& options) {
     std::vector<std::vector<std::int32_t>> meshesByLevel = {formed.meshesPerPart};
     for (const PartsLevel& level : formed.levels) meshesByLevel.push_back(level.meshesPerPart);
     PrintNodePartsListing(formed.parts, meshesByLevel, defaults.ScaleDivisor, stdout);
+    PrintNodeTreeLevels(formed, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode),
+                        stdout);
     return 0;
   }
 
@@ -256,8 +260,8 @@ int RunExport(const ExportOptions& options) {
 
   std::optional<ExportSettings> settings = ResolveSettings(options);
   if (!settings) return 1;  // ResolveSettings has said why
-  const MeshList capturedMeshes = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
-                                               OrientationSignOf(settings->OrientationMode));
+  MeshList capturedMeshes = CaptureModel(loaded.model.get(), settings->ScaleDivisor,
+                                         OrientationSignOf(settings->OrientationMode));
   ModelTotals totals = TotalModel(capturedMeshes);
 
   AssemblyExtras extras;
@@ -320,6 +324,7 @@ int RunExport(const ExportOptions& options) {
          HullNodeNames(modelledHulls));
   }
 
+  capturedMeshes = MeshList();  // each run captures its own; a large model is not held twice
   const std::optional<TargetLock> lock = LockTarget(options);
   if (!lock || RefuseTarget(options.outputPath, options)) return 1;
   if (writesCollision && RefuseTarget(collisionPath, options)) return 1;
@@ -337,6 +342,12 @@ int RunExport(const ExportOptions& options) {
     // others count the geometry as their step left it.
     const int level = runs.Settings(run).LodLevel;
     ui.SetSummary([&runs, &options, &totals, &settings, run, level] {
+      if (!options.simplify && !options.autoLod && run > 0) {
+        // A level the node tree brings: its own geometry, the model's extent.
+        ModelTotals given = TotalModel(runs.Exported(run));
+        given.extent = totals.extent;
+        return ExportSummary(options.outputPath, given, settings->GroupCount, level);
+      }
       if (!options.simplify && !options.autoLod) {
         return ExportSummary(options.outputPath, totals, settings->GroupCount, level);
       }

@@ -87,7 +87,7 @@ std::vector<std::int32_t> LevelExports::MeshesPerPart(int run) const {
           settings_.GroupQuantities.begin() + std::max(settings_.GroupCount, 1)};
 }
 
-CapturedMeshesStep& LevelExports::Step(int run) {
+SimplifyStep& LevelExports::Step(int run) {
   if (MakesBesideGivenParts(run)) LineUpWithLevelsBefore(run);
   return *steps_[static_cast<std::size_t>(run)];
 }

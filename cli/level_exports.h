@@ -54,7 +54,7 @@ class LevelExports {
   bool PrintsTree(int run) const { return printTree_ && run == count_ - 1; }
   // Called when the runs before it are done: a level made beside given
   // parts lines up with the levels before it here.
-  CapturedMeshesStep& Step(int run);
+  SimplifyStep& Step(int run);
   // The geometry the run exported, once its step ran.
   const MeshList& Exported(int run) const { return exported_[static_cast<std::size_t>(run)]; }
   // What the run's simplification did; none when it did not simplify.

@@ -71,11 +71,14 @@ std::string ExportSummary(const std::string& path, const ModelTotals& totals, in
 
 std::string SimplifiedExportSummary(const std::string& path, const ModelTotals& totals, int parts,
                                     int lodLevel, const std::optional<SimplifyReport>& report) {
-  std::string line = ExportSummary(path, totals, parts, lodLevel);
-  if (!report || report->trianglesAfter == report->trianglesBefore) return line;
+  return ExportSummary(path, totals, parts, lodLevel) + RelativeErrorText(report);
+}
+
+std::string RelativeErrorText(const std::optional<SimplifyReport>& report) {
+  if (!report || report->trianglesAfter == report->trianglesBefore) return {};
   char error[48];
   std::snprintf(error, sizeof error, ", relative error %.3g%%", 100.0 * report->relativeError);
-  return line + error;
+  return error;
 }
 
 }  // namespace svcmp::cli

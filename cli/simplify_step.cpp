@@ -59,7 +59,6 @@ SimplifyStep::SimplifyStep(SimplifyPlan plan) : plan_(std::move(plan)) {}
 
 bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, ExportUi& ui) {
   if (plan_.simplify) {
-    const HeldMeshes held(meshList, plan_.heldMeshes);
     Simplify(meshList);
   } else if (const auto refusal = LargeMeshRefusal(meshList)) {
     ui.ShowMessage(*refusal, kWarningCaption, MessageIcon::Exclamation);
@@ -70,15 +69,25 @@ bool SimplifyStep::Run(MeshList& meshList, const ExportSettings& settings, Expor
     ui.ShowMessage(*refusal + " " + kSimplifyAdvice, kWarningCaption, MessageIcon::Exclamation);
     return false;
   }
+  Finish(meshList);
+  return true;
+}
+
+void SimplifyStep::Apply(MeshList& meshList) {
+  if (plan_.simplify) Simplify(meshList);
+  Finish(meshList);
+}
+
+void SimplifyStep::Finish(MeshList& meshList) {
   if (plan_.previousLevel != nullptr && !keptWhole_) {
     const HeldMeshes held(meshList, plan_.heldMeshes);
     TakeUnreducedMeshes(meshList);
   }
   if (plan_.exported != nullptr) *plan_.exported = meshList;
-  return true;
 }
 
 void SimplifyStep::Simplify(MeshList& meshList) {
+  const HeldMeshes held(meshList, plan_.heldMeshes);
   keptWhole_ = false;
   const std::size_t captured = GeometryTriangleCount(meshList);
   std::size_t target = captured;

@@ -50,11 +50,16 @@ class SimplifyStep final : public CapturedMeshesStep {
   explicit SimplifyStep(SimplifyPlan plan);
 
   bool Run(MeshList& meshList, const ExportSettings& settings, ExportUi& ui) override;
+  // Run's geometry without its refusals, for a listing of what the export
+  // would write; the caller knows the model fits or is simplified.
+  void Apply(MeshList& meshList);
   // What the last run's simplification did; none when it did not simplify.
   const std::optional<SimplifyReport>& Report() const { return report_; }
 
  private:
   void Simplify(MeshList& meshList);
+  // Takes over what the previous level kept and hands on the geometry.
+  void Finish(MeshList& meshList);
   // Simplifies towards `target` triangles, keeping more where fewer would
   // open new holes or turn faces inside out, and says so; none (and the
   // previous level's geometry, or the captured one) where no count below the

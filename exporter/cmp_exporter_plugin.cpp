@@ -36,9 +36,7 @@ bool WriteMeshBufferFile(const std::filesystem::path& path,
 CmpExporterPlugIn::CmpExporterPlugIn(ExportUi& ui,
                                      std::optional<std::filesystem::path> meshBufferFile,
                                      CapturedMeshesStep* capturedMeshesStep)
-    : ui_(ui),
-      meshBufferFile_(std::move(meshBufferFile)),
-      capturedMeshesStep_(capturedMeshesStep) {
+    : ui_(ui), meshBufferFile_(std::move(meshBufferFile)), capturedMeshesStep_(capturedMeshesStep) {
   std::memset(title_, 0, sizeof(title_));
   static_assert(sizeof(kPlugInTitle) <= sizeof(title_));
   std::memcpy(title_, kPlugInTitle, sizeof(kPlugInTitle));
@@ -76,56 +74,51 @@ int CmpExporterPlugIn::Execute(msModel* model) {
 
   ui_.EditSettings(settings);
 
-  // From here on every exit destroys the model.
-  const int result = [&] {
-    MeshList meshList =
-        CaptureModel(model, settings.ScaleDivisor, OrientationSignOf(settings.OrientationMode));
-    if (!GroupQuantitiesMatch(meshList, settings.GroupCount, settings.GroupQuantities)) {
-      ui_.ShowMessage(messages::kGroupMismatch, kWarningCaption, MessageIcon::Exclamation);
-      return -1;
-    }
-    if (capturedMeshesStep_ != nullptr && !capturedMeshesStep_->Run(meshList, settings, ui_))
-      return -1;
-    if (const auto problem =
-            CheckExportable(meshList, settings.GroupCount, settings.GroupQuantities)) {
-      ui_.ShowMessage(*problem, kWarningCaption, MessageIcon::Exclamation);
-      return -1;
-    }
-
-    MeshDataSummary summary;
-    GroupList groupList;
-    std::vector<std::uint8_t> meshBuffer = BuildMeshBuffer(
-        meshList, settings.GroupCount, settings.GroupQuantities, summary, groupList);
-    if (meshBufferFile_ && !WriteMeshBufferFile(*meshBufferFile_, meshBuffer)) {
-      ui_.ShowMessage(messages::kTempFileNotCreated, messages::kTempFileCaption,
-                      MessageIcon::Error);
-      return -1;
-    }
-
-    CmpAssemblyInputs inputs;
-    inputs.meshList = &meshList;
-    inputs.groupList = &groupList;
-    inputs.exportMode = mode;
-    inputs.filePath = path;
-    inputs.summary = &summary;
-    inputs.levelOfDetail = settings.LodLevel;
-    inputs.groupCount = settings.GroupCount;
-    if (meshBufferFile_) {
-      inputs.meshBufferPath = *meshBufferFile_;
-    } else {
-      inputs.meshBuffer = std::move(meshBuffer);
-    }
-    CmpTreeDialog dialog(
-        inputs, [this](const std::string& text, const std::string& caption, MessageIcon icon) {
-          ui_.ShowMessage(text, caption, icon);
-        });
-    ui_.ShowResult(dialog);
-    // A window that never initialised leaves the buffer file behind and writes nothing.
-    if (meshBufferFile_) std::filesystem::remove(*meshBufferFile_, ignored);
-    return dialog.Status() == CmpAssemblyStatus::Written ? 0 : -1;
-  }();
+  // Capture takes all the export needs of the model, which goes at once: a
+  // large model is not held beside its captured meshes.
+  MeshList meshList =
+      CaptureModel(model, settings.ScaleDivisor, OrientationSignOf(settings.OrientationMode));
   msModel_Destroy(model);
-  return result;
+  if (!GroupQuantitiesMatch(meshList, settings.GroupCount, settings.GroupQuantities)) {
+    ui_.ShowMessage(messages::kGroupMismatch, kWarningCaption, MessageIcon::Exclamation);
+    return -1;
+  }
+  if (capturedMeshesStep_ != nullptr && !capturedMeshesStep_->Run(meshList, settings, ui_))
+    return -1;
+  if (const auto problem =
+          CheckExportable(meshList, settings.GroupCount, settings.GroupQuantities)) {
+    ui_.ShowMessage(*problem, kWarningCaption, MessageIcon::Exclamation);
+    return -1;
+  }
+
+  MeshDataSummary summary;
+  GroupList groupList;
+  std::vector<std::uint8_t> meshBuffer =
+      BuildMeshBuffer(meshList, settings.GroupCount, settings.GroupQuantities, summary, groupList);
+  if (meshBufferFile_ && !WriteMeshBufferFile(*meshBufferFile_, meshBuffer)) {
+    ui_.ShowMessage(messages::kTempFileNotCreated, messages::kTempFileCaption, MessageIcon::Error);
+    return -1;
+  }
+
+  CmpAssemblyInputs inputs;
+  inputs.meshList = &meshList;
+  inputs.groupList = &groupList;
+  inputs.exportMode = mode;
+  inputs.filePath = path;
+  inputs.summary = &summary;
+  inputs.levelOfDetail = settings.LodLevel;
+  inputs.groupCount = settings.GroupCount;
+  if (meshBufferFile_) {
+    inputs.meshBufferPath = *meshBufferFile_;
+  } else {
+    inputs.meshBuffer = std::move(meshBuffer);
+  }
+  CmpTreeDialog dialog(inputs, [this](const std::string& text, const std::string& caption,
+                                      MessageIcon icon) { ui_.ShowMessage(text, caption, icon); });
+  ui_.ShowResult(dialog);
+  // A window that never initialised leaves the buffer file behind and writes nothing.
+  if (meshBufferFile_) std::filesystem::remove(*meshBufferFile_, ignored);
+  return dialog.Status() == CmpAssemblyStatus::Written ? 0 : -1;
 }
 
 }  // namespace svcmp

@@ -142,6 +142,11 @@ WholeMesh JoinPieces(const MeshList& meshList, const SplitMesh& split) {
   WholeMesh whole;
   whole.vertices.resize(vertexCount);
   std::vector<bool> present(vertexCount, false);
+  std::size_t cornerCount = 0;
+  for (std::size_t p = 0; p < split.origins.size(); ++p) {
+    cornerCount += 3 * meshList[split.firstPiece + p].triangles.size();
+  }
+  whole.corners.reserve(cornerCount);
   for (std::size_t p = 0; p < split.origins.size(); ++p) {
     const MeshRecord& piece = meshList[split.firstPiece + p];
     const std::vector<std::uint32_t>& origins = split.origins[p];

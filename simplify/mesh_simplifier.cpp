@@ -34,12 +34,19 @@ struct Source {
   WholeMesh whole;
 };
 
-std::vector<Source> CollectSources(const MeshList& meshList, const std::vector<SplitMesh>& splits) {
+// The pieces of a split mesh give their geometry up to its whole mesh, which
+// alone is simplified and rebuilt, so that a large mesh is not held twice.
+std::vector<Source> CollectSources(MeshList& meshList, const std::vector<SplitMesh>& splits) {
   std::vector<Source> sources;
   auto split = splits.begin();
   for (std::size_t m = 0; m < meshList.size(); ++m) {
     if (split != splits.end() && split->firstPiece == m) {
       sources.push_back({m, split->origins.size(), JoinPieces(meshList, *split)});
+      for (std::size_t p = m; p < m + split->origins.size(); ++p) {
+        std::vector<MeshVertex>().swap(meshList[p].vertices);
+        std::vector<MeshTriangle>().swap(meshList[p].triangles);
+        std::vector<FaceNormal>().swap(meshList[p].faceNormals);
+      }
       m += split->origins.size() - 1;
       ++split;
       continue;
@@ -66,22 +73,30 @@ std::size_t TriangleCount(const std::vector<std::vector<std::uint32_t>>& kept) {
 std::vector<std::vector<std::uint32_t>> SimplifyTogether(const std::vector<Source>& sources,
                                                          std::size_t targetTriangles,
                                                          float& relativeError) {
+  // One source (a large mesh, often) is read where it lies; more are laid
+  // end to end first.
+  const bool alone = sources.size() == 1;
   std::vector<std::uint32_t> firstVertex;
-  std::vector<float> positions;
-  std::vector<std::uint32_t> indices;
+  std::vector<float> joinedPositions;
+  std::vector<std::uint32_t> joinedIndices;
+  std::uint32_t vertexCount = 0;
   for (const Source& source : sources) {
-    const auto base = static_cast<std::uint32_t>(positions.size() / 3);
-    firstVertex.push_back(base);
+    firstVertex.push_back(vertexCount);
+    vertexCount += static_cast<std::uint32_t>(source.whole.vertices.size());
+    if (alone) break;
     for (const MeshVertex& vertex : source.whole.vertices) {
-      positions.insert(positions.end(), vertex.position, vertex.position + 3);
+      joinedPositions.insert(joinedPositions.end(), vertex.position, vertex.position + 3);
     }
-    for (const std::uint32_t corner : source.whole.corners) indices.push_back(base + corner);
+    for (const std::uint32_t corner : source.whole.corners)
+      joinedIndices.push_back(firstVertex.back() + corner);
   }
+  const std::vector<std::uint32_t>& indices = alone ? sources[0].whole.corners : joinedIndices;
+  const float* positions = alone ? sources[0].whole.vertices[0].position : joinedPositions.data();
+  const std::size_t stride = alone ? sizeof(MeshVertex) : 3 * sizeof(float);
   std::vector<std::uint32_t> simplified(indices.size());
-  simplified.resize(meshopt_simplify(simplified.data(), indices.data(), indices.size(),
-                                     positions.data(), positions.size() / 3, 3 * sizeof(float),
-                                     std::min(indices.size(), 3 * targetTriangles), kNoErrorLimit,
-                                     0, &relativeError));
+  simplified.resize(meshopt_simplify(
+      simplified.data(), indices.data(), indices.size(), positions, vertexCount, stride,
+      std::min(indices.size(), 3 * targetTriangles), kNoErrorLimit, 0, &relativeError));
   // Each triangle lies within one source, whose vertex range its first corner names.
   std::vector<std::vector<std::uint32_t>> kept(sources.size());
   for (std::size_t i = 0; i < simplified.size(); i += 3) {

@@ -69,6 +69,24 @@ class CmptoolTest : public FolderTest {
   }
 };
 
+// "level 1: 1,560 triangles, relative error 0.2%" from each wrote line of
+// an export: what --list must print for it.
+inline std::string LevelLinesOfWroteLines(const std::string& out) {
+  std::string lines;
+  for (std::size_t at = out.find("wrote "); at != std::string::npos;
+       at = out.find("wrote ", at + 1)) {
+    const std::string line = out.substr(at, out.find('\n', at) - at);
+    const std::size_t triangles = line.find(" triangles, ");
+    const std::size_t count = line.rfind(", ", triangles) + 2;
+    const std::size_t level = line.find("level ");
+    const std::size_t error = line.find(", relative error");
+    lines += line.substr(level, line.find(',', level) - level) + ": " +
+             line.substr(count, triangles + 10 - count) +
+             (error == std::string::npos ? "" : line.substr(error)) + "\n";
+  }
+  return lines;
+}
+
 // A refused command line and what its message says.
 struct Refusal {
   std::string arguments;

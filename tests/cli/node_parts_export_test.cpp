@@ -333,6 +333,33 @@ TEST_F(NodePartsExport, LevelNodesLandInTheirPartsFrameAtTheirLevel) {
   }
 }
 
+// Each level the tree brings is counted as written, in the listing too.
+TEST_F(NodePartsExport, LevelNodesAreCountedAsWritten) {
+  std::vector<TreeNode> tree = EveryJointKind();
+  tree.push_back({"b$LOD1", 0, {7, -3, 2}, Turn({1, 0, 0}, 20), {1, 1, 1}, true});
+  tree.push_back({"A$lod2", 1, {0, 0, 1}, Turn({0, 0, 1}, 5), {0.5f, 0.5f, 0.5f}, true});
+  msModel model = MakeTreeModel(tree);
+  model.meshes.back().triangles.resize(4);  // A's level 2 is coarser than A
+  WriteModel("ship.json", model);
+  const testing::CmptoolRun exported = Run("export ship.json -o ship.cmp -q --parts nodes");
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  const testing::CmptoolRun listed = Run("export ship.json --list");
+  ASSERT_EQ(listed.exitStatus, 0) << listed.err;
+  const std::string levels = testing::LevelLinesOfWroteLines(exported.out);
+  EXPECT_EQ(listed.out.substr(listed.out.size() - levels.size()), levels) << exported.out;
+  const CompoundModel written = Read("ship.cmp");
+  for (int level = 0; level < 3; ++level) {
+    std::size_t triangles = 0;
+    for (const LevelPart& part : GatherLevelGeometry(written, level).parts) {
+      for (const LevelMesh& mesh : part.meshes) triangles += mesh.indices.size() / 3;
+    }
+    EXPECT_NE(levels.find("level " + std::to_string(level) + ": " + std::to_string(triangles) +
+                          " triangles\n"),
+              std::string::npos)
+        << levels;
+  }
+}
+
 TEST_F(NodePartsExport, LeftOutNodesAndRenamedPartsAreToldInWarnings) {
   const std::array<float, 4> none = {0, 0, 0, 1};
   msModel model = MakeTreeModel({

@@ -193,6 +193,36 @@ TEST_F(SimplifyCommand, ListingAdvisesSimplifyOnlyForModelsBeyondTheLimits) {
   }
 }
 
+// --list prints the levels the export writes, with their triangles and errors.
+TEST_F(SimplifyCommand, ListingReportsEveryLevelAsTheExportWritesIt) {
+  const struct {
+    const char* model;
+    const char* options;
+  } cases[] = {
+      {"small.json", "--auto-lod"},
+      {"small.json", "--simplify 0.5"},
+      {"small.json", "--simplify 0.5 --lod 2"},
+      {"big.json", "--simplify"},
+      {"big.json", "--auto-lod --simplify --lod-ratios 0.4,0.1"},
+  };
+  for (const auto& [model, options] : cases) {
+    SCOPED_TRACE(options);
+    const auto exported =
+        Run(std::string("export ") + model + " -o ship.cmp -q --force " + options);
+    ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+    const auto listed = Run(std::string("export ") + model + " --list " + options);
+    ASSERT_EQ(listed.exitStatus, 0) << listed.err;
+    const std::string levels = testing::LevelLinesOfWroteLines(exported.out);
+    ASSERT_FALSE(levels.empty()) << exported.out;
+    EXPECT_EQ(listed.out.substr(listed.out.size() - levels.size()), levels) << listed.out;
+    EXPECT_EQ(listed.err, exported.err);
+  }
+  // Without simplifying, or beyond the limits without --simplify, no level lines.
+  for (const char* arguments : {"export small.json --list", "export big.json --list --auto-lod"}) {
+    EXPECT_EQ(Run(arguments).out.find("level 0:"), std::string::npos) << arguments;
+  }
+}
+
 TEST_F(SimplifyCommand, RatioKeepsThatShareAndFittingModelsStayAsTheyAre) {
   ASSERT_EQ(Run("export small.json -o plain.cmp -q").exitStatus, 0);
   const auto fits = Run("export small.json -o fit.cmp --simplify");
