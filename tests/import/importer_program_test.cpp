@@ -84,7 +84,7 @@ TEST_F(ImporterProgram, UnboundedAllocationStopsAtTheMemoryLimit) {
 
 TEST_F(ImporterProgram, DamagedFilesAndOtherFormatsAreSaidSo) {
   const std::string unsupported =
-      "not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, 3DS)";
+      "not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, 3DS, Blender)";
   const std::string ply = "ply\nformat ascii 1.0\nelement vertex 3\nend_header\n";
   EXPECT_EQ(Refusal(Write("mesh.ply", ply)),
             "\"" + (folder_ / "mesh.ply").string() + "\": " + unsupported);
