@@ -97,6 +97,9 @@ TEST_F(ImporterProgram, DamagedFilesAndOtherFormatsAreSaidSo) {
   EXPECT_NE(Refusal(Write("cut.glb", std::string("glTF\x02\0\0\0\xff", 9)))
                 .find("the file is damaged: it cannot be read as GLB"),
             std::string::npos);
+  EXPECT_NE(Refusal(Write("ship.blend", "BLENDER-v304REND"))
+                .find("a Blender file, which only cmptool export reads (through Blender)"),
+            std::string::npos);
   EXPECT_NE(Refusal(Write("wide.gltf", std::string("\xFF\xFE{\0}\0", 6)))
                 .find("is in a text encoding the importer cannot read (UTF-16); save it as UTF-8"),
             std::string::npos);
