@@ -100,17 +100,12 @@ ModelLoadResult LoadBlendFile(const std::string& path, const BlenderChoice& blen
   }
   scriptFile.close();
 
-  std::error_code error;
   // Absolute, so that no name is taken for one of Blender's options.
-  std::vector<std::string> arguments = {"-b",
-                                        "--factory-startup",
-                                        fs::absolute(path, error).string(),
-                                        "--python-exit-code",
-                                        "1",
-                                        "--python",
-                                        script.string(),
-                                        "--",
-                                        written.string()};
+  std::error_code error;
+  const std::string blend = fs::absolute(path, error).string();
+  std::vector<std::string> arguments = {
+      "-b",       "--factory-startup", blend, "--python-exit-code", "1",
+      "--python", script.string(),     "--",  written.string()};
   if (blender.collection) arguments.push_back(*blender.collection);
   ImporterLimits limits = import.limits;
   limits.deepStack = false;
