@@ -24,6 +24,7 @@
 #include "exporter/parts_from_nodes.h"
 #include "import/import_messages.h"
 #include "import/model_file.h"
+#include "import/model_format.h"
 #include "plugin/model_capture.h"
 #include "simplify/mesh_pieces.h"
 #include "simplify/mesh_simplifier.h"
@@ -186,6 +187,20 @@ std::vector<std::int32_t> MeshesPerPart(const ExportSettings& settings, const Me
       meshes.begin(), meshes.end(), [](const MeshRecord& mesh) { return !mesh.isHardpoint; }))};
 }
 
+// The model the export reads: a .blend file through Blender, any other
+// model file through the importer.
+ModelLoadResult LoadModel(const ExportOptions& options) {
+  const std::string& path = options.modelPath;
+  const ModelImport import{ImporterProgramBeside(), options.importLimits};
+  if (!IsModelDocumentPath(path) && DetectModelFormat(path).format == ModelFormat::Blend) {
+    return LoadBlendFile(path, options.blender, import);
+  }
+  if (options.blender.collection) {
+    return {nullptr, "--blender-collection picks from .blend files; \"" + path + "\" is none", {}};
+  }
+  return LoadModelFile(path, import);
+}
+
 int RunExport(const ExportOptions& options) {
   if (!options.listOnly && RefuseTarget(options.outputPath, options)) return 1;
   const std::optional<bool> wantsCollision =
@@ -199,8 +214,7 @@ int RunExport(const ExportOptions& options) {
                  "--auto-lod work with the Linux cmptool\n");
     return 1;
   }
-  ModelLoadResult loaded =
-      LoadModelFile(options.modelPath, {ImporterProgramBeside(), options.importLimits});
+  ModelLoadResult loaded = LoadModel(options);
   if (!loaded.model) {
     std::fprintf(stderr, "error: %s\n", loaded.error.c_str());
     return 1;
@@ -385,7 +399,8 @@ void AddExportCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<ExportOptions>();
   auto* command = app.add_subcommand(
       "export",
-      "Export a model (JSON model document, OBJ, glTF/GLB, FBX, COLLADA, 3DS) to a .cmp file");
+      "Export a model (JSON model document, OBJ, glTF/GLB, FBX, COLLADA, 3DS, .blend through "
+      "Blender) to a .cmp file");
   AddExportOptions(*command, *options);
   command->callback([options, &exitStatus] { exitStatus = RunExport(*options); });
 }

@@ -167,6 +167,12 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
       .add_option("--import-timeout", options.importLimits.timeoutSeconds,
                   "Seconds the importer of model files may take (default 60)")
       ->check(CLI::Range(1, 86400));
+  command.add_option("--blender", options.blender.program,
+                     "Blender's program, which reads .blend files (default: the SVCMP_BLENDER "
+                     "environment variable, else blender on the PATH, else the newest installed)");
+  command.add_option("--blender-collection", options.blender.collection,
+                     "Export this collection of the .blend file, hidden objects too (default: "
+                     "the visible objects)");
 
   auto* simplify =
       command

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/blender_scene.h"
 #include "import/importer_process.h"
 #include "ui/export_settings.h"
 
@@ -35,6 +36,7 @@ struct ExportOptions {
   int maxTextureSide = 1024;                 // --max-texture
   bool gameReady = false;                    // --game-ready: all of the above
   ImporterLimits importLimits;               // --import-memory-mb, --import-timeout
+  BlenderChoice blender;                     // --blender, --blender-collection
   bool simplify = false;                     // --simplify, with or without its ratio
   std::optional<double> simplifyRatio;       // its RATIO
   bool autoLod = false;                      // --auto-lod

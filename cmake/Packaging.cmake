@@ -83,8 +83,10 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "the svcmp authors")
   set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+  # .blend files are read by running Blender, whose glTF exporter needs numpy.
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "blender, python3-numpy")
   set(CPACK_PACKAGE_DESCRIPTION
-      "cmptool exports 3-D models (OBJ, glTF, FBX, COLLADA, 3DS or JSON model documents) into the compound model files (.cmp) of the space game Starvane, and looks inside UTF files.")
+      "cmptool exports 3-D models (OBJ, glTF, FBX, COLLADA, 3DS, Blender's .blend through Blender, or JSON model documents) into the compound model files (.cmp) of the space game Starvane, and looks inside UTF files.")
 
   install(TARGETS cmptool RUNTIME DESTINATION bin)
   if(TARGET svcmp-import)

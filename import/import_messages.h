@@ -5,7 +5,9 @@
 namespace svcmp::import_messages {
 
 inline constexpr char kUnsupportedFormat[] =
-    "not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, 3DS)";
+    "not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, 3DS, Blender)";
+inline constexpr char kBlendThroughBlender[] =
+    "a Blender file, which only cmptool export reads (through Blender)";
 inline constexpr char kUnsupportedEncoding[] = "is in a text encoding the importer cannot read (";
 inline constexpr char kSaveAsUtf8[] = "); save it as UTF-8";
 inline constexpr char kCannotOpen[] = "cannot be opened: ";

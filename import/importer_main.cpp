@@ -14,6 +14,7 @@
 #include "import/assimp_writer.h"
 #include "import/binary_output.h"
 #include "import/export_formats.h"
+#include "import/import_messages.h"
 #include "import/importer_protocol.h"
 #include "import/long_names.h"
 #include "import/model_format.h"
@@ -32,6 +33,9 @@ int Refuse(const std::string& message) {
 int Read(const std::string& path) {
   const svcmp::ModelFormatCheck format = svcmp::DetectModelFormat(path);
   if (!format.format) return Refuse(format.error);
+  if (*format.format == svcmp::ModelFormat::Blend) {
+    return Refuse("\"" + path + "\": " + svcmp::import_messages::kBlendThroughBlender);
+  }
   const svcmp::ModelLoadResult loaded = svcmp::LoadAssimpModel(path, *format.format);
   if (!loaded.model) return Refuse(loaded.error);
   const svcmp::ModelDocumentText document = svcmp::WriteModelDocument(*loaded.model);

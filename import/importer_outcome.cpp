@@ -29,8 +29,9 @@ std::vector<std::string> LinesAfter(std::string_view prefix, std::string_view me
   return texts;
 }
 
-// Why a run gave no model, in words for the user.
-std::string StopReason(const ImporterRun& run, const ImporterLimits& limits) {
+}  // namespace
+
+std::string ImporterStopReason(const ImporterRun& run, const ImporterLimits& limits) {
   const std::string megabytes = std::to_string(limits.memoryMegabytes) + " MB";
   switch (run.end) {
     case ImporterEnd::TimedOut:
@@ -46,8 +47,6 @@ std::string StopReason(const ImporterRun& run, const ImporterLimits& limits) {
   return msg::kExitedWith + std::to_string(run.exitStatus);
 }
 
-}  // namespace
-
 std::string ImporterFailure(const ImporterRun& run, const std::string& path,
                             const std::filesystem::path& program, const ImporterLimits& limits) {
   if (run.end == ImporterEnd::NotStarted) {
@@ -60,7 +59,7 @@ std::string ImporterFailure(const ImporterRun& run, const std::string& path,
     if (!refusals.empty()) return refusals.back();
   }
   if (run.end != ImporterEnd::Exited || run.exitStatus != protocol::kExitRead) {
-    return FileMessage(path, msg::kImporterStopped + StopReason(run, limits) + ")");
+    return FileMessage(path, msg::kImporterStopped + ImporterStopReason(run, limits) + ")");
   }
   return "";
 }

@@ -14,6 +14,10 @@ namespace svcmp {
                                           const std::filesystem::path& program,
                                           const ImporterLimits& limits);
 
+// Why a run that gave no result stopped ("no result after 60 s", "it
+// ended with status 1"), in words for the user.
+[[nodiscard]] std::string ImporterStopReason(const ImporterRun& run, const ImporterLimits& limits);
+
 // The warnings the importer gave (what it left out), each naming the file.
 [[nodiscard]] std::vector<std::string> ImporterWarnings(const ImporterRun& run);
 

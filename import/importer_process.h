@@ -14,6 +14,11 @@ namespace svcmp {
 struct ImporterLimits {
   std::uint32_t memoryMegabytes = 2048;  // address space the importer may use
   std::uint32_t timeoutSeconds = 60;     // wall-clock time until it is stopped
+  // A stack deep enough for the importer's recursion (on Windows the
+  // importer's own link sets it). Off for programs that start threads, such
+  // as Blender: on Linux each thread's stack is as large as the limit, and
+  // a few of them would use up the address space.
+  bool deepStack = true;
 };
 
 enum class ImporterEnd {

@@ -63,8 +63,10 @@ class Pipe {
   const rlimit memory{rlim_t{limits.memoryMegabytes} << 20, rlim_t{limits.memoryMegabytes} << 20};
   setrlimit(RLIMIT_AS, &memory);
 #endif
-  const rlimit stack{kImporterStackBytes, kImporterStackBytes};
-  setrlimit(RLIMIT_STACK, &stack);
+  if (limits.deepStack) {
+    const rlimit stack{kImporterStackBytes, kImporterStackBytes};
+    setrlimit(RLIMIT_STACK, &stack);
+  }
   const rlimit noCore{0, 0};
   setrlimit(RLIMIT_CORE, &noCore);
   execv(argv[0], argv);

@@ -100,6 +100,8 @@ const char* ModelFormatName(ModelFormat format) {
       return "COLLADA";
     case ModelFormat::ThreeDs:
       return "3DS";
+    case ModelFormat::Blend:
+      return "Blender";
   }
   return "";
 }
@@ -120,6 +122,11 @@ ModelFormatCheck RecognizeModelFormat(std::string_view head, std::string_view ex
     return {ModelFormat::Glb, ""};
   }
   if (StartsWith(head, "Kaydara FBX Binary")) return {ModelFormat::Fbx, ""};
+  if (StartsWith(head, "BLENDER") ||
+      (Lower(extension) == ".blend" &&
+       (StartsWith(head, "\x1F\x8B") || StartsWith(head, "\x28\xB5\x2F\xFD")))) {
+    return {ModelFormat::Blend, ""};
+  }
   // A 3DS file is one main chunk (id 0x4D4D) whose length is at least its
   // own six-byte header.
   if (head.size() >= 6 && StartsWith(head, "\x4D\x4D") && LittleEndian32(head, 2) >= 6) {

@@ -41,11 +41,17 @@ SVCMP_WINDOWS_LIBRARY_PACKAGES=(
 # cmptool --help.
 SVCMP_PACKAGE_PACKAGES=(dpkg-dev file help2man)
 
+# What the tests of .blend files run: Blender, whose glTF exporter comes
+# with it in blender-data but needs numpy, which Debian's blender does not
+# depend on. The build's configure step finds Blender.
+SVCMP_BLENDER_PACKAGES=(blender python3-numpy)
+
 # Every package the lists above name, one a line: what scripts/check-packages
 # holds the builds' files against.
 svcmp_listed_packages() {
   printf '%s\n' "${SVCMP_NATIVE_PACKAGES[@]}" "${SVCMP_WINDOWS_PACKAGES[@]}" \
-    "${SVCMP_WINDOWS_LIBRARY_PACKAGES[@]}" "${SVCMP_PACKAGE_PACKAGES[@]}" "${SVCMP_TEST_PACKAGES[@]}" | sort -u
+    "${SVCMP_WINDOWS_LIBRARY_PACKAGES[@]}" "${SVCMP_PACKAGE_PACKAGES[@]}" "${SVCMP_TEST_PACKAGES[@]}" \
+    "${SVCMP_BLENDER_PACKAGES[@]}" | sort -u
 }
 
 # Lets apt install 32-bit packages (wine32).

@@ -383,7 +383,7 @@ TEST_F(ExportCommand, ImporterFailuresAreOneLine) {
   EXPECT_EQ(ply.exitStatus, 1);
   EXPECT_EQ(ply.err,
             "error: \"mesh.ply\": not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, "
-            "3DS)\n");
+            "3DS, Blender)\n");
   fs::remove(folder_ / "mesh.ply");
   ExpectNothingWritten();
 }

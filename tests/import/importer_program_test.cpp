@@ -84,7 +84,7 @@ TEST_F(ImporterProgram, UnboundedAllocationStopsAtTheMemoryLimit) {
 
 TEST_F(ImporterProgram, DamagedFilesAndOtherFormatsAreSaidSo) {
   const std::string unsupported =
-      "not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, 3DS)";
+      "not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, 3DS, Blender)";
   const std::string ply = "ply\nformat ascii 1.0\nelement vertex 3\nend_header\n";
   EXPECT_EQ(Refusal(Write("mesh.ply", ply)),
             "\"" + (folder_ / "mesh.ply").string() + "\": " + unsupported);
@@ -96,6 +96,9 @@ TEST_F(ImporterProgram, DamagedFilesAndOtherFormatsAreSaidSo) {
             std::string::npos);
   EXPECT_NE(Refusal(Write("cut.glb", std::string("glTF\x02\0\0\0\xff", 9)))
                 .find("the file is damaged: it cannot be read as GLB"),
+            std::string::npos);
+  EXPECT_NE(Refusal(Write("ship.blend", "BLENDER-v304REND"))
+                .find("a Blender file, which only cmptool export reads (through Blender)"),
             std::string::npos);
   EXPECT_NE(Refusal(Write("wide.gltf", std::string("\xFF\xFE{\0}\0", 6)))
                 .find("is in a text encoding the importer cannot read (UTF-16); save it as UTF-8"),

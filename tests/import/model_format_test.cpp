@@ -15,7 +15,8 @@ struct FormatCase {
   std::string reason;
 };
 
-const std::string kUnsupported = "not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, 3DS)";
+const std::string kUnsupported =
+    "not a supported model format (OBJ, glTF, GLB, FBX, COLLADA, 3DS, Blender)";
 
 TEST(ModelFormat, RecognisedByContentWhereTheFormatHasASignature) {
   const FormatCase cases[] = {
@@ -27,6 +28,10 @@ TEST(ModelFormat, RecognisedByContentWhereTheFormatHasASignature) {
        ModelFormat::Collada, ""},
       {"{\"asset\": {\"version\": \"2.0\"}}", ".gltf", ModelFormat::Gltf, ""},
       {"{\"asset\": {\"version\": \"2.0\"}}", ".dae", ModelFormat::Gltf, ""},
+      {"BLENDER-v304REND", ".bin", ModelFormat::Blend, ""},
+      {"\x28\xB5\x2F\xFD\x04", ".Blend", ModelFormat::Blend, ""},
+      {"\x1F\x8B\x08", ".blend", ModelFormat::Blend, ""},
+      {"\x28\xB5\x2F\xFD\x04", ".bin", std::nullopt, kUnsupported},
       // OBJ has no signature: its extension and a first statement OBJ knows.
       {"# made by hand\n\nmtllib ship.mtl\nv 0 0 0\n", ".OBJ", ModelFormat::Obj, ""},
       {"\n# only a comment\n", ".obj", ModelFormat::Obj, ""},

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+
+#include "tests/cli/cmptool_runner.h"
+
+// .blend files through the real Blender: a ship made with Blender's
+// Python gives the parts, joints, hardpoints and levels its node properties
+// say, as the GLB that Blender's own glTF exporter writes of it when a
+// modder ticks custom properties and visible objects.
+namespace svcmp {
+namespace {
+
+// Runs Blender on `arguments` (quoted for the shell) in `folder`; true when
+// it succeeded, its output in blender.log there.
+bool RunBlender(const std::string& arguments, const std::filesystem::path& folder) {
+  const std::string command = "cd '" + folder.string() +
+                              "' && '" BLENDER_PATH "' -b --factory-startup --python-exit-code 1 " +
+                              arguments + " >blender.log 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+class BlenderScene : public testing::CmptoolTest {
+ protected:
+  void SetUp() override {
+    CmptoolTest::SetUp();
+    ASSERT_TRUE(
+        RunBlender("--python '" SVCMP_TEST_DATA "/blender/make_ship.py' -- ship.blend", folder_))
+        << FileText("blender.log");
+  }
+
+  // Blender's own GLB of ship.blend, as `name`.
+  void ExportGlbWithBlender(const std::string& name) const {
+    ASSERT_TRUE(
+        RunBlender("ship.blend --python-expr \"import bpy, os; "
+                   "bpy.ops.export_scene.gltf(filepath=os.path.abspath('" +
+                       name + "'), export_format='GLB', export_extras=True, use_visible=True)\"",
+                   folder_))
+        << FileText("blender.log");
+  }
+};
+
+// The hull is the root part; the turret turns about the hull's up axis (Z
+// in Blender, Y in glTF, -Y after the upside-down fix) within 30 degrees
+// and holds the weapon; it keeps the hull's level 1, and the collision
+// piece is no part.
+constexpr char kShipParts[] =
+    "parts from the node tree (--parts nodes), at --scale 92:\n"
+    "  Root (node \"hull\"); level 0: 1 mesh; level 1: 1 mesh\n"
+    "  turret: Rev joint to Root at (0, -0.0271739, -0), axis (0, -1, -0), limits -0.523599 to "
+    "0.523599; level 0: 1 mesh; level 1: 1 mesh; hardpoints: HpWeapon01 (fixed)\n";
+
+// A .blend file, saved plain or compressed, exports and lists as the GLB
+// that Blender's own exporter writes of it.
+TEST_F(BlenderScene, ExportsAsBlendersOwnGlbDoes) {
+  ExportGlbWithBlender("ship.glb");
+  const testing::CmptoolRun fromGlb = Run("export ship.glb -o glb.cmp -q --parts nodes");
+  const testing::CmptoolRun fromBlend = Run("export ship.blend -o blend.cmp -q --parts nodes");
+  ASSERT_EQ(fromBlend.exitStatus, 0) << fromBlend.err;
+  EXPECT_EQ(fromBlend.err, std::regex_replace(fromGlb.err, std::regex("ship\\.glb"), "ship.blend"));
+  EXPECT_EQ(FileText("blend.cmp"), FileText("glb.cmp"));
+  EXPECT_FALSE(FileText("blend.cmp").empty());
+
+  ASSERT_TRUE(RunBlender(
+      "--python '" SVCMP_TEST_DATA "/blender/make_ship.py' -- compressed.blend compress", folder_));
+  for (const char* model : {"ship.glb", "ship.blend", "compressed.blend"}) {
+    const testing::CmptoolRun run = Run(std::string("export ") + model + " --list");
+    ASSERT_EQ(run.exitStatus, 0) << model << run.err;
+    EXPECT_EQ(run.out.substr(run.out.find("parts from the node tree")), kShipParts) << model;
+  }
+}
+
+TEST_F(BlenderScene, ACollectionTakesItsObjectsHiddenOrNot) {
+  const testing::CmptoolRun reference =
+      Run("export ship.blend --list --blender-collection Reference");
+  ASSERT_EQ(reference.exitStatus, 0) << reference.err;
+  EXPECT_NE(reference.out.find("reference"), std::string::npos) << reference.out;
+  EXPECT_EQ(reference.out.find("turret"), std::string::npos) << reference.out;
+
+  const testing::CmptoolRun unknown = Run("export ship.blend -o ship.cmp --blender-collection Ref");
+  EXPECT_EQ(unknown.exitStatus, 1);
+  EXPECT_EQ(unknown.err,
+            "error: \"ship.blend\": no collection \"Ref\" in the scene; its collections: "
+            "\"Reference\", \"Ship\"\n");
+}
+
+}  // namespace
+}  // namespace svcmp
