@@ -2,7 +2,7 @@
 
 namespace svcmp::cli {
 
-// Built where Qhull is not found (the Windows cross build): export refuses
+// Built where Qhull is not found: export refuses
 // --collision before it reads anything, so the maker is never called.
 bool CollisionWriterAvailable() { return false; }
 

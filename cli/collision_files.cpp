@@ -37,6 +37,11 @@ bool IsCollisionFileName(const std::string& path) {
   return Lowered(std::filesystem::path(path).extension().string()) == ".sur";
 }
 
+std::string CollisionFileNameProblem(const std::string& path) {
+  return path.empty() || IsCollisionFileName(path) ? std::string()
+                                                   : "the collision file's name must end in .sur";
+}
+
 std::optional<std::string> CollisionFileBeside(const std::string& modelPath) {
   return FileBeside(modelPath, ".sur");
 }
@@ -82,6 +87,28 @@ std::optional<CollisionFile> ReadCollisionFile(const std::string& path, Finding&
              decoded.error.message};
   }
   return std::move(decoded.file);
+}
+
+std::optional<CollisionFile> ReadCollisionFileOrSay(const std::string& path) {
+  Finding error;
+  auto file = ReadCollisionFile(path, error);
+  if (!file) {
+    std::fprintf(stderr, "error: %s: %s: %s [%s]\n", path.c_str(), error.path.c_str(),
+                 error.message.c_str(), error.rule.c_str());
+  }
+  return file;
+}
+
+LevelCollision SortCollisionOrSay(const std::string& path, const CollisionFile& file,
+                                  const CompoundModel& model, const LevelGeometry& geometry,
+                                  bool warn) {
+  LevelCollision sorted = SortCollisionOntoLevel(model, geometry, file);
+  for (std::uint32_t id : warn ? sorted.unplacedParts : std::vector<std::uint32_t>{}) {
+    std::fprintf(stderr,
+                 "warning: %s: the part %s names no part of the model; its hulls are left out\n",
+                 path.c_str(), CollisionIdText(id).c_str());
+  }
+  return sorted;
 }
 
 Findings CheckCollisionFileAt(const std::string& path, const CompoundModel* model) {

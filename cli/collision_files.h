@@ -8,12 +8,17 @@
 #include "inspect/collision_decoder.h"
 #include "inspect/compound_model.h"
 #include "inspect/finding.h"
+#include "inspect/level_collision.h"
 
 // The collision files (".sur") that cmptool's info and check read beside
 // the compound models they belong to.
 namespace svcmp::cli {
 
 bool IsCollisionFileName(const std::string& path);
+
+// What an option naming a collision file says of a name that is none
+// (empty for one that is, or for no name at all).
+std::string CollisionFileNameProblem(const std::string& path);
 
 // The collision file beside a model file ("ship.sur" for "ship.cmp"), if
 // there is one.
@@ -39,6 +44,16 @@ CheckedFiles SortCheckedFiles(const std::vector<std::string>& files);
 // Reads and decodes a collision file. A file that cannot be read or breaks
 // a structural rule gives its error in `error` (the path names the byte).
 std::optional<CollisionFile> ReadCollisionFile(const std::string& path, Finding& error);
+
+// The same, saying on stderr why a file cannot be used.
+std::optional<CollisionFile> ReadCollisionFileOrSay(const std::string& path);
+
+// The hulls of the collision file at `path` sorted onto a level of `model`;
+// with `warn`, says which of the file's parts name none of the model's, whose
+// hulls are left out.
+LevelCollision SortCollisionOrSay(const std::string& path, const CollisionFile& file,
+                                  const CompoundModel& model, const LevelGeometry& geometry,
+                                  bool warn = true);
 
 // What `check` says about a collision file: its refusal, or the warnings of
 // the checks against `model` (when there is one).

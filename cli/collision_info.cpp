@@ -9,11 +9,6 @@
 namespace svcmp::cli {
 namespace {
 
-bool IsHardpointHull(const CollisionPart& part, const CollisionHull& hull) {
-  return hull.kind == CollisionHullKind::Leaf &&
-         std::find(part.hardpointIds.begin(), part.hardpointIds.end(), hull.id) != part.hardpointIds.end();
-}
-
 // Who a hull belongs to: "wrap", "hardpoint NAME" or "part NAME".
 std::string HullOwner(const CollisionPart& part, const CollisionHull& hull,
                       const CollisionNames& names) {
@@ -30,13 +25,8 @@ std::string HullOwner(const CollisionPart& part, const CollisionHull& hull,
 }  // namespace
 
 int RunCollisionInfo(const std::string& path, const std::string& modelPath, bool json) {
-  Finding error;
-  const auto file = ReadCollisionFile(path, error);
-  if (!file) {
-    std::fprintf(stderr, "error: %s: %s: %s [%s]\n", path.c_str(), error.path.c_str(),
-                 error.message.c_str(), error.rule.c_str());
-    return 1;
-  }
+  const auto file = ReadCollisionFileOrSay(path);
+  if (!file) return 1;
   CollisionNames names;
   const std::optional<std::string> model = modelPath.empty() ? ModelFileBeside(path) : modelPath;
   if (model) {

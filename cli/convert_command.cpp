@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/collision_files.h"
 #include "cli/commands.h"
 #include "cli/convert_scene.h"
 #include "cli/export_options.h"
@@ -29,6 +30,7 @@ struct ConvertOptions {
   std::optional<int> level;  // unset: every level, where the format keeps a tree
   std::optional<int> scaleDivisor;
   std::optional<std::string> orientation;
+  std::string collisionPath;  // empty: the collision file beside the model, if any
   bool force = false;
 };
 
@@ -109,6 +111,35 @@ std::vector<LevelGeometry> FurtherLevels(const std::string& modelPath, const Com
   return levels;
 }
 
+// The collision file whose hulls the converted model carries: the one
+// given, else the one beside the model. False after saying why it cannot be
+// read; true with none when there is none beside.
+bool ReadCollisionToConvert(const ConvertOptions& options, std::optional<CollisionFile>& file,
+                            std::string& path) {
+  path = options.collisionPath.empty() ? CollisionFileBeside(options.modelPath).value_or("")
+                                       : options.collisionPath;
+  if (path.empty()) return true;
+  file = ReadCollisionFileOrSay(path);
+  return file.has_value();
+}
+
+// The hulls of a hardpoint its part does not have cannot hang below it.
+void WarnOfHardpointHullsLeftOut(const std::string& path, const LevelCollision& hulls) {
+  std::size_t leftOut = 0;
+  for (const auto& part : hulls.hullsOfPart) {
+    leftOut += static_cast<std::size_t>(std::count_if(part.begin(), part.end(), [](const LevelHull& hull) {
+      return hull.hardpointHull && !hull.hardpoint;
+    }));
+  }
+  if (leftOut > 0) {
+    std::fprintf(stderr,
+                 "warning: %s: %zu hardpoint %s of hardpoints the model does not have %s left "
+                 "out\n",
+                 path.c_str(), leftOut, leftOut == 1 ? "hull" : "hulls",
+                 leftOut == 1 ? "is" : "are");
+  }
+}
+
 int RunConvert(const ConvertOptions& options) {
   if (ExportFormatFor(options.outputPath).empty()) {
     std::fprintf(stderr, "error: %s: convert writes .gltf, .glb, .obj or .dae files\n",
@@ -123,6 +154,9 @@ int RunConvert(const ConvertOptions& options) {
   const std::optional<CompoundModel> model = ReadCompoundModelOrSay(options.modelPath);
   if (!model) return 1;  // it has said why
   if (!SayDecodingErrors(options.modelPath, *model)) return 1;
+  std::optional<CollisionFile> collision;
+  std::string collisionPath;
+  if (!ReadCollisionToConvert(options, collision, collisionPath)) return 1;
 
   const int level = options.level.value_or(0);
   const LevelGeometry geometry = GatherLevelGeometry(*model, level);
@@ -142,7 +176,18 @@ int RunConvert(const ConvertOptions& options) {
                                                        : FurtherLevels(options.modelPath, *model);
   const ExportTransform transform{options.scaleDivisor.value_or(ExportSettings{}.ScaleDivisor),
                                   OrientationSignOf(OrientationModeNamed(options.orientation))};
-  const SceneDocument scene = ConvertedScene(*model, geometry, furtherLevels, transform);
+  std::optional<LevelCollision> hulls;
+  if (collision && !tree) {
+    std::fprintf(stderr,
+                 "warning: the hulls of %s are left out: .obj files keep no node tree to hang "
+                 "them on\n",
+                 collisionPath.c_str());
+  } else if (collision) {
+    hulls = SortCollisionOrSay(collisionPath, *collision, *model, geometry);
+    WarnOfHardpointHullsLeftOut(collisionPath, *hulls);
+  }
+  const SceneDocument scene =
+      ConvertedScene(*model, geometry, furtherLevels, transform, hulls ? &*hulls : nullptr);
 
   std::optional<ScratchFolder> scratch = ScratchFolder::Create();
   if (!scratch) {
@@ -183,6 +228,11 @@ void AddConvertCommand(CLI::App& app, int& exitStatus) {
       "Scale-down divisor the export used: every coordinate is multiplied by it again, 1 to 100 "
       "(default 92)",
       "Orientation fix the export used, undone: upside-down (the default) or back-to-front");
+  command
+      ->add_option("--collision", options->collisionPath,
+                   "The collision file (.sur) whose hulls to write as PART$hull nodes (default: "
+                   "the one beside the model, if any)")
+      ->check(CLI::Validator(CollisionFileNameProblem, "FILE.sur"));
   command->add_flag("--force", options->force, "Replace existing files");
   command->callback([options, &exitStatus] { exitStatus = RunConvert(*options); });
 }

@@ -1,9 +1,12 @@
 #include "cli/convert_scene.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <numbers>
+#include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -19,6 +22,9 @@ namespace {
 constexpr char kSceneRoot[] = "Cmpnd";
 // A part's level N is the node PART$lodN below it.
 constexpr char kLevelSuffix[] = "$lod";
+// A collision hull is the mesh node NAME$hull, the node it belongs to's name.
+constexpr char kHullSuffix[] = "$hull";
+constexpr char kHullMaterial[] = "collision_hull";
 
 // The export's transform undone for one file coordinate set: in double,
 // rounded to float once, so that exporting again gives the file's floats
@@ -143,6 +149,43 @@ std::vector<SceneProperty> HardpointProperties(const Hardpoint& hardpoint, const
   return properties;
 }
 
+Vector3 FaceNormal(const std::array<Vector3, 3>& corners) {
+  const auto& [a, b, c] = corners;
+  const double ab[3] = {double(b[0]) - a[0], double(b[1]) - a[1], double(b[2]) - a[2]};
+  const double ac[3] = {double(c[0]) - a[0], double(c[1]) - a[1], double(c[2]) - a[2]};
+  const double n[3] = {ab[1] * ac[2] - ab[2] * ac[1], ab[2] * ac[0] - ab[0] * ac[2],
+                       ab[0] * ac[1] - ab[1] * ac[0]};
+  const double length = std::hypot(n[0], n[1], n[2]);
+  if (!(length > 0) || !std::isfinite(length)) return {0, 1, 0};
+  return {static_cast<float>(n[0] / length), static_cast<float>(n[1] / length),
+          static_cast<float>(n[2] / length)};
+}
+
+// The transform that undoes a hardpoint's orientation (not always a pure
+// turn in other tools' files) and position: its hull lies in its part's
+// frame, below the hardpoint's node. None when the orientation flattens.
+std::optional<std::pair<Matrix3, Vector3>> Inverse(const Matrix3& m, const Vector3& position) {
+  const auto at = [&m](std::size_t row, std::size_t column) {
+    return static_cast<double>(m[row * 3 + column]);
+  };
+  Matrix3 inverse{};
+  double determinant = 0;
+  for (std::size_t column = 0; column < 3; ++column) {
+    // The cofactors of row `column`, which make column `column` of the inverse.
+    for (std::size_t row = 0; row < 3; ++row) {
+      const std::size_t r0 = (row + 1) % 3, r1 = (row + 2) % 3;
+      const std::size_t c0 = (column + 1) % 3, c1 = (column + 2) % 3;
+      const double cofactor = at(c0, r0) * at(c1, r1) - at(c0, r1) * at(c1, r0);
+      if (row == 0) determinant += at(column, 0) * cofactor;
+      inverse[row * 3 + column] = static_cast<float>(cofactor);
+    }
+  }
+  if (!(std::fabs(determinant) > 0) || !std::isfinite(determinant)) return std::nullopt;
+  for (float& entry : inverse) entry = static_cast<float>(entry / determinant);
+  const Vector3 turned = Rotate(inverse, position);
+  return std::pair{inverse, Vector3{-turned[0], -turned[1], -turned[2]}};
+}
+
 // Builds the scene: the parts as a tree of nodes, each holding its meshes.
 class SceneBuilder {
  public:
@@ -163,12 +206,9 @@ class SceneBuilder {
   void AddMeshes(int node, const std::vector<LevelMesh>& meshes, const std::string& stem) {
     for (std::size_t m = 0; m < meshes.size(); ++m) {
       const LevelMesh& mesh = meshes[m];
-      const auto [material, added] = materialIndex_.try_emplace(
-          mesh.materialId, static_cast<std::uint32_t>(scene_.materials.size()));
-      if (added) scene_.materials.push_back(MaterialName(model_, mesh.materialId));
       SceneMesh& converted = scene_.meshes.emplace_back();
       converted.name = m == 0 ? stem : stem + "_" + std::to_string(m + 1);
-      converted.material = material->second;
+      converted.material = MaterialIndex(MaterialName(model_, mesh.materialId));
       for (const BufferVertex& vertex : mesh.vertices) {
         converted.positions.push_back(undo_.Point(vertex.position));
         converted.normals.push_back(undo_.Direction(vertex.normal));
@@ -180,6 +220,31 @@ class SceneBuilder {
     }
   }
 
+  // The hull's faces as a mesh with a normal per face, in the part's frame.
+  void AddHull(int node, const LevelHull& hull, const std::string& name) {
+    SceneMesh& converted = scene_.meshes.emplace_back();
+    converted.name = name;
+    converted.material = MaterialIndex(kHullMaterial);
+    const std::vector<CollisionPoint>& points = hull.part->points;
+    for (const CollisionFace& face : hull.hull->faces) {
+      if (std::any_of(face.points.begin(), face.points.end(),
+                      [&](std::uint16_t at) { return at >= points.size(); })) {
+        continue;
+      }
+      std::array<Vector3, 3> corners;
+      for (std::size_t k = 0; k < 3; ++k) corners[k] = undo_.Point(points[face.points[k]].position);
+      const Vector3 normal = FaceNormal(corners);
+      for (const Vector3& corner : corners) {
+        converted.indices.push_back(static_cast<std::uint32_t>(converted.positions.size()));
+        converted.positions.push_back(corner);
+        converted.normals.push_back(normal);
+        converted.texture.push_back({0, 0});
+      }
+    }
+    scene_.nodes[static_cast<std::size_t>(node)].meshes.push_back(
+        static_cast<std::uint32_t>(scene_.meshes.size() - 1));
+  }
+
   void SetProperties(int node, std::vector<SceneProperty> properties) {
     scene_.nodes[static_cast<std::size_t>(node)].properties = std::move(properties);
   }
@@ -187,17 +252,54 @@ class SceneBuilder {
   SceneDocument Take() { return std::move(scene_); }
 
  private:
+  std::uint32_t MaterialIndex(const std::string& name) {
+    const auto [material, added] =
+        materialIndex_.try_emplace(name, static_cast<std::uint32_t>(scene_.materials.size()));
+    if (added) scene_.materials.push_back(name);
+    return material->second;
+  }
+
   const CompoundModel& model_;
   const Undo& undo_;
   SceneDocument scene_;
-  std::map<std::uint32_t, std::uint32_t> materialIndex_;
+  std::map<std::string, std::uint32_t> materialIndex_;
 };
+
+// The part's hulls below its node and its hardpoints' below theirs, each
+// in a node of its own named after its owner.
+void AddHullNodes(SceneBuilder& builder, const std::vector<LevelHull>& hulls,
+                  const LevelPart& part, int partNode,
+                  const std::map<const Hardpoint*, int>& hardpointNodes) {
+  std::map<int, int> countOfNode;
+  for (const LevelHull& hull : hulls) {
+    int parent = partNode;
+    std::string owner = part.name;
+    Matrix3 rotation = kIdentity;
+    Vector3 position{};
+    if (hull.hardpointHull) {
+      if (!hull.hardpoint) continue;
+      const auto undone =
+          Inverse(hull.hardpoint->orientation.value_or(kIdentity), *hull.hardpoint->position);
+      // Below a hardpoint that flattens everything the hull would be lost:
+      // it stays with its part.
+      if (undone) {
+        parent = hardpointNodes.at(hull.hardpoint);
+        owner = hull.hardpoint->name;
+        std::tie(rotation, position) = *undone;
+      }
+    }
+    const int count = ++countOfNode[parent];
+    const std::string name =
+        (count == 1 ? owner : owner + "_" + std::to_string(count)) + kHullSuffix;
+    builder.AddHull(builder.AddNode(name, parent, rotation, position), hull, name);
+  }
+}
 
 }  // namespace
 
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
                              std::span<const LevelGeometry> furtherLevels,
-                             const ExportTransform& transform) {
+                             const ExportTransform& transform, const LevelCollision* hulls) {
   const Undo undo(transform);
   SceneBuilder builder(model, undo);
 
@@ -235,11 +337,14 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
       builder.AddMeshes(builder.AddNode(part.name + suffix, partNode, kIdentity, {}), level.meshes,
                         stem + suffix);
     }
+    std::map<const Hardpoint*, int> hardpointNodes;
     for (const Hardpoint& hardpoint : part.hardpoints) {
       const int node = builder.AddNode(
           hardpoint.name, partNode, hardpoint.orientation.value_or(kIdentity), *hardpoint.position);
       builder.SetProperties(node, HardpointProperties(hardpoint, undo));
+      hardpointNodes[&hardpoint] = node;
     }
+    if (hulls) AddHullNodes(builder, hulls->hullsOfPart.at(p), part, partNode, hardpointNodes);
     // Listed last part first, so that the first comes off the stack first.
     for (std::size_t child : childParts[p]) pending.emplace_back(child, partNode);
   }

@@ -5,6 +5,7 @@
 
 #include "import/scene_document.h"
 #include "inspect/compound_model.h"
+#include "inspect/level_collision.h"
 #include "inspect/level_geometry.h"
 
 namespace svcmp::cli {
@@ -25,9 +26,14 @@ struct ExportTransform {
 // axis, limits, offset). Below it, for furtherLevels[k], a node PART$lod(k+1)
 // with that level's meshes, and each hardpoint as an empty node of its name
 // with the property "hardpoint" (and "hptype", axis and limits for a
-// revolute one), turned by its orientation.
+// revolute one), turned by its orientation. With `hulls` (sorted onto
+// `geometry`), each collision hull becomes a mesh node PART$hull (then
+// PART_2$hull, ...) below its part, a hardpoint's hull HARDPOINT$hull below
+// the hardpoint's node, as the export reads modelled hull pieces; the hull
+// of a hardpoint the part does not have is left out.
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
                              std::span<const LevelGeometry> furtherLevels,
-                             const ExportTransform& transform);
+                             const ExportTransform& transform,
+                             const LevelCollision* hulls = nullptr);
 
 }  // namespace svcmp::cli

@@ -138,13 +138,13 @@ std::optional<bool> WantsCollision(const ExportOptions& options) {
   if (!CollisionWriterAvailable()) {
     if (options.collision) {
       std::fprintf(stderr,
-                   "error: this cmptool was built without the collision file writer; "
-                   "--collision needs the Linux cmptool for now\n");
+                   "error: this cmptool was built without the collision file writer "
+                   "(Qhull); --collision needs a build with it\n");
       return std::nullopt;
     }
     std::fprintf(stderr,
-                 "warning: this cmptool cannot make collision files; no collision file was "
-                 "written (the Linux cmptool writes one)\n");
+                 "warning: this cmptool was built without the collision file writer "
+                 "(Qhull); no collision file was written\n");
     return false;
   }
   if (options.lodLevel.value_or(0) != 0) {

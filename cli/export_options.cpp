@@ -200,13 +200,7 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
                       "Also write a collision file (FILE.sur; default: the output's name with "
                       ".sur) of convex hulls around the model")
           ->expected(0, 1)
-          ->check(CLI::Validator(
-              [](const std::string& value) {
-                return value.empty() || IsCollisionFileName(value)
-                           ? std::string()
-                           : std::string("the collision file's name must end in .sur");
-              },
-              "FILE.sur"));
+          ->check(CLI::Validator(CollisionFileNameProblem, "FILE.sur"));
   command
       .add_option_function<std::string>(
           "--collision-hulls",

@@ -7,13 +7,16 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
+#include "cli/collision_files.h"
 #include "cli/commands.h"
 #include "cli/input_files.h"
 #include "cli/tree_printer.h"
 #include "inspect/level_geometry.h"
 #include "inspect/surface_library.h"
+#include "render/collision_outlines.h"
 #include "render/level_scene.h"
 #include "render/model_views.h"
 #include "render/png_encoder.h"
@@ -54,6 +57,8 @@ struct PreviewOptions {
   std::string colourBy = "material";
   std::string materialsPath;
   std::string texturesPath;
+  bool collision = false;  // --collision, with the file in collisionPath or beside the model
+  std::string collisionPath;
   bool force = false;
 };
 
@@ -102,11 +107,34 @@ void WarnOfDegenerateMeshes(const std::string& path, int level, const LevelGeome
   }
 }
 
-// The three views of each level, one row under the other; nothing after
-// saying why a level cannot be drawn.
+// The collision file --collision asks for: the one given, else the one
+// beside the model. Nothing after saying why there is none to draw.
+struct DrawnCollision {
+  std::string path;
+  CollisionFile file;
+};
+std::optional<DrawnCollision> ReadAskedCollision(const PreviewOptions& options) {
+  const std::optional<std::string> path = options.collisionPath.empty()
+                                              ? CollisionFileBeside(options.modelPath)
+                                              : options.collisionPath;
+  if (!path) {
+    std::fprintf(stderr,
+                 "error: there is no collision file (.sur) beside %s; name one with "
+                 "--collision FILE.sur\n",
+                 options.modelPath.c_str());
+    return std::nullopt;
+  }
+  std::optional<CollisionFile> file = ReadCollisionFileOrSay(*path);
+  if (!file) return std::nullopt;
+  return DrawnCollision{*path, std::move(*file)};
+}
+
+// The three views of each level, one row under the other, with the hulls of
+// `collision` where given; nothing after saying why a level cannot be drawn.
 std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
                                          const CompoundModel& model,
                                          const std::map<std::uint32_t, render::SurfaceLook>& looks,
+                                         const DrawnCollision* collision,
                                          const PictureSize& size) {
   const std::vector<int> levels =
       options.levels.empty() ? std::vector<int>{options.level} : options.levels;
@@ -132,6 +160,11 @@ std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
       std::fprintf(stderr, "error: %s has nothing to draw at level %d\n",
                    options.modelPath.c_str(), level);
       return std::nullopt;
+    }
+    if (collision) {
+      render::AddCollisionOutlines(
+          scene, geometry,
+          SortCollisionOrSay(collision->path, collision->file, model, geometry, rows.empty()));
     }
     scene.looks = looks;
     render::ViewOptions view{kLabelModes.find(options.labels)->second,
@@ -171,6 +204,8 @@ int RunPreview(const PreviewOptions& options) {
   }
   UtfTree tree;
   if (!ReadUtfFileOrSay(options.modelPath, tree)) return 1;
+  std::optional<DrawnCollision> collision;
+  if (options.collision && !(collision = ReadAskedCollision(options))) return 1;
   const CompoundModel model = DecodeCompoundModel(tree);
   SurfaceLibrary surfaces;
   if (!GatherSurfaces(options, tree, surfaces)) return 1;
@@ -180,7 +215,8 @@ int RunPreview(const PreviewOptions& options) {
     std::fprintf(stderr, "warning: %s\n", PrintableName(problem).c_str());
   }
 
-  const std::optional<render::Canvas> picture = DrawLevels(options, model, looks, *size);
+  const std::optional<render::Canvas> picture =
+      DrawLevels(options, model, looks, collision ? &*collision : nullptr, *size);
   if (!picture) return 1;  // it has said why
   const std::vector<std::uint8_t> png = render::EncodePng(*picture);
   if (png.empty()) {
@@ -229,8 +265,18 @@ void AddPreviewCommand(CLI::App& app, int& exitStatus) {
                       "A material library (.mat) to draw the materials with");
   command->add_option("--textures", options->texturesPath,
                       "A texture library (.txm) to draw the textures with");
+  auto* collision =
+      command
+          ->add_option("--collision", options->collisionPath,
+                       "Draw the hulls of a collision file over the model (FILE.sur; default: "
+                       "the one beside the model)")
+          ->expected(0, 1)
+          ->check(CLI::Validator(CollisionFileNameProblem, "FILE.sur"));
   command->add_flag("--force", options->force, "Replace an existing picture");
-  command->callback([options, &exitStatus] { exitStatus = RunPreview(*options); });
+  command->callback([options, collision, &exitStatus] {
+    options->collision = collision->count() > 0;
+    exitStatus = RunPreview(*options);
+  });
 }
 
 }  // namespace svcmp::cli

@@ -52,7 +52,7 @@ if(WIN32)
   # What the programs carry inside: the compiler's C++ runtime and the
   # mingw-w64 runtime (static), the header-only JSON, command-line and image
   # libraries, the importer's assimp with its zlib and minizip, and
-  # cmptool's meshoptimizer.
+  # cmptool's meshoptimizer and Qhull.
   set(licences third-party)
   svcmp_third_party_licence(gcc-runtime /usr/share/doc/gcc-mingw-w64-base/copyright ${licences})
   svcmp_third_party_licence(mingw-w64-runtime /usr/share/doc/mingw-w64-i686-dev/copyright ${licences})
@@ -70,6 +70,11 @@ if(WIN32)
   if(SVCMP_WINDOWS_MESHOPTIMIZER)
     svcmp_third_party_licence(meshoptimizer
       ${SVCMP_WINDOWS_MESHOPTIMIZER}/share/licenses/meshoptimizer-debian-copyright ${licences})
+  endif()
+  if(SVCMP_WINDOWS_QHULL)
+    svcmp_third_party_licence(qhull ${SVCMP_WINDOWS_QHULL}/share/licenses/qhull-COPYING.txt ${licences})
+    svcmp_third_party_licence(qhull-debian
+      ${SVCMP_WINDOWS_QHULL}/share/licenses/qhull-debian-copyright ${licences})
   endif()
 else()
   # Installs under /usr; the libraries come from Debian's packages, found by

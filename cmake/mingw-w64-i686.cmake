@@ -9,11 +9,12 @@ set(CMAKE_CXX_COMPILER ${SVCMP_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${SVCMP_MINGW_PREFIX}-windres)
 set(CMAKE_STRIP ${SVCMP_MINGW_PREFIX}-strip)
 
-# SVCMP_WINDOWS_ASSIMP, SVCMP_WINDOWS_MESHOPTIMIZER: the prefixes of the
-# cross-built libraries that scripts/build-assimp-windows and
-# scripts/build-meshoptimizer-windows make; Debian ships neither for mingw.
+# SVCMP_WINDOWS_ASSIMP, SVCMP_WINDOWS_MESHOPTIMIZER, SVCMP_WINDOWS_QHULL: the
+# prefixes of the cross-built libraries that scripts/build-assimp-windows,
+# scripts/build-meshoptimizer-windows and scripts/build-qhull-windows make;
+# Debian ships none of them for mingw.
 set(CMAKE_FIND_ROOT_PATH /usr/${SVCMP_MINGW_PREFIX} ${SVCMP_WINDOWS_ASSIMP}
-    ${SVCMP_WINDOWS_MESHOPTIMIZER})
+    ${SVCMP_WINDOWS_MESHOPTIMIZER} ${SVCMP_WINDOWS_QHULL})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

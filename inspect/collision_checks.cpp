@@ -147,6 +147,12 @@ CollisionNames CollisionNamesOf(const CompoundModel& model) {
   return names;
 }
 
+bool IsHardpointHull(const CollisionPart& part, const CollisionHull& hull) {
+  return hull.kind == CollisionHullKind::Leaf &&
+         std::find(part.hardpointIds.begin(), part.hardpointIds.end(), hull.id) !=
+             part.hardpointIds.end();
+}
+
 std::string CollisionPartName(const CollisionPart& part, const CollisionNames& names) {
   if (!part.name.empty()) return part.name;
   const auto found = names.parts.find(part.id);

@@ -20,6 +20,9 @@ CollisionNames CollisionNamesOf(const CompoundModel& model);
 // An id as findings and listings show it: "0x12688F2D".
 std::string CollisionIdText(std::uint32_t id);
 
+// Whether `hull` is the hit box of a hardpoint the part lists ("hpid").
+bool IsHardpointHull(const CollisionPart& part, const CollisionHull& hull);
+
 // How a finding or a listing names a part: its name, else its id in hex.
 std::string CollisionPartName(const CollisionPart& part, const CollisionNames& names);
 

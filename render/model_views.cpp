@@ -265,6 +265,17 @@ void DrawEdgeOnLines(Canvas& canvas, const SceneMesh& mesh, const Placement& pla
   }
 }
 
+void DrawOutlines(Canvas& canvas, const Scene& scene, const Placement& placement) {
+  for (const SceneOutline& outline : scene.outlines) {
+    const Rgb colour = outline.hardpoint ? kHardpointHullColour : kHullOutlineColour;
+    for (const auto& edge : outline.edges) {
+      const ScreenVertex a = placement.Project(edge[0], 1);
+      const ScreenVertex b = placement.Project(edge[1], 1);
+      canvas.DrawLine(a.x, a.y, b.x, b.y, colour);
+    }
+  }
+}
+
 // Pixel coordinates beyond int's range are left to the canvas's clipping.
 int Pixel(float value) { return static_cast<int>(std::clamp(value, -1e6f, 1e6f)); }
 
@@ -405,6 +416,13 @@ std::vector<LegendEntry> LegendOf(const Scene& scene, const ViewOptions& options
       entries.push_back({name, PartColour(part)});
     }
   }
+  for (const bool hardpoint : {false, true}) {
+    if (std::any_of(scene.outlines.begin(), scene.outlines.end(),
+                    [hardpoint](const SceneOutline& o) { return o.hardpoint == hardpoint; })) {
+      entries.push_back({hardpoint ? "hardpoint hulls" : "collision hulls",
+                         hardpoint ? kHardpointHullColour : kHullOutlineColour});
+    }
+  }
   if (options.labels == LabelMode::All && !leftOut.empty()) {
     entries.push_back({"not labelled in every view:", std::nullopt});
     std::set<const SceneHardpoint*> listed(leftOut.begin(), leftOut.end());
@@ -489,6 +507,7 @@ Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOpt
         DrawEdgeOnLines(view, mesh, placement, surfaces.LookOf(mesh).colour);
       }
     }
+    DrawOutlines(view, scene, placement);
     const auto missed =
         DrawHardpoints(view, scene, placement, frame, textArea, style, options.labels);
     leftOut.insert(leftOut.end(), missed.begin(), missed.end());

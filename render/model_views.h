@@ -12,6 +12,9 @@ inline constexpr Rgb kBackFaceColour{230, 40, 40};
 inline constexpr Rgb kBackgroundColour{24, 24, 32};
 inline constexpr Rgb kHardpointColour{40, 220, 60};
 inline constexpr Rgb kLabelColour{235, 235, 235};
+// Collision hulls' outlines: a part's own, and a hardpoint's.
+inline constexpr Rgb kHullOutlineColour{255, 60, 220};
+inline constexpr Rgb kHardpointHullColour{60, 240, 255};
 
 // Which hardpoint names are written: those that fit beside their mark
 // (auto), those and a legend of the rest under the views (all), or none.
@@ -31,9 +34,10 @@ struct ViewOptions {
 // and framed on the meshes alone. Meshes are lit through their vertex
 // normals; faces seen from behind are red. Hardpoints get a mark, their
 // three axes (sized to the model) and their name where it fits without
-// overlapping; those outside the frame get an arrow at its border. A legend
-// (parts, or the names left out with LabelMode::All) makes the picture
-// taller than `height`.
+// overlapping; those outside the frame get an arrow at its border. The
+// scene's collision outlines are drawn over the meshes. A legend (parts,
+// the outlines' colours, or the names left out with LabelMode::All) makes
+// the picture taller than `height`.
 Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOptions& options = {});
 
 }  // namespace svcmp::render

@@ -35,6 +35,13 @@ struct SceneHardpoint {
   std::array<float, 9> orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};  // row by row
 };
 
+// A collision hull drawn as its outline: each edge once, in the model's
+// frame. A hardpoint's hull is told apart from its part's own.
+struct SceneOutline {
+  std::vector<std::array<std::array<float, 3>, 2>> edges;
+  bool hardpoint = false;
+};
+
 // How a material's surfaces are drawn when the file's libraries say: its
 // diffuse colour, and its texture multiplied by that colour.
 struct SurfaceLook {
@@ -46,6 +53,7 @@ struct Scene {
   std::vector<SceneMesh> meshes;
   std::vector<SceneHardpoint> hardpoints;
   std::vector<std::string> partNames;
+  std::vector<SceneOutline> outlines;  // drawn over the meshes
   std::map<std::uint32_t, SurfaceLook> looks;  // by material id; others get a colour by id
 };
 

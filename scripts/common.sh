@@ -28,7 +28,8 @@ SVCMP_WINDOWS_PACKAGES=(
 )
 
 # What cross-building the Windows libraries from Debian's source packages
-# needs (scripts/build-assimp-windows, scripts/build-meshoptimizer-windows).
+# needs (scripts/build-assimp-windows, scripts/build-meshoptimizer-windows,
+# scripts/build-qhull-windows).
 SVCMP_WINDOWS_LIBRARY_PACKAGES=(
   dpkg-dev xz-utils patch pkg-config cmake make
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
@@ -148,16 +149,18 @@ svcmp_configure_fuzz() {
 }
 
 # Configures the Windows cross build in build directory $1 against the
-# cross-built assimp and meshoptimizer (built on first use, see
-# scripts/build-assimp-windows and scripts/build-meshoptimizer-windows), with
-# extra CMake arguments.
+# cross-built assimp, meshoptimizer and Qhull (built on first use, see
+# scripts/build-assimp-windows, scripts/build-meshoptimizer-windows and
+# scripts/build-qhull-windows), with extra CMake arguments.
 svcmp_configure_windows() {
   local dir="$1"
   shift
-  local assimp meshoptimizer
+  local assimp meshoptimizer qhull
   assimp="$("$SVCMP_ROOT/scripts/build-assimp-windows")"
   meshoptimizer="$("$SVCMP_ROOT/scripts/build-meshoptimizer-windows")"
+  qhull="$("$SVCMP_ROOT/scripts/build-qhull-windows")"
   cmake -S "$SVCMP_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$SVCMP_ROOT/cmake/mingw-w64-i686.cmake" \
-    -DSVCMP_WINDOWS_ASSIMP="$assimp" -DSVCMP_WINDOWS_MESHOPTIMIZER="$meshoptimizer" "$@" >/dev/null
+    -DSVCMP_WINDOWS_ASSIMP="$assimp" -DSVCMP_WINDOWS_MESHOPTIMIZER="$meshoptimizer" \
+    -DSVCMP_WINDOWS_QHULL="$qhull" "$@" >/dev/null
 }

@@ -1,13 +1,18 @@
 // The collision of the largest model the format holds: 65,535 vertices and
 // 21,845 triangles in 18 parts of three meshes each (ellipsoids, so hulls
-// have many faces and are thinned to 300), written as a collision file;
-// against Qhull alone on the same pieces.
+// have many faces and are thinned to 300), written as a collision file:
+// the hulls and the writer alone, and the export's whole way (parts formed
+// from the captured meshes, Fix children copied into Root, the file read
+// back and checked); against Qhull alone on the same pieces.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <string>
+#include <vector>
 
+#include "cli/collision_export.h"
 #include "collision/part_collision.h"
 #include "collision/sur_writer.h"
 
@@ -55,6 +60,50 @@ void CollisionOfLargestModel(benchmark::State& state) {
   }
 }
 BENCHMARK(CollisionOfLargestModel)->Unit(benchmark::kMillisecond);
+
+// The same pieces as the export captures them: a mesh each, with its share
+// of the triangles, grouped three to a part.
+MeshList LargestModelMeshes() {
+  constexpr int kTriangles = 21845;
+  MeshList meshes;
+  int trianglesLeft = kTriangles;
+  for (const CollisionPartInput& part : LargestModel()) {
+    for (const CollisionPiece& piece : part.pieces) {
+      MeshRecord& mesh = meshes.emplace_back();
+      mesh.meshName = "part" + std::to_string(part.id) + "_" + std::to_string(meshes.size());
+      for (const CollisionVector& p : piece.points) mesh.vertices.push_back({{p[0], p[1], p[2]}, {}, {}});
+      const int share = trianglesLeft / (kParts * kMeshesPerPart - static_cast<int>(meshes.size()) + 1);
+      trianglesLeft -= share;
+      const auto count = static_cast<std::uint16_t>(mesh.vertices.size());
+      for (int t = 0; t < share; ++t) {
+        const auto first = static_cast<std::uint16_t>(3 * t % (count - 2));
+        mesh.triangles.push_back({{first, static_cast<std::uint16_t>(first + 1),
+                                   static_cast<std::uint16_t>(first + 2)}});
+      }
+    }
+  }
+  return meshes;
+}
+
+void CollisionOfLargestModelThroughTheExport(benchmark::State& state) {
+  const MeshList meshes = LargestModelMeshes();
+  const std::vector<std::int32_t> meshesPerPart(kParts, kMeshesPerPart);
+  cli::CollisionShape shape;
+  shape.meshesPerPart = meshesPerPart;
+  shape.fixJoints = state.range(0) != 0;
+  for (auto _ : state) {
+    const cli::CollisionFileBytes made = cli::MakeCollisionFile(meshes, shape);
+    if (!made.error.empty()) state.SkipWithError(made.error.c_str());
+    benchmark::DoNotOptimize(made.bytes.data());
+  }
+}
+// 0: --groups alone; 1: under Fix joints (--game-ready), whose parts Root
+// holds copies of, so Root's hulls are written, read back and checked twice.
+BENCHMARK(CollisionOfLargestModelThroughTheExport)
+    ->ArgName("fix")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 
 void QhullAloneOnTheSamePieces(benchmark::State& state) {
   const auto parts = LargestModel();

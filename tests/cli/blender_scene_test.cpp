@@ -50,7 +50,9 @@ constexpr char kShipParts[] =
     "parts from the node tree (--parts nodes), at --scale 92:\n"
     "  Root (node \"hull\"); level 0: 1 mesh; level 1: 1 mesh\n"
     "  turret: Rev joint to Root at (0, -0.0271739, -0), axis (0, -1, -0), limits -0.523599 to "
-    "0.523599; level 0: 1 mesh; level 1: 1 mesh; hardpoints: HpWeapon01 (fixed)\n";
+    "0.523599; level 0: 1 mesh; level 1: 1 mesh; hardpoints: HpWeapon01 (fixed)\n"
+    "level 0: 24 triangles\n"
+    "level 1: 24 triangles\n";
 
 // A .blend file, saved plain or compressed, exports and lists as the GLB
 // that Blender's own exporter writes of it.

@@ -13,9 +13,7 @@ namespace svcmp {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::SurPart;
-using testing::Tetrahedron;
-using testing::TetrahedronPoints;
+using testing::RootWithTurretHull;
 
 // A folder holding ship.cmp (an export with the part Root and the hardpoint
 // HpTurret01) and the collision file `sur` beside it as ship.sur.
@@ -28,8 +26,7 @@ class ShipFolder {
     fs::create_directories(folder_);
     fs::copy_file(SVCMP_TEST_DATA "/export/single_lod0.cmp", folder_ / "ship.cmp",
                   fs::copy_options::overwrite_existing);
-    std::ofstream(folder_ / "ship.sur", std::ios::binary)
-        .write(reinterpret_cast<const char*>(sur.data()), static_cast<std::streamsize>(sur.size()));
+    testing::WriteBytes(folder_ / "ship.sur", sur);
   }
   ~ShipFolder() { fs::remove_all(folder_); }
   testing::CmptoolRun Cmptool(const std::string& arguments) const {
@@ -39,17 +36,6 @@ class ShipFolder {
  private:
   fs::path folder_;
 };
-
-std::vector<std::uint8_t> RootWithTurretHull(std::uint32_t rootId = NameCrc("Root")) {
-  const std::uint32_t turret = NameCrc("HpTurret01");
-  SurPart part{rootId, true, TetrahedronPoints(0, rootId), {}, {turret}};
-  const auto turretPoints = TetrahedronPoints(2, turret);
-  part.points.insert(part.points.end(), turretPoints.begin(), turretPoints.end());
-  part.hulls = {{rootId, false, Tetrahedron(0)},
-                {turret, false, Tetrahedron(4)},
-                {0, true, {{0, 2, 5}, {0, 5, 3}, {0, 3, 2}, {5, 2, 3}}}};
-  return testing::SurFile({part});
-}
 
 TEST(CollisionCommands, InfoNamesPartsAndHardpointsFromTheModelBeside) {
   const ShipFolder ship(RootWithTurretHull());

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "format/name_crc.h"
 #include "inspect/collision_checks.h"
 #include "inspect/collision_decoder.h"
@@ -219,6 +221,35 @@ TEST_F(CollisionExport, GroupsUnderFixJointsAppearInRootToo) {
   const auto check = Run("check ship.cmp");
   EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
   EXPECT_NE(check.out.find("0 errors, 0 warnings"), std::string::npos) << check.out;
+}
+
+std::size_t TriangleCorners(const std::filesystem::path& path) {
+  UtfTree tree;
+  EXPECT_TRUE(ReadUtfFile(path, tree, nullptr).ok()) << path;
+  std::size_t corners = 0;
+  for (const LevelPart& part : GatherLevelGeometry(DecodeCompoundModel(tree), 0).parts) {
+    for (const LevelMesh& mesh : part.meshes) corners += mesh.indices.size();
+  }
+  return corners;
+}
+
+// Converted, each part's own hulls (not Root's copy of its Fix child's)
+// become PART$hull nodes, which the export of the converted model takes for
+// collision pieces and leaves out of the geometry.
+TEST_F(CollisionExport, ConvertedHullsAreCollisionPiecesOfTheConvertedModel) {
+  ASSERT_EQ(Run("export two.json -o ship.cmp -q --game-ready --groups 1,1").exitStatus, 0);
+  const auto convert = Run("convert ship.cmp -o ship.gltf");
+  ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+  EXPECT_EQ(convert.err, "");
+  std::vector<std::string> hullNodes;
+  const nlohmann::json gltf = nlohmann::json::parse(FileText("ship.gltf"));
+  for (const auto& node : gltf["nodes"]) {
+    if (node["name"].get<std::string>().ends_with("$hull")) hullNodes.push_back(node["name"]);
+  }
+  EXPECT_EQ(hullNodes, (std::vector<std::string>{"Root$hull", "diamond_lod1$hull"}));
+  const auto exported = Run("export ship.gltf -o back.cmp -q --parts nodes");
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  EXPECT_EQ(TriangleCorners(folder_ / "back.cmp"), TriangleCorners(folder_ / "ship.cmp"));
 }
 
 TEST_F(CollisionExport, WithoutTheOptionsNoCollisionFileIsWritten) {

@@ -14,6 +14,7 @@
 #include "format/name_crc.h"
 #include "inspect/level_geometry.h"
 #include "tests/cli/cmptool_runner.h"
+#include "tests/inspect/collision_test_files.h"
 #include "tests/inspect/inspect_test_files.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
@@ -385,6 +386,86 @@ TEST_F(ConvertCommand, ExportOfTheConvertedTreeGivesTheSamePartsJointsHardpoints
   }
 }
 
+// A node's matrix, column by column; the identity for a node without one.
+std::array<double, 16> MatrixOf(const nlohmann::json& node) {
+  std::array<double, 16> matrix{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  if (node.contains("matrix")) {
+    for (std::size_t i = 0; i < 16; ++i) matrix[i] = node["matrix"][i];
+  }
+  return matrix;
+}
+
+std::array<double, 16> Product(const std::array<double, 16>& a, const std::array<double, 16>& b) {
+  std::array<double, 16> product{};
+  for (std::size_t column = 0; column < 4; ++column) {
+    for (std::size_t row = 0; row < 4; ++row) {
+      for (std::size_t k = 0; k < 4; ++k) product[column * 4 + row] += a[k * 4 + row] * b[column * 4 + k];
+    }
+  }
+  return product;
+}
+
+// RootWithTurretHull's hulls, in the part's frame scaled back by 92 with y
+// and z turned over: each hull a node below its owner, whose transforms
+// together leave the points where the part has them.
+TEST_F(ConvertCommand, WritesEachCollisionHullAsAHullNodeBelowItsOwner) {
+  fs::copy_file(kExports + "single_lod0.cmp", folder_ / "ship.cmp");
+  const auto sur = testing::RootWithTurretHull();
+  for (const char* name : {"ship.sur", "other.sur"}) testing::WriteBytes(folder_ / name, sur);
+  const struct {
+    const char* name;
+    const char* parent;
+    std::array<float, 3> min, max;
+  } expected[] = {
+      {"Root$hull", "Root", {0, -92, -92}, {92, 0, 0}},
+      {"HpTurret01$hull", "HpTurret01", {184, -92, -92}, {276, 0, 0}},
+  };
+  for (const std::string output : {"beside.gltf", "given.gltf --collision other.sur"}) {
+    SCOPED_TRACE(output);
+    const auto convert = Run("convert ship.cmp -o " + output);
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    EXPECT_EQ(convert.err, "");
+    const nlohmann::json gltf = GltfJson(FileText(output.substr(0, output.find(' '))), false);
+    const nlohmann::json& nodes = gltf["nodes"];
+    std::map<std::string, std::size_t> indexOf, parentOf;
+    for (std::size_t n = 0; n < nodes.size(); ++n) indexOf[nodes[n]["name"]] = n;
+    for (std::size_t n = 0; n < nodes.size(); ++n) {
+      for (const auto& child : nodes[n].value("children", nlohmann::json::array())) {
+        parentOf[nodes[child.get<std::size_t>()]["name"]] = n;
+      }
+    }
+    EXPECT_EQ(std::count_if(nodes.begin(), nodes.end(),
+                            [](const nlohmann::json& node) {
+                              return node["name"].get<std::string>().ends_with("$hull");
+                            }),
+              std::ssize(expected));
+    for (const auto& want : expected) {
+      SCOPED_TRACE(want.name);
+      ASSERT_TRUE(indexOf.contains(want.name));
+      const nlohmann::json& node = nodes[indexOf[want.name]];
+      const nlohmann::json& parent = nodes[parentOf[want.name]];
+      EXPECT_EQ(parent["name"], want.parent);
+      const nlohmann::json& positions =
+          gltf["accessors"][gltf["meshes"][node["mesh"].get<std::size_t>()]["primitives"][0]
+                               ["attributes"]["POSITION"].get<std::size_t>()];
+      EXPECT_EQ(positions["count"], 12);  // four faces of their own corners
+      EXPECT_TRUE(Near(positions["min"], want.min)) << positions["min"];
+      EXPECT_TRUE(Near(positions["max"], want.max)) << positions["max"];
+      // In the part's frame: the hardpoint's node and the hull's undo each other.
+      const auto inPart = want.parent == std::string("Root")
+                              ? MatrixOf(node)
+                              : Product(MatrixOf(parent), MatrixOf(node));
+      const std::array<double, 16> identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+      for (std::size_t i = 0; i < 16; ++i) EXPECT_NEAR(inPart[i], identity[i], 1e-4) << i;
+    }
+  }
+  const auto flat = Run("convert ship.cmp -o flat.obj");
+  EXPECT_EQ(flat.exitStatus, 0);
+  EXPECT_EQ(flat.err,
+            "warning: the hulls of ship.sur are left out: .obj files keep no node tree to hang "
+            "them on\n");
+}
+
 TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
   WriteRefusalInputs("kept.glb");
   const std::string ship = "'" + kExports + "single_lod0.cmp'";
@@ -398,6 +479,7 @@ TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
        "error: " + kExports +
            "parts_lod2.cmp has no meshes at level 0; --level 2 writes its "
            "first level\n"},
+      {ship + " -o out.glb --collision missing.sur", "error: missing.sur: /: cannot open"},
   };
   for (const testing::Refusal& c : cases) {
     SCOPED_TRACE(c.arguments);

@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "render/model_views.h"
 #include "tests/cli/cmptool_runner.h"
+#include "tests/inspect/collision_test_files.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 
@@ -26,6 +28,14 @@ struct Picture {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> rgb;
+  // Pixels of exactly `colour` in the rows above `bottom`.
+  int PixelsOf(render::Rgb colour, int bottom) const {
+    int count = 0;
+    for (std::size_t i = 0; i + 2 < rgb.size() && i < std::size_t(bottom) * width * 3; i += 3) {
+      count += rgb[i] == colour.r && rgb[i + 1] == colour.g && rgb[i + 2] == colour.b ? 1 : 0;
+    }
+    return count;
+  }
   // Faces seen from behind are drawn in red; shading keeps the hue.
   int WarningPixels() const {
     int count = 0;
@@ -231,6 +241,70 @@ TEST_F(PreviewCommand, InsideOutMeshShowsInTheWarningColour) {
       EXPECT_EQ(picture.WarningPixels(), 0);
     }
   }
+}
+
+// ship.cmp (the part Root and its hardpoint HpTurret01) with `sur` beside it.
+class PreviewWithHulls : public PreviewCommand {
+ protected:
+  void WriteShip(const std::vector<std::uint8_t>& sur) const {
+    fs::copy_file(kExports + "single_lod0.cmp", folder_ / "ship.cmp",
+                  fs::copy_options::overwrite_existing);
+    testing::WriteBytes(folder_ / "ship.sur", sur);
+  }
+};
+
+TEST_F(PreviewWithHulls, DrawsTheHullsOverTheModelInTheirOwnColours) {
+  WriteShip(testing::RootWithTurretHull());
+  ASSERT_EQ(Preview("ship.cmp -o plain.png").exitStatus, 0);
+  for (const char* arguments : {"--collision -o beside.png", "--collision ship.sur -o given.png"}) {
+    const auto run = Preview(std::string("ship.cmp ") + arguments);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "");
+  }
+  EXPECT_EQ(FileText("given.png"), FileText("beside.png"));
+  const Picture plain = Load(folder_ / "plain.png");
+  const Picture hulls = Load(folder_ / "beside.png");
+  EXPECT_GT(hulls.height, plain.height);  // the legend of the outlines' colours
+  EXPECT_EQ(plain.PixelsOf(render::kHullOutlineColour, 400), 0);
+  EXPECT_GT(hulls.PixelsOf(render::kHullOutlineColour, 400), 50);
+  EXPECT_GT(hulls.PixelsOf(render::kHardpointHullColour, 400), 50);
+  // Only the outlines differ from the picture without them.
+  int changed = 0;
+  for (std::size_t i = 0; i < plain.rgb.size(); ++i) changed += plain.rgb[i] != hulls.rgb[i];
+  EXPECT_GT(changed, 0);
+  EXPECT_LT(changed, 1200 * 400 / 20);
+}
+
+TEST_F(PreviewWithHulls, AMissingOrBrokenCollisionFileIsNamedAndNothingWritten) {
+  auto broken = testing::RootWithTurretHull();
+  broken[12] = 9;  // the section count
+  WriteShip(broken);
+  fs::rename(folder_ / "ship.sur", folder_ / "broken.sur");
+  const testing::Refusal cases[] = {
+      {"--collision", "error: there is no collision file (.sur) beside ship.cmp; name one with "
+                      "--collision FILE.sur\n"},
+      {"--collision missing.sur", "error: missing.sur: "},
+      {"--collision broken.sur", "error: broken.sur: byte 12: a part has 2 to 4 sections, this "
+                                 "one says 9 [sur-sections]\n"},
+  };
+  for (const testing::Refusal& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const auto run = Preview("ship.cmp -o out.png " + c.arguments);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err.substr(0, c.message.size()), c.message);
+    EXPECT_FALSE(fs::exists(folder_ / "out.png"));
+  }
+  EXPECT_EQ(Preview("ship.cmp -o out.png --collision hulls.txt").exitStatus, 2);
+}
+
+TEST_F(PreviewWithHulls, PartsOfNoPartOfTheModelAreNamed) {
+  WriteShip(testing::RootWithTurretHull(7));
+  const auto run = Preview("ship.cmp --collision -o out.png");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err,
+            "warning: ship.sur: the part 0x00000007 names no part of the model; its hulls are "
+            "left out\n");
+  EXPECT_EQ(Load(folder_ / "out.png").PixelsOf(render::kHullOutlineColour, 400), 0);
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "format/name_crc.h"
 
 namespace svcmp::testing {
 
@@ -120,6 +124,24 @@ inline std::vector<std::array<std::uint16_t, 3>> Tetrahedron(std::uint16_t first
 inline std::vector<std::pair<std::array<float, 3>, std::uint32_t>> TetrahedronPoints(
     float x, std::uint32_t id) {
   return {{{x, 0, 0}, id}, {{x + 1, 0, 0}, id}, {{x, 1, 0}, id}, {{x, 0, 1}, id}};
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The part `rootId` (Root's by default) with a hull of its own, the hull of
+// its hardpoint HpTurret01 and the wrap hull; points 0 to 3 and 4 to 7.
+inline std::vector<std::uint8_t> RootWithTurretHull(std::uint32_t rootId = NameCrc("Root")) {
+  const std::uint32_t turret = NameCrc("HpTurret01");
+  SurPart part{rootId, true, TetrahedronPoints(0, rootId), {}, {turret}};
+  const auto turretPoints = TetrahedronPoints(2, turret);
+  part.points.insert(part.points.end(), turretPoints.begin(), turretPoints.end());
+  part.hulls = {{rootId, false, Tetrahedron(0)},
+                {turret, false, Tetrahedron(4)},
+                {0, true, {{0, 2, 5}, {0, 5, 3}, {0, 3, 2}, {5, 2, 3}}}};
+  return SurFile({part});
 }
 
 }  // namespace svcmp::testing
