@@ -93,7 +93,9 @@ std::optional<CollisionFile> ReadCollisionFileOrSay(const std::string& path) {
   Finding error;
   auto file = ReadCollisionFile(path, error);
   if (!file) {
-    std::fprintf(stderr, "error: %s: %s: %s [%s]\n", path.c_str(), error.path.c_str(),
+    // A finding about the whole file ("/") needs no place of its own.
+    const std::string where = error.path == "/" ? "" : error.path + ": ";
+    std::fprintf(stderr, "error: %s: %s%s [%s]\n", path.c_str(), where.c_str(),
                  error.message.c_str(), error.rule.c_str());
   }
   return file;
