@@ -66,42 +66,62 @@ Vec CentreOf(const std::vector<CollisionVector>& points) {
   return sum;
 }
 
+// The area of the triangles of `hull`.
+double HullArea(const ConvexHull& hull) {
+  double area = 0;
+  for (const auto& t : hull.triangles) {
+    const Vec a = ToVec(hull.points[t[0]]), b = ToVec(hull.points[t[1]]), c = ToVec(hull.points[t[2]]);
+    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const Vec n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    area += std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+  }
+  return area / 2;
+}
+
 // A piece's hull of at most `maxFaces` faces.
 std::optional<ConvexHull> BoundedHull(const CollisionPiece& piece, unsigned maxFaces) {
-  std::optional<ConvexHull> hull = HullOfPiece(piece.id, piece.points);
-  if (!hull || hull->triangles.size() <= maxFaces) return hull;
   Vec low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
   for (const CollisionVector& p : piece.points) {
     for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], double{p[k]}), high[k] = std::max(high[k], double{p[k]});
   }
-  const Vec center{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
-  const double longest = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+  const Vec size{high[0] - low[0], high[1] - low[1], high[2] - low[2]};
   // Only the hull's vertices matter (what holds them holds the piece). A
-  // hull of F faces has about F/2 vertices; the first grid has cells of the
-  // hull's area over F/4, which leaves about half the faces allowed, so one
-  // run of Qhull on the thinned points is mostly enough (the cost of more
-  // runs outweighs the few faces gained); coarser grids follow while the
-  // hull has too many.
-  std::vector<CollisionVector> vertices;
-  std::vector<bool> taken(hull->points.size());
-  double area = 0;
-  for (const auto& t : hull->triangles) {
-    for (const auto corner : t) {
-      if (!taken[corner]) taken[corner] = true, vertices.push_back(hull->points[corner]);
+  // hull of F faces has about F/2 vertices, so a piece of up to twice as
+  // many points as faces allowed is hulled whole first, and thinned only when
+  // its hull has too many faces. A larger piece is thinned before Qhull sees
+  // it, which spares the hull of every point (most of the cost), and the
+  // thinned hull is widened around all of them.
+  std::vector<CollisionVector> candidates;
+  double area = 0;  // of the hull, or above it: the box's
+  if (piece.points.size() <= 2 * std::size_t{maxFaces}) {
+    std::optional<ConvexHull> hull = HullOfPiece(piece.id, piece.points);
+    if (!hull || hull->triangles.size() <= maxFaces) return hull;
+    std::vector<bool> taken(hull->points.size());
+    for (const auto& t : hull->triangles) {
+      for (const auto corner : t) {
+        if (!taken[corner]) taken[corner] = true, candidates.push_back(hull->points[corner]);
+      }
     }
-    const Vec a = ToVec(hull->points[t[0]]), b = ToVec(hull->points[t[1]]), c = ToVec(hull->points[t[2]]);
-    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    const Vec n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    area += std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) / 2;
+    area = HullArea(*hull);
+  } else {
+    candidates = piece.points;
+    area = 2 * (size[0] * size[1] + size[1] * size[2] + size[2] * size[0]);
   }
+  const Vec center{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+  const double longest = std::max({size[0], size[1], size[2]});
+  // The first grid has cells of the area over F/4, which leaves about half
+  // the faces allowed, so one run of Qhull on the thinned points is mostly
+  // enough (the cost of more runs outweighs the few faces gained); coarser
+  // grids follow while the hull has too many.
   for (double cell = std::sqrt(area / (maxFaces / 4.0)); cell <= 2 * longest; cell *= 1.25) {
-    std::optional<ConvexHull> thinned = HullOfPiece(piece.id, Thinned(vertices, center, cell));
+    std::optional<ConvexHull> thinned = HullOfPiece(piece.id, Thinned(candidates, center, cell));
     // A flat thinned hull has no inside to widen about.
     if (!thinned || thinned->triangles.size() < 4 || thinned->triangles.size() > maxFaces) continue;
-    Widen(*thinned, CentreOf(thinned->points), vertices);
+    Widen(*thinned, CentreOf(thinned->points), candidates);
     return thinned;
   }
-  return hull;  // beyond any thinning; the writer refuses it
+  // Beyond any thinning; the writer refuses it.
+  return HullOfPiece(piece.id, piece.points);
 }
 
 CollisionVector Moved(const FixedChild& child, const CollisionVector& p) {
