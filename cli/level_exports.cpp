@@ -53,26 +53,29 @@ LevelExports::LevelExports(const ExportOptions& options, const ExportSettings& s
       plan.previousLevel = &exported_[index - 1];
       plan.previousLevelName = "level " + std::to_string(run - 1);
     }
-    if (autoLod_ && run > 0 && MakesBesideGivenParts(run)) {
-      // Only the parts the level does not give are simplified; the pieces
-      // of the given ones stay pieces.
-      const GivenLevel& level = given_[index - 1];
-      for (std::size_t part = 0; part < level.meshesPerGroup.size(); ++part) {
-        const auto count = static_cast<std::size_t>(level.meshesPerGroup[part]);
-        held_[index].insert(held_[index].end(), count, static_cast<bool>(level.givenParts[part]));
-      }
-      held_[index].resize(level.model->meshes.size(), false);
-      for (const SplitMesh& split : level.splits) {
-        if (!held_[index][split.firstPiece]) madeSplits_[index].push_back(split);
-      }
-      plan.splits = &madeSplits_[index];
-      splits_[index] = plan.splits;
-      plan.heldMeshes = &held_[index];
-      plan.shareOf = &levelZeroOfMade_[index];
-      plan.previousLevel = &previousLinedUp_[index];
-    }
+    if (MakesBesideGivenParts(run)) HoldGivenParts(run, plan);
     steps_[index].emplace(std::move(plan));
   }
+}
+
+void LevelExports::HoldGivenParts(int run, SimplifyPlan& plan) {
+  const auto index = static_cast<std::size_t>(run);
+  const GivenLevel& level = given_[index - 1];
+  std::vector<bool>& held = held_[index];
+  for (std::size_t part = 0; part < level.meshesPerGroup.size(); ++part) {
+    const auto count = static_cast<std::size_t>(level.meshesPerGroup[part]);
+    held.insert(held.end(), count, static_cast<bool>(level.givenParts[part]));
+  }
+  held.resize(level.model->meshes.size(), false);
+  // The pieces of the given meshes stay pieces.
+  for (const SplitMesh& split : level.splits) {
+    if (!held[split.firstPiece]) madeSplits_[index].push_back(split);
+  }
+  plan.splits = &madeSplits_[index];
+  splits_[index] = plan.splits;
+  plan.heldMeshes = &held;
+  plan.shareOf = &levelZeroOfMade_[index];
+  plan.previousLevel = &previousLinedUp_[index];
 }
 
 bool LevelExports::MakesBesideGivenParts(int run) const {

@@ -68,6 +68,8 @@ class LevelExports {
   static constexpr int kLevelCount = 3;
 
   bool MakesBesideGivenParts(int run) const;
+  // Plans the run to simplify only the parts its given level lacks.
+  void HoldGivenParts(int run, SimplifyPlan& plan);
   std::vector<std::int32_t> MeshesPerPart(int run) const;
   // The parts' mesh counts in the run's exported list, once it ran; none
   // where they cannot be told.
