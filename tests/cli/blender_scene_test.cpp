@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <regex>
 #include <string>
 
 #include "tests/cli/cmptool_runner.h"
@@ -61,7 +60,13 @@ TEST_F(BlenderScene, ExportsAsBlendersOwnGlbDoes) {
   const testing::CmptoolRun fromGlb = Run("export ship.glb -o glb.cmp -q --parts nodes");
   const testing::CmptoolRun fromBlend = Run("export ship.blend -o blend.cmp -q --parts nodes");
   ASSERT_EQ(fromBlend.exitStatus, 0) << fromBlend.err;
-  EXPECT_EQ(fromBlend.err, std::regex_replace(fromGlb.err, std::regex("ship\\.glb"), "ship.blend"));
+  // The same warnings, naming the file the user gave.
+  std::string glbWarnings = fromGlb.err;
+  for (std::size_t at = glbWarnings.find("ship.glb"); at != std::string::npos;
+       at = glbWarnings.find("ship.glb", at)) {
+    glbWarnings.replace(at, 8, "ship.blend");
+  }
+  EXPECT_EQ(fromBlend.err, glbWarnings);
   EXPECT_EQ(FileText("blend.cmp"), FileText("glb.cmp"));
   EXPECT_FALSE(FileText("blend.cmp").empty());
 
