@@ -85,43 +85,46 @@ std::optional<ConvexHull> BoundedHull(const CollisionPiece& piece, unsigned maxF
     for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], double{p[k]}), high[k] = std::max(high[k], double{p[k]});
   }
   const Vec size{high[0] - low[0], high[1] - low[1], high[2] - low[2]};
-  // Only the hull's vertices matter (what holds them holds the piece). A
-  // hull of F faces has about F/2 vertices, so a piece of up to twice as
-  // many points as faces allowed is hulled whole first, and thinned only when
-  // its hull has too many faces. A larger piece is thinned before Qhull sees
-  // it, which spares the hull of every point (most of the cost), and the
-  // thinned hull is widened around all of them.
-  std::vector<CollisionVector> candidates;
-  double area = 0;  // of the hull, or above it: the box's
-  if (piece.points.size() <= 2 * std::size_t{maxFaces}) {
-    std::optional<ConvexHull> hull = HullOfPiece(piece.id, piece.points);
-    if (!hull || hull->triangles.size() <= maxFaces) return hull;
-    std::vector<bool> taken(hull->points.size());
-    for (const auto& t : hull->triangles) {
-      for (const auto corner : t) {
-        if (!taken[corner]) taken[corner] = true, candidates.push_back(hull->points[corner]);
-      }
-    }
-    area = HullArea(*hull);
-  } else {
-    candidates = piece.points;
-    area = 2 * (size[0] * size[1] + size[1] * size[2] + size[2] * size[0]);
-  }
   const Vec center{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+  // Hulling every point of a large piece is most of the cost of a collision
+  // file. A hull of F faces has about F/2 vertices, so a piece of more than
+  // twice as many points as faces allowed is first thinned on a grid fine
+  // enough to keep its shape (cells of the box's area over four times the
+  // faces). Where that hull has too many faces, it is thinned further and
+  // widened around all of the piece's points.
+  std::vector<CollisionVector> fine;
+  const bool prethinned = piece.points.size() > 2 * std::size_t{maxFaces};
+  if (prethinned) {
+    const double boxArea = 2 * (size[0] * size[1] + size[1] * size[2] + size[2] * size[0]);
+    fine = Thinned(piece.points, center, std::sqrt(boxArea / (4.0 * maxFaces)));
+  }
+  std::optional<ConvexHull> hull = HullOfPiece(piece.id, prethinned ? fine : piece.points);
+  // A hull within the bound is the hull of every point, exactly.
+  if (prethinned && (!hull || hull->triangles.size() <= maxFaces)) {
+    hull = HullOfPiece(piece.id, piece.points);
+  }
+  if (!hull || hull->triangles.size() <= maxFaces) return hull;
+  // Only the hull's vertices matter (what holds them holds the piece). The
+  // first grid has cells of the hull's area over F/4, which leaves about
+  // half the faces allowed, so one run of Qhull on the thinned points is
+  // mostly enough (the cost of more runs outweighs the few faces gained);
+  // coarser grids follow while the hull has too many.
+  std::vector<CollisionVector> vertices;
+  std::vector<bool> taken(hull->points.size());
+  for (const auto& t : hull->triangles) {
+    for (const auto corner : t) {
+      if (!taken[corner]) taken[corner] = true, vertices.push_back(hull->points[corner]);
+    }
+  }
   const double longest = std::max({size[0], size[1], size[2]});
-  // The first grid has cells of the area over F/4, which leaves about half
-  // the faces allowed, so one run of Qhull on the thinned points is mostly
-  // enough (the cost of more runs outweighs the few faces gained); coarser
-  // grids follow while the hull has too many.
-  for (double cell = std::sqrt(area / (maxFaces / 4.0)); cell <= 2 * longest; cell *= 1.25) {
-    std::optional<ConvexHull> thinned = HullOfPiece(piece.id, Thinned(candidates, center, cell));
+  for (double cell = std::sqrt(HullArea(*hull) / (maxFaces / 4.0)); cell <= 2 * longest; cell *= 1.25) {
+    std::optional<ConvexHull> thinned = HullOfPiece(piece.id, Thinned(vertices, center, cell));
     // A flat thinned hull has no inside to widen about.
     if (!thinned || thinned->triangles.size() < 4 || thinned->triangles.size() > maxFaces) continue;
-    Widen(*thinned, CentreOf(thinned->points), candidates);
+    Widen(*thinned, CentreOf(thinned->points), prethinned ? piece.points : vertices);
     return thinned;
   }
-  // Beyond any thinning; the writer refuses it.
-  return HullOfPiece(piece.id, piece.points);
+  return hull;  // beyond any thinning; the writer refuses it
 }
 
 CollisionVector Moved(const FixedChild& child, const CollisionVector& p) {
