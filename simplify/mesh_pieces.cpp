@@ -150,15 +150,15 @@ WholeMesh JoinPieces(const MeshList& meshList, const SplitMesh& split) {
   for (std::size_t p = 0; p < split.origins.size(); ++p) {
     const MeshRecord& piece = meshList[split.firstPiece + p];
     const std::vector<std::uint32_t>& origins = split.origins[p];
-    for (std::size_t j = 0; j < origins.size(); ++j) {
-      whole.vertices[origins[j]] = piece.vertices[j];
-      present[origins[j]] = true;
-    }
+    for (std::size_t j = 0; j < origins.size(); ++j) whole.vertices[origins[j]] = piece.vertices[j];
     for (const MeshTriangle& triangle : piece.triangles) {
-      for (const std::uint16_t index : triangle.index) whole.corners.push_back(origins[index]);
+      for (const std::uint16_t index : triangle.index) {
+        whole.corners.push_back(origins[index]);
+        present[origins[index]] = true;
+      }
     }
   }
-  // Only the vertices some piece uses.
+  // Only the vertices some piece's triangles use.
   std::vector<std::uint32_t> compact(vertexCount, 0);
   std::uint32_t kept = 0;
   for (std::uint32_t j = 0; j < vertexCount; ++j) {

@@ -27,6 +27,13 @@ bool NamesOnlyOwnVertices(const MeshRecord& mesh) {
   });
 }
 
+// The largest side of the box around the vertices, by which meshoptimizer
+// scales the error it reports.
+float Extent(const std::vector<MeshVertex>& vertices) {
+  const Bounds box = BoundsOf(vertices);
+  return std::max({box.maxX - box.minX, box.maxY - box.minY, box.maxZ - box.minZ});
+}
+
 // One mesh to simplify: a mesh of the list, or the pieces of a split one.
 struct Source {
   std::size_t firstMesh = 0;
@@ -34,13 +41,70 @@ struct Source {
   WholeMesh whole;
 };
 
+// The largest side of the box around every source's vertices.
+float Extent(const std::vector<Source>& sources) {
+  bool first = true;
+  Bounds all;
+  for (const Source& source : sources) {
+    if (source.whole.vertices.empty()) continue;
+    const Bounds box = BoundsOf(source.whole.vertices);
+    all = first ? box
+                : Bounds{std::max(all.maxX, box.maxX), std::min(all.minX, box.minX),
+                         std::max(all.maxY, box.maxY), std::min(all.minY, box.minY),
+                         std::max(all.maxZ, box.maxZ), std::min(all.minZ, box.minZ)};
+    first = false;
+  }
+  return std::max({all.maxX - all.minX, all.maxY - all.minY, all.maxZ - all.minZ});
+}
+
+// The first reduction of split meshes, piece by piece: the share of the
+// triangles to keep, and what it did.
+struct PieceReduction {
+  double share = 1;
+  float error = 0;          // the largest, in the geometry's units
+  std::size_t removed = 0;  // triangles
+};
+
+// Reduces each piece of `split` to about the share of its triangles, its
+// borders kept so that the pieces still meet. Done piece by piece, the
+// simplifier's working memory is a piece's rather than the whole mesh's,
+// which is many times the mesh itself.
+void ReducePieces(MeshList& meshList, const SplitMesh& split, PieceReduction& reduction) {
+  for (std::size_t p = split.firstPiece; p < split.firstPiece + split.origins.size(); ++p) {
+    MeshRecord& piece = meshList[p];
+    std::vector<std::uint32_t> corners;
+    corners.reserve(3 * piece.triangles.size());
+    for (const MeshTriangle& triangle : piece.triangles) {
+      corners.insert(corners.end(), triangle.index, triangle.index + 3);
+    }
+    const auto target =
+        static_cast<std::size_t>(reduction.share * static_cast<double>(corners.size() / 3));
+    std::vector<std::uint32_t> reduced(corners.size());
+    float error = 0;
+    reduced.resize(meshopt_simplify(reduced.data(), corners.data(), corners.size(),
+                                    piece.vertices[0].position, piece.vertices.size(),
+                                    sizeof(MeshVertex), 3 * std::max<std::size_t>(target, 1),
+                                    kNoErrorLimit, meshopt_SimplifyLockBorder, &error));
+    if (reduced.empty()) continue;
+    reduction.removed += piece.triangles.size() - reduced.size() / 3;
+    piece.triangles.resize(reduced.size() / 3);
+    for (std::size_t k = 0; k < reduced.size(); ++k) {
+      piece.triangles[k / 3].index[k % 3] = static_cast<std::uint16_t>(reduced[k]);
+    }
+    reduction.error = std::max(reduction.error, error * Extent(piece.vertices));
+  }
+}
+
 // The pieces of a split mesh give their geometry up to its whole mesh, which
 // alone is simplified and rebuilt, so that a large mesh is not held twice.
-std::vector<Source> CollectSources(MeshList& meshList, const std::vector<SplitMesh>& splits) {
+// With a reduction's share below 1, the pieces are first reduced.
+std::vector<Source> CollectSources(MeshList& meshList, const std::vector<SplitMesh>& splits,
+                                   PieceReduction& reduction) {
   std::vector<Source> sources;
   auto split = splits.begin();
   for (std::size_t m = 0; m < meshList.size(); ++m) {
     if (split != splits.end() && split->firstPiece == m) {
+      if (reduction.share < 1) ReducePieces(meshList, *split, reduction);
       sources.push_back({m, split->origins.size(), JoinPieces(meshList, *split)});
       for (std::size_t p = m; p < m + split->origins.size(); ++p) {
         std::vector<MeshVertex>().swap(meshList[p].vertices);
@@ -109,13 +173,6 @@ std::vector<std::vector<std::uint32_t>> SimplifyTogether(const std::vector<Sourc
   return kept;
 }
 
-// The largest side of the box around the vertices, by which meshoptimizer
-// scales the error it reports.
-float Extent(const std::vector<MeshVertex>& vertices) {
-  const Bounds box = BoundsOf(vertices);
-  return std::max({box.maxX - box.minX, box.maxY - box.minY, box.maxZ - box.minZ});
-}
-
 // Each source alone, its texture seams let go: corners that share a position
 // become one vertex (the first of them, whose texture coordinates the others
 // then take), and `sloppy` also lets the surface's shape go (clusters of
@@ -127,11 +184,7 @@ std::vector<std::vector<std::uint32_t>> SimplifyEach(const std::vector<Source>& 
   for (const Source& source : sources) total += source.whole.corners.size() / 3;
   std::vector<std::vector<std::uint32_t>> kept(sources.size());
   relativeError = 0;
-  std::vector<MeshVertex> all;
-  for (const Source& source : sources) {
-    all.insert(all.end(), source.whole.vertices.begin(), source.whole.vertices.end());
-  }
-  const float extent = Extent(all);
+  const float extent = Extent(sources);
   for (std::size_t s = 0; s < sources.size(); ++s) {
     const WholeMesh& whole = sources[s].whole;
     const std::size_t triangles = whole.corners.size() / 3;
@@ -205,11 +258,17 @@ SimplifyReport SimplifyGeometry(MeshList& meshList, std::size_t targetTriangles,
   report.trianglesAfter = report.trianglesBefore;
   if (report.trianglesBefore <= targetTriangles && splits.empty()) return report;
 
-  const std::vector<Source> sources = CollectSources(meshList, splits);
+  // Meshes too large for 16-bit indices are first reduced piece by piece to
+  // twice the share the target leaves, which spares the simplifier's memory
+  // on the whole mesh and still leaves the last pass room to choose.
+  PieceReduction reduction;
+  reduction.share =
+      2 * static_cast<double>(targetTriangles) / static_cast<double>(report.trianglesBefore);
+  const std::vector<Source> sources = CollectSources(meshList, splits, reduction);
   std::size_t inSources = 0;
   for (const Source& source : sources) inSources += source.whole.corners.size() / 3;
   // Triangles outside the sources (meshes left as they are) count against the target.
-  const std::size_t outside = report.trianglesBefore - inSources;
+  const std::size_t outside = report.trianglesBefore - reduction.removed - inSources;
   const std::size_t target = targetTriangles > outside ? targetTriangles - outside : 0;
   std::vector<std::vector<std::uint32_t>> kept;
   if (inSources <= target) {
@@ -229,6 +288,11 @@ SimplifyReport SimplifyGeometry(MeshList& meshList, std::size_t targetTriangles,
         kept = SimplifyEach(sources, ask, true, report.relativeError);
       }
     }
+  }
+
+  // The pieces' reduction came before the last pass: the errors add up.
+  if (const float extent = Extent(sources); reduction.error > 0 && extent > 0) {
+    report.relativeError += reduction.error / extent;
   }
 
   MeshList rebuilt;
