@@ -1,12 +1,15 @@
-# Run by cmptool inside Blender (blender -b --factory-startup FILE.blend
-# --python THIS -- OUTPUT.glb [COLLECTION]): writes the open scene as GLB
-# with what the export reads, so modders need not remember the ticks: the
-# objects' custom properties as node extras (joints, hardpoints, hulls), the
-# node tree, modifiers applied, materials with their images inside the file.
-# Only the visible objects go out, or those of the collection named.
-# A refusal is one "error: " line on stderr and exit status 2, which cmptool
-# shows as it is; anything else that fails ends with status 1 (Python's
-# traceback), which cmptool shows with Blender's last lines.
+# Writes the open scene as GLB with what the export reads, so modders need
+# not remember the ticks: the objects' custom properties as node extras
+# (joints, hardpoints, hulls), the node tree, modifiers applied, materials
+# with their images inside the file. Only the visible objects go out, or
+# those of the collection named.
+#
+# cmptool runs it inside Blender (blender -b --factory-startup FILE.blend
+# --python THIS -- OUTPUT.glb [COLLECTION]); a refusal is then one "error: "
+# line on stderr and exit status 2, which cmptool shows as it is; anything
+# else that fails ends with status 1 (Python's traceback), which cmptool
+# shows with Blender's last lines. The Blender add-on imports it and calls
+# export_scene, so both routes write the same GLB of the same scene.
 import sys
 
 import bpy
@@ -14,9 +17,8 @@ import bpy
 REFUSED = 2
 
 
-def refuse(message):
-    print("error: " + message, file=sys.stderr)
-    sys.exit(REFUSED)
+class Refusal(Exception):
+    """This scene or this Blender cannot be written as asked; the message says why."""
 
 
 def layer_collection_named(layer, name):
@@ -29,23 +31,24 @@ def layer_collection_named(layer, name):
     return None
 
 
-def pick_collection(name):
-    """Makes the collection the active one, and in the view layer."""
-    view_layer = bpy.context.view_layer
+def pick_collection(view_layer, name):
+    """Makes the collection the active one, and in the view layer; returns
+    what to undo: the layer, whether it was left out, the active layer."""
     layer = layer_collection_named(view_layer.layer_collection, name)
     if layer is None:
         names = sorted(c.name for c in bpy.data.collections)
         there = ", ".join('"%s"' % n for n in names) if names else "none"
-        refuse('no collection "%s" in the scene; its collections: %s' % (name, there))
+        raise Refusal('no collection "%s" in the scene; its collections: %s' % (name, there))
+    undo = (layer, layer.exclude, view_layer.active_layer_collection)
     layer.exclude = False
     view_layer.active_layer_collection = layer
+    return undo
 
 
-def main():
-    arguments = sys.argv[sys.argv.index("--") + 1:]
-    output = arguments[0]
-    collection = arguments[1] if len(arguments) > 1 else None
-
+def export_scene(output, collection=None):
+    """Writes the visible objects (or the collection named, with the
+    collections in it, hidden objects too) to output as GLB. Raises Refusal;
+    the view layer is left as it was."""
     exporter = bpy.ops.export_scene.gltf
     known = {p.identifier for p in exporter.get_rna_type().properties}
     settings = {
@@ -57,16 +60,33 @@ def main():
     if collection is None:
         settings["use_visible"] = True
     else:
-        pick_collection(collection)
         settings["use_active_collection"] = True
         settings["use_active_collection_with_nested"] = True
     missing = [k for k in settings if k not in known and k != "use_active_collection_with_nested"]
     if missing:
-        refuse("this Blender's glTF exporter lacks %s; a newer Blender exports the scene"
-               % ", ".join(missing))
+        raise Refusal("this Blender's glTF exporter lacks %s; a newer Blender exports the scene"
+                      % ", ".join(missing))
     if "use_active_scene" in known:
         settings["use_active_scene"] = True
-    exporter(**{k: v for k, v in settings.items() if k in known})
+    view_layer = bpy.context.view_layer
+    undo = pick_collection(view_layer, collection) if collection is not None else None
+    try:
+        exporter(**{k: v for k, v in settings.items() if k in known})
+    finally:
+        if undo is not None:
+            layer, excluded, active = undo
+            view_layer.active_layer_collection = active
+            layer.exclude = excluded
 
 
-main()
+def main():
+    arguments = sys.argv[sys.argv.index("--") + 1:]
+    try:
+        export_scene(arguments[0], arguments[1] if len(arguments) > 1 else None)
+    except Refusal as refusal:
+        print("error: " + str(refusal), file=sys.stderr)
+        sys.exit(REFUSED)
+
+
+if __name__ == "__main__":
+    main()

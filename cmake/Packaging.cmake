@@ -45,6 +45,15 @@ if(WIN32)
   if(TARGET svcmp-import)
     install(TARGETS svcmp-import RUNTIME DESTINATION cmptool)
   endif()
+  # The Blender add-on carries cmptool, its importer and the model library,
+  # so a modder installs one zip into Blender and needs nothing else.
+  set(addonBundle cmptool host)
+  if(TARGET svcmp-import)
+    list(APPEND addonBundle svcmp-import)
+  endif()
+  set(addonZip ${PROJECT_BINARY_DIR}/package-addon/svcmp_addon-${PROJECT_VERSION}.zip)
+  svcmp_blender_addon_zip(blender_addon_package ${addonZip} BUNDLE ${addonBundle})
+  install(FILES ${addonZip} DESTINATION blender)
   install(FILES README.md DESTINATION . RENAME README.txt)
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
   install(FILES ${SVCMP_SAMPLE_SHIP} DESTINATION examples)
@@ -98,6 +107,11 @@ else()
     # cmptool starts the importer from its own folder.
     install(TARGETS svcmp-import RUNTIME DESTINATION bin)
   endif()
+  # The Blender add-on, which runs the packaged cmptool.
+  set(addonZip ${PROJECT_BINARY_DIR}/package-addon/svcmp_addon-${PROJECT_VERSION}.zip)
+  svcmp_blender_addon_zip(blender_addon_package ${addonZip}
+                          SHIPPED ${CPACK_PACKAGING_INSTALL_PREFIX}/bin/cmptool)
+  install(FILES ${addonZip} DESTINATION share/svcmp/blender)
   set(doc share/doc/svcmp)
   install(FILES README.md DESTINATION ${doc})
   install(FILES LICENSE DESTINATION ${doc} RENAME copyright)

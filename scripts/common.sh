@@ -98,6 +98,7 @@ EOF
 SVCMP_VERSION="$(sed -n 's/^project(svcmp VERSION \([0-9.]*\).*/\1/p' "$SVCMP_ROOT/CMakeLists.txt")"
 SVCMP_DEB_NAME="svcmp_${SVCMP_VERSION}_$(dpkg --print-architecture).deb"
 SVCMP_ZIP_NAME="svcmp-$SVCMP_VERSION-windows-x86.zip"
+SVCMP_ADDON_NAME="svcmp_addon-$SVCMP_VERSION.zip"
 
 # Installs the given Debian packages that are not installed yet.
 svcmp_install_missing() {
