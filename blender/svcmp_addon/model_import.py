@@ -27,15 +27,17 @@ def import_gltf(path):
             del numpy.bool
 
 
-def into_new_collection(context, name):
-    """A collection for the import under the scene's, made the active one;
-    returns it and the layer that was active before."""
+def gather(context, name, objects):
+    """Moves the objects into a new collection under the scene's, named
+    after the file (Blender's importer links into whichever collection it
+    finds active, which differs between its releases)."""
     collection = bpy.data.collections.new(name)
     context.scene.collection.children.link(collection)
-    view_layer = context.view_layer
-    before = view_layer.active_layer_collection
-    view_layer.active_layer_collection = view_layer.layer_collection.children[collection.name]
-    return collection, before
+    for obj in objects:
+        for holder in list(obj.users_collection):
+            holder.objects.unlink(obj)
+        collection.objects.link(obj)
+    return collection
 
 
 def show_as_conventions_say(collection):
@@ -77,13 +79,10 @@ class SVCMP_OT_import(bpy.types.Operator, ImportHelper, options.ScaleAndOrientat
                 self.report({kind}, text)
             if done.status != 0:
                 return {"CANCELLED"}
-            name = os.path.splitext(os.path.basename(self.filepath))[0]
-            collection, before = into_new_collection(context, name)
-            try:
-                import_gltf(converted)
-            finally:
-                context.view_layer.active_layer_collection = before
-        show_as_conventions_say(collection)
+            before = set(bpy.data.objects)
+            import_gltf(converted)
+        name = os.path.splitext(os.path.basename(self.filepath))[0]
+        show_as_conventions_say(gather(context, name, [o for o in bpy.data.objects if o not in before]))
         return {"FINISHED"}
 
 

@@ -4,8 +4,8 @@
 # exports from the File menu's operator byte for byte as cmptool exports the
 # same ship made by hand, and as it exports the scene's own .blend; the
 # sample ship comes back in through the import operator.
-import math
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -13,7 +13,6 @@ import tempfile
 import unittest
 
 import bpy
-from mathutils import Euler, Vector
 
 ZIP, CMPTOOL, MAKE_SHIP, EXAMPLES = sys.argv[sys.argv.index("--") + 1:]
 folder = tempfile.mkdtemp(prefix="svcmp-addon-test-")
@@ -203,6 +202,56 @@ class PanelsBuildTheHandMadeShip(unittest.TestCase):
             preferences.cmptool = CMPTOOL
         self.assertIn('cannot run cmptool "%s"' % path("nowhere", "cmptool"), str(raised.exception))
 
+
+class ImportsTheSampleShip(unittest.TestCase):
+    """The sample ship in three parts, game-ready (joints, hardpoints,
+    materials, collision file beside it), back through the import operator."""
+
+    @classmethod
+    def setUpClass(cls):
+        clear_scene()
+        cls.model = path("sample", "ship.cmp")
+        cmptool("export", os.path.join(EXAMPLES, "sample_ship.obj"), "-o", cls.model, "-q", "--groups", "1,2,1",
+                "--game-ready")
+        assert bpy.ops.import_scene.svcmp_cmp(filepath=cls.model, scale_preset="HOST",
+                                               orientation="UPSIDE_DOWN") == {"FINISHED"}
+
+    def test_parts_levels_hulls_and_hardpoints_come_back_in_a_collection_of_the_files_name(self):
+        wing, engine = "sampleship_wing_left_lod1", "sampleship_engine_lod1"
+        self.assertEqual(sorted(o.name for o in bpy.data.collections["ship"].all_objects), sorted([
+            "Cmpnd", "Root", "Root$hull", "HpMount01", "HpTurret01", wing, wing + "$hull", wing + "_2$hull",
+            engine, engine + "$hull", "HpEngine01"]))
+        objects = bpy.data.objects
+        self.assertEqual(objects[wing].parent.name, "Root")
+        self.assertEqual(objects["HpEngine01"].parent.name, engine)
+        self.assertEqual(custom_properties(wing), {"construct": "fix"})
+        turret = custom_properties("HpTurret01")
+        self.assertEqual((turret["hardpoint"], turret["hptype"]), (1, "rev"))
+        self.assertAlmostEqual(turret["max"], 360, places=3)
+        self.assertEqual([o.display_type for o in objects if o.name.endswith("$hull")], ["WIRE"] * 4)
+        self.assertEqual([o.display_type for o in objects if not o.name.endswith("$hull")], ["TEXTURED"] * 7)
+        self.assertEqual(objects["Root"].material_slots[0].material.name, "sampleship_hull")
+
+    def test_the_imported_ship_exports_to_the_same_parts_joints_hardpoints_and_shapes(self):
+        # Mesh names, part order and shared vertices are Blender's own after
+        # an import, and the texture does not come back through convert; the
+        # parts' places and shapes, the joints and the hardpoints do.
+        again = path("sample-again", "ship.cmp")
+        self.assertEqual(bpy.ops.export_scene.svcmp_cmp(
+            filepath=again, scale_preset="HOST", orientation="UPSIDE_DOWN", game_ready=True), {"FINISHED"})
+        for model in (self.model, again):
+            lines = cmptool("info", model).stdout.replace("-0,", "0,").replace("-0)", "0)").splitlines()
+            found = {
+                "parts": sorted(re.sub(r"file .*, index \d+(, )?", "", l) for l in lines if l.startswith("part ")),
+                "hardpoints": sorted(l.strip() for l in lines if l.strip().startswith("hardpoint ")),
+                "boxes": sorted(l.strip().split(";")[0] for l in lines if l.strip().startswith("box ")),
+                "totals": re.search(r"\d+ triangles, \d+ hardpoints, \d+ joints", lines[-1]).group(0),
+            }
+            if model == self.model:
+                expected = found
+        self.assertEqual(found, expected)
+        self.assertEqual(len(found["parts"]), 3)
+        self.assertEqual(found["totals"], "98 triangles, 3 hardpoints, 2 joints")
 
 if __name__ == "__main__":
     result = unittest.main(argv=[sys.argv[0]], exit=False).result
