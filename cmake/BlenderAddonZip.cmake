@@ -39,6 +39,8 @@ foreach(program IN LISTS BUNDLE)
 endforeach()
 list(SORT members)
 file(REMOVE ${OUT})
+get_filename_component(outFolder ${OUT} DIRECTORY)
+file(MAKE_DIRECTORY ${outFolder})
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${OUT} --format=zip "--mtime=2000-01-01 00:00:00 UTC"
                         ${members}
                 WORKING_DIRECTORY ${STAGE} RESULT_VARIABLE failed)
