@@ -192,6 +192,19 @@ class PanelsBuildTheHandMadeShip(unittest.TestCase):
         self.assertNotIn("scene.glb", message)
         self.assertFalse(os.path.exists(written))
 
+    def test_a_collection_goes_out_and_the_view_layer_stays_as_it_was(self):
+        from svcmp_addon import blender_export
+        layers = bpy.context.view_layer.layer_collection.children
+        layers["Reference"].exclude = True
+        bpy.context.view_layer.active_layer_collection = layers["Ship"]
+        written = path("collection", "scene.glb")
+        blender_export.export_scene(written, "Reference")
+        self.assertTrue(layers["Reference"].exclude)
+        self.assertEqual(bpy.context.view_layer.active_layer_collection.name, "Ship")
+        listed = cmptool("export", written, "--list").stdout
+        self.assertIn("reference", listed)
+        self.assertNotIn("turret", listed)
+
     def test_a_missing_cmptool_is_reported(self):
         preferences = bpy.context.preferences.addons["svcmp_addon"].preferences
         preferences.cmptool = path("nowhere", "cmptool")

@@ -9,6 +9,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+from types import SimpleNamespace
 
 import bpy
 from mathutils import Euler, Vector
@@ -16,7 +17,7 @@ from mathutils import Euler, Vector
 ZIP, CMPTOOL = sys.argv[sys.argv.index("--") + 1:]
 sys.path.insert(0, ZIP)
 import svcmp_addon  # noqa: E402
-from svcmp_addon import axis_arrow, cmptool, node_properties as props  # noqa: E402
+from svcmp_addon import axis_arrow, cmptool, node_properties as props, object_panels  # noqa: E402
 
 
 class NodeProperties(unittest.TestCase):
@@ -143,6 +144,57 @@ class Cmptool(unittest.TestCase):
     def test_the_addons_version_is_cmptools(self):
         version = subprocess.run([CMPTOOL, "--version"], capture_output=True, text=True).stdout
         self.assertIn(".".join(map(str, svcmp_addon.bl_info["version"])), version)
+
+
+class Layout:
+    """Stands in for Blender's layout while a panel draws: records what
+    each control shows, as "kind text" lines."""
+
+    def __init__(self):
+        self.drawn = []
+
+    def row(self, **_):
+        return self
+
+    box = column = row
+
+    def label(self, text):
+        self.drawn.append("label " + text)
+
+    def prop(self, data, name, text=""):
+        self.drawn.append("prop %s %s" % (name, text))
+
+    def operator(self, name, text="", depress=False, **_):
+        self.drawn.append("button %s%s" % (text or name, " (down)" if depress else ""))
+        return SimpleNamespace()
+
+    def operator_menu_enum(self, name, field, text="", **_):
+        self.drawn.append("menu %s %s" % (name, text))
+        return SimpleNamespace()
+
+
+class ObjectPanel(unittest.TestCase):
+    def drawn(self, obj):
+        panel = SimpleNamespace(layout=Layout())
+        object_panels.SVCMP_PT_object.draw(panel, SimpleNamespace(object=obj))
+        return [line for line in panel.layout.drawn if not line.startswith(("label", "menu svcmp.hardpoint", "menu svcmp.name"))]
+
+    def test_draws_the_rows_that_apply_with_the_properties_set_and_buttons_for_the_others(self):
+        mesh = bpy.data.meshes.new("panel")
+        part = bpy.data.objects.new("door", mesh)
+        part["construct"] = "pris"
+        part["max"] = 2.0
+        node = ["button Add hardpoint", "button Add collision piece", "button Add left out",
+                "button Add damage cap of part"]
+        self.assertEqual(self.drawn(part), [
+            "button Fixed", "button Turns", "button Slides (down)", "button Ball",
+            "button Add axis", "button Add min (length)", 'prop ["max"] Max (length)', "button svcmp.clear_property",
+            "button Add offset"] + node)
+        hardpoint = bpy.data.objects.new("Hp_Revolute_Gun", None)
+        hardpoint["axis"] = [1.0, 0.0, 0.0]
+        self.assertEqual(self.drawn(hardpoint), [
+            "button Fixed", "button Turns (down)", 'prop ["axis"] Axis', "menu svcmp.axis_along ",
+            "button svcmp.clear_property", "button Add min (degrees)", "button Add max (degrees)"] + node)
 
 
 class AxisArrow(unittest.TestCase):
