@@ -7,6 +7,7 @@ from gpu_extras.batch import batch_for_shader
 from mathutils import Vector
 
 from . import node_properties as props
+from .object_panels import section_of
 
 AXIS_KEYS = {("joint", "rev"): "axis_rotation", ("joint", "pris"): "axis_translation", ("hardpoint", "rev"): "axis"}
 
@@ -15,7 +16,7 @@ def axis_in_world(obj):
     """(start, end) of the arrow in world space, or None when the object
     has no axis: the axis (in glTF's axes, in the object's own frame) from
     the object's origin, as long as the object's size or one unit."""
-    section = props.section_of(obj, obj.name, obj.type == "MESH")
+    section = section_of(obj)
     choice = {"joint": "construct", "hardpoint": "hptype"}.get(section)
     key = AXIS_KEYS.get((section, props.value_of(obj, obj.name, choice))) if choice else None
     if key is None:

@@ -10,7 +10,12 @@ SECTIONS = (("joint", "Joint to the parent part"), ("hardpoint", "Hardpoint"), (
 
 
 def section_of(obj):
-    return props.section_of(obj, obj.name, obj.type == "MESH")
+    """The section of the object's own rows: a mesh under no other mesh is
+    the root part, which no joint holds."""
+    holder = obj.parent
+    while holder is not None and holder.type != "MESH":
+        holder = holder.parent
+    return props.section_of(obj, obj.name, obj.type == "MESH" and holder is not None)
 
 
 class SVCMP_OT_set_property(bpy.types.Operator):
@@ -179,6 +184,8 @@ class SVCMP_PT_object(bpy.types.Panel):
     def draw(self, context):
         obj = context.object
         own = section_of(obj)
+        if own is None and obj.type == "MESH":
+            self.layout.label(text="The root part: no joint holds it")
         for section, title in SECTIONS:
             if section not in (own, "node"):
                 continue

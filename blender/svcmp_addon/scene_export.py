@@ -70,7 +70,9 @@ class SVCMP_OT_export(bpy.types.Operator, ExportHelper, options.ExportOptions):
 
     def execute(self, context):
         options.copy_options(self, context.scene.svcmp_export)
-        arguments = ["export", "-o", self.filepath, "--force", "-q"]
+        # The dialog asked before replacing a file; Blender waits for
+        # cmptool, so another export writing the file fails it at once.
+        arguments = ["export", "-o", self.filepath, "--force", "--no-wait", "-q"]
         ran = run_on_scene(context, self, self, arguments + cmptool.export_arguments(
             options.as_arguments_mapping(self)))
         if ran is None or ran[0].status != 0:

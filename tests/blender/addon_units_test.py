@@ -181,7 +181,10 @@ class ObjectPanel(unittest.TestCase):
 
     def test_draws_the_rows_that_apply_with_the_properties_set_and_buttons_for_the_others(self):
         mesh = bpy.data.meshes.new("panel")
+        hull = bpy.data.objects.new("hull", mesh)
         part = bpy.data.objects.new("door", mesh)
+        part.parent = bpy.data.objects.new("hinge", None)
+        part.parent.parent = hull
         part["construct"] = "pris"
         part["max"] = 2.0
         node = ["button Add hardpoint", "button Add collision piece", "button Add left out",
@@ -190,6 +193,9 @@ class ObjectPanel(unittest.TestCase):
             "button Fixed", "button Turns", "button Slides (down)", "button Ball",
             "button Add axis", "button Add min (length)", 'prop ["max"] Max (length)', "button svcmp.clear_property",
             "button Add offset"] + node)
+        # The root part has no joint rows, whatever it holds.
+        hull["construct"] = "rev"
+        self.assertEqual(self.drawn(hull), node)
         hardpoint = bpy.data.objects.new("Hp_Revolute_Gun", None)
         hardpoint["axis"] = [1.0, 0.0, 0.0]
         self.assertEqual(self.drawn(hardpoint), [
@@ -202,6 +208,7 @@ class AxisArrow(unittest.TestCase):
         mesh = bpy.data.meshes.new("arrow")
         mesh.from_pydata([(0, 0, 0), (3, 0, 0), (0, 1, 0)], [], [(0, 1, 2)])
         obj = bpy.data.objects.new("arm", mesh)
+        obj.parent = bpy.data.objects.new("body", mesh)
         bpy.context.scene.collection.objects.link(obj)
         obj.location = (1, 2, 3)
         obj.rotation_euler = Euler((0, 0, math.pi / 2))
