@@ -100,7 +100,7 @@ else()
   # .blend files are read by running Blender, whose glTF exporter needs numpy.
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "blender, python3-numpy")
   set(CPACK_PACKAGE_DESCRIPTION
-      "cmptool exports 3-D models (OBJ, glTF, FBX, COLLADA, 3DS, Blender's .blend through Blender, or JSON model documents) into the compound model files (.cmp) of the space game Starvane, and looks inside UTF files.")
+      "cmptool exports 3-D models (OBJ, glTF, FBX, COLLADA, 3DS, Blender's .blend through Blender, or JSON model documents) into the compound model files (.cmp) of the space game Starvane, and looks inside UTF files. A Blender add-on (in /usr/share/svcmp/blender) puts its export and import into Blender's File menu.")
 
   install(TARGETS cmptool RUNTIME DESTINATION bin)
   if(TARGET svcmp-import)
