@@ -30,9 +30,10 @@ class ScaleAndOrientation:
 
     def draw_scale_and_orientation(self, layout):
         layout.prop(self, "scale_preset")
-        row = layout.row()
-        row.enabled = self.scale_preset == "CUSTOM"
-        row.prop(self, "scale")
+        if self.scale_preset == "CUSTOM":
+            layout.prop(self, "scale")
+        else:
+            layout.label(text="Divisor: %d" % scale_of(self))
         layout.prop(self, "orientation")
 
 
