@@ -39,7 +39,6 @@ ENTRIES = (
     row("hardpoint", "max", "number", "Max (degrees)", 45.0, TURNING_HARDPOINT),
     row("node", "hull", "flag", "Collision piece", 1),
     row("node", "export_ignore", "flag", "Left out", 1),
-    row("node", "dmg", "text", "Damage cap of part", ""),
 )
 
 # Names that give a node its role, as the export reads them: the suffix is

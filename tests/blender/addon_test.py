@@ -245,6 +245,17 @@ class ImportsTheSampleShip(unittest.TestCase):
         self.assertEqual([o.display_type for o in objects if not o.name.endswith("$hull")], ["TEXTURED"] * 7)
         self.assertEqual(objects["Root"].material_slots[0].material.name, "sampleship_hull")
 
+    def test_a_file_cmptool_cannot_read_is_reported_and_nothing_comes_in(self):
+        bad = path("bad", "bad.cmp")
+        with open(bad, "w") as file:
+            file.write("not a model")
+        count = len(bpy.data.objects)
+        with self.assertRaises(RuntimeError) as raised:
+            bpy.ops.import_scene.svcmp_cmp(filepath=bad)
+        self.assertIn("%s: not a UTF file" % bad, str(raised.exception))
+        self.assertEqual(len(bpy.data.objects), count)
+        self.assertNotIn("bad", bpy.data.collections)
+
     def test_the_imported_ship_exports_to_the_same_parts_joints_hardpoints_and_shapes(self):
         # Mesh names, part order and shared vertices are Blender's own after
         # an import, and the texture does not come back through convert; the

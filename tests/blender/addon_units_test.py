@@ -40,7 +40,7 @@ class NodeProperties(unittest.TestCase):
     def test_values_are_stored_as_the_export_reads_them(self):
         node = {}
         cases = (
-            ("node", "hull", True, 1), ("node", "export_ignore", 0, 0), ("node", "dmg", "wing", "wing"),
+            ("node", "hull", True, 1), ("node", "export_ignore", 0, 0),
             ("hardpoint", "hptype", "rev", "rev"), ("hardpoint", "axis", (1, 0, 0), [1.0, 0.0, 0.0]),
             ("hardpoint", "min", -20, -20.0), ("hardpoint", "max", None, 45.0),
         )
@@ -187,8 +187,7 @@ class ObjectPanel(unittest.TestCase):
         part.parent.parent = hull
         part["construct"] = "pris"
         part["max"] = 2.0
-        node = ["button Add hardpoint", "button Add collision piece", "button Add left out",
-                "button Add damage cap of part"]
+        node = ["button Add hardpoint", "button Add collision piece", "button Add left out"]
         self.assertEqual(self.drawn(part), [
             "button Fixed", "button Turns", "button Slides (down)", "button Ball",
             "button Add axis", "button Add min (length)", 'prop ["max"] Max (length)', "button svcmp.clear_property",
