@@ -195,6 +195,25 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
                    LeafBuilder().Floats({1, 0, 0, 0, 0.7f, 0.7f, 0, 0, 1}).Take());
        },
        {"warning hardpoint-rotation /ship.3db/Hardpoints/Revolute/HpGun"}},
+      {"orientation a turn about a slanted axis",
+       [](UtfTree& t) {
+         constexpr float k1 = 1.0f / 3, k2 = 2.0f / 3;
+         t.SetData(At(t, "/ship.3db/Hardpoints/Revolute/HpGun/Orientation"),
+                   LeafBuilder().Floats({k2, -k1, k2, k2, k2, -k1, -k1, k2, k2}).Take());
+       },
+       {}},
+      {"orientation twice a rotation",
+       [](UtfTree& t) {
+         t.SetData(At(t, "/ship.3db/Hardpoints/Revolute/HpGun/Orientation"),
+                   LeafBuilder().Floats({0, 2, 0, -2, 0, 0, 0, 0, 2}).Take());
+       },
+       {"warning hardpoint-rotation /ship.3db/Hardpoints/Revolute/HpGun"}},
+      {"orientation that mirrors",
+       [](UtfTree& t) {
+         t.SetData(At(t, "/ship.3db/Hardpoints/Revolute/HpGun/Orientation"),
+                   LeafBuilder().Floats({0, 1, 0, 1, 0, 0, 0, 0, 1}).Take());
+       },
+       {"warning hardpoint-rotation /ship.3db/Hardpoints/Revolute/HpGun"}},
       {"trailing bytes",
        [](UtfTree& t) {
          auto bytes = testing::OtherToolBuffer();
