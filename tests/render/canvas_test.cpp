@@ -21,15 +21,18 @@ int CountPixels(const Canvas& canvas, Rgb colour) {
 }
 
 TEST(Canvas, FillsThePixelCentresInsideEitherWinding) {
-  // Half of an 8 x 8 square: the 36 pixel centres on or below its diagonal.
+  // Half of an 8 x 8 square: the 36 pixel centres on or below its diagonal,
+  // on a picture wider than it is tall, so that rows are counted in widths.
   const std::array<ScreenVertex, 3> clockwise{{{0, 0, 0, 1}, {8, 8, 0, 1}, {0, 8, 0, 1}}};
   const std::array<ScreenVertex, 3> counterClockwise{{clockwise[0], clockwise[2], clockwise[1]}};
   for (const auto& corners : {clockwise, counterClockwise}) {
-    Canvas canvas(10, 10, kBlack);
+    Canvas canvas(13, 9, kBlack);
     canvas.FillTriangle(corners, kWhite);
     EXPECT_EQ(CountPixels(canvas, kWhite), 36);
     EXPECT_EQ(canvas.Pixel(0, 7), kWhite);
+    EXPECT_EQ(canvas.Pixel(7, 7), kWhite);
     EXPECT_EQ(canvas.Pixel(7, 0), kBlack);
+    EXPECT_EQ(canvas.Pixel(8, 7), kBlack);
   }
   EXPECT_GT(SignedDoubleArea(clockwise), 0);
   EXPECT_LT(SignedDoubleArea(counterClockwise), 0);
@@ -109,11 +112,14 @@ TEST(Canvas, LinesAndRectanglesStayInsideThePicture) {
 }
 
 TEST(Canvas, PastesWithClipping) {
-  Canvas small(4, 4, kWhite);
-  Canvas canvas(6, 6, kBlack);
-  canvas.Paste(small, 4, -2);
-  EXPECT_EQ(CountPixels(canvas, kWhite), 2 * 2);
-  EXPECT_EQ(canvas.Pixel(5, 1), kWhite);
+  // Over the right edge and off the top: 2 columns of 3 rows land.
+  Canvas small(5, 4, kWhite);
+  Canvas canvas(7, 5, kBlack);
+  canvas.Paste(small, 5, -1);
+  EXPECT_EQ(CountPixels(canvas, kWhite), 2 * 3);
+  EXPECT_EQ(canvas.Pixel(5, 2), kWhite);
+  EXPECT_EQ(canvas.Pixel(4, 2), kBlack);
+  EXPECT_EQ(canvas.Pixel(6, 3), kBlack);
 }
 
 }  // namespace
