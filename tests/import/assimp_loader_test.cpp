@@ -278,18 +278,35 @@ TEST_F(AssimpLoader, FlatShadedFacesKeepTheirCornersAndSmoothOnesJoin) {
 TEST_F(AssimpLoader, MirroringTransformsKeepFacesPointingOut) {
   // Each corner of a box is its own outward direction, so a vertex normal
   // points out when its dot product with the corner's offset is positive.
-  for (const std::array<float, 3> scale : std::vector<std::array<float, 3>>{
-           {1, 1, 1}, {-1, 1, 1}, {0.1f, -0.1f, 0.1f}, {-1, -1, 1}, {-2, -2, -2}}) {
-    std::vector<GltfNode> nodes(1);
-    nodes[0] = {"box", 0, {5, 0, 0}, scale, {}};
+  // The box hangs under a parent: what mirrors is the two scales together,
+  // so a mirrored parent over an unmirrored child mirrors, and two mirrors
+  // cancel out.
+  using Scale = std::array<float, 3>;
+  const struct {
+    Scale parent, child;
+  } cases[] = {
+      {{1, 1, 1}, {1, 1, 1}},          {{1, 1, 1}, {-1, 1, 1}},
+      {{1, 1, 1}, {0.1f, -0.1f, 0.1f}}, {{1, 1, 1}, {-1, -1, 1}},
+      {{1, 1, 1}, {-2, -2, -2}},        {{-1, 1, 1}, {1, 1, 1}},
+      {{1, 2, -3}, {1, 1, 1}},          {{-1, 1, 1}, {1, -1, 1}},
+      {{1, -1, 1}, {1, 1, -0.5f}},
+  };
+  for (const auto& [parentScale, childScale] : cases) {
+    std::vector<GltfNode> nodes(2);
+    nodes[0] = {"mount", -1, {5, 0, 0}, parentScale, {1}};
+    nodes[1] = {"box", 0, {0, 2, 0}, childScale, {}};
     HostModelPtr model = Load(Write("mirror.gltf", MakeGltf({{testing::Box()}}, nodes, {0})));
     ASSERT_NE(model, nullptr);
+    const float centre[3] = {5, 2 * parentScale[1], 0};
     int outward = 0;
     for (const MeshVertex& v : CapturedVertices(*model, 0)) {
-      const float offset[3] = {v.position[0] - 5, v.position[1], v.position[2]};
-      outward += v.normal[0] * offset[0] + v.normal[1] * offset[1] + v.normal[2] * offset[2] > 0;
+      float dot = 0;
+      for (int axis = 0; axis < 3; ++axis) dot += v.normal[axis] * (v.position[axis] - centre[axis]);
+      outward += dot > 0;
     }
-    EXPECT_EQ(outward, 8) << scale[0] << " " << scale[1] << " " << scale[2];
+    EXPECT_EQ(outward, 8) << "parent " << parentScale[0] << " " << parentScale[1] << " "
+                          << parentScale[2] << ", child " << childScale[0] << " "
+                          << childScale[1] << " " << childScale[2];
   }
 }
 
