@@ -64,16 +64,13 @@ const std::string kTurretRef = "/turret.3db/MultiLevel/Level0/VMeshPart/VMeshRef
 const std::string kBuffer = "/VMeshLibrary/ship.lod0.vms/VMeshData";
 const std::uint32_t kShipId = NameCrc("ship.lod0.vms");
 
-TEST(ModelChecks, ValidFileOfAnotherToolRaisesNothing) {
-  EXPECT_EQ(Lines(CheckAlone(OtherToolFile())), std::vector<std::string>{});
-}
-
 TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
   const struct {
     const char* what;
     std::function<void(UtfTree&)> breakIt;
     std::vector<std::string> expected;
   } cases[] = {
+      {"the file as another tool writes it", [](UtfTree&) {}, {}},
       {"mesh reference of 59 bytes",
        [](UtfTree& t) { t.SetData(At(t, kShipRef), std::vector<std::uint8_t>(59)); },
        {"error leaf-size " + kShipRef}},
