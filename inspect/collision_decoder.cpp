@@ -87,6 +87,7 @@ class Decoder {
     }
     at += 8;
     int last = -1;
+    bool surface = false;
     for (std::uint32_t section = 0; section < sections; ++section) {
       if (!Need(at, 4, end, "a section tag")) return false;
       const std::uint32_t tag = file_.U32(at);
@@ -116,6 +117,7 @@ class Decoder {
           return Fail(rules::kSurSections, at - 4, "a part's surf section follows its exts section");
         }
         if (!ReadSizedSurf(at, part)) return false;
+        surface = true;
       } else {
         if (!Need(at, 4, end, "an hpid section")) return false;
         const std::uint32_t count = file_.U32(at);
@@ -124,7 +126,9 @@ class Decoder {
         at += 4 + 4ull * count;
       }
     }
-    if (last < 2) {
+    // The order alone lets "hpid" stand in for the missing "surf"; a part
+    // without its hulls would read as sound and hold nothing to hit.
+    if (!surface) {
       return Fail(rules::kSurSections, part.offset + 4, "a part has an exts and a surf section");
     }
     return true;

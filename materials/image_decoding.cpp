@@ -86,7 +86,7 @@ bool PngChunksFit(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-ImageDecodeResult DecodeImage(std::span<const std::uint8_t> bytes) {
+ImageDecodeResult DecodeImage(std::span<const std::uint8_t> bytes, long long maxPixels) {
   if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) {
     return {std::nullopt, "the file is empty or too large"};
   }
@@ -105,6 +105,11 @@ ImageDecodeResult DecodeImage(std::span<const std::uint8_t> bytes) {
       static_cast<long long>(width) * height > kMaxDecodedImagePixels) {
     return {std::nullopt, "the image is larger than 8192 x 8192 pixels or " +
                               std::to_string(kMaxDecodedImageSide) + " pixels on a side"};
+  }
+  if (static_cast<long long>(width) * height > maxPixels) {
+    return {std::nullopt, "the image is " + std::to_string(width) + " x " +
+                              std::to_string(height) + " pixels, more than the " +
+                              std::to_string(maxPixels) + " read here"};
   }
   const std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels(
       stbi_load_from_memory(bytes.data(), length, &width, &height, &channels, 4), &stbi_image_free);

@@ -21,7 +21,9 @@ struct [[nodiscard]] ImageDecodeResult {
 };
 
 // Decodes a PNG, JPG, TGA or BMP file's bytes. Never reads outside `bytes`;
-// a file it cannot decode gives no image and the reason.
-ImageDecodeResult DecodeImage(std::span<const std::uint8_t> bytes);
+// a file it cannot decode, or whose header gives more than `maxPixels`,
+// gives no image and the reason.
+ImageDecodeResult DecodeImage(std::span<const std::uint8_t> bytes,
+                              long long maxPixels = kMaxDecodedImagePixels);
 
 }  // namespace svcmp

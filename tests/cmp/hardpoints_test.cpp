@@ -185,24 +185,11 @@ TEST(HardpointOrientation, ZComponentAt0_99999SwitchesToTheSecondConstruction) {
   EXPECT_EQ(down[7], 1.0f);
 }
 
-TEST(FindOwningPart, WidensEachGroupBy0_1InDoubleAndFallsBackToTheFirst) {
-  GroupList groups(3);
-  groups[0].bounds = Bounds{-10, -20, 1, -1, 1, -1};
-  groups[1].bounds = Bounds{0.5f, -0.5f, 0.5f, -0.5f, 0.5f, -0.5f};
-  groups[2].bounds = Bounds{5, -5, 5, -5, 5, -5};
-  // 0.5 + 0.1 in double lies between the float below 0.6 and 0.6f itself.
-  const float inside = std::nextafter(0.6f, 0.0f);
-  EXPECT_EQ(FindOwningPart(Hardpoint("Hp", {inside, 0, 0}), groups), &groups[1]);
-  EXPECT_EQ(FindOwningPart(Hardpoint("Hp", {0.6f, 0, 0}), groups), &groups[2]);
-  EXPECT_EQ(FindOwningPart(Hardpoint("Hp", {0, -inside, 0}), groups), &groups[1]);
-  EXPECT_EQ(FindOwningPart(Hardpoint("Hp", {0, 0, 99}), groups), &groups[0]);
-  GroupList none;
-  EXPECT_EQ(FindOwningPart(Hardpoint("Hp"), none), nullptr);
-}
-
-// Each of the six faces of the first group's box, probed just inside and
-// just outside its widened bound; outside falls through to the roomy group.
-TEST(FindOwningPart, ProbesEachOfTheSixFaces) {
+// Each of the six faces of the first group's box, widened by 0.1 in double
+// (0.5 + 0.1 lies between the float below 0.6 and 0.6f itself), probed just
+// inside and just outside; outside falls through to the roomy group, and a
+// point in no group to the first.
+TEST(FindOwningPart, ProbesEachFaceOfTheWidenedBoxAndFallsBackToTheFirst) {
   GroupList groups(2);
   groups[0].bounds = Bounds{0.5f, -0.5f, 0.5f, -0.5f, 0.5f, -0.5f};
   groups[1].bounds = Bounds{5, -5, 5, -5, 5, -5};
@@ -217,6 +204,9 @@ TEST(FindOwningPart, ProbesEachOfTheSixFaces) {
       EXPECT_EQ(FindOwningPart(Hardpoint("Hp", at), groups), &groups[1]);
     }
   }
+  EXPECT_EQ(FindOwningPart(Hardpoint("Hp", {0, 0, 99}), groups), &groups[0]);
+  GroupList none;
+  EXPECT_EQ(FindOwningPart(Hardpoint("Hp"), none), nullptr);
 }
 
 // The writers look every hardpoint up at once; each must still get the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "inspect/collision_checks.h"
 #include "format/name_crc.h"
@@ -49,8 +50,12 @@ TEST(SurWriter, OneHullIsOneLeafWithItsCentreRadiusAndInertia) {
   // Points in first use order: face 0 is (0, 2, 1).
   EXPECT_EQ(part.points[1].position, (std::array<float, 3>{0, 1, 0}));
   EXPECT_EQ(part.nodes[0].box, (std::array<std::uint8_t, 3>{145, 145, 145}));
-  // Pierce: the face whose normal points most away.
-  for (const CollisionFace& face : part.hulls[0].faces) EXPECT_NE(face.pierce, &face - part.hulls[0].faces.data());
+  // Pierce: the face whose normal points most away. The slanted face 3 is
+  // the most opposite of each of the three square ones (which are square to
+  // each other); for it they tie, and the first wins.
+  std::vector<int> pierce;
+  for (const CollisionFace& face : part.hulls[0].faces) pierce.push_back(face.pierce);
+  EXPECT_EQ(pierce, (std::vector<int>{3, 3, 3, 0}));
 }
 
 TEST(SurWriter, ManyHullsGetAFullTreeUnderTheWrapHull) {

@@ -154,10 +154,12 @@ TEST_F(AssimpLoader, GltfNodesDepthFirstInWorldSpaceWithNamesForUnnamedNodes) {
       {Triangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0})},
       {Triangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0}), Triangle({0, 0, 1}, {1, 0, 1}, {0, 1, 1})},
   };
-  // Roots: "body" (translated, child "gun" scaled under it), then an unnamed
-  // node with a single primitive, then "wings" with two primitives.
+  // Roots: "body" (turned about Z and moved, child "gun" scaled and moved
+  // under it), then an unnamed node with a single primitive, then "wings"
+  // with two primitives. The turn (cos 0.28, sin 0.96) is no quarter turn,
+  // so that x and y cannot stand in for each other.
   std::vector<GltfNode> nodes(4);
-  nodes[0] = {"body", 0, {10, 20, 30}, {1, 1, 1}, {1}};
+  nodes[0] = {"body", 0, {10, 20, 30}, {1, 1, 1}, {1}, {0, 0, 0.6f, 0.8f}};
   nodes[1] = {"gun", 0, {1, 0, 0}, {2, 3, 4}, {}};
   nodes[2] = {"", 0, {0, 0, 0}, {1, 1, 1}, {}};
   nodes[3] = {"wings", 1, {0, -5, 0}, {1, 1, 1}, {}};
@@ -168,9 +170,15 @@ TEST_F(AssimpLoader, GltfNodesDepthFirstInWorldSpaceWithNamesForUnnamedNodes) {
   // Unnamed meshes are numbered by their place in the model, from 1.
   EXPECT_EQ(Names(*model),
             (std::vector<std::string>{"body", "gun", "mesh_3", "wings_1", "wings_2"}));
-  EXPECT_EQ(Positions(model->meshes[0]), (std::vector<float>{10, 20, 30, 11, 20, 30, 10, 21, 30}));
-  // gun: scaled by (2, 3, 4), moved by (1, 0, 0), then by body's (10, 20, 30).
-  EXPECT_EQ(Positions(model->meshes[1]), (std::vector<float>{11, 20, 30, 13, 20, 30, 11, 23, 30}));
+  const auto expectNear = [](const msMesh& mesh, const std::vector<float>& expected) {
+    const std::vector<float> actual = Positions(mesh);
+    ASSERT_EQ(actual.size(), expected.size()) << mesh.name;
+    for (std::size_t k = 0; k < expected.size(); ++k)
+      EXPECT_NEAR(actual[k], expected[k], 1e-5f) << mesh.name << " " << k;
+  };
+  expectNear(model->meshes[0], {10, 20, 30, 10.28f, 20.96f, 30, 9.04f, 20.28f, 30});
+  // gun: scaled by (2, 3, 4), moved by (1, 0, 0), then turned and moved as body.
+  expectNear(model->meshes[1], {10.28f, 20.96f, 30, 10.84f, 22.88f, 30, 7.4f, 21.8f, 30});
   EXPECT_EQ(Positions(model->meshes[4]), (std::vector<float>{0, -5, 1, 1, -5, 1, 0, -4, 1}));
   EXPECT_TRUE(model->materials.empty());
   EXPECT_EQ(model->meshes[0].materialIndex, -1);
@@ -278,18 +286,35 @@ TEST_F(AssimpLoader, FlatShadedFacesKeepTheirCornersAndSmoothOnesJoin) {
 TEST_F(AssimpLoader, MirroringTransformsKeepFacesPointingOut) {
   // Each corner of a box is its own outward direction, so a vertex normal
   // points out when its dot product with the corner's offset is positive.
-  for (const std::array<float, 3> scale : std::vector<std::array<float, 3>>{
-           {1, 1, 1}, {-1, 1, 1}, {0.1f, -0.1f, 0.1f}, {-1, -1, 1}, {-2, -2, -2}}) {
-    std::vector<GltfNode> nodes(1);
-    nodes[0] = {"box", 0, {5, 0, 0}, scale, {}};
+  // The box hangs under a parent: what mirrors is the two scales together,
+  // so a mirrored parent over an unmirrored child mirrors, and two mirrors
+  // cancel out.
+  using Scale = std::array<float, 3>;
+  const struct {
+    Scale parent, child;
+  } cases[] = {
+      {{1, 1, 1}, {1, 1, 1}},          {{1, 1, 1}, {-1, 1, 1}},
+      {{1, 1, 1}, {0.1f, -0.1f, 0.1f}}, {{1, 1, 1}, {-1, -1, 1}},
+      {{1, 1, 1}, {-2, -2, -2}},        {{-1, 1, 1}, {1, 1, 1}},
+      {{1, 2, -3}, {1, 1, 1}},          {{-1, 1, 1}, {1, -1, 1}},
+      {{1, -1, 1}, {1, 1, -0.5f}},
+  };
+  for (const auto& [parentScale, childScale] : cases) {
+    std::vector<GltfNode> nodes(2);
+    nodes[0] = {"mount", -1, {5, 0, 0}, parentScale, {1}};
+    nodes[1] = {"box", 0, {0, 2, 0}, childScale, {}};
     HostModelPtr model = Load(Write("mirror.gltf", MakeGltf({{testing::Box()}}, nodes, {0})));
     ASSERT_NE(model, nullptr);
+    const float centre[3] = {5, 2 * parentScale[1], 0};
     int outward = 0;
     for (const MeshVertex& v : CapturedVertices(*model, 0)) {
-      const float offset[3] = {v.position[0] - 5, v.position[1], v.position[2]};
-      outward += v.normal[0] * offset[0] + v.normal[1] * offset[1] + v.normal[2] * offset[2] > 0;
+      float dot = 0;
+      for (int axis = 0; axis < 3; ++axis) dot += v.normal[axis] * (v.position[axis] - centre[axis]);
+      outward += dot > 0;
     }
-    EXPECT_EQ(outward, 8) << scale[0] << " " << scale[1] << " " << scale[2];
+    EXPECT_EQ(outward, 8) << "parent " << parentScale[0] << " " << parentScale[1] << " "
+                          << parentScale[2] << ", child " << childScale[0] << " "
+                          << childScale[1] << " " << childScale[2];
   }
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "format/name_crc.h"
 #include "tests/inspect/collision_test_files.h"
 
@@ -106,6 +110,16 @@ TEST(CollisionDecoder, RefusesEachBrokenRuleWithItsOffset) {
   const auto patched = [&](std::size_t at, std::initializer_list<std::uint8_t> values) {
     return Patched(valid, at, values);
   };
+  // A part whose sections are in order and whose count is in range, but
+  // with no surf block: nothing in it could be hit.
+  const auto withoutSurf = [](bool fixed, bool hardpoints) {
+    SurBytes file;
+    file.Text("vers").F32(2.0f).U32(kRoot).U32(1 + (fixed ? 1 : 0) + (hardpoints ? 1 : 0));
+    if (fixed) file.Text("!fxd");
+    file.Text("exts").F32(-1).F32(-2).F32(-3).F32(1).F32(2).F32(3);
+    if (hardpoints) file.Text("hpid").U32(1).U32(kTurret);
+    return file.bytes;
+  };
   const struct {
     const char* fault;
     std::vector<std::uint8_t> bytes;
@@ -119,6 +133,9 @@ TEST(CollisionDecoder, RefusesEachBrokenRuleWithItsOffset) {
       {"a section too many", patched(12, {3}), "sur-truncated @272"},
       {"surf before exts", patched(16, {'s', 'u', 'r', 'f'}), "sur-sections @16"},
       {"no exts", patched(16, {'!', 'f', 'x', 'd'}), "sur-sections @20"},
+      {"exts, hpid, no surf", withoutSurf(false, true), "sur-sections @12"},
+      {"!fxd, exts, no surf", withoutSurf(true, false), "sur-sections @12"},
+      {"!fxd, exts, hpid, no surf", withoutSurf(true, true), "sur-sections @12"},
       {"block past the end", patched(48, {221}), "sur-truncated @52"},
       {"block too small", patched(48, {47, 0}), "sur-block-size @48"},
       {"inner size", patched(81, {219}), "sur-header @81"},
@@ -218,6 +235,20 @@ TEST(CollisionDecoder, ReadsTheOlderLayout) {
   auto shortLedge = file.bytes;
   shortLedge[shortLedge.size() - 148] = 143;
   EXPECT_EQ(Refusal(shortLedge), "sur-block-size @" + std::to_string(shortLedge.size() - 144));
+}
+
+TEST(CollisionDecoder, ReadsEveryCheckedInFile) {
+  // Both layouts, one part and several: what the fuzzer starts from must
+  // stay readable whatever the decoder comes to refuse.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(SVCMP_TEST_DATA "/collision")) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    const CollisionDecoding decoded = DecodeCollisionFile(bytes);
+    EXPECT_TRUE(decoded.file) << entry.path() << ": " << decoded.error.message;
+    ++files;
+  }
+  EXPECT_GE(files, 3);
 }
 
 }  // namespace

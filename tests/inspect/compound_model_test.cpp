@@ -54,7 +54,12 @@ TEST(CompoundModel, ReadsOurExportsWithoutFault) {
 }
 
 TEST(CompoundModel, ReadsFilesOfOtherTools) {
-  const CompoundModel model = DecodeCompoundModel(OtherToolFile());
+  // The gun turned, by a matrix that is not its own transpose.
+  UtfTree tree = OtherToolFile();
+  const Matrix3 turned = {0.28f, -0.96f, 0, 0.96f, 0.28f, 0, 0, 0, 1};
+  tree.SetData(tree.FindNode(tree.FindNode(nullptr, "HpGun"), "Orientation"),
+               LeafBuilder().Floats({0.28f, -0.96f, 0, 0.96f, 0.28f, 0, 0, 0, 1}).Take());
+  const CompoundModel model = DecodeCompoundModel(tree);
   EXPECT_TRUE(model.findings.empty()) << model.findings.front().message;
   EXPECT_EQ(model.materialNames.at(NameCrc("steel")), "Steel");
   ASSERT_EQ(model.parts.size(), 5u);
@@ -67,6 +72,7 @@ TEST(CompoundModel, ReadsFilesOfOtherTools) {
   EXPECT_EQ(gun.kind, HardpointKind::Revolute);
   EXPECT_EQ(gun.path, "/ship.3db/Hardpoints/Revolute/HpGun");
   EXPECT_EQ(gun.position, (Vector3{1, 2, 3}));
+  EXPECT_EQ(gun.orientation, turned);
   EXPECT_EQ(gun.axis, (Vector3{0, 0, 1}));
   EXPECT_EQ(gun.min, -1.0f);
   EXPECT_EQ(gun.max, 1.0f);

@@ -68,6 +68,12 @@ TEST(DecodeImage, RefusesWhatIsNoImageOrTooLargeWithAReason) {
     EXPECT_FALSE(result.image) << bytes.size();
     EXPECT_FALSE(result.reason.empty()) << bytes.size();
   }
+
+  // A caller's own limit is met by the header alone: 5 x 3 is 15 pixels.
+  EXPECT_TRUE(DecodeImage(png, 15).image);
+  const ImageDecodeResult overLimit = DecodeImage(png, 14);
+  EXPECT_FALSE(overLimit.image);
+  EXPECT_EQ(overLimit.reason, "the image is 5 x 3 pixels, more than the 14 read here");
 }
 
 }  // namespace

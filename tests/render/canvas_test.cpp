@@ -21,32 +21,52 @@ int CountPixels(const Canvas& canvas, Rgb colour) {
 }
 
 TEST(Canvas, FillsThePixelCentresInsideEitherWinding) {
-  // Half of an 8 x 8 square: the 36 pixel centres on or below its diagonal.
+  // Half of an 8 x 8 square: the 36 pixel centres on or below its diagonal,
+  // on a picture wider than it is tall, so that rows are counted in widths.
   const std::array<ScreenVertex, 3> clockwise{{{0, 0, 0, 1}, {8, 8, 0, 1}, {0, 8, 0, 1}}};
   const std::array<ScreenVertex, 3> counterClockwise{{clockwise[0], clockwise[2], clockwise[1]}};
   for (const auto& corners : {clockwise, counterClockwise}) {
-    Canvas canvas(10, 10, kBlack);
+    Canvas canvas(13, 9, kBlack);
     canvas.FillTriangle(corners, kWhite);
     EXPECT_EQ(CountPixels(canvas, kWhite), 36);
     EXPECT_EQ(canvas.Pixel(0, 7), kWhite);
+    EXPECT_EQ(canvas.Pixel(7, 7), kWhite);
     EXPECT_EQ(canvas.Pixel(7, 0), kBlack);
+    EXPECT_EQ(canvas.Pixel(8, 7), kBlack);
   }
   EXPECT_GT(SignedDoubleArea(clockwise), 0);
   EXPECT_LT(SignedDoubleArea(counterClockwise), 0);
 }
 
-TEST(Canvas, NearerTriangleWinsWhateverTheOrderAndShadeScalesTheColour) {
-  const std::array<ScreenVertex, 3> near{{{0, 0, 5, 0.5f}, {9, 0, 5, 0.5f}, {0, 9, 5, 0.5f}}};
-  const std::array<ScreenVertex, 3> far{{{0, 0, 1, 1}, {9, 0, 1, 1}, {0, 9, 1, 1}}};
-  Canvas nearFirst(10, 10, kBlack);
-  nearFirst.FillTriangle(near, {200, 100, 50});
-  nearFirst.FillTriangle(far, kWhite);
-  Canvas farFirst(10, 10, kBlack);
-  farFirst.FillTriangle(far, kWhite);
-  farFirst.FillTriangle(near, {200, 100, 50});
-  EXPECT_EQ(nearFirst.Pixel(1, 1), (Rgb{100, 50, 25}));
-  EXPECT_TRUE(std::equal(nearFirst.RgbBytes().begin(), nearFirst.RgbBytes().end(),
-                         farFirst.RgbBytes().begin()));
+TEST(Canvas, NearerTriangleWinsPixelByPixelAndTheFirstKeepsATie) {
+  // Two triangles over the same pixels; `depths` are each one's corner
+  // depths. Pixel (1, 1) lies near the first corner, (6, 1) near the second.
+  constexpr Rgb kFirst{200, 100, 50};
+  constexpr Rgb kDimFirst{100, 50, 25};  // kFirst at shade 0.5
+  const auto corners = [](std::array<float, 3> depths, float shade) {
+    return std::array<ScreenVertex, 3>{{{0, 0, depths[0], shade},
+                                        {9, 0, depths[1], shade},
+                                        {0, 9, depths[2], shade}}};
+  };
+  const struct {
+    const char* what;
+    std::array<float, 3> first, second;
+    float firstShade;
+    Rgb atLeft, atRight;
+  } cases[] = {
+      {"first nearer", {5, 5, 5}, {1, 1, 1}, 0.5f, kDimFirst, kDimFirst},
+      {"second nearer", {1, 1, 1}, {5, 5, 5}, 1, kWhite, kWhite},
+      {"a tie keeps the first", {3, 3, 3}, {3, 3, 3}, 1, kFirst, kFirst},
+      {"crossing: the first nearer on the right", {0, 9, 0}, {4, 4, 4}, 1, kWhite, kFirst},
+      {"crossing: the second nearer on the right", {4, 4, 4}, {0, 9, 0}, 1, kFirst, kWhite},
+  };
+  for (const auto& c : cases) {
+    Canvas canvas(10, 10, kBlack);
+    canvas.FillTriangle(corners(c.first, c.firstShade), kFirst);
+    canvas.FillTriangle(corners(c.second, 1), kWhite);
+    EXPECT_EQ(canvas.Pixel(1, 1), c.atLeft) << c.what;
+    EXPECT_EQ(canvas.Pixel(6, 1), c.atRight) << c.what;
+  }
 }
 
 TEST(Canvas, ClipsAndPassesOverCornersFromAnyFile) {
@@ -92,11 +112,14 @@ TEST(Canvas, LinesAndRectanglesStayInsideThePicture) {
 }
 
 TEST(Canvas, PastesWithClipping) {
-  Canvas small(4, 4, kWhite);
-  Canvas canvas(6, 6, kBlack);
-  canvas.Paste(small, 4, -2);
-  EXPECT_EQ(CountPixels(canvas, kWhite), 2 * 2);
-  EXPECT_EQ(canvas.Pixel(5, 1), kWhite);
+  // Over the right edge and off the top: 2 columns of 3 rows land.
+  Canvas small(5, 4, kWhite);
+  Canvas canvas(7, 5, kBlack);
+  canvas.Paste(small, 5, -1);
+  EXPECT_EQ(CountPixels(canvas, kWhite), 2 * 3);
+  EXPECT_EQ(canvas.Pixel(5, 2), kWhite);
+  EXPECT_EQ(canvas.Pixel(4, 2), kBlack);
+  EXPECT_EQ(canvas.Pixel(6, 3), kBlack);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 namespace svcmp::render {
@@ -9,29 +11,41 @@ namespace {
 
 constexpr Rgb kInk{255, 255, 255};
 
-// The columns that hold ink.
-int InkedWidth(const Canvas& canvas) {
-  int right = 0;
+// The box of the pixels that hold ink: left, top, right, bottom (exclusive).
+std::array<int, 4> InkBox(const Canvas& canvas) {
+  std::array<int, 4> box = {canvas.width(), canvas.height(), 0, 0};
   for (int y = 0; y < canvas.height(); ++y) {
     for (int x = 0; x < canvas.width(); ++x) {
-      if (canvas.Pixel(x, y) == kInk) right = std::max(right, x + 1);
+      if (canvas.Pixel(x, y) != kInk) continue;
+      box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1),
+             std::max(box[3], y + 1)};
     }
   }
-  return right;
+  return box;
 }
 
-Canvas Drawn(const std::string& text, int scale) {
+int InkedWidth(const Canvas& canvas) { return InkBox(canvas)[2]; }
+
+Canvas Drawn(const std::string& text, int scale, int x = 0, int y = 0) {
   Canvas canvas(400, 40, {});
-  DrawLabel(canvas, 0, 0, text, kInk, scale);
+  DrawLabel(canvas, x, y, text, kInk, scale);
   return canvas;
 }
 
-TEST(LabelText, DrawsWithinItsWidthAtEveryScale) {
+TEST(LabelText, DrawsWhereAskedWithinItsWidthAndLineAtEveryScale) {
+  // Away from the corner, so that x and y cannot stand in for each other.
   for (int scale : {1, 2, 3}) {
     SCOPED_TRACE(scale);
-    const Canvas canvas = Drawn("HpMount01", scale);
-    EXPECT_GT(InkedWidth(canvas), 0);
-    EXPECT_LE(InkedWidth(canvas), LabelWidth("HpMount01", scale));
+    const int width = LabelWidth("HpMount01", scale);
+    EXPECT_EQ(width, scale * LabelWidth("HpMount01", 1));
+    const auto [left, top, right, bottom] = InkBox(Drawn("HpMount01", scale, 7, 3));
+    EXPECT_EQ(left, 7);  // "H" starts in the first column
+    EXPECT_GE(top, 3);
+    EXPECT_LT(top, 3 + 2 * scale);
+    EXPECT_GT(right, 7 + width - 3 * scale);
+    EXPECT_LE(right, 7 + width);
+    EXPECT_GT(bottom, 3 + kLabelLineHeight * scale / 2);
+    EXPECT_LE(bottom, 3 + kLabelLineHeight * scale);
   }
 }
 

@@ -38,33 +38,56 @@ std::vector<std::uint8_t> Dds(int width, int height, const std::string& fourCc,
   return file;
 }
 
-// One colour block: pure red (0xF800) and pure blue (0x001F), texel codes
-// row by row: 0 (first colour), 1 (second), 2 and 3 (between them).
-const std::vector<std::uint8_t> kColourBlock{0x00, 0xF8, 0x1F, 0x00, 0xE4, 0xE4, 0xE4, 0xE4};
+// One colour block: pure red (0xF800) and pure blue (0x001F). Texel codes
+// row by row: 0 (first colour), 1 (second), 2 and 3 (between them), then the
+// same backwards, so that rows read as columns show.
+const std::vector<std::uint8_t> kColourBlock{0x00, 0xF8, 0x1F, 0x00, 0xE4, 0x1B, 0x00, 0xFF};
+
+// A DXT1 block with the given end colours and the codes of kColourBlock.
+std::vector<std::uint8_t> Dxt1Block(std::uint16_t first, std::uint16_t second) {
+  std::vector<std::uint8_t> block = kColourBlock;
+  block[0] = static_cast<std::uint8_t>(first);
+  block[1] = static_cast<std::uint8_t>(first >> 8);
+  block[2] = static_cast<std::uint8_t>(second);
+  block[3] = static_cast<std::uint8_t>(second >> 8);
+  return block;
+}
+
+// The first rows of a 4-wide block: codes 0 1 2 3, then 3 2 1 0.
+std::vector<Rgb> TwoRows(Rgb c0, Rgb c1, Rgb c2, Rgb c3) { return {c0, c1, c2, c3, c3, c2, c1, c0}; }
 
 TEST(TextureDecoder, DecodesEachPixelFormat) {
   const std::vector<std::uint8_t> alpha(8, 0xFF);
-  std::vector<std::uint8_t> withAlpha = alpha;
-  withAlpha.insert(withAlpha.end(), kColourBlock.begin(), kColourBlock.end());
+  const auto withAlpha = [&](std::vector<std::uint8_t> colour) {
+    colour.insert(colour.begin(), alpha.begin(), alpha.end());
+    return colour;
+  };
   struct Case {
     std::string name;
     std::vector<std::uint8_t> file;
-    std::vector<Rgb> firstRow;
+    std::vector<Rgb> pixels;  // the first ones, row by row
   };
-  const std::vector<Rgb> blockRow{{255, 0, 0}, {0, 0, 255}, {170, 0, 85}, {85, 0, 170}};
+  constexpr Rgb kRed{255, 0, 0}, kBlue{0, 0, 255}, kGreen{0, 255, 0}, kBlack{0, 0, 0};
+  const std::vector<Rgb> blockRows = TwoRows(kRed, kBlue, {170, 0, 85}, {85, 0, 170});
+  const std::vector<Rgb> swappedRows = TwoRows(kBlue, kRed, {85, 0, 170}, {170, 0, 85});
   const Case cases[] = {
-      {"DXT1", Dds(4, 4, "DXT1", 0, {}, kColourBlock), blockRow},
-      {"DXT3", Dds(4, 4, "DXT3", 0, {}, withAlpha), blockRow},
-      {"DXT5", Dds(4, 4, "DXT5", 0, {}, withAlpha), blockRow},
+      {"DXT1", Dds(4, 4, "DXT1", 0, {}, kColourBlock), blockRows},
+      {"DXT5", Dds(4, 4, "DXT5", 0, {}, withAlpha(kColourBlock)), blockRows},
       // Three colours when the first is not above the second: the third
-      // halfway, the fourth black.
-      {"DXT1 three colours",
-       Dds(4, 4, "DXT1", 0, {}, {0x1F, 0x00, 0x00, 0xF8, 0xE4, 0xE4, 0xE4, 0xE4}),
-       {{0, 0, 255}, {255, 0, 0}, {127, 0, 127}, {0, 0, 0}}},
+      // halfway, the fourth black; equal colours are not above either.
+      {"DXT1 three colours", Dds(4, 4, "DXT1", 0, {}, Dxt1Block(0x001F, 0xF800)),
+       TwoRows(kBlue, kRed, {127, 0, 127}, kBlack)},
+      {"DXT1 equal colours", Dds(4, 4, "DXT1", 0, {}, Dxt1Block(0x07E0, 0x07E0)),
+       TwoRows(kGreen, kGreen, kGreen, kBlack)},
+      // DXT3 and DXT5 colour blocks have four colours in either order.
+      {"DXT3 first below second", Dds(4, 4, "DXT3", 0, {}, withAlpha(Dxt1Block(0x001F, 0xF800))),
+       swappedRows},
+      {"DXT5 equal colours", Dds(4, 4, "DXT5", 0, {}, withAlpha(Dxt1Block(0x07E0, 0x07E0))),
+       TwoRows(kGreen, kGreen, kGreen, kGreen)},
       {"565", Dds(2, 1, "", 16, {0xF800, 0x07E0, 0x001F}, {0x00, 0xF8, 0xE0, 0x07}),
-       {{255, 0, 0}, {0, 255, 0}}},
+       {kRed, kGreen}},
       {"1555", Dds(2, 1, "", 16, {0x7C00, 0x03E0, 0x001F}, {0x1F, 0x80, 0x00, 0x7C}),
-       {{0, 0, 255}, {255, 0, 0}}},
+       {kBlue, kRed}},
       {"8888", Dds(2, 1, "", 32, {0xFF0000, 0xFF00, 0xFF}, {1, 2, 3, 255, 30, 20, 10, 0}),
        {{3, 2, 1}, {10, 20, 30}}},
       {"888 without masks", Dds(2, 1, "", 24, {}, {1, 2, 3, 30, 20, 10}),
@@ -74,8 +97,9 @@ TEST(TextureDecoder, DecodesEachPixelFormat) {
     SCOPED_TRACE(c.name);
     const DecodedTexture decoded = DecodeTexture({TextureImageKind::Dds, c.file});
     ASSERT_TRUE(decoded.image) << decoded.reason;
-    for (std::size_t x = 0; x < c.firstRow.size(); ++x) {
-      EXPECT_EQ(decoded.image->pixels[x], c.firstRow[x]) << x;
+    ASSERT_GE(decoded.image->pixels.size(), c.pixels.size());
+    for (std::size_t i = 0; i < c.pixels.size(); ++i) {
+      EXPECT_EQ(decoded.image->pixels[i], c.pixels[i]) << i;
     }
   }
 }
