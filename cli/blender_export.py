@@ -4,9 +4,13 @@
 # objects' custom properties as node extras (joints, hardpoints, hulls), the
 # node tree, modifiers applied, materials with their images inside the file.
 # Only the visible objects go out, or those of the collection named.
+# Image files are found whatever their letter case (a .blend made on Windows
+# names "Hull.PNG" for hull.png); one "warning: " line names each that is
+# missing, which cmptool relays.
 # A refusal is one "error: " line on stderr and exit status 2, which cmptool
 # shows as it is; anything else that fails ends with status 1 (Python's
 # traceback), which cmptool shows with Blender's last lines.
+import os
 import sys
 
 import bpy
@@ -17,6 +21,48 @@ REFUSED = 2
 def refuse(message):
     print("error: " + message, file=sys.stderr)
     sys.exit(REFUSED)
+
+
+def warn(message):
+    print("warning: " + message, file=sys.stderr)
+
+
+def find_ignoring_case(path):
+    """The file at `path`, each folder and the name matched without regard
+    to letter case where it does not exist as written; None when none does."""
+    if os.path.exists(path):
+        return path
+    folder, name = os.path.split(path)
+    if not name or folder == path:
+        return None
+    folder = find_ignoring_case(folder) if folder else "."
+    if folder is None or not os.path.isdir(folder):
+        return None
+    wanted = name.lower()
+    for entry in sorted(os.listdir(folder)):
+        if entry.lower() == wanted:
+            return os.path.join(folder, entry)
+    return None
+
+
+def find_images():
+    """Points the scene's image files at the files there whatever their
+    letter case, so that the glTF exporter takes them in; names those that
+    are missing, which would otherwise leave their materials bare."""
+    for image in bpy.data.images:
+        if image.source != "FILE" or image.packed_file is not None or image.users == 0:
+            continue
+        written = bpy.path.abspath(image.filepath, library=image.library)
+        if os.sep != "\\":
+            written = written.replace("\\", "/")
+        path = os.path.normpath(written)
+        found = find_ignoring_case(path)
+        if found is None:
+            warn('the texture file "%s" of image "%s" is missing; its material goes without it'
+                 % (image.filepath, image.name))
+        elif found != bpy.path.abspath(image.filepath, library=image.library):
+            image.filepath = found
+            image.reload()
 
 
 def layer_collection_named(layer, name):
@@ -66,6 +112,7 @@ def main():
                % ", ".join(missing))
     if "use_active_scene" in known:
         settings["use_active_scene"] = True
+    find_images()
     exporter(**{k: v for k, v in settings.items() if k in known})
 
 

@@ -117,6 +117,12 @@ ModelLoadResult LoadBlendFile(const std::string& path, const BlenderChoice& blen
   ModelLoadResult loaded = LoadModelFile(written.string(), import);
   ReplaceAll(loaded.error, written.string(), path);
   for (std::string& warning : loaded.warnings) ReplaceAll(warning, written.string(), path);
+  // The script's own warnings (texture files it cannot find) come first.
+  std::vector<std::string> warnings;
+  for (const std::string& warning : ImporterWarnings(run))
+    warnings.push_back(FileMessage(path, warning));
+  warnings.insert(warnings.end(), loaded.warnings.begin(), loaded.warnings.end());
+  loaded.warnings = std::move(warnings);
   return loaded;
 }
 

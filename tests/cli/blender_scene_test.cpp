@@ -93,5 +93,38 @@ TEST_F(BlenderScene, ACollectionTakesItsObjectsHiddenOrNot) {
             "\"Reference\", \"Ship\"\n");
 }
 
+// A .blend made on Windows names its image files in any letter case, with
+// backslashes: each is found, and one that is missing is named once.
+TEST_F(BlenderScene, TextureFilesAreFoundWhateverTheirLetterCase) {
+  struct Case {
+    const char* named;  // the image's path in the .blend; textures/hull.png is there
+    bool textured;
+    const char* warning;
+  };
+  const Case cases[] = {
+      {"//textures/hull.png", true, ""},
+      {"//Textures\\HULL.png", true, ""},
+      {"//TEXTURES/Hull.PNG", true, ""},
+      {"//textures/gone.png", false,
+       "warning: \"cube.blend\": the texture file \"//textures/gone.png\" of image \"hull\" is "
+       "missing; its material goes without it\n"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(RunBlender("--python '" SVCMP_TEST_DATA "/blender/make_textured_cube.py' -- "
+                           "cube.blend '" +
+                               std::string(c.named) + "'",
+                           folder_))
+        << FileText("blender.log");
+    const testing::CmptoolRun run =
+        Run("export cube.blend -o cube.cmp -q --force --scale 1 "
+            "--game-ready");
+    ASSERT_EQ(run.exitStatus, 0) << c.named << run.err;
+    EXPECT_EQ(run.err, c.warning) << c.named;
+    const testing::CmptoolRun info = Run("info cube.cmp");
+    EXPECT_EQ(info.out.find("texture hull.png: 8 x 8") != std::string::npos, c.textured)
+        << c.named << info.out;
+  }
+}
+
 }  // namespace
 }  // namespace svcmp
