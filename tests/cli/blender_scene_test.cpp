@@ -126,5 +126,35 @@ TEST_F(BlenderScene, TextureFilesAreFoundWhateverTheirLetterCase) {
   }
 }
 
+// convert writes a .blend file through Blender's own glTF importer (which,
+// in Debian 12's Blender 3.4, needs numpy's old bool alias put back): the
+// turret ship comes back from it with its parts, joints and hardpoints.
+TEST_F(BlenderScene, ConvertWritesABlendFileThatExportsAsTheModelDid) {
+  ASSERT_EQ(
+      Run("export '" SVCMP_EXAMPLES "/turret_ship.json' -o turret.cmp -q --parts nodes").exitStatus,
+      0);
+  const testing::CmptoolRun converted = Run("convert turret.cmp -o turret.blend");
+  ASSERT_EQ(converted.exitStatus, 0) << converted.err;
+  EXPECT_EQ(converted.err, "");
+  const testing::CmptoolRun listed = Run("export turret.blend --list");
+  ASSERT_EQ(listed.exitStatus, 0) << listed.err;
+  for (const char* line :
+       {"  turret: Rev joint to Root at (0, 2.15217, -3.26087), axis (0, 1, -0), limits -2.0944 "
+        "to 2.0944; level 0: 1 mesh; hardpoints: HpTurret01 (revolute)\n",
+        "  door: Pris joint to Root at (-5.1087, -0, 2.17391), axis (0, 1, -0), limits 0 to "
+        "1.95652; level 0: 1 mesh\n",
+        "hardpoints: HpEngine01 (fixed)\n"}) {
+    EXPECT_NE(listed.out.find(line), std::string::npos) << line << listed.out;
+  }
+
+  // No Blender: nothing written, and the message says how to name one.
+  const testing::CmptoolRun missing =
+      Run("convert turret.cmp -o other.blend --blender ./no-blender");
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.err.rfind("error: \"other.blend\": there is no Blender program at", 0), 0u)
+      << missing.err;
+  EXPECT_TRUE(FileText("other.blend").empty());
+}
+
 }  // namespace
 }  // namespace svcmp
