@@ -2,7 +2,9 @@
 # not remember the ticks: the objects' custom properties as node extras
 # (joints, hardpoints, hulls), the node tree, modifiers applied, materials
 # with their images inside the file. Only the visible objects go out, or
-# those of the collection named.
+# those of the collection named. Image files are found whatever their letter
+# case (a .blend made on Windows names "Hull.PNG" for hull.png); one
+# "warning: " line names each that is missing, which cmptool relays.
 #
 # cmptool runs it inside Blender (blender -b --factory-startup FILE.blend
 # --python THIS -- OUTPUT.glb [COLLECTION]); a refusal is then one "error: "
@@ -10,6 +12,7 @@
 # else that fails ends with status 1 (Python's traceback), which cmptool
 # shows with Blender's last lines. The Blender add-on imports it and calls
 # export_scene, so both routes write the same GLB of the same scene.
+import os
 import sys
 
 import bpy
@@ -19,6 +22,48 @@ REFUSED = 2
 
 class Refusal(Exception):
     """This scene or this Blender cannot be written as asked; the message says why."""
+
+
+def warn(message):
+    print("warning: " + message, file=sys.stderr)
+
+
+def find_ignoring_case(path):
+    """The file at `path`, each folder and the name matched without regard
+    to letter case where it does not exist as written; None when none does."""
+    if os.path.exists(path):
+        return path
+    folder, name = os.path.split(path)
+    if not name or folder == path:
+        return None
+    folder = find_ignoring_case(folder) if folder else "."
+    if folder is None or not os.path.isdir(folder):
+        return None
+    wanted = name.lower()
+    for entry in sorted(os.listdir(folder)):
+        if entry.lower() == wanted:
+            return os.path.join(folder, entry)
+    return None
+
+
+def find_images():
+    """Points the scene's image files at the files there whatever their
+    letter case, so that the glTF exporter takes them in; names those that
+    are missing, which would otherwise leave their materials bare."""
+    for image in bpy.data.images:
+        if image.source != "FILE" or image.packed_file is not None or image.users == 0:
+            continue
+        written = bpy.path.abspath(image.filepath, library=image.library)
+        if os.sep != "\\":
+            written = written.replace("\\", "/")
+        path = os.path.normpath(written)
+        found = find_ignoring_case(path)
+        if found is None:
+            warn('the texture file "%s" of image "%s" is missing; its material goes without it'
+                 % (image.filepath, image.name))
+        elif found != bpy.path.abspath(image.filepath, library=image.library):
+            image.filepath = found
+            image.reload()
 
 
 def layer_collection_named(layer, name):
@@ -71,6 +116,7 @@ def export_scene(output, collection=None):
     view_layer = bpy.context.view_layer
     undo = pick_collection(view_layer, collection) if collection is not None else None
     try:
+        find_images()
         exporter(**{k: v for k, v in settings.items() if k in known})
     finally:
         if undo is not None:

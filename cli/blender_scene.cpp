@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "blender_export_script.h"  // kBlenderExportScript, from cli/blender_export.py
+#include "blender_import_script.h"  // kBlenderImportScript, from cli/blender_import.py
 #include "cli/blender_program.h"
 #include "cli/scratch_folder.h"
 #include "import/importer_outcome.h"
@@ -75,6 +76,13 @@ std::string BlenderFailure(const ImporterRun& run, const fs::path& program,
   return "";
 }
 
+// Writes one of cmptool's Blender scripts to `path`; false when it cannot.
+template <std::size_t N>
+bool WriteScript(const fs::path& path, const char (&text)[N]) {
+  std::ofstream file(path, std::ios::binary);
+  return static_cast<bool>(file.write(text, N - 1).flush());
+}
+
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
     text.replace(at, from.size(), to);
@@ -94,11 +102,9 @@ ModelLoadResult LoadBlendFile(const std::string& path, const BlenderChoice& blen
   }
   const fs::path script = scratch->Path() / "export_scene.py";
   const fs::path written = scratch->Path() / "scene.glb";
-  std::ofstream scriptFile(script, std::ios::binary);
-  if (!scriptFile.write(kBlenderExportScript, sizeof kBlenderExportScript - 1).flush()) {
+  if (!WriteScript(script, kBlenderExportScript)) {
     return {nullptr, FileMessage(path, "cannot write Blender's export script"), {}};
   }
-  scriptFile.close();
 
   // Absolute, so that no name is taken for one of Blender's options.
   std::error_code error;
@@ -117,7 +123,32 @@ ModelLoadResult LoadBlendFile(const std::string& path, const BlenderChoice& blen
   ModelLoadResult loaded = LoadModelFile(written.string(), import);
   ReplaceAll(loaded.error, written.string(), path);
   for (std::string& warning : loaded.warnings) ReplaceAll(warning, written.string(), path);
+  // The script's own warnings (texture files it cannot find) come first.
+  std::vector<std::string> warnings;
+  for (const std::string& warning : ImporterWarnings(run))
+    warnings.push_back(FileMessage(path, warning));
+  warnings.insert(warnings.end(), loaded.warnings.begin(), loaded.warnings.end());
+  loaded.warnings = std::move(warnings);
   return loaded;
+}
+
+std::string SaveAsBlendFile(const fs::path& glb, const fs::path& blend,
+                            const std::optional<std::string>& program,
+                            const ImporterLimits& limits) {
+  const BlenderProgram found = FindBlender(program);
+  if (found.program.empty()) return found.error;
+  std::optional<ScratchFolder> scratch = ScratchFolder::Create();
+  if (!scratch) return "cannot make a temporary folder for Blender's import";
+  const fs::path script = scratch->Path() / "import_scene.py";
+  if (!WriteScript(script, kBlenderImportScript)) return "cannot write Blender's import script";
+  ImporterLimits blenderLimits = limits;
+  blenderLimits.deepStack = false;
+  const ImporterRun run =
+      RunImporter(found.program,
+                  {"-b", "--factory-startup", "--python-exit-code", "1", "--python",
+                   script.string(), "--", glb.string(), blend.string()},
+                  blenderLimits);
+  return BlenderFailure(run, found.program, blenderLimits, blend);
 }
 
 }  // namespace svcmp::cli

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
+#include "import/importer_process.h"
 #include "import/model_file.h"
 
 // .blend files in: the Blender the user has installed exports the scene as
@@ -21,5 +23,15 @@ struct BlenderChoice {
 // last lines of output follow. Never throws.
 [[nodiscard]] ModelLoadResult LoadBlendFile(const std::string& path, const BlenderChoice& blender,
                                             const ModelImport& import);
+
+// Saves the GLB model at `glb` as the .blend file `blend`: runs Blender
+// headless with cmptool's import script, under `limits`, which imports it
+// with Blender's glTF importer (numpy's old bool alias put back where
+// Blender 3.4's importer needs it) and saves it. Empty when written, else
+// why, with Blender's last lines where it failed. Never throws.
+[[nodiscard]] std::string SaveAsBlendFile(const std::filesystem::path& glb,
+                                          const std::filesystem::path& blend,
+                                          const std::optional<std::string>& program,
+                                          const ImporterLimits& limits);
 
 }  // namespace svcmp::cli

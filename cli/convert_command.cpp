@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -7,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/blender_scene.h"
 #include "cli/collision_files.h"
 #include "cli/commands.h"
 #include "cli/convert_scene.h"
@@ -30,9 +32,18 @@ struct ConvertOptions {
   std::optional<int> level;  // unset: every level, where the format keeps a tree
   std::optional<int> scaleDivisor;
   std::optional<std::string> orientation;
-  std::string collisionPath;  // empty: the collision file beside the model, if any
+  std::string collisionPath;           // empty: the collision file beside the model, if any
+  std::optional<std::string> blender;  // --blender, for .blend files
   bool force = false;
 };
+
+// ".blend" in any letter case: written by the user's Blender from a GLB.
+bool IsBlendPath(const std::string& path) {
+  std::string extension = fs::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".blend";
+}
 
 constexpr int kHighestNamedLevel = 9;
 
@@ -127,9 +138,10 @@ bool ReadCollisionToConvert(const ConvertOptions& options, std::optional<Collisi
 void WarnOfHardpointHullsLeftOut(const std::string& path, const LevelCollision& hulls) {
   std::size_t leftOut = 0;
   for (const auto& part : hulls.hullsOfPart) {
-    leftOut += static_cast<std::size_t>(std::count_if(part.begin(), part.end(), [](const LevelHull& hull) {
-      return hull.hardpointHull && !hull.hardpoint;
-    }));
+    leftOut +=
+        static_cast<std::size_t>(std::count_if(part.begin(), part.end(), [](const LevelHull& hull) {
+          return hull.hardpointHull && !hull.hardpoint;
+        }));
   }
   if (leftOut > 0) {
     std::fprintf(stderr,
@@ -141,8 +153,9 @@ void WarnOfHardpointHullsLeftOut(const std::string& path, const LevelCollision& 
 }
 
 int RunConvert(const ConvertOptions& options) {
-  if (ExportFormatFor(options.outputPath).empty()) {
-    std::fprintf(stderr, "error: %s: convert writes .gltf, .glb, .obj or .dae files\n",
+  const bool blend = IsBlendPath(options.outputPath);
+  if (!blend && ExportFormatFor(options.outputPath).empty()) {
+    std::fprintf(stderr, "error: %s: convert writes .gltf, .glb, .obj, .dae or .blend files\n",
                  options.outputPath.c_str());
     return 1;
   }
@@ -170,7 +183,7 @@ int RunConvert(const ConvertOptions& options) {
                      : "");
     return 1;
   }
-  const bool tree = ExportFormatFor(options.outputPath) != "obj";
+  const bool tree = blend || ExportFormatFor(options.outputPath) != "obj";
   const std::vector<LevelGeometry> furtherLevels = options.level || !tree
                                                        ? std::vector<LevelGeometry>()
                                                        : FurtherLevels(options.modelPath, *model);
@@ -197,9 +210,16 @@ int RunConvert(const ConvertOptions& options) {
   const fs::path written = scratch->Path() / "model";
   std::error_code error;
   fs::create_directory(written, error);
-  const std::string failure = ExportSceneThroughImporter(
-      scene, scratch->Path() / "scene.json", written / fs::path(options.outputPath).filename(),
-      {ImporterProgramBeside(), ImporterLimits{}});
+  // A .blend file is the GLB taken in by Blender's own importer.
+  const fs::path name = fs::path(options.outputPath).filename();
+  const fs::path glb = scratch->Path() / "scene.glb";
+  std::string failure = ExportSceneThroughImporter(scene, scratch->Path() / "scene.json",
+                                                   blend ? glb : written / name,
+                                                   {ImporterProgramBeside(), ImporterLimits{}});
+  if (failure.empty() && blend) {
+    failure = SaveAsBlendFile(glb, written / name, options.blender, ImporterLimits{});
+    if (!failure.empty()) failure = "\"" + options.outputPath + "\": " + failure;
+  }
   if (!failure.empty()) {
     std::fprintf(stderr, "error: %s\n", failure.c_str());
     return 1;
@@ -212,11 +232,12 @@ int RunConvert(const ConvertOptions& options) {
 void AddConvertCommand(CLI::App& app, int& exitStatus) {
   auto options = std::make_shared<ConvertOptions>();
   auto* command = app.add_subcommand(
-      "convert", "Write a compound model's geometry as a glTF, GLB, OBJ or COLLADA model");
+      "convert", "Write a compound model's geometry as a glTF, GLB, OBJ, COLLADA or Blender model");
   command->add_option("FILE", options->modelPath, "The model file (.cmp, .3db)")->required();
   command
       ->add_option("-o,--output", options->outputPath,
-                   "The model to write: .gltf, .glb, .obj or .dae (side files go beside it)")
+                   "The model to write: .gltf, .glb, .obj or .dae (side files go beside it), or "
+                   ".blend through the Blender you have installed")
       ->required();
   command
       ->add_option("--level", options->level,
@@ -233,6 +254,9 @@ void AddConvertCommand(CLI::App& app, int& exitStatus) {
                    "The collision file (.sur) whose hulls to write as PART$hull nodes (default: "
                    "the one beside the model, if any)")
       ->check(CLI::Validator(CollisionFileNameProblem, "FILE.sur"));
+  command->add_option("--blender", options->blender,
+                      "Blender's program, for .blend files (default: the SVCMP_BLENDER "
+                      "environment variable, else blender on the PATH, else the newest installed)");
   command->add_flag("--force", options->force, "Replace existing files");
   command->callback([options, &exitStatus] { exitStatus = RunConvert(*options); });
 }

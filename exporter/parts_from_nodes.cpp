@@ -9,6 +9,7 @@
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "cmp/cmp_assembly.h"
 #include "format/cmp_leaf_layout.h"
@@ -158,6 +159,64 @@ std::string NameList(const std::vector<std::string>& names) {
   std::string list;
   for (const std::string& name : names) list += (list.empty() ? "" : ", ") + Quoted(name);
   return list;
+}
+
+// How many letters must be put in, taken out or changed to make one name
+// the other, letter case aside.
+std::size_t LettersApart(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const bool same = AsciiLower(a[i - 1]) == AsciiLower(b[j - 1]);
+      row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The property name that `name` misspells: one that is not read but lies
+// within two letters of a name that is (one letter for names of five
+// letters or fewer, which two letters would match to nearly any short
+// name), or differs from it in letter case alone.
+std::optional<std::string_view> MisspeltName(std::string_view name) {
+  for (const std::string_view known : property::kKnownNames) {
+    if (name == known) return std::nullopt;
+  }
+  for (const std::string_view known : property::kKnownNames) {
+    if (LettersApart(name, known) <= (known.size() > 5 ? 2u : 1u)) return known;
+  }
+  return std::nullopt;
+}
+
+double Determinant(const Mat3& m) {
+  return m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
+         m[2] * (m[3] * m[7] - m[4] * m[6]);
+}
+
+// The rotation of a mirrored frame (one turned inside out by a negative
+// scale) that keeps its forward (Z) and up (Y) axes where the mirror puts
+// them and turns its X axis round: a hardpoint's gun then fires and stands
+// as the model shows it. Null when the transform flattens the frame.
+std::optional<Mat3> ForwardKeepingRotation(const Mat3& m) {
+  Vec3 up = {m[1], m[4], m[7]};
+  Vec3 forward = {m[2], m[5], m[8]};
+  const double forwardLength = Length(forward);
+  if (!(forwardLength > 0)) return std::nullopt;
+  for (double& value : forward) value /= forwardLength;
+  const double along = up[0] * forward[0] + up[1] * forward[1] + up[2] * forward[2];
+  for (int k = 0; k < 3; ++k) up[k] -= along * forward[k];
+  const double upLength = Length(up);
+  if (!(upLength > 1e-12 * forwardLength)) return std::nullopt;
+  for (double& value : up) value /= upLength;
+  const Vec3 side = {up[1] * forward[2] - up[2] * forward[1],
+                     up[2] * forward[0] - up[0] * forward[2],
+                     up[0] * forward[1] - up[1] * forward[0]};
+  return Mat3{side[0], up[0], forward[0], side[1], up[1], forward[1], side[2], up[2], forward[2]};
 }
 
 // A node's custom properties, read with their kinds checked; the first
@@ -315,6 +374,7 @@ class PartFormer {
       state.world = parent ? Compose(parent->world, LocalTransform(node)) : LocalTransform(node);
       state.part = parent ? parent->part : -1;
       state.hardpoint = parent ? parent->hardpoint : -1;
+      WarnOfMisspeltProperties(node);
       Properties properties(node, error_);
       const bool ignored = properties.Flag(property::kExportIgnore).value_or(false);
       const bool hull =
@@ -345,6 +405,18 @@ class PartFormer {
     }
     if (error_.empty() && sources_.empty()) {
       error_ = "the node tree holds no mesh node to make the root part of";
+    }
+  }
+
+  // Other properties are ignored, as every custom property reaches us from
+  // Blender; one that misspells a property read would silently change the
+  // part (a misspelt "construct" makes a fixed joint), so it is named.
+  void WarnOfMisspeltProperties(const msNode& node) {
+    for (const msNodeProperty& property : node.properties) {
+      if (const std::optional<std::string_view> known = MisspeltName(property.name)) {
+        warnings_.push_back("node " + Quoted(node.name) + ": property " + Quoted(property.name) +
+                            " is not read; did you mean " + Quoted(*known) + "?");
+      }
     }
   }
 
@@ -507,7 +579,15 @@ class PartFormer {
       const msNode& node = model_.nodes[i];
       PartHardpoint hardpoint;
       bool shear = false;
-      const Mat3 rotation = RigidFrameOf(state_[i].world, shear).value_or(Frame{}).rotation;
+      Mat3 rotation = RigidFrameOf(state_[i].world, shear).value_or(Frame{}).rotation;
+      // A frame has no mirror to give the game; the rigid frame would keep X
+      // and Y and turn the gun round.
+      if (Determinant(state_[i].world.linear) < 0) {
+        if (const std::optional<Mat3> kept = ForwardKeepingRotation(state_[i].world.linear)) {
+          rotation = *kept;
+          mirroredHardpoints_.push_back(node.name);
+        }
+      }
       hardpoint.orientation = Rotation(Multiply(Transposed(frame.rotation), rotation));
       hardpoint.position = Position(IntoFrame(frame, HardpointPlace(i)));
       Properties properties(node, error_);
@@ -527,6 +607,13 @@ class PartFormer {
                                            std::numbers::pi / 180);
       }
       parts_[part].hardpoints.push_back(std::move(hardpoint));
+    }
+    if (!mirroredHardpoints_.empty()) {
+      warnings_.push_back(
+          "hardpoints mirrored by a negative scale (theirs or a node's above them) keep their "
+          "forward (Z) and up (Y) axes as the model shows them; their X axis is turned round, "
+          "since a hardpoint cannot be mirrored: " +
+          NameList(mirroredHardpoints_));
     }
   }
 
@@ -659,6 +746,7 @@ class PartFormer {
   std::vector<LevelNode> levelNodes_;
   std::vector<std::string> unwrittenLevels_;
   std::vector<std::string> looseHardpoints_;
+  std::vector<std::string> mirroredHardpoints_;
   int highestLevel_;
   std::vector<std::size_t> hullNodes_;
   std::vector<ModelledHull> hulls_;

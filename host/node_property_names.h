@@ -20,4 +20,11 @@ inline constexpr char kAxis[] = "axis";
 inline constexpr char kHull[] = "hull";
 inline constexpr char kExportIgnore[] = "export_ignore";
 
+// Every property name above that a node may carry (values such as kFix
+// aside): a name close to one of them is most likely a misspelling of it.
+inline constexpr const char* kKnownNames[] = {
+    kConstruct, kAxisRotation, kAxisTranslation, kMin, kMax, kOffset, kHardpoint, kHardpointType,
+    kAxis,      kHull,         kExportIgnore,
+};
+
 }  // namespace svcmp::node_property

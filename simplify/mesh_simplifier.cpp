@@ -10,6 +10,7 @@
 #include "plugin/export_checks.h"
 #include "plugin/mesh_normals.h"
 #include "plugin/model_capture.h"
+#include "simplify/split_normals.h"
 
 namespace svcmp {
 namespace {
@@ -38,8 +39,16 @@ float Extent(const std::vector<MeshVertex>& vertices) {
 struct Source {
   std::size_t firstMesh = 0;
   std::size_t meshCount = 1;
-  WholeMesh whole;
+  WholeMesh whole;  // welded across its normal splits
+  NormalSplits splits;
 };
+
+// The source's corners welded across its normal splits, which the
+// simplifier would otherwise keep as borders.
+void WeldSplits(Source& source) {
+  source.splits = FindNormalSplits(source.whole);
+  if (source.splits.any) source.whole = WeldNormalSplits(source.whole, source.splits);
+}
 
 // The largest side of the box around every source's vertices.
 float Extent(const std::vector<Source>& sources) {
@@ -48,10 +57,9 @@ float Extent(const std::vector<Source>& sources) {
   for (const Source& source : sources) {
     if (source.whole.vertices.empty()) continue;
     const Bounds box = BoundsOf(source.whole.vertices);
-    all = first ? box
-                : Bounds{std::max(all.maxX, box.maxX), std::min(all.minX, box.minX),
-                         std::max(all.maxY, box.maxY), std::min(all.minY, box.minY),
-                         std::max(all.maxZ, box.maxZ), std::min(all.minZ, box.minZ)};
+    all = first ? box : Bounds{std::max(all.maxX, box.maxX), std::min(all.minX, box.minX),
+                               std::max(all.maxY, box.maxY), std::min(all.minY, box.minY),
+                               std::max(all.maxZ, box.maxZ), std::min(all.minZ, box.minZ)};
     first = false;
   }
   return std::max({all.maxX - all.minX, all.maxY - all.minY, all.maxZ - all.minZ});
@@ -105,7 +113,8 @@ std::vector<Source> CollectSources(MeshList& meshList, const std::vector<SplitMe
   for (std::size_t m = 0; m < meshList.size(); ++m) {
     if (split != splits.end() && split->firstPiece == m) {
       if (reduction.share < 1) ReducePieces(meshList, *split, reduction);
-      sources.push_back({m, split->origins.size(), JoinPieces(meshList, *split)});
+      sources.push_back({m, split->origins.size(), JoinPieces(meshList, *split), {}});
+      WeldSplits(sources.back());
       for (std::size_t p = m; p < m + split->origins.size(); ++p) {
         std::vector<MeshVertex>().swap(meshList[p].vertices);
         std::vector<MeshTriangle>().swap(meshList[p].triangles);
@@ -117,11 +126,12 @@ std::vector<Source> CollectSources(MeshList& meshList, const std::vector<SplitMe
     }
     const MeshRecord& mesh = meshList[m];
     if (mesh.isHardpoint || mesh.triangles.empty() || !NamesOnlyOwnVertices(mesh)) continue;
-    Source& source = sources.emplace_back(Source{m, 1, {mesh.vertices, {}}});
+    Source& source = sources.emplace_back(Source{m, 1, {mesh.vertices, {}}, {}});
     source.whole.corners.reserve(3 * mesh.triangles.size());
     for (const MeshTriangle& triangle : mesh.triangles) {
       source.whole.corners.insert(source.whole.corners.end(), triangle.index, triangle.index + 3);
     }
+    WeldSplits(source);
   }
   return sources;
 }
@@ -225,17 +235,22 @@ std::vector<std::vector<std::uint32_t>> SimplifyEach(const std::vector<Source>& 
 }
 
 // The source's meshes made anew from `kept` (corners into its whole mesh):
-// only the vertices they use stay, in their order, split again where 16-bit
-// indices cannot address them, with bounds and normals made anew.
+// only the vertices they use stay, in their order (split again where the
+// source's normals were split), split into meshes where 16-bit indices
+// cannot address them, with bounds and normals made anew.
 std::vector<MeshRecord> Rebuild(const MeshRecord& first, const Source& source,
                                 const std::vector<std::uint32_t>& kept) {
+  WholeMesh restored;
+  if (source.splits.any) restored = RestoreNormalSplits(source.whole.vertices, kept, source.splits);
+  const std::vector<MeshVertex>& vertices =
+      source.splits.any ? restored.vertices : source.whole.vertices;
   std::vector<MeshRecord> meshes;
-  for (const MeshPiece& piece : SplitIntoPieces(kept, source.whole.vertices.size())) {
+  for (const MeshPiece& piece :
+       SplitIntoPieces(source.splits.any ? restored.corners : kept, vertices.size())) {
     MeshRecord& mesh = meshes.emplace_back();
     mesh.meshName = first.meshName;
     mesh.materialName = first.materialName;
-    for (const std::uint32_t origin : piece.origins)
-      mesh.vertices.push_back(source.whole.vertices[origin]);
+    for (const std::uint32_t origin : piece.origins) mesh.vertices.push_back(vertices[origin]);
     mesh.triangles.resize(piece.corners.size() / 3);
     for (std::size_t k = 0; k < piece.corners.size(); ++k) {
       mesh.triangles[k / 3].index[k % 3] = piece.corners[k];

@@ -93,5 +93,68 @@ TEST_F(BlenderScene, ACollectionTakesItsObjectsHiddenOrNot) {
             "\"Reference\", \"Ship\"\n");
 }
 
+// A .blend made on Windows names its image files in any letter case, with
+// backslashes: each is found, and one that is missing is named once.
+TEST_F(BlenderScene, TextureFilesAreFoundWhateverTheirLetterCase) {
+  struct Case {
+    const char* named;  // the image's path in the .blend; textures/hull.png is there
+    bool textured;
+    const char* warning;
+  };
+  const Case cases[] = {
+      {"//textures/hull.png", true, ""},
+      {"//Textures\\HULL.png", true, ""},
+      {"//TEXTURES/Hull.PNG", true, ""},
+      {"//textures/gone.png", false,
+       "warning: \"cube.blend\": the texture file \"//textures/gone.png\" of image \"hull\" is "
+       "missing; its material goes without it\n"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(RunBlender("--python '" SVCMP_TEST_DATA "/blender/make_textured_cube.py' -- "
+                           "cube.blend '" +
+                               std::string(c.named) + "'",
+                           folder_))
+        << FileText("blender.log");
+    const testing::CmptoolRun run =
+        Run("export cube.blend -o cube.cmp -q --force --scale 1 "
+            "--game-ready");
+    ASSERT_EQ(run.exitStatus, 0) << c.named << run.err;
+    EXPECT_EQ(run.err, c.warning) << c.named;
+    const testing::CmptoolRun info = Run("info cube.cmp");
+    EXPECT_EQ(info.out.find("texture hull.png: 8 x 8") != std::string::npos, c.textured)
+        << c.named << info.out;
+  }
+}
+
+// convert writes a .blend file through Blender's own glTF importer (which,
+// in Debian 12's Blender 3.4, needs numpy's old bool alias put back): the
+// turret ship comes back from it with its parts, joints and hardpoints.
+TEST_F(BlenderScene, ConvertWritesABlendFileThatExportsAsTheModelDid) {
+  ASSERT_EQ(
+      Run("export '" SVCMP_EXAMPLES "/turret_ship.json' -o turret.cmp -q --parts nodes").exitStatus,
+      0);
+  const testing::CmptoolRun converted = Run("convert turret.cmp -o turret.blend");
+  ASSERT_EQ(converted.exitStatus, 0) << converted.err;
+  EXPECT_EQ(converted.err, "");
+  const testing::CmptoolRun listed = Run("export turret.blend --list");
+  ASSERT_EQ(listed.exitStatus, 0) << listed.err;
+  for (const char* line :
+       {"  turret: Rev joint to Root at (0, 2.15217, -3.26087), axis (0, 1, -0), limits -2.0944 "
+        "to 2.0944; level 0: 1 mesh; hardpoints: HpTurret01 (revolute)\n",
+        "  door: Pris joint to Root at (-5.1087, -0, 2.17391), axis (0, 1, -0), limits 0 to "
+        "1.95652; level 0: 1 mesh\n",
+        "hardpoints: HpEngine01 (fixed)\n"}) {
+    EXPECT_NE(listed.out.find(line), std::string::npos) << line << listed.out;
+  }
+
+  // No Blender: nothing written, and the message says how to name one.
+  const testing::CmptoolRun missing =
+      Run("convert turret.cmp -o other.blend --blender ./no-blender");
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.err.rfind("error: \"other.blend\": there is no Blender program at", 0), 0u)
+      << missing.err;
+  EXPECT_TRUE(FileText("other.blend").empty());
+}
+
 }  // namespace
 }  // namespace svcmp

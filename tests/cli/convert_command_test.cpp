@@ -470,7 +470,7 @@ TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
   WriteRefusalInputs("kept.glb");
   const std::string ship = "'" + kExports + "single_lod0.cmp'";
   const testing::Refusal cases[] = {
-      {ship + " -o out.fbx", "error: out.fbx: convert writes .gltf, .glb, .obj or .dae files\n"},
+      {ship + " -o out.fbx", "error: out.fbx: convert writes .gltf, .glb, .obj, .dae or .blend files\n"},
       {ship + " -o kept.glb", "error: kept.glb already exists; add --force to replace it\n"},
       {"text.cmp -o out.glb", "error: text.cmp: "},
       {ship + " -o out.glb --level 1",

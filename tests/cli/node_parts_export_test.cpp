@@ -396,6 +396,8 @@ TEST_F(NodePartsExport, LeftOutNodesAndRenamedPartsAreToldInWarnings) {
   EXPECT_EQ(names, (std::vector<std::string>{"wing", "WING.0001", "root.0001"}));
 }
 
+// The bundled turret ship is built upside down, so the default export puts
+// its turret on top in the game (+Y) and turns it about the game's up axis.
 TEST_F(NodePartsExport, ListShowsThePartsJointsAndHardpoints) {
   const testing::CmptoolRun run = Run("export '" SVCMP_EXAMPLES "/turret_ship.json' --list");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
@@ -403,9 +405,9 @@ TEST_F(NodePartsExport, ListShowsThePartsJointsAndHardpoints) {
   EXPECT_EQ(tree,
             "parts from the node tree (--parts nodes), at --scale 92:\n"
             "  Root (node \"ship\"); level 0: 1 mesh; hardpoints: HpEngine01 (fixed)\n"
-            "  turret: Rev joint to Root at (0, -2.15217, -3.26087), axis (0, -1, -0), limits "
+            "  turret: Rev joint to Root at (0, 2.15217, -3.26087), axis (0, 1, -0), limits "
             "-2.0944 to 2.0944; level 0: 1 mesh; hardpoints: HpTurret01 (revolute)\n"
-            "  door: Pris joint to Root at (5.1087, -0, 2.17391), axis (0, -1, -0), limits 0 to "
+            "  door: Pris joint to Root at (-5.1087, -0, 2.17391), axis (0, 1, -0), limits 0 to "
             "1.95652; level 0: 1 mesh\n");
   // What --parts nodes would refuse is said, and the listing still succeeds.
   const testing::CmptoolRun flat = Run("export '" SVCMP_EXAMPLES "/sample_ship.glb' --list");

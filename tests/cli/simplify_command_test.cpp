@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +15,8 @@
 
 #include "cmptool_runner.h"
 #include "host/model_document_writer.h"
+#include "inspect/compound_model.h"
+#include "inspect/level_geometry.h"
 #include "tests/simplify/generated_meshes.h"
 #include "utf/utf_reader.h"
 
@@ -161,8 +165,8 @@ TEST_F(SimplifyCommand, OneMeshBeyondSixteenBitIndicesFitsOnlySimplified) {
                  {"dome$lod1", 1, {0, 0, 0}, {0, 0, 0, 1}, {1, 1, 1}, {2}}};
   ASSERT_EQ(SaveModelDocument(model, (folder_ / "domed.json").string()), "");
   for (const char* options : {"--simplify", "--simplify --auto-lod"}) {
-    const auto parts = Run("export domed.json -o domed.cmp -q --force --parts nodes " +
-                           std::string(options));
+    const auto parts =
+        Run("export domed.json -o domed.cmp -q --force --parts nodes " + std::string(options));
     ASSERT_EQ(parts.exitStatus, 0) << options << "\n" << parts.err;
     EXPECT_EQ(parts.out.rfind("wrote domed.cmp: 2 parts, 2 meshes, ", 0), 0u) << parts.out;
     const std::string info = Run("info domed.cmp").out;
@@ -316,6 +320,86 @@ TEST_F(SimplifyCommand, LevelsThatCannotBeReducedKeepThePreviousOne) {
             "warning: level 2: the simplification cannot reduce the model any further; it keeps "
             "level 1's geometry\n");
   EXPECT_EQ(IndexCounts(folder_ / "ship.cmp"), (std::vector<std::uint16_t>{36, 36, 36}));
+}
+
+// Per level of the file, its triangles, and the largest angle in degrees
+// between a corner's normal and its face's normal (0 where every edge is hard).
+struct LevelShading {
+  std::size_t triangles = 0;
+  double largestTurn = 0;
+};
+
+std::vector<LevelShading> Shading(const fs::path& path) {
+  UtfTree tree;
+  EXPECT_TRUE(ReadUtfFile(path, tree, nullptr).ok());
+  const CompoundModel model = DecodeCompoundModel(tree);
+  std::vector<LevelShading> levels;
+  for (int level = 0; level < 3; ++level) {
+    const LevelGeometry geometry = GatherLevelGeometry(model, level);
+    if (geometry.MeshCount() == 0) break;
+    LevelShading& shading = levels.emplace_back();
+    for (const LevelPart& part : geometry.parts) {
+      for (const LevelMesh& mesh : part.meshes) {
+        shading.triangles += mesh.indices.size() / 3;
+        for (std::size_t i = 0; i < mesh.indices.size(); i += 3) {
+          const Vector3& a = mesh.vertices[mesh.indices[i]].position;
+          const Vector3& b = mesh.vertices[mesh.indices[i + 1]].position;
+          const Vector3& c = mesh.vertices[mesh.indices[i + 2]].position;
+          const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+          const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+          const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                               u[0] * v[1] - u[1] * v[0]};
+          const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+          if (length == 0) continue;
+          for (std::size_t k = i; k < i + 3; ++k) {
+            const Vector3& normal = mesh.vertices[mesh.indices[k]].normal;
+            const double cosine = (n[0] * normal[0] + n[1] * normal[1] + n[2] * normal[2]) / length;
+            shading.largestTurn = std::max(
+                shading.largestTurn, std::acos(std::clamp(cosine, -1.0, 1.0)) * 180 / 3.14159265);
+          }
+        }
+      }
+    }
+  }
+  return levels;
+}
+
+// Flat shading, as a modelling program exports by default, splits every
+// vertex per face; the levels still shrink, keep their hard edges and open
+// no holes (the export warns when the surface check makes it keep more).
+TEST_F(SimplifyCommand, FlatShadedModelsShrinkAndStayFlat) {
+  // 3,968 and 192 triangles.
+  std::ofstream(folder_ / "flat_sphere.json")
+      << ModelDocument({testing::Flattened(testing::MakeSphere("top", 920, 32, 64))});
+  std::ofstream(folder_ / "flat_cube.json")
+      << ModelDocument({testing::Flattened(testing::MakeTexturedBox("top", 920, 4))});
+  struct Case {
+    const char* arguments;
+    std::vector<std::size_t> fewest;  // triangles per level, at least
+    std::vector<std::size_t> most;    // and at most
+  };
+  const Case cases[] = {
+      {"flat_sphere.json --simplify 0.5", {1900}, {1984}},
+      {"flat_sphere.json --auto-lod", {3968, 1900, 950}, {3968, 1984, 992}},
+      {"flat_cube.json --simplify 0.5", {12}, {96}},
+      // A cube whose every edge is a texture seam goes no lower than about 60.
+      {"flat_cube.json --auto-lod", {192, 12, 12}, {192, 96, 96}},
+  };
+  for (const Case& c : cases) {
+    fs::remove(folder_ / "out.cmp");
+    const auto run = Run(std::string("export ") + c.arguments + " -o out.cmp -q");
+    ASSERT_EQ(run.exitStatus, 0) << c.arguments << ": " << run.err;
+    EXPECT_EQ(run.err.find("holes"), std::string::npos) << c.arguments << ": " << run.err;
+    const std::vector<LevelShading> levels = Shading(folder_ / "out.cmp");
+    ASSERT_EQ(levels.size(), c.fewest.size()) << c.arguments;
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+      EXPECT_GE(levels[level].triangles, c.fewest[level]) << c.arguments << " level " << level;
+      EXPECT_LE(levels[level].triangles, c.most[level]) << c.arguments << " level " << level;
+      // Smooth corners turn degrees from their faces; float rounding, hundredths.
+      EXPECT_LT(levels[level].largestTurn, 0.1)
+          << c.arguments << " level " << level << ": hard edges";
+    }
+  }
 }
 
 TEST_F(SimplifyCommand, ImpossibleSharesAreUsageErrors) {
