@@ -17,8 +17,6 @@
 namespace svcmp::cli {
 namespace {
 
-constexpr std::uint32_t kOnePartId = 0;  // a single-part model's part id
-
 std::vector<CollisionVector> PointsOf(const MeshRecord& mesh) {
   std::vector<CollisionVector> points;
   points.reserve(mesh.vertices.size());
@@ -87,7 +85,9 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
     CollisionPartInput part;
     const std::string objectName =
         nodeParts ? shape.nodeParts[i].name : geometry[next]->meshName + kGroupObjectSuffix;
-    part.id = shape.meshesPerPart.size() == 1 ? kOnePartId : NameCrc(PartObjectName(i, objectName));
+    // A one-part .cmp names its part Root too, and the game finds a part's
+    // hulls by the id of its name (0 is for single-part .3db models only).
+    part.id = NameCrc(PartObjectName(i, objectName));
     part.moves = i == 0 || !shape.fixJoints;
     const std::size_t end =
         std::min(geometry.size(), next + static_cast<std::size_t>(shape.meshesPerPart[i]));
