@@ -4,15 +4,11 @@
 #include <string>
 
 #include "import/model_file.h"
+#include "job/export_options.h"
 
 // .blend files in: the Blender the user has installed exports the scene as
 // GLB, which is then imported as any model file.
 namespace svcmp::cli {
-
-struct BlenderChoice {
-  std::optional<std::string> program;     // --blender; else found (blender_program.h)
-  std::optional<std::string> collection;  // --blender-collection; else the visible objects
-};
 
 // Loads the .blend file at `path`: runs Blender headless with cmptool's
 // export script (custom properties, node tree, modifiers applied, images

@@ -14,7 +14,7 @@
 #include "cli/input_files.h"
 #include "cli/scratch_folder.h"
 #include "import/export_formats.h"
-#include "import/importer_process.h"
+#include "import/limited_process.h"
 #include "import/scene_export.h"
 #include "plugin/model_capture.h"
 #include "utf/file_io.h"
@@ -199,7 +199,7 @@ int RunConvert(const ConvertOptions& options) {
   fs::create_directory(written, error);
   const std::string failure = ExportSceneThroughImporter(
       scene, scratch->Path() / "scene.json", written / fs::path(options.outputPath).filename(),
-      {ImporterProgramBeside(), ImporterLimits{}});
+      {ImporterProgramBeside(), ProcessLimits{}});
   if (!failure.empty()) {
     std::fprintf(stderr, "error: %s\n", failure.c_str());
     return 1;

@@ -397,5 +397,21 @@ TEST_F(CollisionExport, AnUpdateReplacesItsPartsAndKeepsTheOthersByteForByte) {
   EXPECT_TRUE(CheckCollisionFile(updated, &model).empty());
 }
 
+// The sample ship as a new user exports it (one part): check finds nothing
+// in the pair, where a collision part of id 0 made it say sur-part-id and
+// that the part cannot be hit.
+TEST_F(CollisionExport, TheSampleShipGameReadyChecksClean) {
+  for (const auto& entry : std::filesystem::directory_iterator(SVCMP_EXAMPLES)) {
+    if (entry.path().filename().string().starts_with("sample_ship")) {
+      std::filesystem::copy_file(entry.path(), folder_ / entry.path().filename());
+    }
+  }
+  const auto exported = Run("export sample_ship.obj --game-ready -o one.cmp -q");
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  const auto checked = Run("check one.cmp");
+  EXPECT_EQ(checked.exitStatus, 0) << checked.out << checked.err;
+  EXPECT_EQ(checked.out, "2 files checked: 0 errors, 0 warnings\n");
+}
+
 }  // namespace
 }  // namespace svcmp
