@@ -101,7 +101,35 @@ bool ExportJob::Prepare() {
     writesCollision_ = false;
   }
   if (writesCollision_ && RefuseTarget(collisionPath_)) return false;
-  return !WritesMaterialFile(options_) || !RefuseTarget(*options_.materialsPath);
+  if (WritesMaterialFile(options_) && RefuseTarget(*options_.materialsPath)) return false;
+  return !RefuseSharedTarget();
+}
+
+// Two files of the export at one place would overwrite each other, and the
+// second lock on it would wait for the first for ever.
+bool ExportJob::RefuseSharedTarget() {
+  const std::vector<std::string> paths = TargetPaths();
+  std::vector<std::filesystem::path> places;
+  for (const std::string& path : paths) {
+    std::error_code ignored;
+    places.push_back(std::filesystem::weakly_canonical(ResolveReplaceTarget(path), ignored));
+    for (std::size_t i = 0; i + 1 < places.size(); ++i) {
+      if (places[i] == places.back()) {
+        ui_.Fail(path + " is the place of " + paths[i] +
+                 " too: the export's files must go to different files");
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// The files of the export, the .cmp first: the order of the locks and renames.
+std::vector<std::string> ExportJob::TargetPaths() const {
+  std::vector<std::string> paths = {options_.outputPath};
+  if (writesCollision_) paths.push_back(collisionPath_);
+  if (WritesMaterialFile(options_)) paths.push_back(*options_.materialsPath);
+  return paths;
 }
 
 bool ExportJob::Run(HostModelPtr model, std::vector<SplitMesh> splits,
@@ -262,9 +290,7 @@ bool ExportJob::MakeCollision() {
 }
 
 std::optional<ExportJob::TargetLocks> ExportJob::LockTargets() {
-  std::vector<std::string> paths = {options_.outputPath};
-  if (writesCollision_) paths.push_back(collisionPath_);
-  if (WritesMaterialFile(options_)) paths.push_back(*options_.materialsPath);
+  const std::vector<std::string> paths = TargetPaths();
   TargetLocks locks;
   for (const std::string& path : paths) {
     TargetLockResult locked = TargetLock::Acquire(ResolveReplaceTarget(path), !options_.noWait,

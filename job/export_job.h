@@ -52,6 +52,8 @@ class ExportJob {
   };
 
   bool RefuseTarget(const std::string& path);
+  bool RefuseSharedTarget();
+  std::vector<std::string> TargetPaths() const;
   bool FormParts();
   bool FormNodeParts();
   bool TakeNodeLevels(PartsFromNodes& formed, const std::vector<SplitMesh>& treeSplits);

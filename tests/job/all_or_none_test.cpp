@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,9 @@ struct FaultCase {
   WriteStep step;
   const char* file;  // the file whose step fails
 };
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const FaultCase& fault, std::ostream* out) { *out << fault.name; }
 
 class AllOrNoneFault : public AllOrNone, public ::testing::WithParamInterface<FaultCase> {};
 

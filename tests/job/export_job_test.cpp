@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -139,11 +140,36 @@ TEST_F(ExportJobTest, GroupsCollisionIdsAreTheCmpsPartNames) {
   EXPECT_TRUE(CheckCollisionFile(*sur.file, &model).empty());
 }
 
+// Two files of one export at one place would overwrite each other (and
+// lock each other out): refused before anything is read or written.
+TEST_F(ExportJobTest, FilesOfOneExportMustGoToDifferentPlaces) {
+  const std::string cmp = (folder_ / "ship.cmp").string();
+  const std::string other = (folder_ / "sub" / ".." / "ship.cmp").string();
+  fs::create_directory(folder_ / "sub");
+  for (const auto& [collisionPath, materialsPath] :
+       {std::pair<std::string, std::string>{other, ""}, {"", cmp}}) {
+    ExportOptions options = Options();
+    options.collision = true;
+    options.collisionPath = collisionPath;
+    if (!materialsPath.empty()) options.materialsPath = materialsPath;
+    RecordingUi ui;
+    ExportJob job(options, ui);
+    EXPECT_FALSE(job.Prepare());
+    ASSERT_EQ(ui.failures.size(), 1u);
+    EXPECT_NE(ui.failures[0].find("must go to different files"), std::string::npos)
+        << ui.failures[0];
+  }
+  EXPECT_EQ(Entries(), std::vector<std::string>{"sub"});
+}
+
 struct JobFault {
   const char* name;
   WriteStep step;
   const char* file;
 };
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const JobFault& fault, std::ostream* out) { *out << fault.name; }
 
 class ExportJobFault : public ExportJobTest, public ::testing::WithParamInterface<JobFault> {};
 
