@@ -6,6 +6,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "cli/blender_program_platform.h"
+
 namespace svcmp::cli {
 namespace {
 
@@ -14,25 +16,10 @@ namespace fs = std::filesystem;
 constexpr char kHowToName[] =
     "name Blender's program with --blender PATH or the SVCMP_BLENDER environment variable";
 
-#ifdef _WIN32
-constexpr char kPathSeparator = ';';
-constexpr char kProgramName[] = "blender.exe";
-#else
-constexpr char kPathSeparator = ':';
-constexpr char kProgramName[] = "blender";
-#endif
-
 bool IsProgram(const fs::path& path) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
-  if (error || !fs::is_regular_file(status)) return false;
-#ifdef _WIN32
-  return true;
-#else
-  constexpr fs::perms kRunnable =
-      fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
-  return (status.permissions() & kRunnable) != fs::perms::none;
-#endif
+  return !error && fs::is_regular_file(status) && platform::IsRunnable(status);
 }
 
 std::string Environment(const char* name) {
@@ -44,11 +31,11 @@ fs::path OnPath() {
   const std::string folders = Environment("PATH");
   std::string_view rest = folders;
   while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find(kPathSeparator), rest.size());
+    const std::size_t end = std::min(rest.find(platform::PathListSeparator()), rest.size());
     const std::string_view folder = rest.substr(0, end);
     rest.remove_prefix(std::min(end + 1, rest.size()));
     if (folder.empty()) continue;
-    const fs::path candidate = fs::path(std::string(folder)) / kProgramName;
+    const fs::path candidate = fs::path(std::string(folder)) / platform::BlenderProgramName();
     if (IsProgram(candidate)) return candidate;
   }
   return {};
@@ -67,22 +54,6 @@ std::vector<int> VersionOf(const std::string& name) {
     }
   }
   return numbers;
-}
-
-std::vector<fs::path> ProgramFolders() {
-#ifdef _WIN32
-  // A 32-bit program sees the 32-bit folder as ProgramFiles; Blender is
-  // 64-bit and installs into the one ProgramW6432 names.
-  std::vector<fs::path> folders;
-  for (const char* name : {"ProgramW6432", "ProgramFiles"}) {
-    const std::string folder = Environment(name);
-    if (!folder.empty()) folders.emplace_back(folder);
-  }
-  if (folders.empty()) folders.emplace_back("C:\\Program Files");
-  return folders;
-#else
-  return {};
-#endif
 }
 
 BlenderProgram NamedProgram(const std::string& program, const char* namedBy) {
@@ -118,7 +89,7 @@ BlenderProgram FindBlender(const std::optional<std::string>& given) {
   const std::string named = Environment(kBlenderVariable);
   if (!named.empty()) return NamedProgram(named, kBlenderVariable);
   fs::path found = OnPath();
-  if (found.empty()) found = NewestInstalledBlender(ProgramFolders());
+  if (found.empty()) found = NewestInstalledBlender(platform::ProgramFolders());
   if (!found.empty()) return {found, ""};
   return {{},
           std::string("reading it needs Blender, which was not found: install Blender, or ") +

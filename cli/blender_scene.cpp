@@ -12,7 +12,7 @@
 #include "cli/blender_program.h"
 #include "cli/scratch_folder.h"
 #include "import/importer_outcome.h"
-#include "import/importer_process.h"
+#include "import/limited_process.h"
 #include "import/importer_protocol.h"
 
 namespace svcmp::cli {
@@ -43,7 +43,7 @@ std::vector<std::string_view> NonBlankLines(std::string_view text) {
 
 // Blender's output, its errors last, as the end of a message: its last lines,
 // each on a line of its own.
-std::string LastLines(const ImporterRun& run) {
+std::string LastLines(const ProcessRun& run) {
   std::vector<std::string_view> lines = NonBlankLines(run.output);
   const std::vector<std::string_view> errors = NonBlankLines(run.messages);
   lines.insert(lines.end(), errors.begin(), errors.end());
@@ -57,18 +57,18 @@ std::string LastLines(const ImporterRun& run) {
 }
 
 // Why Blender gave no GLB, in words for the user; empty when it did.
-std::string BlenderFailure(const ImporterRun& run, const fs::path& program,
-                           const ImporterLimits& limits, const fs::path& written) {
-  if (run.end == ImporterEnd::NotStarted) {
+std::string BlenderFailure(const ProcessRun& run, const fs::path& program,
+                           const ProcessLimits& limits, const fs::path& written) {
+  if (run.end == ProcessEnd::NotStarted) {
     return "Blender cannot be started: " + program.string() + ": " + run.detail;
   }
-  if (run.end == ImporterEnd::Exited && run.exitStatus == kScriptRefused) {
+  if (run.end == ProcessEnd::Exited && run.exitStatus == kScriptRefused) {
     const std::string_view prefix = importer_protocol::kErrorPrefix;
     for (const std::string_view line : NonBlankLines(run.messages)) {
       if (line.starts_with(prefix)) return std::string(line.substr(prefix.size()));
     }
   }
-  if (run.end != ImporterEnd::Exited || run.exitStatus != 0) {
+  if (run.end != ProcessEnd::Exited || run.exitStatus != 0) {
     return "Blender stopped (" + ImporterStopReason(run, limits) + ")" + LastLines(run);
   }
   std::error_code error;
@@ -113,9 +113,9 @@ ModelLoadResult LoadBlendFile(const std::string& path, const BlenderChoice& blen
       "-b",       "--factory-startup", blend, "--python-exit-code", "1",
       "--python", script.string(),     "--",  written.string()};
   if (blender.collection) arguments.push_back(*blender.collection);
-  ImporterLimits limits = import.limits;
+  ProcessLimits limits = import.limits;
   limits.deepStack = false;
-  const ImporterRun run = RunImporter(found.program, arguments, limits);
+  const ProcessRun run = RunLimitedProcess(found.program, arguments, limits);
   const std::string failure = BlenderFailure(run, found.program, limits, written);
   if (!failure.empty()) return {nullptr, FileMessage(path, failure), {}};
 
@@ -134,17 +134,17 @@ ModelLoadResult LoadBlendFile(const std::string& path, const BlenderChoice& blen
 
 std::string SaveAsBlendFile(const fs::path& glb, const fs::path& blend,
                             const std::optional<std::string>& program,
-                            const ImporterLimits& limits) {
+                            const ProcessLimits& limits) {
   const BlenderProgram found = FindBlender(program);
   if (found.program.empty()) return found.error;
   std::optional<ScratchFolder> scratch = ScratchFolder::Create();
   if (!scratch) return "cannot make a temporary folder for Blender's import";
   const fs::path script = scratch->Path() / "import_scene.py";
   if (!WriteScript(script, kBlenderImportScript)) return "cannot write Blender's import script";
-  ImporterLimits blenderLimits = limits;
+  ProcessLimits blenderLimits = limits;
   blenderLimits.deepStack = false;
-  const ImporterRun run =
-      RunImporter(found.program,
+  const ProcessRun run =
+      RunLimitedProcess(found.program,
                   {"-b", "--factory-startup", "--python-exit-code", "1", "--python",
                    script.string(), "--", glb.string(), blend.string()},
                   blenderLimits);

@@ -4,17 +4,13 @@
 #include <optional>
 #include <string>
 
-#include "import/importer_process.h"
+#include "import/limited_process.h"
 #include "import/model_file.h"
+#include "job/export_options.h"
 
 // .blend files in: the Blender the user has installed exports the scene as
 // GLB, which is then imported as any model file.
 namespace svcmp::cli {
-
-struct BlenderChoice {
-  std::optional<std::string> program;     // --blender; else found (blender_program.h)
-  std::optional<std::string> collection;  // --blender-collection; else the visible objects
-};
 
 // Loads the .blend file at `path`: runs Blender headless with cmptool's
 // export script (custom properties, node tree, modifiers applied, images
@@ -32,6 +28,6 @@ struct BlenderChoice {
 [[nodiscard]] std::string SaveAsBlendFile(const std::filesystem::path& glb,
                                           const std::filesystem::path& blend,
                                           const std::optional<std::string>& program,
-                                          const ImporterLimits& limits);
+                                          const ProcessLimits& limits);
 
 }  // namespace svcmp::cli

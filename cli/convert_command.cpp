@@ -16,7 +16,7 @@
 #include "cli/input_files.h"
 #include "cli/scratch_folder.h"
 #include "import/export_formats.h"
-#include "import/importer_process.h"
+#include "import/limited_process.h"
 #include "import/scene_export.h"
 #include "plugin/model_capture.h"
 #include "utf/file_io.h"
@@ -215,9 +215,9 @@ int RunConvert(const ConvertOptions& options) {
   const fs::path glb = scratch->Path() / "scene.glb";
   std::string failure = ExportSceneThroughImporter(scene, scratch->Path() / "scene.json",
                                                    blend ? glb : written / name,
-                                                   {ImporterProgramBeside(), ImporterLimits{}});
+                                                   {ImporterProgramBeside(), ProcessLimits{}});
   if (failure.empty() && blend) {
-    failure = SaveAsBlendFile(glb, written / name, options.blender, ImporterLimits{});
+    failure = SaveAsBlendFile(glb, written / name, options.blender, ProcessLimits{});
     if (!failure.empty()) failure = "\"" + options.outputPath + "\": " + failure;
   }
   if (!failure.empty()) {

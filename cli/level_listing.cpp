@@ -1,7 +1,8 @@
 #include "cli/level_listing.h"
 
-#include "cli/level_exports.h"
-#include "cli/model_totals.h"
+#include "cli/cli_export_ui.h"
+#include "job/level_exports.h"
+#include "job/model_totals.h"
 #include "plugin/export_checks.h"
 #include "plugin/model_capture.h"
 
@@ -28,7 +29,8 @@ void PrintSimplifiedLevels(const ExportOptions& options, const MeshList& capture
   listing.quiet = true;  // the level lines say what the steps would print
   ExportSettings settings;
   settings.LodLevel = options.lodLevel.value_or(0);
-  LevelExports levels(listing, settings, nullptr, splits);
+  CliExportUi ui(true);
+  LevelExports levels(listing, settings, nullptr, splits, ui);
   for (int run = 0; run < levels.Count(); ++run) {
     MeshList meshes = captured;
     levels.Step(run).Apply(meshes);

@@ -1,22 +1,14 @@
 #include <CLI/CLI.hpp>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-
-#include <cstdio>
-#endif
-
 #include "cli/commands.h"
+#include "import/binary_output.h"
 #include "svcmp_version.h"
 #include "utf/temporary_files.h"
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
   // What cmptool prints (info --json, check, the tree) is the same bytes on
   // every system: no carriage return is slipped in before each line feed.
-  _setmode(_fileno(stdout), _O_BINARY);
-#endif
+  svcmp::UseBinaryPrintedOutput();
   // Ctrl-C during an export leaves no half-written file beside the target.
   svcmp::RemoveNotedFilesOnInterrupt();
   CLI::App app{"cmptool: exports compound model (.cmp) files and inspects UTF files"};

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "cli/model_totals.h"
-#include "cli/simplify_step.h"
+#include "job/model_totals.h"
+#include "job/simplify_step.h"
 #include "plugin/export_checks.h"
 #include "plugin/model_capture.h"
 

@@ -1,6 +1,6 @@
 #include "cmp/node_parts.h"
 
-#include <bit>
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -8,38 +8,27 @@
 #include "cmp/cmp_leaf_data.h"
 #include "format/cmp_leaf_layout.h"
 #include "format/cmp_node_names.h"
+#include "utf/little_endian.h"
 
 namespace svcmp {
-namespace {
-
-void AppendName(std::vector<std::uint8_t>& out, std::string_view name) {
-  out.insert(out.end(), name.begin(), name.end());
-  out.insert(out.end(), kJointNameSize - name.size(), 0);
-}
-
-void AppendFloats(std::vector<std::uint8_t>& out, std::span<const float> values) {
-  for (const float value : values) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8)
-      out.push_back(static_cast<std::uint8_t>(bits >> shift));
-  }
-}
-
-}  // namespace
 
 void AppendJointRecord(std::vector<std::uint8_t>& out, const PartJoint& joint,
                        std::string_view child) {
-  AppendName(out, joint.parent);
-  AppendName(out, child);
-  AppendFloats(out, joint.origin);
-  if (joint.kind != PartJointKind::Fix) AppendFloats(out, joint.offset);
-  AppendFloats(out, joint.rotation);
-  if (joint.kind == PartJointKind::Sphere) {
-    AppendFloats(out, joint.sphereLimits);
-  } else if (joint.kind != PartJointKind::Fix) {
-    AppendFloats(out, joint.axis);
-    AppendFloats(out, std::array<float, 2>{joint.min, joint.max});
+  LittleEndianWriter record(std::move(out));
+  for (const std::string_view name : {std::string_view(joint.parent), child}) {
+    record.Text(name);
+    record.Zeros(kJointNameSize - name.size());
   }
+  record.F32s(joint.origin);
+  if (joint.kind != PartJointKind::Fix) record.F32s(joint.offset);
+  record.F32s(joint.rotation);
+  if (joint.kind == PartJointKind::Sphere) {
+    record.F32s(joint.sphereLimits);
+  } else if (joint.kind != PartJointKind::Fix) {
+    record.F32s(joint.axis);
+    record.F32s(std::array<float, 2>{joint.min, joint.max});
+  }
+  out = record.Take();
 }
 
 void WriteNodePartJoints(UtfTree& tree, UtfNode cons, const std::vector<NodePart>& parts) {

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "format/collision_layout.h"
+#include "utf/little_endian.h"
 
 namespace svcmp {
 namespace {
@@ -57,15 +58,11 @@ struct Layout {
   std::vector<Node> nodes;  // depth first
 };
 
-class Bytes {
+// The file's words, whose numbers the layout works out in double.
+class Bytes : public LittleEndianWriter {
  public:
-  void U8(std::uint32_t v) { bytes.push_back(static_cast<std::uint8_t>(v)); }
-  void U16(std::uint32_t v) { U8(v), U8(v >> 8); }
-  void U24(std::uint32_t v) { U16(v), U8(v >> 16); }
-  void U32(std::uint32_t v) { U16(v), U16(v >> 16); }
-  void F32(double v) { U32(std::bit_cast<std::uint32_t>(static_cast<float>(v))); }
+  void F32(double v) { LittleEndianWriter::F32(static_cast<float>(v)); }
   void Tag(std::uint32_t tag) { U32(tag); }
-  std::vector<std::uint8_t> bytes;
 };
 
 // Faces of a hull with their points welded into the part's, numbered in
@@ -318,16 +315,16 @@ SurWriting WriteSurFile(const std::vector<PartHulls>& parts) {
     for (int k = 0; k < 3; ++k) out.F32(own.min[k]);
     for (int k = 0; k < 3; ++k) out.F32(own.max[k]);
     out.Tag(sur::kSurfaceTag);
-    const std::size_t blockAt = out.bytes.size();
+    const std::size_t blockAt = out.Size();
     WriteBlock(part, layout, out);
-    if (out.bytes.size() - blockAt - 4 > sur::kMaxBlockSize) return {{}, "a part's collision block is 16 MiB or more"};
+    if (out.Size() - blockAt - 4 > sur::kMaxBlockSize) return {{}, "a part's collision block is 16 MiB or more"};
     if (!part.hardpointIds.empty()) {
       out.Tag(sur::kHardpointIdsTag);
       out.U32(static_cast<std::uint32_t>(part.hardpointIds.size()));
       for (const std::uint32_t id : part.hardpointIds) out.U32(id);
     }
   }
-  return {std::move(out.bytes), {}};
+  return {out.Take(), {}};
 }
 
 }  // namespace svcmp

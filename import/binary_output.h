@@ -7,4 +7,8 @@ namespace svcmp {
 // reaches the process reading it byte for byte. Does nothing elsewhere.
 void UseBinaryStandardOutput();
 
+// Puts stdout alone in binary mode: what a program prints is the same bytes
+// on every system, while its messages on stderr stay text for the console.
+void UseBinaryPrintedOutput();
+
 }  // namespace svcmp

@@ -31,14 +31,14 @@ std::vector<std::string> LinesAfter(std::string_view prefix, std::string_view me
 
 }  // namespace
 
-std::string ImporterStopReason(const ImporterRun& run, const ImporterLimits& limits) {
+std::string ImporterStopReason(const ProcessRun& run, const ProcessLimits& limits) {
   const std::string megabytes = std::to_string(limits.memoryMegabytes) + " MB";
   switch (run.end) {
-    case ImporterEnd::TimedOut:
+    case ProcessEnd::TimedOut:
       return msg::kNoResultAfter + std::to_string(limits.timeoutSeconds) + " s";
-    case ImporterEnd::OutputTooLarge:
+    case ProcessEnd::OutputTooLarge:
       return msg::kOutputPassed + megabytes;
-    case ImporterEnd::Crashed:
+    case ProcessEnd::Crashed:
       return msg::kCrashed + run.detail;
     default:
       break;
@@ -47,24 +47,24 @@ std::string ImporterStopReason(const ImporterRun& run, const ImporterLimits& lim
   return msg::kExitedWith + std::to_string(run.exitStatus);
 }
 
-std::string ImporterFailure(const ImporterRun& run, const std::string& path,
-                            const std::filesystem::path& program, const ImporterLimits& limits) {
-  if (run.end == ImporterEnd::NotStarted) {
+std::string ImporterFailure(const ProcessRun& run, const std::string& path,
+                            const std::filesystem::path& program, const ProcessLimits& limits) {
+  if (run.end == ProcessEnd::NotStarted) {
     const std::string reason =
         program.empty() ? run.detail : msg::kCannotStart + program.string() + ": " + run.detail;
     return FileMessage(path, reason);
   }
-  if (run.end == ImporterEnd::Exited && run.exitStatus == protocol::kExitRefused) {
+  if (run.end == ProcessEnd::Exited && run.exitStatus == protocol::kExitRefused) {
     const std::vector<std::string> refusals = LinesAfter(protocol::kErrorPrefix, run.messages);
     if (!refusals.empty()) return refusals.back();
   }
-  if (run.end != ImporterEnd::Exited || run.exitStatus != protocol::kExitRead) {
+  if (run.end != ProcessEnd::Exited || run.exitStatus != protocol::kExitRead) {
     return FileMessage(path, msg::kImporterStopped + ImporterStopReason(run, limits) + ")");
   }
   return "";
 }
 
-std::vector<std::string> ImporterWarnings(const ImporterRun& run) {
+std::vector<std::string> ImporterWarnings(const ProcessRun& run) {
   return LinesAfter(protocol::kWarningPrefix, run.messages);
 }
 

@@ -24,8 +24,8 @@ ModelLoadResult ImportModelFile(const std::string& path, const ModelImport& impo
   const ModelFormatCheck format = DetectModelFormat(path);
   if (!format.format) return {nullptr, format.error, {}};
 
-  const ImporterRun run =
-      RunImporter(import.importerProgram, {protocol::kReadMode, path}, import.limits);
+  const ProcessRun run =
+      RunLimitedProcess(import.importerProgram, {protocol::kReadMode, path}, import.limits);
   const std::string failure = ImporterFailure(run, path, import.importerProgram, import.limits);
   if (!failure.empty()) return {nullptr, failure, {}};
   ModelDocumentResult document = ParseModelDocument(run.output, VertexIndexRange::Cmptool32Bit);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/host_model.h"
-#include "import/importer_process.h"
+#include "import/limited_process.h"
 
 namespace svcmp {
 
@@ -24,7 +24,7 @@ struct ModelLoadResult {
 // Where the importer program is, and the limits it runs under.
 struct ModelImport {
   std::filesystem::path importerProgram;
-  ImporterLimits limits;
+  ProcessLimits limits;
 };
 
 // Loads a model file: ".json" (any letter case) as a host model document in

@@ -19,7 +19,7 @@ std::string ExportSceneThroughImporter(const SceneDocument& scene,
     out.write(document.text.data(), static_cast<std::streamsize>(document.text.size()));
     if (!out.flush()) return "\"" + scenePath.string() + "\" cannot be written";
   }
-  const ImporterRun run = RunImporter(
+  const ProcessRun run = RunLimitedProcess(
       import.importerProgram,
       {importer_protocol::kWriteMode, scenePath.string(), outputPath.string()}, import.limits);
   return ImporterFailure(run, path, import.importerProgram, import.limits);

@@ -8,18 +8,10 @@
 #include <cstring>
 
 #include "format/dds_format.h"
+#include "utf/little_endian.h"
 
 namespace svcmp {
 namespace {
-
-void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8)
-    out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-void AppendText(std::vector<std::uint8_t>& out, const char* text) {
-  out.insert(out.end(), text, text + std::strlen(text));
-}
 
 std::size_t LevelSize(int width, int height, std::size_t blockSize) {
   const auto blocksAcross =
@@ -31,21 +23,23 @@ std::size_t LevelSize(int width, int height, std::size_t blockSize) {
 
 void AppendHeader(std::vector<std::uint8_t>& out, int width, int height, int levels, bool alpha) {
   const std::size_t blockSize = alpha ? dds::kDxt5BlockSize : dds::kDxt1BlockSize;
-  AppendText(out, dds::kMagic);
-  AppendU32(out, dds::kHeaderSize);
-  AppendU32(out, dds::kFlags);
-  AppendU32(out, static_cast<std::uint32_t>(height));
-  AppendU32(out, static_cast<std::uint32_t>(width));
-  AppendU32(out, static_cast<std::uint32_t>(LevelSize(width, height, blockSize)));
-  AppendU32(out, 0);  // depth
-  AppendU32(out, static_cast<std::uint32_t>(levels));
-  for (int i = 0; i < 11; ++i) AppendU32(out, 0);
-  AppendU32(out, dds::kPixelFormatSize);
-  AppendU32(out, dds::kPixelFormatFourCc);
-  AppendText(out, alpha ? dds::kFourCcDxt5 : dds::kFourCcDxt1);
-  for (int i = 0; i < 5; ++i) AppendU32(out, 0);
-  AppendU32(out, dds::kCaps);
-  for (int i = 0; i < 4; ++i) AppendU32(out, 0);
+  LittleEndianWriter header(std::move(out));
+  header.Text(dds::kMagic);
+  header.U32(dds::kHeaderSize);
+  header.U32(dds::kFlags);
+  header.U32(static_cast<std::uint32_t>(height));
+  header.U32(static_cast<std::uint32_t>(width));
+  header.U32(static_cast<std::uint32_t>(LevelSize(width, height, blockSize)));
+  header.U32(0);  // depth
+  header.U32(static_cast<std::uint32_t>(levels));
+  header.Zeros(11 * 4);
+  header.U32(dds::kPixelFormatSize);
+  header.U32(dds::kPixelFormatFourCc);
+  header.Text(alpha ? dds::kFourCcDxt5 : dds::kFourCcDxt1);
+  header.Zeros(5 * 4);
+  header.U32(dds::kCaps);
+  header.Zeros(4 * 4);
+  out = header.Take();
   assert(out.size() == dds::kFileHeaderSize);
 }
 

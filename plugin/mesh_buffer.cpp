@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "format/name_crc.h"
+#include "utf/little_endian.h"
 
 namespace svcmp {
 namespace {
@@ -13,33 +14,7 @@ namespace {
 constexpr char kGroupFileSuffix[] = "_lod1.3db";
 
 // Triangles and vertices are copied to the buffer as they lie in memory.
-static_assert(std::endian::native == std::endian::little, "the buffer is little-endian");
 static_assert(sizeof(MeshTriangle) == 3 * sizeof(std::uint16_t));
-
-class ByteWriter {
- public:
-  explicit ByteWriter(std::size_t size) { bytes_.reserve(size); }
-
-  void U16(std::uint16_t value) {
-    bytes_.push_back(static_cast<std::uint8_t>(value));
-    bytes_.push_back(static_cast<std::uint8_t>(value >> 8));
-  }
-  void U32(std::uint32_t value) {
-    U16(static_cast<std::uint16_t>(value));
-    U16(static_cast<std::uint16_t>(value >> 16));
-  }
-  // Records whose memory layout is the file's: little-endian words, no padding.
-  template <typename Record>
-  void Records(const std::vector<Record>& records) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(records.data());
-    bytes_.insert(bytes_.end(), bytes, bytes + records.size() * sizeof(Record));
-  }
-
-  std::vector<std::uint8_t> Take() { return std::move(bytes_); }
-
- private:
-  std::vector<std::uint8_t> bytes_;
-};
 
 // Only a value strictly outside the box moves a bound.
 void Merge(Bounds& into, const Bounds& from) {
@@ -57,7 +32,7 @@ std::uint16_t Wrap16(std::size_t value) { return static_cast<std::uint16_t>(valu
 // list with one group and from the group's first vertex with several.
 class EntryWriter {
  public:
-  EntryWriter(ByteWriter& out, MeshDataSummary& summary) : out_(out), summary_(summary) {}
+  EntryWriter(LittleEndianWriter& out, MeshDataSummary& summary) : out_(out), summary_(summary) {}
 
   void RestartVertexCount() { runningVertex_ = 0; }
 
@@ -74,7 +49,7 @@ class EntryWriter {
   }
 
  private:
-  ByteWriter& out_;
+  LittleEndianWriter& out_;
   MeshDataSummary& summary_;
   std::uint16_t runningVertex_ = 0;
 };
@@ -150,8 +125,9 @@ std::vector<std::uint8_t> BuildMeshBuffer(
   summary.indexCount = Wrap16(indexCount);
   summary.vertexCount = Wrap16(vertexCount);
 
-  ByteWriter out(kMeshBufferHeaderSize + kMeshEntrySize * geometry.size() + 2 * indexCount +
-                 kMeshVertexSize * vertexCount);
+  LittleEndianWriter out;
+  out.Reserve(kMeshBufferHeaderSize + kMeshEntrySize * geometry.size() + 2 * indexCount +
+              kMeshVertexSize * vertexCount);
   out.U32(kMeshKind);
   out.U32(kTriangleListPrimitive);
   out.U16(summary.meshCount);

@@ -1,8 +1,5 @@
 #include "utf/file_io.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -12,14 +9,8 @@
 #include <new>
 #include <random>
 #include <system_error>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <sys/mman.h>
-#include <sys/uio.h>
-#include <unistd.h>
-#endif
 
+#include "utf/platform.h"
 #include "utf/replace_target.h"
 #include "utf/temporary_files.h"
 #include "utf/utf_messages.h"
@@ -28,74 +19,14 @@ namespace svcmp {
 namespace {
 
 using Piece = std::span<const std::uint8_t>;
-
-// The few descriptor calls that differ between the platforms.
-#ifdef _WIN32
-int CreateExclusive(const std::filesystem::path& path) {
-  return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-int OpenForReading(const std::filesystem::path& path) {
-  return _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
-}
-unsigned ChunkOf(std::size_t size) {
-  return size > 0x40000000u ? 0x40000000u : static_cast<unsigned>(size);
-}
-// There is no gathered write: each call writes from the first piece only.
-long WriteSome(int fd, const Piece* pieces, std::size_t /*count*/) {
-  return _write(fd, pieces->data(), ChunkOf(pieces->size()));
-}
-long ReadSome(int fd, std::uint8_t* into, std::size_t size) {
-  return _read(fd, into, ChunkOf(size));
-}
-std::shared_ptr<std::uint8_t[]> FileBuffer(std::size_t size) {
-  return std::make_unique_for_overwrite<std::uint8_t[]>(size);
-}
-std::uint64_t SizeOf(int fd) {
-  struct _stat64 status {};
-  return _fstat64(fd, &status) == 0 && status.st_size > 0 ? status.st_size : 0;
-}
-int SyncToDisk(int fd) { return _commit(fd); }
-int CloseFile(int fd) { return _close(fd); }
-#else
-int CreateExclusive(const std::filesystem::path& path) {
-  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-int OpenForReading(const std::filesystem::path& path) {
-  return open(path.c_str(), O_RDONLY | O_CLOEXEC);
-}
-long WriteSome(int fd, const Piece* pieces, std::size_t count) {
-  iovec batch[64];
-  const std::size_t used = std::min(count, std::size(batch));
-  for (std::size_t i = 0; i < used; ++i) {
-    batch[i] = {const_cast<std::uint8_t*>(pieces[i].data()), pieces[i].size()};
-  }
-  return static_cast<long>(writev(fd, batch, static_cast<int>(used)));
-}
-long ReadSome(int fd, std::uint8_t* into, std::size_t size) {
-  return static_cast<long>(read(fd, into, size));
-}
-// A buffer for a whole file. A large one asks for huge pages: the kernel then
-// clears and maps 2 MB at a time instead of faulting in every 4 KB page,
-// which is most of what reading a large file costs.
-std::shared_ptr<std::uint8_t[]> FileBuffer(std::size_t size) {
-  constexpr std::size_t kHugePage = std::size_t{2} << 20;
-  if (size < kHugePage) return std::make_unique_for_overwrite<std::uint8_t[]>(size);
-  const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-  void* memory = std::aligned_alloc(kHugePage, rounded);
-  if (memory == nullptr) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  madvise(memory, rounded, MADV_HUGEPAGE);  // only advice: without it the buffer works the same
-#endif
-  return {static_cast<std::uint8_t*>(memory), [](std::uint8_t* bytes) { std::free(bytes); }};
-}
-std::uint64_t SizeOf(int fd) {
-  struct stat status {};
-  return fstat(fd, &status) == 0 && status.st_size > 0 ? static_cast<std::uint64_t>(status.st_size)
-                                                       : 0;
-}
-int SyncToDisk(int fd) { return fsync(fd); }
-int CloseFile(int fd) { return close(fd); }
-#endif
+using platform::CloseFile;
+using platform::CreateExclusive;
+using platform::FileBuffer;
+using platform::OpenForReading;
+using platform::ReadSome;
+using platform::SizeOf;
+using platform::SyncToDisk;
+using platform::WriteSome;
 
 SyncCall syncCall = SyncToDisk;
 
@@ -165,6 +96,12 @@ FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
 
 FileWriteResult ReplaceFileContentsFromPieces(const std::filesystem::path& path,
                                               std::span<const Piece> pieces) {
+  StagedFile staged = StageFileContents(path, pieces);
+  if (staged.temporary.empty()) return {false, std::move(staged.reason)};
+  return CommitStagedFile(path, staged);
+}
+
+StagedFile StageFileContents(const std::filesystem::path& path, std::span<const Piece> pieces) {
   namespace fs = std::filesystem;
   std::error_code ignored;
   // Replace what a link points to, not the link itself.
@@ -173,10 +110,12 @@ FileWriteResult ReplaceFileContentsFromPieces(const std::filesystem::path& path,
   // A folder, device, FIFO or socket in the way is refused before anything
   // is created beside it; renaming over it would destroy it.
   const fs::file_status old = fs::symlink_status(target, ignored);
+  StagedFile staged;
   if (fs::exists(old) && !fs::is_regular_file(old)) {
-    return {false, Describe(utf_messages::kCannotReplace, path,
-                            std::string(fs::is_directory(old) ? utf_messages::kIsFolder
-                                                              : utf_messages::kNotAFile))};
+    staged.reason = Describe(
+        utf_messages::kCannotReplace, path,
+        std::string(fs::is_directory(old) ? utf_messages::kIsFolder : utf_messages::kNotAFile));
+    return staged;
   }
 
   RemoveStaleTemporaries(target);
@@ -186,8 +125,9 @@ FileWriteResult ReplaceFileContentsFromPieces(const std::filesystem::path& path,
     const int error = errno;
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    return {false, std::string(utf_messages::kCannotCreateIn) + folder.string() + ": " +
-                       SystemReason(error)};
+    staged.reason =
+        std::string(utf_messages::kCannotCreateIn) + folder.string() + ": " + SystemReason(error);
+    return staged;
   }
   const int interruptSlot = RemoveOnInterrupt(temporary);
   int error = 0;
@@ -203,20 +143,35 @@ FileWriteResult ReplaceFileContentsFromPieces(const std::filesystem::path& path,
   if (!ok) {
     fs::remove(temporary, ignored);
     KeepOnInterrupt(interruptSlot);
-    return {false, Describe(utf_messages::kShortWrite, path, SystemReason(error))};
+    staged.reason = Describe(utf_messages::kShortWrite, path, SystemReason(error));
+    return staged;
   }
 
   // Keep the permissions the user gave the file being replaced.
   if (fs::is_regular_file(old)) fs::permissions(temporary, old.permissions(), ignored);
+  staged.temporary = std::move(temporary);
+  staged.interruptSlot = interruptSlot;
+  return staged;
+}
 
+FileWriteResult CommitStagedFile(const std::filesystem::path& path, StagedFile& staged) {
   std::error_code renameError;
-  fs::rename(temporary, target, renameError);
-  if (renameError) fs::remove(temporary, ignored);
-  KeepOnInterrupt(interruptSlot);
+  std::filesystem::rename(staged.temporary, ResolveReplaceTarget(path), renameError);
   if (renameError) {
+    DropStagedFile(staged);
     return {false, Describe(utf_messages::kCannotReplace, path, renameError.message())};
   }
+  KeepOnInterrupt(staged.interruptSlot);
+  staged = {};
   return {true, {}};
+}
+
+void DropStagedFile(StagedFile& staged) {
+  if (staged.temporary.empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove(staged.temporary, ignored);
+  KeepOnInterrupt(staged.interruptSlot);
+  staged = {};
 }
 
 FileReadResult ReadWholeFile(const std::filesystem::path& path) {

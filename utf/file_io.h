@@ -28,6 +28,27 @@ FileWriteResult ReplaceFileContents(const std::filesystem::path& path,
 FileWriteResult ReplaceFileContentsFromPieces(
     const std::filesystem::path& path, std::span<const std::span<const std::uint8_t>> pieces);
 
+// A file written in full beside its target, synced, with the target's
+// permissions, waiting to be renamed over it; `temporary` is empty (and
+// `reason` says why) when it could not be written. An interrupt removes it.
+struct [[nodiscard]] StagedFile {
+  std::filesystem::path temporary;
+  int interruptSlot = -1;
+  std::string reason;
+};
+
+// The first half of ReplaceFileContentsFromPieces: the same refusals and
+// messages; the target is untouched.
+StagedFile StageFileContents(const std::filesystem::path& path,
+                             std::span<const std::span<const std::uint8_t>> pieces);
+
+// The second half: renames the staged file over `path` (through its links);
+// on failure removes the staged file and leaves the target as it was.
+FileWriteResult CommitStagedFile(const std::filesystem::path& path, StagedFile& staged);
+
+// Removes a staged file that will not be put in place (none: nothing).
+void DropStagedFile(StagedFile& staged);
+
 // The call that flushes the temporary file to disk before the rename: gives 0,
 // or -1 with errno set. Tests swap it to play a disk that fails; null puts the
 // system's call back. Gives the call it replaces.

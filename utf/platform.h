@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <span>
 
 // The operating-system calls behind the target lock and the temporary files,
 // one implementation file per platform. Internal to utf/.
@@ -38,5 +41,23 @@ void RemoveFileNow(const char* path);
 // or termination request arrives, and then ends the process as the request
 // would have. Does nothing where there are no such signals.
 void OnInterrupt(void (*cleanUp)());
+
+// The file seam's descriptor calls; each failure gives -1 with errno set.
+// Creates a new file, failing when one of the name exists.
+int CreateExclusive(const std::filesystem::path& path);
+int OpenForReading(const std::filesystem::path& path);
+// Writes from the `count` pieces in order (Windows: from the first only, as
+// it has no gathered write); the bytes written.
+long WriteSome(int fd, const std::span<const std::uint8_t>* pieces, std::size_t count);
+long ReadSome(int fd, std::uint8_t* into, std::size_t size);
+// A buffer for a whole file of `size` bytes.
+std::shared_ptr<std::uint8_t[]> FileBuffer(std::size_t size);
+// The open file's size; 0 when it cannot be told.
+std::uint64_t SizeOf(int fd);
+int SyncToDisk(int fd);
+int CloseFile(int fd);
+
+// Whether this user may write the file at `path`.
+bool UserMayWrite(const std::filesystem::path& path);
 
 }  // namespace svcmp::platform

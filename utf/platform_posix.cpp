@@ -1,11 +1,17 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
+#include <iterator>
+#include <new>
 
 #include "utf/platform.h"
 
@@ -71,5 +77,53 @@ void OnInterrupt(void (*cleanUp)()) {
     sigaction(signalNumber, &action, nullptr);
   }
 }
+
+int CreateExclusive(const std::filesystem::path& path) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+int OpenForReading(const std::filesystem::path& path) {
+  return open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+long WriteSome(int fd, const std::span<const std::uint8_t>* pieces, std::size_t count) {
+  iovec batch[64];
+  const std::size_t used = std::min(count, std::size(batch));
+  for (std::size_t i = 0; i < used; ++i) {
+    batch[i] = {const_cast<std::uint8_t*>(pieces[i].data()), pieces[i].size()};
+  }
+  return static_cast<long>(writev(fd, batch, static_cast<int>(used)));
+}
+
+long ReadSome(int fd, std::uint8_t* into, std::size_t size) {
+  return static_cast<long>(read(fd, into, size));
+}
+
+// A large buffer asks for huge pages: the kernel then clears and maps 2 MB
+// at a time instead of faulting in every 4 KB page, which is most of what
+// reading a large file costs.
+std::shared_ptr<std::uint8_t[]> FileBuffer(std::size_t size) {
+  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  if (size < kHugePage) return std::make_unique_for_overwrite<std::uint8_t[]>(size);
+  const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
+  void* memory = std::aligned_alloc(kHugePage, rounded);
+  if (memory == nullptr) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  madvise(memory, rounded, MADV_HUGEPAGE);  // only advice: without it the buffer works the same
+#endif
+  return {static_cast<std::uint8_t*>(memory), [](std::uint8_t* bytes) { std::free(bytes); }};
+}
+
+std::uint64_t SizeOf(int fd) {
+  struct stat status {};
+  return fstat(fd, &status) == 0 && status.st_size > 0 ? static_cast<std::uint64_t>(status.st_size)
+                                                       : 0;
+}
+
+int SyncToDisk(int fd) { return fsync(fd); }
+
+int CloseFile(int fd) { return close(fd); }
+
+bool UserMayWrite(const std::filesystem::path& path) { return access(path.c_str(), W_OK) == 0; }
 
 }  // namespace svcmp::platform

@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -71,5 +74,45 @@ bool ProcessIsRunning(unsigned long processId) {
 void RemoveFileNow(const char* path) { std::remove(path); }
 
 void OnInterrupt(void (* /*cleanUp*/)()) {}
+
+int CreateExclusive(const std::filesystem::path& path) {
+  return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+
+int OpenForReading(const std::filesystem::path& path) {
+  return _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+}
+
+namespace {
+
+unsigned ChunkOf(std::size_t size) {
+  return size > 0x40000000u ? 0x40000000u : static_cast<unsigned>(size);
+}
+
+}  // namespace
+
+// There is no gathered write: each call writes from the first piece only.
+long WriteSome(int fd, const std::span<const std::uint8_t>* pieces, std::size_t /*count*/) {
+  return _write(fd, pieces->data(), ChunkOf(pieces->size()));
+}
+
+long ReadSome(int fd, std::uint8_t* into, std::size_t size) {
+  return _read(fd, into, ChunkOf(size));
+}
+
+std::shared_ptr<std::uint8_t[]> FileBuffer(std::size_t size) {
+  return std::make_unique_for_overwrite<std::uint8_t[]>(size);
+}
+
+std::uint64_t SizeOf(int fd) {
+  struct _stat64 status {};
+  return _fstat64(fd, &status) == 0 && status.st_size > 0 ? status.st_size : 0;
+}
+
+int SyncToDisk(int fd) { return _commit(fd); }
+
+int CloseFile(int fd) { return _close(fd); }
+
+bool UserMayWrite(const std::filesystem::path& path) { return _waccess(path.c_str(), 2) == 0; }
 
 }  // namespace svcmp::platform

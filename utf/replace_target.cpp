@@ -2,25 +2,13 @@
 
 #include <system_error>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "utf/platform.h"
 
 namespace svcmp {
 namespace {
 
 // As many links as the kernel follows before it gives up.
 constexpr int kMaxLinkHops = 40;
-
-bool UserMayWrite(const std::filesystem::path& path) {
-#ifdef _WIN32
-  return _waccess(path.c_str(), 2) == 0;
-#else
-  return access(path.c_str(), W_OK) == 0;
-#endif
-}
 
 }  // namespace
 
@@ -57,7 +45,7 @@ std::optional<std::string> CheckReplaceTarget(const std::filesystem::path& path)
     default:
       return name + " is a device, not a file; only regular files are written";
   }
-  if (!UserMayWrite(target)) return name + " is write-protected";
+  if (!platform::UserMayWrite(target)) return name + " is write-protected";
   return std::nullopt;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "utf/file_io.h"
+#include "utf/little_endian.h"
 #include "utf/utf_format.h"
 #include "utf/utf_messages.h"
 
@@ -84,14 +85,9 @@ Layout::Layout(const UtfTree& tree) : names(tree.NodeCount()) {
   }
 }
 
-// The file's words are little-endian like every machine the writer runs on,
-// so a word's bytes are copied as they lie in memory.
-static_assert(std::endian::native == std::endian::little, "UTF words are little-endian");
-
 void PutWord(std::uint8_t* at, std::uint64_t value) {
   assert(value <= std::numeric_limits<std::uint32_t>::max());
-  const auto word = static_cast<std::uint32_t>(value);
-  std::memcpy(at, &word, sizeof word);
+  StoreU32(at, static_cast<std::uint32_t>(value));
 }
 
 // Fills the node table in pre-order from the first top-level node, whose

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/collision_export.h"
+#include "job/collision_export.h"
 #include "collision/part_collision.h"
 #include "collision/sur_writer.h"
 
@@ -88,13 +88,13 @@ MeshList LargestModelMeshes() {
 void CollisionOfLargestModelThroughTheExport(benchmark::State& state) {
   const MeshList meshes = LargestModelMeshes();
   const std::vector<std::int32_t> meshesPerPart(kParts, kMeshesPerPart);
-  cli::CollisionShape shape;
+  CollisionShape shape;
   shape.meshesPerPart = meshesPerPart;
   shape.fixJoints = state.range(0) != 0;
   for (auto _ : state) {
-    const cli::CollisionFileBytes made = cli::MakeCollisionFile(meshes, shape);
-    if (!made.error.empty()) state.SkipWithError(made.error.c_str());
-    benchmark::DoNotOptimize(made.bytes.data());
+    const StepResult<CollisionFileBytes> made = MakeCollisionFile(meshes, shape);
+    if (!made.ok()) state.SkipWithError(made.error.c_str());
+    if (made.ok()) benchmark::DoNotOptimize(made.value->bytes.data());
   }
 }
 // 0: --groups alone; 1: under Fix joints (--game-ready), whose parts Root

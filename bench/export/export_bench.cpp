@@ -11,11 +11,12 @@
 #include <random>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "cli/cli_export_ui.h"
 #include "exporter/cmp_exporter_plugin.h"
 #include "host/model_document.h"
 #include "host/model_document_writer.h"
+#include "job/planned_level_ui.h"
 
 namespace svcmp {
 namespace {
@@ -99,6 +100,16 @@ void BM_LoadModelDocument(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadModelDocument)->Unit(benchmark::kMillisecond);
 
+// Takes no time over what the export tells.
+class SilentJobUi final : public ExportJobUi {
+ public:
+  void Warn(const std::string&) override {}
+  void Fail(const std::string&) override {}
+  void Note(const std::string&) override {}
+  void Waiting(const std::string&) override {}
+  void Written(const std::vector<std::string>&, const UtfTree&) override {}
+};
+
 // Load, capture, normals, buffer, tree and the written file, as `cmptool
 // export` runs them on a JSON model document.
 void BM_Export(benchmark::State& state) {
@@ -108,7 +119,8 @@ void BM_Export(benchmark::State& state) {
     ModelDocumentResult loaded = LoadModelDocument(path);
     // The mesh count only explains a group mismatch, which the default
     // settings cannot have.
-    cli::CliExportUi ui(CreateNew, cmpPath, ExportSettings{}, false, 0);
+    SilentJobUi told;
+    PlannedLevelUi ui({CreateNew, cmpPath, ExportSettings{}, 0, {}}, told);
     // In memory, as cmptool hands the mesh buffer over.
     CmpExporterPlugIn plugIn(ui, std::nullopt);
     plugIn.Execute(loaded.model.get());

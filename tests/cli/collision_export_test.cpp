@@ -176,7 +176,7 @@ TEST_F(CollisionExport, EveryVertexLiesInsideAHullOfItsPart) {
     const CollisionFile file = DecodedFile(test.surName);
     ASSERT_EQ(file.parts.size(), 1u);
     const CollisionPart& part = file.parts.front();
-    EXPECT_EQ(part.id, 0u);
+    EXPECT_EQ(part.id, NameCrc("Root"));  // as the .cmp names its one part
     EXPECT_TRUE(part.moves);
     EXPECT_TRUE(CheckCollisionFile(file, nullptr).empty());
     const std::size_t maxFaces = test.options.find("faces 12") == std::string::npos ? 300 : 12;
@@ -395,6 +395,22 @@ TEST_F(CollisionExport, AnUpdateReplacesItsPartsAndKeepsTheOthersByteForByte) {
   EXPECT_EQ(tail(after, updated.parts[2].offset), tail(before, old.parts[2].offset));
   const CompoundModel model = ReadModel("ship.cmp");
   EXPECT_TRUE(CheckCollisionFile(updated, &model).empty());
+}
+
+// The sample ship as a new user exports it (one part): check finds nothing
+// in the pair, where a collision part of id 0 made it say sur-part-id and
+// that the part cannot be hit.
+TEST_F(CollisionExport, TheSampleShipGameReadyChecksClean) {
+  for (const auto& entry : std::filesystem::directory_iterator(SVCMP_EXAMPLES)) {
+    if (entry.path().filename().string().starts_with("sample_ship")) {
+      std::filesystem::copy_file(entry.path(), folder_ / entry.path().filename());
+    }
+  }
+  const auto exported = Run("export sample_ship.obj --game-ready -o one.cmp -q");
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  const auto checked = Run("check one.cmp");
+  EXPECT_EQ(checked.exitStatus, 0) << checked.out << checked.err;
+  EXPECT_EQ(checked.out, "2 files checked: 0 errors, 0 warnings\n");
 }
 
 }  // namespace

@@ -32,9 +32,9 @@ TEST(ImporterOutcome, EachEndGetsItsOwnMessage) {
       {"exit " + std::to_string(protocol::kExitUsage),
        "\"ship.obj\": the importer stopped (it ended with status 2)"},
   };
-  const ImporterLimits limits;
+  const ProcessLimits limits;
   for (const auto& [script, told] : cases) {
-    const ImporterRun run = RunImporter("/bin/sh", {"-c", script}, limits);
+    const ProcessRun run = RunLimitedProcess("/bin/sh", {"-c", script}, limits);
     EXPECT_EQ(ImporterFailure(run, "ship.obj", "/bin/sh", limits), told) << script;
   }
 }

@@ -41,7 +41,7 @@ std::string Collada(int depth, const std::string& indices) {
 )";
 }
 
-std::string Refusal(const std::string& path, ImporterLimits limits = {}) {
+std::string Refusal(const std::string& path, ProcessLimits limits = {}) {
   ModelLoadResult result = LoadModelFile(path, {SVCMP_IMPORTER, limits});
   EXPECT_EQ(result.model, nullptr);
   EXPECT_EQ(result.error.rfind("\"" + path + "\": ", 0), 0u) << result.error;

@@ -1,4 +1,4 @@
-// importer_process_check: runs itself as the importer through RunImporter
+// importer_process_check: runs itself as the importer through RunLimitedProcess
 // and checks what comes back: output, messages and exit status, pipes far
 // larger than their buffers, output in binary mode, a crash, an abort, the
 // time limit, the output limit, and a program that does not exist. Prints the first failure and exits 1.
@@ -10,13 +10,13 @@
 #include <string_view>
 
 #include "import/binary_output.h"
-#include "import/importer_process.h"
+#include "import/limited_process.h"
 
 namespace {
 
-using svcmp::ImporterEnd;
-using svcmp::ImporterLimits;
-using svcmp::ImporterRun;
+using svcmp::ProcessEnd;
+using svcmp::ProcessLimits;
+using svcmp::ProcessRun;
 
 constexpr std::size_t kLargeOutput = 3000000;
 constexpr std::size_t kLargeMessages = 300000;
@@ -74,47 +74,47 @@ int main(int argc, char** argv) {
   char selfPath[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, selfPath, MAX_PATH);
   const std::filesystem::path self = selfPath;
-  const auto run = [&](const char* mode, ImporterLimits limits = {}) {
-    return svcmp::RunImporter(self, {"child", mode}, limits);
+  const auto run = [&](const char* mode, ProcessLimits limits = {}) {
+    return svcmp::RunLimitedProcess(self, {"child", mode}, limits);
   };
 
   // Quotes and backslashes in arguments reach the child as they were.
-  const ImporterRun printed = run("print");
-  Check(printed.end == ImporterEnd::Exited && printed.exitStatus == 5, "print: exit status 5");
+  const ProcessRun printed = run("print");
+  Check(printed.end == ProcessEnd::Exited && printed.exitStatus == 5, "print: exit status 5");
   Check(printed.output == "document \"quoted\" \\ back", "print: output");
   Check(printed.messages == "warning: w\r\n" || printed.messages == "warning: w\n",
         "print: messages");
 
-  const ImporterRun binary = run("binary");
+  const ProcessRun binary = run("binary");
   Check(binary.output == kBinaryOutput && binary.messages == "warning: w\n",
         "binary: both streams byte for byte");
 
-  const ImporterRun large = run("large");
-  Check(large.end == ImporterEnd::Exited, "large: exited");
+  const ProcessRun large = run("large");
+  Check(large.end == ProcessEnd::Exited, "large: exited");
   Check(large.output.size() == kLargeOutput && large.messages.size() == kLargeMessages,
         "large: every byte of both streams");
 
-  const ImporterRun crashed = run("crash");
-  Check(crashed.end == ImporterEnd::Crashed && crashed.detail == "access violation",
+  const ProcessRun crashed = run("crash");
+  Check(crashed.end == ProcessEnd::Crashed && crashed.detail == "access violation",
         "crash: reported as an access violation, got " + crashed.detail);
 
   // The runtime's abort ends with status 3, which is no status of the importer's own.
-  const ImporterRun aborted = run("abort");
-  Check(aborted.end == ImporterEnd::Crashed && aborted.detail == "Aborted",
+  const ProcessRun aborted = run("abort");
+  Check(aborted.end == ProcessEnd::Crashed && aborted.detail == "Aborted",
         "abort: reported as a crash, got " + aborted.detail);
 
-  ImporterLimits oneSecond;
+  ProcessLimits oneSecond;
   oneSecond.timeoutSeconds = 1;
-  Check(run("sleep", oneSecond).end == ImporterEnd::TimedOut, "sleep: stopped at the time limit");
+  Check(run("sleep", oneSecond).end == ProcessEnd::TimedOut, "sleep: stopped at the time limit");
 
-  ImporterLimits small;
+  ProcessLimits small;
   small.memoryMegabytes = 64;
-  Check(run("flood", small).end == ImporterEnd::OutputTooLarge,
+  Check(run("flood", small).end == ProcessEnd::OutputTooLarge,
         "flood: stopped at the output limit");
 
-  const ImporterRun missing =
-      svcmp::RunImporter(self.parent_path() / "no-such-importer.exe", {"read", "x.obj"}, {});
-  Check(missing.end == ImporterEnd::NotStarted && !missing.detail.empty(),
+  const ProcessRun missing =
+      svcmp::RunLimitedProcess(self.parent_path() / "no-such-importer.exe", {"read", "x.obj"}, {});
+  Check(missing.end == ProcessEnd::NotStarted && !missing.detail.empty(),
         "missing: not started, with a reason");
 
   Check(svcmp::ImporterProgramBeside() == self.parent_path() / "svcmp-import.exe",

@@ -8,7 +8,7 @@
 #include "plugin/mesh_records.h"
 #include "simplify/mesh_simplifier.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 
 // What a captured model adds up to in the file.
 struct ModelTotals {
@@ -47,4 +47,4 @@ struct ModelTotals {
 // A size in game units, with the digits that matter at its size.
 [[nodiscard]] std::string UnitsText(float value);
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

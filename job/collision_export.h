@@ -7,24 +7,23 @@
 
 #include "cmp/node_part.h"
 #include "exporter/parts_from_nodes.h"
+#include "job/step_result.h"
 #include "plugin/mesh_records.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 
-// A collision file made for an export, not yet written: its bytes, or why
-// it cannot be made; and the pieces left out of it.
+// A collision file made for an export, not yet written.
 struct CollisionFileBytes {
+  // Empty when no part has a piece a hull can be made of; `leftOut` says so.
   std::vector<std::uint8_t> bytes;
-  std::string error;  // empty when made
-  bool nothingToHull = false;  // no part has a piece a hull can be made of
+  std::string leftOut;
   std::vector<std::uint32_t> partIds;  // of every part of the export, with collision or not
-  std::vector<std::string> warnings;
 };
 
 // How the export forms its parts and their hulls.
 struct CollisionShape {
   std::span<const std::int32_t> meshesPerPart;  // geometry meshes per part, in order
-  bool fixJoints = false;   // --fix: every part but Root hangs from Root by a Fix joint
+  bool fixJoints = false;  // --fix: every part but Root hangs from Root by a Fix joint
   // Parts from the node tree (in place of --fix): their names and joints,
   // and the collision pieces the tree models for them.
   std::span<const NodePart> nodeParts;
@@ -44,7 +43,8 @@ bool CollisionWriterAvailable();
 // them. Read back by our decoder and checked before it is given, so a file
 // that breaks a rule is never written.
 // Parts without a piece a hull can be made of are left out (the warnings
-// say which pieces); when that is every part, there is no file.
-CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShape& shape);
+// say which pieces); when that is every part, there are no bytes.
+StepResult<CollisionFileBytes> MakeCollisionFile(const MeshList& meshes,
+                                                 const CollisionShape& shape);
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

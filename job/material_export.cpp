@@ -1,4 +1,4 @@
-#include "cli/material_export.h"
+#include "job/material_export.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,7 +12,7 @@
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 namespace {
 
 // Model files written on Windows name their textures with backslashes.
@@ -153,20 +153,24 @@ void MaterialExport::WarnOnce(const std::string& source, const std::string& warn
 
 void MaterialExport::AddTo(UtfTree& tree) const { AddMaterialLibrary(tree, materials_, textures_); }
 
-std::string MaterialExport::WriteMaterialFile(const std::filesystem::path& path,
-                                              bool update) const {
+StepResult<std::vector<std::uint8_t>> MaterialExport::MaterialFileBytes(
+    const std::filesystem::path& path, bool update) const {
+  using Result = StepResult<std::vector<std::uint8_t>>;
   UtfTree tree;
   std::error_code ignored;
   if (update && std::filesystem::exists(path, ignored)) {
     const UtfReadResult read = ReadUtfFile(path, tree, nullptr);
     if (!read.ok()) {
-      return "\"" + path.string() + "\" cannot be updated: " + read.reason +
-             ". It was left unchanged.";
+      return Result::Failed("\"" + path.string() + "\" cannot be updated: " + read.reason +
+                            ". It was left unchanged.");
     }
   }
   AddTo(tree);
-  const UtfWriteResult written = WriteUtfFile(tree, path);
-  return written.written ? "" : "\"" + path.string() + "\" could not be written: " + written.reason;
+  UtfImageResult image = MakeUtfImage(tree);
+  if (!image.bytes) {
+    return Result::Failed("\"" + path.string() + "\" could not be written: " + image.reason);
+  }
+  return Result::Made(std::move(*image.bytes));
 }
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "import/import_messages.h"
-#include "import/importer_process.h"
 #include "import/importer_protocol.h"
+#include "import/limited_process.h"
 
 namespace svcmp {
 namespace {
@@ -69,7 +69,7 @@ void AppendQuoted(const std::string& argument, std::string& commandLine) {
 // The job the importer runs in: its committed memory is capped, an unhandled
 // exception ends it without an error dialog, it may start no processes of
 // its own, and closing the job ends it.
-Handle CreateImporterJob(const ImporterLimits& limits) {
+Handle CreateLimitsJob(const ProcessLimits& limits) {
   Handle job(CreateJobObjectA(nullptr, nullptr));
   if (!job) return job;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION information = {};
@@ -155,9 +155,10 @@ std::filesystem::path ImporterProgramBeside() {
          (std::string(importer_protocol::kProgramName) + ".exe");
 }
 
-ImporterRun RunImporter(const std::filesystem::path& program,
-                        const std::vector<std::string>& arguments, const ImporterLimits& limits) {
-  ImporterRun run;
+ProcessRun RunLimitedProcess(const std::filesystem::path& program,
+                             const std::vector<std::string>& arguments,
+                             const ProcessLimits& limits) {
+  ProcessRun run;
   std::string commandLine;
   AppendQuoted(program.string(), commandLine);
   for (const std::string& argument : arguments) AppendQuoted(argument, commandLine);
@@ -175,7 +176,7 @@ ImporterRun RunImporter(const std::filesystem::path& program,
   }
   Handle nothing(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                              OPEN_EXISTING, 0, nullptr));
-  Handle job = CreateImporterJob(limits);
+  Handle job = CreateLimitsJob(limits);
   if (!nothing || !job) {
     run.detail = LastError();
     return run;
@@ -221,21 +222,21 @@ ImporterRun RunImporter(const std::filesystem::path& program,
   messages.Join();
 
   if (output.TooLarge() || messages.TooLarge()) {
-    run.end = ImporterEnd::OutputTooLarge;
+    run.end = ProcessEnd::OutputTooLarge;
     return run;
   }
   if (timedOut) {
-    run.end = ImporterEnd::TimedOut;
+    run.end = ProcessEnd::TimedOut;
     return run;
   }
   DWORD exitCode = 0;
   GetExitCodeProcess(child.Get(), &exitCode);
   if (exitCode >= kFirstExceptionCode || exitCode == importer_protocol::kWindowsAbortStatus) {
-    run.end = ImporterEnd::Crashed;
+    run.end = ProcessEnd::Crashed;
     run.detail = DescribeCrash(exitCode);
     return run;
   }
-  run.end = ImporterEnd::Exited;
+  run.end = ProcessEnd::Exited;
   run.exitStatus = static_cast<int>(exitCode);
   return run;
 }

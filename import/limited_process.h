@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
-// Starting the importer program as a process of its own under limits. The
-// model-file library it links can crash, recurse or allocate without bound
-// on hostile files; in its own process that becomes a message. Each platform
-// implements this header in a file of its own.
+// Starting a program as a process of its own under limits: the importer,
+// whose model-file library can crash, recurse or allocate without bound on
+// hostile files, and Blender, which reads .blend files; in a process of its
+// own that becomes a message. Each platform implements this header in a
+// file of its own.
 namespace svcmp {
 
-struct ImporterLimits {
-  std::uint32_t memoryMegabytes = 2048;  // address space the importer may use
+struct ProcessLimits {
+  std::uint32_t memoryMegabytes = 2048;  // address space the program may use
   std::uint32_t timeoutSeconds = 60;     // wall-clock time until it is stopped
   // A stack deep enough for the importer's recursion (on Windows the
   // importer's own link sets it). Off for programs that start threads, such
@@ -21,7 +22,7 @@ struct ImporterLimits {
   bool deepStack = true;
 };
 
-enum class ImporterEnd {
+enum class ProcessEnd {
   Exited,          // it ended by itself; see exitStatus
   Crashed,         // a signal or an exception ended it; detail names it
   TimedOut,        // it was stopped at the time limit
@@ -29,8 +30,8 @@ enum class ImporterEnd {
   NotStarted,      // detail says why
 };
 
-struct ImporterRun {
-  ImporterEnd end = ImporterEnd::NotStarted;
+struct ProcessRun {
+  ProcessEnd end = ProcessEnd::NotStarted;
   int exitStatus = 0;
   std::string detail;
   std::string output;    // what it wrote to stdout
@@ -43,8 +44,8 @@ struct ImporterRun {
 
 // Runs program with arguments, gives it no stdin, collects stdout and stderr,
 // and stops it at the limits. Never throws.
-[[nodiscard]] ImporterRun RunImporter(const std::filesystem::path& program,
-                                      const std::vector<std::string>& arguments,
-                                      const ImporterLimits& limits);
+[[nodiscard]] ProcessRun RunLimitedProcess(const std::filesystem::path& program,
+                                           const std::vector<std::string>& arguments,
+                                           const ProcessLimits& limits);
 
 }  // namespace svcmp

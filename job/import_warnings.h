@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/model_totals.h"
+#include "job/model_totals.h"
 #include "plugin/mesh_records.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 
 // Size limits beyond which a model is not what the modder meant, and the
 // size a divisor is suggested for.
@@ -27,4 +27,4 @@ enum class HardpointSource { MeshNames, NodeTree };
                                                           int scaleDivisor,
                                                           HardpointSource hardpoints);
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

@@ -1,11 +1,11 @@
-#include "cli/model_totals.h"
+#include "job/model_totals.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "cmp/cmp_assembly.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 namespace {
 
 // 4812 -> "4,812".
@@ -81,4 +81,4 @@ std::string RelativeErrorText(const std::optional<SimplifyReport>& report) {
   return error;
 }
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

@@ -11,8 +11,8 @@
 #include <system_error>
 #include <thread>
 
-#include "import/importer_process.h"
 #include "import/importer_protocol.h"
+#include "import/limited_process.h"
 
 namespace svcmp {
 namespace {
@@ -48,7 +48,7 @@ class Pipe {
 
 // In the child between fork and exec: only async-signal-safe calls. Reports a
 // failed exec through the status pipe as its errno.
-[[noreturn]] void StartChild(char* const* argv, [[maybe_unused]] const ImporterLimits& limits,
+[[noreturn]] void StartChild(char* const* argv, [[maybe_unused]] const ProcessLimits& limits,
                              int output, int messages, int status) {
   const int nothing = open("/dev/null", O_RDONLY);
   if (nothing < 0 || dup2(nothing, STDIN_FILENO) < 0 || dup2(output, STDOUT_FILENO) < 0 ||
@@ -78,29 +78,29 @@ class Pipe {
 // Reads what the child writes until both pipes close, the deadline passes or
 // the output grows past maxOutput. Returns the end that stopped it early, or
 // Exited when both pipes closed.
-ImporterEnd Collect(int output, int messages, Clock::time_point deadline, std::size_t maxOutput,
-                    ImporterRun& run) {
+ProcessEnd Collect(int output, int messages, Clock::time_point deadline, std::size_t maxOutput,
+                   ProcessRun& run) {
   pollfd fds[2] = {{output, POLLIN, 0}, {messages, POLLIN, 0}};
   std::string* sinks[2] = {&run.output, &run.messages};
   char buffer[65536];
   while (fds[0].fd >= 0 || fds[1].fd >= 0) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return ImporterEnd::TimedOut;
+    if (left.count() <= 0) return ProcessEnd::TimedOut;
     const int ready = poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1000)));
-    if (ready < 0 && errno != EINTR) return ImporterEnd::Crashed;
+    if (ready < 0 && errno != EINTR) return ProcessEnd::Crashed;
     for (int i = 0; i < 2 && ready > 0; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
       if (count > 0) {
         sinks[i]->append(buffer, static_cast<std::size_t>(count));
-        if (sinks[i]->size() > maxOutput) return ImporterEnd::OutputTooLarge;
+        if (sinks[i]->size() > maxOutput) return ProcessEnd::OutputTooLarge;
       } else if (count == 0 || errno != EINTR) {
         fds[i].fd = -1;  // poll skips negative descriptors
       }
     }
   }
-  return ImporterEnd::Exited;
+  return ProcessEnd::Exited;
 }
 
 // Waits for the child until the deadline; false when it is still running.
@@ -122,9 +122,10 @@ std::filesystem::path ImporterProgramBeside() {
   return self.parent_path() / importer_protocol::kProgramName;
 }
 
-ImporterRun RunImporter(const std::filesystem::path& program,
-                        const std::vector<std::string>& arguments, const ImporterLimits& limits) {
-  ImporterRun run;
+ProcessRun RunLimitedProcess(const std::filesystem::path& program,
+                             const std::vector<std::string>& arguments,
+                             const ProcessLimits& limits) {
+  ProcessRun run;
   std::vector<std::string> words = {program.string()};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -162,14 +163,14 @@ ImporterRun RunImporter(const std::filesystem::path& program,
   const std::size_t maxOutput = std::size_t{limits.memoryMegabytes} << 20;
   run.end = Collect(output.Read(), messages.Read(), deadline, maxOutput, run);
   // A child that closed its pipes still gets until the deadline to exit.
-  if (run.end != ImporterEnd::Exited || !WaitUntil(child, deadline, waitStatus)) {
-    if (run.end == ImporterEnd::Exited) run.end = ImporterEnd::TimedOut;
+  if (run.end != ProcessEnd::Exited || !WaitUntil(child, deadline, waitStatus)) {
+    if (run.end == ProcessEnd::Exited) run.end = ProcessEnd::TimedOut;
     kill(child, SIGKILL);
     waitpid(child, &waitStatus, 0);
     return run;
   }
   if (WIFSIGNALED(waitStatus)) {
-    run.end = ImporterEnd::Crashed;
+    run.end = ProcessEnd::Crashed;
     run.detail = strsignal(WTERMSIG(waitStatus));
   } else {
     run.exitStatus = WEXITSTATUS(waitStatus);

@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "exporter/captured_meshes_step.h"
+#include "job/export_job_ui.h"
 #include "simplify/mesh_pieces.h"
 #include "simplify/mesh_simplifier.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 
 // How one export of cmptool treats the captured geometry.
 struct SimplifyPlan {
@@ -29,7 +30,8 @@ struct SimplifyPlan {
   // Meshes too large for 16-bit indices, captured in pieces; only
   // simplifying makes them fit.
   const std::vector<SplitMesh>* splits = nullptr;
-  bool report = true;  // print what was done on stdout
+  bool report = true;         // say what was done
+  ExportJobUi* ui = nullptr;  // told the warnings and what was done; set before the step runs
 };
 
 // Said after the refusal of a model that simplifying makes fit.
@@ -77,4 +79,4 @@ class SimplifyStep final : public CapturedMeshesStep {
   bool keptWhole_ = false;  // the last run kept the geometry it started from
 };
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

@@ -1,4 +1,4 @@
-#include "cli/simplify_step.h"
+#include "job/simplify_step.h"
 
 #include <cmath>
 #include <cstdio>
@@ -13,12 +13,18 @@
 #include "simplify/surface_check.h"
 #include "ui/dialog_texts.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 namespace {
 
 // "level 1: " before a level's lines, nothing for a plain export.
 std::string Prefix(const std::string& levelName) {
   return levelName.empty() ? std::string() : levelName + ": ";
+}
+
+std::string RelativeErrorInParentheses(double error) {
+  char text[48];
+  std::snprintf(text, sizeof text, " (relative error %.3g%%)", 100.0 * error);
+  return text;
 }
 
 const std::vector<SplitMesh>& Splits(const SimplifyPlan& plan) {
@@ -103,23 +109,24 @@ void SimplifyStep::Simplify(MeshList& meshList) {
   if (!report_) return;  // the geometry kept as it was, which was said
   const SimplifyReport& report = *report_;
   if (report.relaxed != Relaxation::None) {
-    std::fprintf(stderr, "warning: %s%s\n", Prefix(plan_.levelName).c_str(),
-                 report.relaxed == Relaxation::TextureSeams
-                     ? "the texture seams and the borders between meshes kept the model above "
-                       "21,845 triangles; they were let go, so textures may stretch along them"
-                     : "the seams, borders and shapes of the meshes kept the model above 21,845 "
-                       "triangles; a coarse pass merged nearby vertices, so small details "
-                       "may be lost");
+    plan_.ui->Warn(Prefix(plan_.levelName) +
+                   (report.relaxed == Relaxation::TextureSeams
+                        ? "the texture seams and the borders between meshes kept the model above "
+                          "21,845 triangles; they were let go, so textures may stretch along them"
+                        : "the seams, borders and shapes of the meshes kept the model above "
+                          "21,845 triangles; a coarse pass merged nearby vertices, so small "
+                          "details may be lost"));
   }
   if (!plan_.report) return;
   if (report.trianglesAfter == report.trianglesBefore && !plan_.share) {
-    std::printf("%sthe model fits the mesh buffer; nothing simplified (%s triangles)\n",
-                Prefix(plan_.levelName).c_str(), Grouped(captured).c_str());
+    plan_.ui->Note(Prefix(plan_.levelName) +
+                   "the model fits the mesh buffer; nothing simplified (" + Grouped(captured) +
+                   " triangles)");
     return;
   }
-  std::printf("%ssimplified the geometry from %s to %s triangles (relative error %.3g%%)\n",
-              Prefix(plan_.levelName).c_str(), Grouped(report.trianglesBefore).c_str(),
-              Grouped(report.trianglesAfter).c_str(), 100.0 * report.relativeError);
+  plan_.ui->Note(Prefix(plan_.levelName) + "simplified the geometry from " +
+                 Grouped(report.trianglesBefore) + " to " + Grouped(report.trianglesAfter) +
+                 " triangles" + RelativeErrorInParentheses(report.relativeError));
 }
 
 std::optional<SimplifyReport> SimplifyStep::SimplifyWithoutDefects(MeshList& meshList,
@@ -142,11 +149,9 @@ std::optional<SimplifyReport> SimplifyStep::SimplifyWithoutDefects(MeshList& mes
     const SimplifyReport report = SimplifyGeometry(meshList, aim, Splits(plan_), false);
     if (FindSurfaceDefects(meshList, source).None()) {
       if (aim != target) {
-        std::fprintf(stderr,
-                     "warning: %skept %s triangles rather than about %s: fewer would open holes "
-                     "in the surface or turn faces inside out\n",
-                     Prefix(plan_.levelName).c_str(), Grouped(report.trianglesAfter).c_str(),
-                     Grouped(target).c_str());
+        plan_.ui->Warn(Prefix(plan_.levelName) + "kept " + Grouped(report.trianglesAfter) +
+                       " triangles rather than about " + Grouped(target) +
+                       ": fewer would open holes in the surface or turn faces inside out");
       }
       return report;
     }
@@ -157,10 +162,10 @@ std::optional<SimplifyReport> SimplifyStep::SimplifyWithoutDefects(MeshList& mes
   const std::string kept = plan_.previousLevel != nullptr
                                ? plan_.previousLevelName + "'s geometry"
                                : "all " + Grouped(ceiling) + " triangles";
-  std::fprintf(stderr,
-               "warning: %sfewer triangles would open holes in the surface or turn faces inside "
-               "out; it keeps %s\n",
-               Prefix(plan_.levelName).c_str(), kept.c_str());
+  plan_.ui->Warn(Prefix(plan_.levelName) +
+                 "fewer triangles would open holes in the surface or turn faces inside out; it "
+                 "keeps " +
+                 kept);
   if (plan_.previousLevel != nullptr) TakePreviousGeometry(meshList);
   return std::nullopt;
 }
@@ -194,11 +199,10 @@ void SimplifyStep::TakeUnreducedMeshes(MeshList& meshList) const {
     for (const std::size_t m : taken)
       what += (what.empty() ? "\"" : ", \"") + meshList[m].meshName + "\"";
   }
-  std::fprintf(stderr,
-               "warning: %sthe simplification cannot reduce %s any further; %s %s's geometry\n",
-               Prefix(plan_.levelName).c_str(), what.c_str(),
-               taken.size() == 1 || what == "the model" ? "it keeps" : "they keep",
-               plan_.previousLevelName.c_str());
+  plan_.ui->Warn(Prefix(plan_.levelName) + "the simplification cannot reduce " + what +
+                 " any further; " +
+                 (taken.size() == 1 || what == "the model" ? "it keeps " : "they keep ") +
+                 plan_.previousLevelName + "'s geometry");
 }
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

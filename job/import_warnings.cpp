@@ -1,11 +1,11 @@
-#include "cli/import_warnings.h"
+#include "job/import_warnings.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "cmp/cmp_assembly.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 namespace {
 
 // The scale-down divisors the export accepts.
@@ -66,4 +66,4 @@ std::vector<std::string> JudgeImportedModel(const MeshList& meshList, const Mode
   return warnings;
 }
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

@@ -1,11 +1,11 @@
-#include "cli/level_exports.h"
+#include "job/level_exports.h"
 
 #include <algorithm>
 #include <numeric>
 #include <string>
 #include <utility>
 
-namespace svcmp::cli {
+namespace svcmp {
 namespace {
 
 // A mesh the lined-up previous level has no counterpart for: the
@@ -24,19 +24,19 @@ std::size_t Total(const std::vector<std::int32_t>& counts) {
 
 LevelExports::LevelExports(const ExportOptions& options, const ExportSettings& settings,
                            HostModelPtr model, const std::vector<SplitMesh>& splits,
-                           std::vector<GivenLevel> givenLevels)
+                           ExportJobUi& ui, std::vector<GivenLevel> givenLevels)
     : firstMode_(options.update ? UpdateExisting : CreateNew),
       settings_(settings),
       autoLod_(options.autoLod),
-      printTree_(!options.quiet),
       count_(options.autoLod ? kLevelCount : 1 + static_cast<int>(givenLevels.size())),
       model_(std::move(model)),
       given_(std::move(givenLevels)) {
-  staged_ = count_ > 1;
+  manyLevels_ = count_ > 1;
   SimplifyPlan first;
   first.simplify = options.simplify;
   first.share = options.simplifyRatio;
   first.report = !options.quiet;
+  first.ui = &ui;
   first.splits = &splits;
   first.exported = &exported_[0];
   for (int run = 0; run < count_; ++run) {
@@ -150,20 +150,19 @@ ExportMode LevelExports::Mode(int run) const { return run == 0 ? firstMode_ : Up
 
 ExportSettings LevelExports::Settings(int run) const {
   ExportSettings settings = settings_;
-  if (staged_) settings.LodLevel = run;
+  if (manyLevels_) settings.LodLevel = run;
   if (run > 0 && !given_.empty()) {
-    const std::vector<std::int32_t>& counts = given_[static_cast<std::size_t>(run - 1)].meshesPerGroup;
+    const std::vector<std::int32_t>& counts =
+        given_[static_cast<std::size_t>(run - 1)].meshesPerGroup;
     settings.GroupQuantities = {};
     std::copy(counts.begin(), counts.end(), settings.GroupQuantities.begin());
   }
   return settings;
 }
 
-AssemblyExtras LevelExports::Extras(int run, AssemblyExtras shared) {
-  if (staged_) {
-    shared.stagedImage = &stagedImage_;
-    shared.stageOnly = run < count_ - 1;
-  }
+AssemblyExtras LevelExports::Extras(AssemblyExtras shared) {
+  shared.stagedImage = &stagedImage_;
+  shared.stageOnly = true;
   return shared;
 }
 
@@ -175,4 +174,4 @@ HostModelPtr LevelExports::TakeModel(int run) {
   return copy;
 }
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

@@ -1,4 +1,4 @@
-#include "cli/collision_export.h"
+#include "job/collision_export.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,18 +6,16 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/collision_update.h"
 #include "collision/part_collision.h"
 #include "collision/sur_writer.h"
 #include "format/cmp_node_names.h"
 #include "format/name_crc.h"
 #include "inspect/collision_checks.h"
 #include "inspect/collision_decoder.h"
+#include "job/collision_update.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 namespace {
-
-constexpr std::uint32_t kOnePartId = 0;  // a single-part model's part id
 
 std::vector<CollisionVector> PointsOf(const MeshRecord& mesh) {
   std::vector<CollisionVector> points;
@@ -65,7 +63,8 @@ void UseModelledHulls(std::span<const ModelledHull> hulls, std::vector<Collision
     CollisionPartInput& part = parts[hull.part];
     const std::uint32_t id = NameCrc(hull.hardpoint);
     part.pieces.push_back({id, hull.node, hull.points});
-    if (std::find(part.hardpointIds.begin(), part.hardpointIds.end(), id) == part.hardpointIds.end()) {
+    if (std::find(part.hardpointIds.begin(), part.hardpointIds.end(), id) ==
+        part.hardpointIds.end()) {
       part.hardpointIds.push_back(id);
     }
   }
@@ -87,7 +86,9 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
     CollisionPartInput part;
     const std::string objectName =
         nodeParts ? shape.nodeParts[i].name : geometry[next]->meshName + kGroupObjectSuffix;
-    part.id = shape.meshesPerPart.size() == 1 ? kOnePartId : NameCrc(PartObjectName(i, objectName));
+    // A one-part .cmp names its part Root too, and the game finds a part's
+    // hulls by the id of its name (0 is for single-part .3db models only).
+    part.id = NameCrc(PartObjectName(i, objectName));
     part.moves = i == 0 || !shape.fixJoints;
     const std::size_t end =
         std::min(geometry.size(), next + static_cast<std::size_t>(shape.meshesPerPart[i]));
@@ -116,45 +117,47 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
 
 bool CollisionWriterAvailable() { return true; }
 
-CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShape& shape) {
+StepResult<CollisionFileBytes> MakeCollisionFile(const MeshList& meshes,
+                                                 const CollisionShape& shape) {
+  using Result = StepResult<CollisionFileBytes>;
   const std::vector<CollisionPartInput> parts = PartsOf(meshes, shape);
   CollisionBuild built = BuildCollision(parts, shape.maxHullFaces);
   CollisionFileBytes made;
   for (const CollisionPartInput& part : parts) made.partIds.push_back(part.id);
-  made.warnings = std::move(built.warnings);
+  std::vector<std::string> warnings = std::move(built.warnings);
   std::erase_if(built.parts, [](const PartHulls& part) { return part.leaves.empty(); });
   if (built.parts.empty()) {
-    made.error = "the model has no piece a collision hull can be made of";
-    made.nothingToHull = true;
-    return made;
+    made.leftOut = "the model has no piece a collision hull can be made of";
+    return Result::Made(std::move(made), std::move(warnings));
   }
   for (const PartHulls& part : built.parts) {
     for (const ConvexHull& hull : part.leaves) {
       if (hull.triangles.size() > shape.maxHullFaces) {
-        made.error = "a hull cannot be made of at most " + std::to_string(shape.maxHullFaces) +
-                     " faces; allow more with --max-hull-faces";
-        return made;
+        return Result::Failed("a hull cannot be made of at most " +
+                                  std::to_string(shape.maxHullFaces) +
+                                  " faces; allow more with --max-hull-faces",
+                              std::move(warnings));
       }
     }
   }
   SurWriting written = WriteSurFile(built.parts);
   if (!written.error.empty()) {
-    made.error = "the collision file cannot be made: " + written.error;
-    return made;
+    return Result::Failed("the collision file cannot be made: " + written.error,
+                          std::move(warnings));
   }
   const CollisionDecoding decoded = DecodeCollisionFile(written.bytes);
   if (!decoded.file) {
-    made.error = "the collision file made " + BrokenCollisionRule(decoded.error);
-    return made;
+    return Result::Failed("the collision file made " + BrokenCollisionRule(decoded.error),
+                          std::move(warnings));
   }
   const Findings findings = CheckCollisionFile(*decoded.file, nullptr);
   if (!findings.empty()) {
-    made.error = "the collision file made breaks the rule " + findings.front().rule + ": " +
-                 findings.front().message;
-    return made;
+    return Result::Failed("the collision file made breaks the rule " + findings.front().rule +
+                              ": " + findings.front().message,
+                          std::move(warnings));
   }
   made.bytes = std::move(written.bytes);
-  return made;
+  return Result::Made(std::move(made), std::move(warnings));
 }
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

@@ -1,18 +1,17 @@
-#include "import/binary_output.h"
-
-#include <cstdio>
-#ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#endif
+
+#include <cstdio>
+
+#include "import/binary_output.h"
 
 namespace svcmp {
 
 void UseBinaryStandardOutput() {
-#ifdef _WIN32
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
-#endif
 }
+
+void UseBinaryPrintedOutput() { _setmode(_fileno(stdout), _O_BINARY); }
 
 }  // namespace svcmp

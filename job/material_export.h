@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "host/host_model.h"
+#include "job/step_result.h"
 #include "materials/material_library.h"
 #include "plugin/mesh_records.h"
 #include "utf/utf_tree.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 
 // The material library of one export: the materials its geometry meshes
 // use, with their textures read, decoded and compressed. A texture that
@@ -30,10 +31,11 @@ class MaterialExport {
   // Adds what Collect built to `tree`.
   void AddTo(UtfTree& tree) const;
 
-  // Writes what Collect built into a material file of its own: added to the
-  // file that is there when `update`, else a new one. Returns the message
-  // for the user, empty when written.
-  std::string WriteMaterialFile(const std::filesystem::path& path, bool update) const;
+  // What Collect built as a material file of its own: added to the file at
+  // `path` when `update` (and it exists), else a new one. A file there that
+  // cannot be read is an error, so that its materials are not lost.
+  StepResult<std::vector<std::uint8_t>> MaterialFileBytes(const std::filesystem::path& path,
+                                                          bool update) const;
 
  private:
   // The texture's name in the library, its image read and compressed; empty
@@ -60,4 +62,4 @@ class MaterialExport {
   std::set<std::string> unusable_;  // sources already warned about
 };
 
-}  // namespace svcmp::cli
+}  // namespace svcmp

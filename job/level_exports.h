@@ -3,24 +3,25 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
-#include "cli/export_options.h"
-#include "cli/simplify_step.h"
 #include "cmp/assembly_extras.h"
 #include "host/host_model.h"
+#include "job/export_options.h"
+#include "job/simplify_step.h"
 #include "ui/export_mode.h"
 #include "ui/export_settings.h"
 
-namespace svcmp::cli {
+namespace svcmp {
 
 // The driver runs of one `cmptool export`: one, or with --auto-lod three into
 // the same file, exactly as three exports would run: level 0 from the model
 // (a new file, or an update with --update), then updates at levels 1 and 2
 // with copies simplified to the --lod-ratios shares of level 0's triangles.
 // Each later level takes over the meshes it cannot reduce from the one before.
-// The levels are built one upon another in memory and only the last writes
-// the file, so a level that fails leaves the file exactly as it was.
+// The levels are built one upon another in memory and none writes the file:
+// the job writes the last one's image with the export's other files.
 class LevelExports {
  public:
   // A level the model brings itself (from "NAME$lodN" nodes): its model and
@@ -39,8 +40,10 @@ class LevelExports {
   // and then each of them, staged in memory as --auto-lod's levels are;
   // with --auto-lod too, it simplifies only the parts a level does not give,
   // to the level's share of their own level 0 triangles.
+  // The steps tell `ui` their warnings and what they did.
   LevelExports(const ExportOptions& options, const ExportSettings& settings, HostModelPtr model,
-               const std::vector<SplitMesh>& splits, std::vector<GivenLevel> givenLevels = {});
+               const std::vector<SplitMesh>& splits, ExportJobUi& ui,
+               std::vector<GivenLevel> givenLevels = {});
   // The steps point into the levels' mesh lists.
   LevelExports(const LevelExports&) = delete;
   LevelExports& operator=(const LevelExports&) = delete;
@@ -48,10 +51,10 @@ class LevelExports {
   int Count() const { return count_; }
   ExportMode Mode(int run) const;
   ExportSettings Settings(int run) const;
-  // The run's extras: `shared`, with the staging of --auto-lod's levels.
-  AssemblyExtras Extras(int run, AssemblyExtras shared);
-  // Only the last run prints the tree: the file's final one.
-  bool PrintsTree(int run) const { return printTree_ && run == count_ - 1; }
+  // The run's extras: `shared`, with the staging of the file's image.
+  AssemblyExtras Extras(AssemblyExtras shared);
+  // The file's image as the last run built it.
+  std::vector<std::uint8_t> TakeImage() { return std::move(stagedImage_); }
   // Called when the runs before it are done: a level made beside given
   // parts lines up with the levels before it here.
   SimplifyStep& Step(int run);
@@ -81,8 +84,7 @@ class LevelExports {
   ExportMode firstMode_;
   ExportSettings settings_;
   bool autoLod_;
-  bool staged_;  // more than one run, built one upon another in memory
-  bool printTree_;
+  bool manyLevels_;  // more than one run, each at its own level
   int count_;
   HostModelPtr model_;
   std::vector<GivenLevel> given_;
@@ -98,4 +100,4 @@ class LevelExports {
   std::vector<std::uint8_t> stagedImage_;  // the file as the levels so far make it
 };
 
-}  // namespace svcmp::cli
+}  // namespace svcmp
