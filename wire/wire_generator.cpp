@@ -1,9 +1,9 @@
 #include "wire/wire_generator.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
-#include <numeric>
 
 namespace svcmp {
 namespace {
@@ -24,31 +24,44 @@ double PortableCosine(double degrees) {
   return sum;
 }
 
-// The lowest-numbered vertex at each vertex's position. -0 and +0 are one
-// position; a NaN coordinate welds with nothing.
+// The lowest-numbered vertex at each vertex's position: the vertices in
+// order, each looked up by its position's bits in an open-addressed table
+// that holds the first vertex seen there. -0 and +0 are one position; a NaN
+// coordinate welds with nothing.
 std::vector<std::uint16_t> WeldByPosition(std::span<const std::array<float, 3>> positions) {
-  const auto key = [&](std::size_t v) {
-    const auto& p = positions[v];
-    return std::array{p[0] + 0.0f, p[1] + 0.0f, p[2] + 0.0f};
-  };
-  std::vector<std::uint32_t> order(positions.size());
-  std::iota(order.begin(), order.end(), 0u);
-  // NaN compares false both ways and would break the sort; such vertices
-  // stay apart.
-  const auto finite = [&](std::uint32_t v) {
-    const auto& p = positions[v];
-    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
-  };
-  const auto split = std::stable_partition(order.begin(), order.end(), finite);
-  std::stable_sort(order.begin(), split,
-                   [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
   std::vector<std::uint16_t> welded(positions.size());
-  std::iota(welded.begin(), welded.end(), std::uint16_t{0});
-  for (auto run = order.begin(); run != split;) {
-    auto end = std::find_if(run, split, [&](std::uint32_t v) { return key(v) != key(*run); });
-    // The stable sort keeps equal positions in vertex order: the run's first is its lowest.
-    for (auto v = run; v != end; ++v) welded[*v] = static_cast<std::uint16_t>(*run);
-    run = end;
+  std::size_t slots = 16;
+  while (slots < 2 * positions.size()) slots *= 2;
+  constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+  std::vector<std::uint32_t> table(slots, kEmpty);
+  const auto bitsOf = [&](std::size_t v) {
+    const auto& p = positions[v];
+    return std::array{std::bit_cast<std::uint32_t>(p[0] + 0.0f),
+                      std::bit_cast<std::uint32_t>(p[1] + 0.0f),
+                      std::bit_cast<std::uint32_t>(p[2] + 0.0f)};
+  };
+  for (std::size_t v = 0; v < positions.size(); ++v) {
+    welded[v] = static_cast<std::uint16_t>(v);
+    const auto& p = positions[v];
+    if (std::isnan(p[0]) || std::isnan(p[1]) || std::isnan(p[2])) continue;
+    const auto bits = bitsOf(v);
+    // Whole-number coordinates have low bits of zero: the finaliser of
+    // MurmurHash3 spreads every input bit over the slot number.
+    std::uint64_t hash = (std::uint64_t{bits[0]} << 32 | bits[1]) ^ std::uint64_t{bits[2]} * 0x9E3779B97F4A7C15ull;
+    hash = (hash ^ hash >> 33) * 0xFF51AFD7ED558CCDull;
+    hash = (hash ^ hash >> 33) * 0xC4CEB9FE1A85EC53ull;
+    hash ^= hash >> 33;
+    // The table is at most half full, so the probe always finds a free slot.
+    for (std::size_t slot = hash & (slots - 1);; slot = (slot + 1) & (slots - 1)) {
+      if (table[slot] == kEmpty) {
+        table[slot] = static_cast<std::uint32_t>(v);
+        break;
+      }
+      if (bitsOf(table[slot]) == bits) {
+        welded[v] = static_cast<std::uint16_t>(table[slot]);
+        break;
+      }
+    }
   }
   return welded;
 }
@@ -56,13 +69,23 @@ std::vector<std::uint16_t> WeldByPosition(std::span<const std::array<float, 3>> 
 // Fewer sharp edges than this draw no recognisable outline.
 constexpr std::size_t kFewestSharpEdges = 3;
 
+// An edge as one number, its lower welded end in the high half, so edges
+// sort and compare as integers.
+using EdgeKey = std::uint32_t;
+EdgeKey KeyOf(std::uint16_t p, std::uint16_t q) {
+  return std::uint32_t{std::min(p, q)} << 16 | std::max(p, q);
+}
+WireSegment SegmentOf(EdgeKey key) {
+  return {static_cast<std::uint16_t>(key >> 16), static_cast<std::uint16_t>(key & 0xFFFFu)};
+}
+
 struct EdgeFace {
-  WireSegment edge;  // welded ends, lower first
+  EdgeKey edge;
   std::uint32_t face;
 };
 
 struct Candidate {
-  WireSegment edge;
+  EdgeKey edge;
   double cosine;  // between its faces' normals; -2 for a boundary or a fold of many faces
   bool contour;   // its faces turn from facing one way along an axis to the other
 };
@@ -84,8 +107,13 @@ GeneratedWire GenerateWire(std::span<const std::array<float, 3>> positions,
   // 16-bit indices reach no further.
   positions = positions.first(std::min<std::size_t>(positions.size(), 0x10000));
   const std::vector<std::uint16_t> welded = WeldByPosition(positions);
-  std::vector<Point> normals;
-  std::vector<EdgeFace> edges;
+  // The faces with their welded corners and unit normals, and how many edges
+  // start at each welded vertex (their lower end).
+  std::vector<std::array<std::uint16_t, 3>> faces;
+  std::vector<std::array<float, 3>> normals;
+  faces.reserve(indices.size() / 3);
+  normals.reserve(indices.size() / 3);
+  std::vector<std::uint32_t> start(0x10001, 0);
   for (std::size_t t = 0; t + 3 <= indices.size(); t += 3) {
     if (indices[t] >= positions.size() || indices[t + 1] >= positions.size() ||
         indices[t + 2] >= positions.size()) {
@@ -103,29 +131,52 @@ GeneratedWire GenerateWire(std::span<const std::array<float, 3>> positions,
     const Point n = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
                      u[0] * w[1] - u[1] * w[0]};
     const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    const auto face = static_cast<std::uint32_t>(normals.size());
     // A sliver of no area has no direction; it counts as flat against any face.
     normals.push_back(length > 0 && std::isfinite(length)
-                          ? Point{n[0] / length, n[1] / length, n[2] / length}
-                          : Point{});
-    for (int e = 0; e < 3; ++e) {
-      const std::uint16_t p = v[e], q = v[(e + 1) % 3];
-      edges.push_back({{std::min(p, q), std::max(p, q)}, face});
+                          ? std::array{static_cast<float>(n[0] / length),
+                                       static_cast<float>(n[1] / length),
+                                       static_cast<float>(n[2] / length)}
+                          : std::array<float, 3>{});
+    faces.push_back(v);
+    for (int e = 0; e < 3; ++e) ++start[std::min(v[e], v[(e + 1) % 3]) + 1];
+  }
+  // The edges bucketed by their lower end in one counting pass, each small
+  // bucket then sorted by (edge, face): a sort of the whole took most of the
+  // time on meshes at the format's limits.
+  for (std::size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
+  std::vector<EdgeFace> edges(start.back());
+  {
+    std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+      const auto& v = faces[f];
+      for (int e = 0; e < 3; ++e) {
+        const EdgeKey key = KeyOf(v[e], v[(e + 1) % 3]);
+        edges[next[key >> 16]++] = {key, static_cast<std::uint32_t>(f)};
+      }
     }
   }
-  std::sort(edges.begin(), edges.end(), [](const EdgeFace& x, const EdgeFace& y) {
-    return x.edge != y.edge ? x.edge < y.edge : x.face < y.face;
-  });
-
+  for (std::size_t k = 0; k + 1 < start.size(); ++k) {
+    // Insertion sort: a bucket holds a handful of edges.
+    for (std::size_t i = start[k] + 1; i < start[k + 1]; ++i) {
+      const EdgeFace moving = edges[i];
+      std::size_t j = i;
+      for (; j > start[k] && edges[j - 1].edge > moving.edge; --j) edges[j] = edges[j - 1];
+      edges[j] = moving;
+    }
+  }
   std::vector<Candidate> candidates;
+  candidates.reserve(edges.size() / 2);
+
   for (auto run = edges.begin(); run != edges.end();) {
     auto end = std::find_if(run, edges.end(), [&](const EdgeFace& e) { return e.edge != run->edge; });
     Candidate candidate{run->edge, -2.0, false};
     if (end - run == 2) {
-      const Point& n1 = normals[run->face];
-      const Point& n2 = normals[(run + 1)->face];
-      const bool sliver = n1 == Point{} || n2 == Point{};
-      candidate.cosine = sliver ? 1.0 : n1[0] * n2[0] + n1[1] * n2[1] + n1[2] * n2[2];
+      const auto& n1 = normals[run->face];
+      const auto& n2 = normals[(run + 1)->face];
+      const bool sliver = n1 == std::array<float, 3>{} || n2 == std::array<float, 3>{};
+      candidate.cosine = sliver ? 1.0
+                                : double{n1[0]} * n2[0] + double{n1[1]} * n2[1] +
+                                      double{n1[2]} * n2[2];
       for (int axis = 0; axis < 3 && !sliver; ++axis) {
         candidate.contour |= (n1[axis] > 0 && n2[axis] < 0) || (n1[axis] < 0 && n2[axis] > 0);
       }
@@ -158,7 +209,7 @@ GeneratedWire GenerateWire(std::span<const std::array<float, 3>> positions,
     kept.resize(options.budget);
     wire.rule = WireRule::Budget;
   }
-  for (const Candidate& c : kept) wire.segments.push_back(c.edge);
+  for (const Candidate& c : kept) wire.segments.push_back(SegmentOf(c.edge));
   std::sort(wire.segments.begin(), wire.segments.end());
   return wire;
 }
