@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -51,6 +52,7 @@ struct ShapeCase {
   std::size_t segments;
   WireRule rule;
   std::size_t candidates;
+  friend void PrintTo(const ShapeCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class GenerateWireShapes : public ::testing::TestWithParam<ShapeCase> {};
