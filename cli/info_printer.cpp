@@ -266,12 +266,11 @@ void PrintInfoJson(const std::string& file, const CompoundModel& model, std::FIL
     // Only where the part has a wire, so that other files read as before.
     if (part.wire) {
       const WireCounts counts = CountWire(part.wire->segments);
-      parts.back()["wire"] = {
-          {"path", part.wire->path},
-          {"libraryId", part.wire->libraryId},
-          {"level", part.wireLevel ? Json(*part.wireLevel) : Json(nullptr)},
-          {"segments", part.wire->segments.size()},
-          {"vertices", counts.distinctVertices}};
+      parts.back()["wire"] = {{"path", part.wire->path},
+                              {"libraryId", part.wire->libraryId},
+                              {"level", part.wireLevel ? Json(*part.wireLevel) : Json(nullptr)},
+                              {"segments", part.wire->segments.size()},
+                              {"vertices", counts.distinctVertices}};
     }
   }
   const ModelTotals& t = summary.totals;

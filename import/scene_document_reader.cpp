@@ -86,7 +86,8 @@ SceneMesh ReadMesh(const Json& value, std::size_t materialCount, const std::stri
     mesh.lines = lines.get<bool>();
   }
   if (mesh.indices.size() % (mesh.lines ? 2 : 3) != 0) {
-    throw Refusal{place + (mesh.lines ? ": expected whole segments" : ": expected whole triangles")};
+    throw Refusal{place +
+                  (mesh.lines ? ": expected whole segments" : ": expected whole triangles")};
   }
   return mesh;
 }

@@ -196,8 +196,8 @@ class ModelRules {
     const WireCounts counts = CountWire(wire.segments);
     if (counts.indexBound != wire.indexBound || counts.distinctVertices != wire.vertexCount) {
       Warning(wire.path, rules::kWireCounts,
-              "the header counts " + std::to_string(wire.vertexCount) +
-                  " vertices below bound " + std::to_string(wire.indexBound) + ", the segments " +
+              "the header counts " + std::to_string(wire.vertexCount) + " vertices below bound " +
+                  std::to_string(wire.indexBound) + ", the segments " +
                   std::to_string(counts.distinctVertices) + " below " +
                   std::to_string(counts.indexBound) + "; readers recount them");
     }

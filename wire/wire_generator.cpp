@@ -47,7 +47,8 @@ std::vector<std::uint16_t> WeldByPosition(std::span<const std::array<float, 3>> 
     const auto bits = bitsOf(v);
     // Whole-number coordinates have low bits of zero: the finaliser of
     // MurmurHash3 spreads every input bit over the slot number.
-    std::uint64_t hash = (std::uint64_t{bits[0]} << 32 | bits[1]) ^ std::uint64_t{bits[2]} * 0x9E3779B97F4A7C15ull;
+    std::uint64_t hash =
+        (std::uint64_t{bits[0]} << 32 | bits[1]) ^ std::uint64_t{bits[2]} * 0x9E3779B97F4A7C15ull;
     hash = (hash ^ hash >> 33) * 0xFF51AFD7ED558CCDull;
     hash = (hash ^ hash >> 33) * 0xC4CEB9FE1A85EC53ull;
     hash ^= hash >> 33;
@@ -168,15 +169,15 @@ GeneratedWire GenerateWire(std::span<const std::array<float, 3>> positions,
   candidates.reserve(edges.size() / 2);
 
   for (auto run = edges.begin(); run != edges.end();) {
-    auto end = std::find_if(run, edges.end(), [&](const EdgeFace& e) { return e.edge != run->edge; });
+    auto end =
+        std::find_if(run, edges.end(), [&](const EdgeFace& e) { return e.edge != run->edge; });
     Candidate candidate{run->edge, -2.0, false};
     if (end - run == 2) {
       const auto& n1 = normals[run->face];
       const auto& n2 = normals[(run + 1)->face];
       const bool sliver = n1 == std::array<float, 3>{} || n2 == std::array<float, 3>{};
-      candidate.cosine = sliver ? 1.0
-                                : double{n1[0]} * n2[0] + double{n1[1]} * n2[1] +
-                                      double{n1[2]} * n2[2];
+      candidate.cosine =
+          sliver ? 1.0 : double{n1[0]} * n2[0] + double{n1[1]} * n2[1] + double{n1[2]} * n2[2];
       for (int axis = 0; axis < 3 && !sliver; ++axis) {
         candidate.contour |= (n1[axis] > 0 && n2[axis] < 0) || (n1[axis] < 0 && n2[axis] > 0);
       }
@@ -203,9 +204,8 @@ GeneratedWire GenerateWire(std::span<const std::array<float, 3>> positions,
   wire.candidates = kept.size();
   if (kept.size() > options.budget) {
     // The boundary first, then the sharpest; equal ones in edge order.
-    std::stable_sort(kept.begin(), kept.end(), [](const Candidate& x, const Candidate& y) {
-      return x.cosine < y.cosine;
-    });
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const Candidate& x, const Candidate& y) { return x.cosine < y.cosine; });
     kept.resize(options.budget);
     wire.rule = WireRule::Budget;
   }

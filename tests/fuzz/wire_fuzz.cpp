@@ -15,9 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   if (16 + wire->segments.size() * 4 > size) std::abort();
-  const auto again =
-      svcmp::DecodeWire(svcmp::EncodeWireData(wire->libraryId, wire->startVertex, wire->segments),
-                        "/", findings);
+  const auto again = svcmp::DecodeWire(
+      svcmp::EncodeWireData(wire->libraryId, wire->startVertex, wire->segments), "/", findings);
   if (!again || again->segments != wire->segments || again->libraryId != wire->libraryId ||
       again->startVertex != wire->startVertex) {
     std::abort();

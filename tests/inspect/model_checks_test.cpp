@@ -210,16 +210,24 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
        {"warning trailing-bytes " + kBuffer}},
       // The turret's level reaches vertices 1 to 3 of the library.
       {"wire of a library no level uses",
-       [](UtfTree& t) { SetTurretWire(t, testing::WireBytes(NameCrc("old.vms"), 1, 2, 2, {0, 1})); },
+       [](UtfTree& t) {
+         SetTurretWire(t, testing::WireBytes(NameCrc("old.vms"), 1, 2, 2, {0, 1}));
+       },
        {"warning wire-library " + kTurretWire}},
       {"wire index beyond its mesh",
-       [](UtfTree& t) { SetTurretWire(t, testing::WireBytes(kShipId, 1, 3, 4, {0, 1, 1, 3})); },
+       [](UtfTree& t) {
+         SetTurretWire(t, testing::WireBytes(kShipId, 1, 3, 4, {0, 1, 1, 3}));
+       },
        {"error wire-range " + kTurretWire}},
       {"wire starting at another vertex than its level",
-       [](UtfTree& t) { SetTurretWire(t, testing::WireBytes(kShipId, 0, 2, 2, {0, 1})); },
+       [](UtfTree& t) {
+         SetTurretWire(t, testing::WireBytes(kShipId, 0, 2, 2, {0, 1}));
+       },
        {"error wire-range " + kTurretWire}},
       {"wire with the highest index as its bound",
-       [](UtfTree& t) { SetTurretWire(t, testing::WireBytes(kShipId, 1, 3, 2, {0, 1, 2, 1})); },
+       [](UtfTree& t) {
+         SetTurretWire(t, testing::WireBytes(kShipId, 1, 3, 2, {0, 1, 2, 1}));
+       },
        {"warning wire-counts " + kTurretWire}},
       {"wire counting vertices it repeats",
        [](UtfTree& t) {

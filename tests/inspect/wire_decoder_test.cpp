@@ -15,10 +15,9 @@ const std::string kPath = "/a.3db/VMeshWire/VWireData";
 // The glass of a fighter: 11 segments over 12 vertices of its Level2,
 // vertices 684 and on, bound 22.
 const std::vector<std::uint8_t> kGlass = {
-    0x10, 0, 0, 0, 0x4C, 0xB9, 0x56, 0x03, 0xAC, 0x02, 0x0C, 0, 0x16, 0, 0x16, 0,
-    3,    0, 15, 0, 2,    0,    0,    0,    12,   0,    21,   0, 1,    0, 3,    0, 4, 0, 12, 0,
-    6,    0, 11, 0, 4,    0,    16,   0,    0,    0,    8,    0, 0,    0, 1,    0, 6, 0, 4,  0,
-    1,    0, 4,  0};
+    0x10, 0, 0,  0, 0x4C, 0xB9, 0x56, 0x03, 0xAC, 0x02, 0x0C, 0, 0x16, 0, 0x16, 0, 3, 0, 15, 0,
+    2,    0, 0,  0, 12,   0,    21,   0,    1,    0,    3,    0, 4,    0, 12,   0, 6, 0, 11, 0,
+    4,    0, 16, 0, 0,    0,    8,    0,    0,    0,    1,    0, 6,    0, 4,    0, 1, 0, 4,  0};
 
 TEST(DecodeWire, ReadsTheReleasedLayout) {
   Findings findings;
@@ -30,10 +29,17 @@ TEST(DecodeWire, ReadsTheReleasedLayout) {
   EXPECT_EQ(wire->startVertex, 684);
   EXPECT_EQ(wire->vertexCount, 12);
   EXPECT_EQ(wire->indexBound, 22);
-  EXPECT_EQ(wire->segments,
-            (std::vector<std::array<std::uint16_t, 2>>{{3, 15}, {2, 0}, {12, 21}, {1, 3}, {4, 12},
-                                                        {6, 11}, {4, 16}, {0, 8}, {0, 1}, {6, 4},
-                                                        {1, 4}}));
+  EXPECT_EQ(wire->segments, (std::vector<std::array<std::uint16_t, 2>>{{3, 15},
+                                                                       {2, 0},
+                                                                       {12, 21},
+                                                                       {1, 3},
+                                                                       {4, 12},
+                                                                       {6, 11},
+                                                                       {4, 16},
+                                                                       {0, 8},
+                                                                       {0, 1},
+                                                                       {6, 4},
+                                                                       {1, 4}}));
   const WireCounts counts = CountWire(wire->segments);
   EXPECT_EQ(counts.distinctVertices, 12u);
   EXPECT_EQ(counts.indexBound, 22u);

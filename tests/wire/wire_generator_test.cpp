@@ -35,8 +35,9 @@ void ExpectCanonical(const TestShape& shape, const GeneratedWire& wire) {
   for (const auto& [a, b] : wire.segments) {
     EXPECT_LT(a, b);
     for (std::uint16_t end : {a, b}) {
-      const auto lowest = std::find(shape.positions.begin(), shape.positions.end(),
-                                    shape.positions[end]) - shape.positions.begin();
+      const auto lowest =
+          std::find(shape.positions.begin(), shape.positions.end(), shape.positions[end]) -
+          shape.positions.begin();
       EXPECT_EQ(end, lowest) << "vertex " << end;
     }
   }
@@ -82,8 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Nothing sharp: the equator and two meridians, 96 edges each.
         ShapeCase{"sphere", testing::Sphere(96, 48), 5, 2000, 288, WireRule::Contours, 288},
         // A coarse sphere is all sharp edges; its quads' diagonals are flat.
-        ShapeCase{"coarseSphere", testing::Sphere(8, 4), 5, 2000, 8 * 4 + 8 * 3,
-                  WireRule::Edges, 8 * 4 + 8 * 3},
+        ShapeCase{"coarseSphere", testing::Sphere(8, 4), 5, 2000, 8 * 4 + 8 * 3, WireRule::Edges,
+                  8 * 4 + 8 * 3},
         // Over the budget: the 64 rim edges (90 degrees) before the sides.
         ShapeCase{"cylinderBudget", testing::Cylinder(32), 5, 64, 64, WireRule::Budget, 96}),
     [](const auto& info) { return info.param.name; });

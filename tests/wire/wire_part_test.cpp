@@ -46,8 +46,9 @@ TEST(WirePart, WrittenOnTheCoarsestLevelReadsBackAsItsEdges) {
     UtfNode level = tree.AddNode(multiLevel, "Level" + std::to_string(l));
     testing::AddTestLeaf(
         tree, tree.AddNode(level, "VMeshPart"), "VMeshRef",
-        testing::MeshRefBytes(NameCrc(name), lead, static_cast<std::uint16_t>(levels[l].positions.size()),
-                              0, static_cast<std::uint16_t>(levels[l].indices.size()), 0, 1, 20));
+        testing::MeshRefBytes(NameCrc(name), lead,
+                              static_cast<std::uint16_t>(levels[l].positions.size()), 0,
+                              static_cast<std::uint16_t>(levels[l].indices.size()), 0, 1, 20));
   }
   const std::size_t wireLevel = WireLevel(std::size(levels));
   ASSERT_EQ(wireLevel, 2u);

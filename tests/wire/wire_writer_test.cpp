@@ -22,8 +22,8 @@ TEST(EncodeWireData, QuadGivesTheReleasedHeader) {
   const std::vector<std::uint16_t> indices = {0, 1, 2, 1, 3, 2};
   const GeneratedWire wire = GenerateWire(positions, indices, {});
   const std::vector<std::uint8_t> expected = {
-      0x10, 0, 0, 0, 0xCC, 0x2A, 0x76, 0xF1, 0, 0, 4, 0, 8, 0, 4, 0,  // header
-      0, 0, 1, 0, 0, 0, 2, 0, 1, 0, 3, 0, 2, 0, 3, 0};                 // 0-1 0-2 1-3 2-3
+      0x10, 0, 0, 0, 0xCC, 0x2A, 0x76, 0xF1, 0, 0, 4, 0, 8, 0, 4, 0,   // header
+      0,    0, 1, 0, 0,    0,    2,    0,    1, 0, 3, 0, 2, 0, 3, 0};  // 0-1 0-2 1-3 2-3
   EXPECT_EQ(EncodeWireData(0xF1762ACCu, 0, wire.segments), expected);
 }
 
