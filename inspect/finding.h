@@ -52,6 +52,7 @@ inline constexpr std::string_view kMissingTexture = "missing-texture";
 inline constexpr std::string_view kWireLibrary = "wire-library";
 inline constexpr std::string_view kWireRange = "wire-range";
 inline constexpr std::string_view kWireCounts = "wire-counts";
+inline constexpr std::string_view kWireLevel = "wire-level";
 }  // namespace rules
 
 }  // namespace svcmp

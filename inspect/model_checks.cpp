@@ -1,11 +1,13 @@
 #include "inspect/model_checks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <optional>
 #include <utility>
 
+#include "format/cmp_leaf_layout.h"
 #include "inspect/node_lookup.h"
 #include "inspect/wire_decoder.h"
 
@@ -177,6 +179,18 @@ class ModelRules {
               std::string("the mesh library ") + id +
                   " is used by no level of the part; the game draws no outline for it");
       return;
+    }
+    // Released wires are drawn on the coarsest level up to Level3; one left
+    // on a finer level (a coarser one added since) outlines another mesh.
+    int coarsest = -1;
+    for (const Level& level : part.levels) {
+      if (level.number <= kWireCoarsestLevel) coarsest = std::max(coarsest, level.number);
+    }
+    if (target->level->number != coarsest && coarsest >= 0) {
+      Warning(wire.path, rules::kWireLevel,
+              "the wire indexes level " + std::to_string(target->level->number) +
+                  ", released files draw it on the coarsest level up to Level3, here level " +
+                  std::to_string(coarsest));
     }
     const MeshRef& ref = *target->ref;
     if (wire.startVertex != ref.startVertex) {

@@ -224,6 +224,15 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
          SetTurretWire(t, testing::WireBytes(kShipId, 0, 2, 2, {0, 1}));
        },
        {"error wire-range " + kTurretWire}},
+      {"wire left on a finer level than the coarsest",
+       [](UtfTree& t) {
+         UtfNode level1 = t.AddNode(At(t, "/turret.3db/MultiLevel"), "Level1");
+         AddTestLeaf(t, t.AddNode(level1, "VMeshPart"), "VMeshRef",
+                     MeshRefBytes(NameCrc("turret.lod1.vms"), 0, 3, 0, 3, 0, 1));
+         SetTurretWire(t, testing::WireBytes(kShipId, 1, 2, 2, {0, 1}));
+       },
+       {"warning ref-library /turret.3db/MultiLevel/Level1/VMeshPart/VMeshRef",
+        "warning wire-level " + kTurretWire}},
       {"wire with the highest index as its bound",
        [](UtfTree& t) {
          SetTurretWire(t, testing::WireBytes(kShipId, 1, 3, 2, {0, 1, 2, 1}));
