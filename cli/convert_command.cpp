@@ -199,8 +199,15 @@ int RunConvert(const ConvertOptions& options) {
     hulls = SortCollisionOrSay(collisionPath, *collision, *model, geometry);
     WarnOfHardpointHullsLeftOut(collisionPath, *hulls);
   }
-  const SceneDocument scene =
-      ConvertedScene(*model, geometry, furtherLevels, transform, hulls ? &*hulls : nullptr);
+  if (!tree && std::any_of(model->parts.begin(), model->parts.end(),
+                           [](const Part& part) { return part.wire.has_value(); })) {
+    std::fprintf(stderr,
+                 "warning: the wires of %s are left out: .obj files keep no node tree to hang "
+                 "them on\n",
+                 options.modelPath.c_str());
+  }
+  const SceneDocument scene = ConvertedScene(*model, geometry, furtherLevels, transform,
+                                             hulls ? &*hulls : nullptr, tree);
 
   std::optional<ScratchFolder> scratch = ScratchFolder::Create();
   if (!scratch) {

@@ -13,6 +13,7 @@
 #include "cli/shortest_double.h"
 #include "host/node_property_names.h"
 #include "inspect/node_lookup.h"
+#include "inspect/wire_decoder.h"
 
 namespace svcmp::cli {
 namespace {
@@ -25,6 +26,9 @@ constexpr char kLevelSuffix[] = "$lod";
 // A collision hull is the mesh node NAME$hull, the node it belongs to's name.
 constexpr char kHullSuffix[] = "$hull";
 constexpr char kHullMaterial[] = "collision_hull";
+// A part's wire is the line mesh PART$wire below it.
+constexpr char kWireSuffix[] = "$wire";
+constexpr char kWireMaterial[] = "wire";
 
 // The export's transform undone for one file coordinate set: in double,
 // rounded to float once, so that exporting again gives the file's floats
@@ -245,6 +249,35 @@ class SceneBuilder {
         static_cast<std::uint32_t>(scene_.meshes.size() - 1));
   }
 
+  // The wire's segments as a line mesh over the vertices they reach, in the
+  // order first reached, in the part's frame. Segments past the library's
+  // vertices are left out (check names them).
+  void AddWire(int node, const Wire& wire, const std::vector<BufferVertex>& vertices,
+               const std::string& name) {
+    SceneMesh& converted = scene_.meshes.emplace_back();
+    converted.name = name;
+    converted.material = MaterialIndex(kWireMaterial);
+    converted.lines = true;
+    std::map<std::size_t, std::uint32_t> added;
+    for (const auto& segment : wire.segments) {
+      const std::size_t a = std::size_t{wire.startVertex} + segment[0];
+      const std::size_t b = std::size_t{wire.startVertex} + segment[1];
+      if (a >= vertices.size() || b >= vertices.size()) continue;
+      for (std::size_t at : {a, b}) {
+        const auto [found, isNew] =
+            added.try_emplace(at, static_cast<std::uint32_t>(converted.positions.size()));
+        if (isNew) {
+          converted.positions.push_back(undo_.Point(vertices[at].position));
+          converted.normals.push_back(undo_.Direction(vertices[at].normal));
+          converted.texture.push_back(vertices[at].texture);
+        }
+        converted.indices.push_back(found->second);
+      }
+    }
+    scene_.nodes[static_cast<std::size_t>(node)].meshes.push_back(
+        static_cast<std::uint32_t>(scene_.meshes.size() - 1));
+  }
+
   void SetProperties(int node, std::vector<SceneProperty> properties) {
     scene_.nodes[static_cast<std::size_t>(node)].properties = std::move(properties);
   }
@@ -299,7 +332,8 @@ void AddHullNodes(SceneBuilder& builder, const std::vector<LevelHull>& hulls,
 
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
                              std::span<const LevelGeometry> furtherLevels,
-                             const ExportTransform& transform, const LevelCollision* hulls) {
+                             const ExportTransform& transform, const LevelCollision* hulls,
+                             bool wires) {
   const Undo undo(transform);
   SceneBuilder builder(model, undo);
 
@@ -345,6 +379,14 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
       hardpointNodes[&hardpoint] = node;
     }
     if (hulls) AddHullNodes(builder, hulls->hullsOfPart.at(p), part, partNode, hardpointNodes);
+    // A wire of a library no level uses is left out: the game draws none.
+    const Part& source = model.parts[part.modelPart];
+    const MeshLibraryEntry* library = source.wire ? model.FindLibrary(source.wire->libraryId) : nullptr;
+    if (wires && library && library->buffer && FindWireTarget(source, *source.wire)) {
+      const std::string name = part.name + kWireSuffix;
+      builder.AddWire(builder.AddNode(name, partNode, kIdentity, {}), *source.wire,
+                      library->buffer->vertices, name);
+    }
     // Listed last part first, so that the first comes off the stack first.
     for (std::size_t child : childParts[p]) pending.emplace_back(child, partNode);
   }

@@ -30,10 +30,12 @@ struct ExportTransform {
 // `geometry`), each collision hull becomes a mesh node PART$hull (then
 // PART_2$hull, ...) below its part, a hardpoint's hull HARDPOINT$hull below
 // the hardpoint's node, as the export reads modelled hull pieces; the hull
-// of a hardpoint the part does not have is left out.
+// of a hardpoint the part does not have is left out. With `wires`, a part's
+// wire becomes the line mesh node PART$wire below it, over the vertices its
+// segments reach; a wire of a library no level uses is left out.
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
                              std::span<const LevelGeometry> furtherLevels,
                              const ExportTransform& transform,
-                             const LevelCollision* hulls = nullptr);
+                             const LevelCollision* hulls = nullptr, bool wires = true);
 
 }  // namespace svcmp::cli

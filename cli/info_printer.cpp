@@ -5,6 +5,7 @@
 #include "cli/number_text.h"
 #include "format/cmp_node_names.h"
 #include "inspect/model_summary.h"
+#include "inspect/wire_decoder.h"
 
 namespace svcmp::cli {
 namespace {
@@ -80,6 +81,17 @@ std::string JointText(const Joint& joint) {
             Number(limits[5]);
   }
   return text;
+}
+
+// "wire: 35 segments over 28 vertices of level 2", or the library no level uses.
+std::string WireText(const PartSummary& part) {
+  const Wire& wire = *part.wire;
+  std::string text = "wire: " + Count(wire.segments.size(), "segment", "segments") + " over " +
+                     Count(CountWire(wire.segments).distinctVertices, "vertex", "vertices");
+  if (part.wireLevel) return text + " of level " + std::to_string(*part.wireLevel);
+  char id[16];
+  std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(wire.libraryId));
+  return text + " of library " + id + ", which no level uses";
 }
 
 void PrintHardpoint(const Hardpoint& hardpoint, std::FILE* out) {
@@ -205,6 +217,7 @@ void PrintInfoText(const std::string& file, const CompoundModel& model, std::FIL
         distances += (distances.empty() ? "" : ", ") + Number(d);
       std::fprintf(out, "  level switch distances: %s\n", distances.c_str());
     }
+    if (part.wire) std::fprintf(out, "  %s\n", WireText(part).c_str());
     for (const Hardpoint& hardpoint : part.part->hardpoints) PrintHardpoint(hardpoint, out);
   }
   const ModelTotals& t = summary.totals;
@@ -250,6 +263,15 @@ void PrintInfoJson(const std::string& file, const CompoundModel& model, std::FIL
          {"levels", levels},
          {"switchDistances", distances},
          {"hardpoints", hardpoints}});
+    // Only where the part has a wire, so that other files read as before.
+    if (part.wire) {
+      const WireCounts counts = CountWire(part.wire->segments);
+      parts.back()["wire"] = {{"path", part.wire->path},
+                              {"libraryId", part.wire->libraryId},
+                              {"level", part.wireLevel ? Json(*part.wireLevel) : Json(nullptr)},
+                              {"segments", part.wire->segments.size()},
+                              {"vertices", counts.distinctVertices}};
+    }
   }
   const ModelTotals& t = summary.totals;
   Json json = {{"file", file}, {"compound", model.compound}, {"libraries", libraries}};

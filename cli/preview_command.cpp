@@ -17,6 +17,7 @@
 #include "inspect/level_geometry.h"
 #include "inspect/surface_library.h"
 #include "render/collision_outlines.h"
+#include "render/wire_outlines.h"
 #include "render/level_scene.h"
 #include "render/model_views.h"
 #include "render/png_encoder.h"
@@ -59,6 +60,7 @@ struct PreviewOptions {
   std::string texturesPath;
   bool collision = false;  // --collision, with the file in collisionPath or beside the model
   std::string collisionPath;
+  bool wire = false;  // --wire: the parts' wires alone
   bool force = false;
 };
 
@@ -166,9 +168,22 @@ std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
           scene, geometry,
           SortCollisionOrSay(collision->path, collision->file, model, geometry, rows.empty()));
     }
+    if (options.wire) {
+      const std::vector<std::string> problems = render::AddWireOutlines(scene, model, geometry);
+      // The wires do not change with the level; say it once.
+      for (const std::string& problem : rows.empty() ? problems : std::vector<std::string>{}) {
+        std::fprintf(stderr, "warning: %s: %s\n", options.modelPath.c_str(),
+                     PrintableName(problem).c_str());
+      }
+      if (scene.outlines.empty()) {
+        std::fprintf(stderr, "error: %s has no wire (VMeshWire) to draw\n",
+                     options.modelPath.c_str());
+        return std::nullopt;
+      }
+    }
     scene.looks = looks;
     render::ViewOptions view{kLabelModes.find(options.labels)->second,
-                             kColourings.find(options.colourBy)->second, ""};
+                             kColourings.find(options.colourBy)->second, "", options.wire};
     if (!options.levels.empty()) view.title = "level " + std::to_string(level);
     rows.push_back(render::RenderModelViews(scene, size.width, size.height, view));
     height += rows.back().height();
@@ -272,6 +287,9 @@ void AddPreviewCommand(CLI::App& app, int& exitStatus) {
                        "the one beside the model)")
           ->expected(0, 1)
           ->check(CLI::Validator(CollisionFileNameProblem, "FILE.sur"));
+  command->add_flag("--wire", options->wire,
+                    "Draw the parts' wires alone, the outline of the game's target display, "
+                    "framed as the level's meshes");
   command->add_flag("--force", options->force, "Replace an existing picture");
   command->callback([options, collision, &exitStatus] {
     options->collision = collision->count() > 0;

@@ -42,4 +42,15 @@ inline constexpr std::size_t kAxisRecordSize =
 inline constexpr std::size_t kSphereRecordSize = 2 * kJointNameSize + 3 * 4 + 3 * 4 + 9 * 4 + 6 * 4;
 static_assert(kFixRecordSize == 176 && kAxisRecordSize == 208 && kSphereRecordSize == 212);
 
+// The wireframe outline ("VMeshWire/VWireData"), a header and index pairs:
+//   0 u32 header size (16)       4 u32 library id (NameCrc of the library entry)
+//   8 u16 start vertex          10 u16 vertex count (distinct indices)
+//  12 u16 index count (2 per segment)  14 u16 index bound (highest index + 1)
+//  16 u16 indices, two per segment, relative to the start vertex
+inline constexpr std::size_t kWireHeaderSize = 4 + 4 + 4 * 2;
+static_assert(kWireHeaderSize == 16);
+inline constexpr std::size_t kWireIndexSize = 2;
+// The wire indexes the part's coarsest level, but never one above this.
+inline constexpr int kWireCoarsestLevel = 3;
+
 }  // namespace svcmp

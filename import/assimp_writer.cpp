@@ -27,7 +27,7 @@ aiMesh* MakeMesh(const SceneMesh& source) {
   auto mesh = std::make_unique<aiMesh>();
   mesh->mName = source.name;
   mesh->mMaterialIndex = source.material;
-  mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+  mesh->mPrimitiveTypes = source.lines ? aiPrimitiveType_LINE : aiPrimitiveType_TRIANGLE;
   const auto vertexCount = static_cast<unsigned>(source.positions.size());
   mesh->mNumVertices = vertexCount;
   mesh->mVertices = new aiVector3D[vertexCount];
@@ -42,14 +42,16 @@ aiMesh* MakeMesh(const SceneMesh& source) {
     mesh->mNormals[i] = {n[0], n[1], n[2]};
     mesh->mTextureCoords[0][i] = {t[0], t[1], 0};
   }
-  const auto faceCount = static_cast<unsigned>(source.indices.size() / 3);
+  const unsigned corners = source.lines ? 2 : 3;
+  const auto faceCount = static_cast<unsigned>(source.indices.size() / corners);
   mesh->mNumFaces = faceCount;
   mesh->mFaces = new aiFace[faceCount];
   for (unsigned f = 0; f < faceCount; ++f) {
     aiFace& face = mesh->mFaces[f];
-    face.mNumIndices = 3;
-    face.mIndices = new unsigned[3];
-    std::copy_n(source.indices.begin() + static_cast<std::ptrdiff_t>(3 * f), 3, face.mIndices);
+    face.mNumIndices = corners;
+    face.mIndices = new unsigned[corners];
+    std::copy_n(source.indices.begin() + static_cast<std::ptrdiff_t>(corners * f), corners,
+                face.mIndices);
   }
   return mesh.release();
 }

@@ -21,6 +21,8 @@ struct SceneMesh {
   std::vector<std::array<float, 3>> normals;  // one per position
   std::vector<std::array<float, 2>> texture;  // one per position
   std::vector<std::uint32_t> indices;         // three per triangle, each below the vertex count
+  // Line segments instead of triangles: two indices each (a part's wire).
+  bool lines = false;
 };
 
 // A custom property of a node, as model files carry them (glTF node extras):
@@ -54,6 +56,7 @@ inline constexpr char kPositions[] = "positions";
 inline constexpr char kNormals[] = "normals";
 inline constexpr char kTexture[] = "texture";
 inline constexpr char kIndices[] = "indices";
+inline constexpr char kLines[] = "lines";
 inline constexpr char kParent[] = "parent";
 inline constexpr char kRotation[] = "rotation";
 inline constexpr char kTranslation[] = "translation";

@@ -80,7 +80,15 @@ SceneMesh ReadMesh(const Json& value, std::size_t materialCount, const std::stri
   }
   mesh.indices = Indices(Member(value, keys::kIndices, place), mesh.positions.size(),
                          place + "." + keys::kIndices);
-  if (mesh.indices.size() % 3 != 0) throw Refusal{place + ": expected whole triangles"};
+  if (value.contains(keys::kLines)) {
+    const Json& lines = value.at(keys::kLines);
+    if (!lines.is_boolean()) throw Refusal{place + "." + keys::kLines + ": expected true or false"};
+    mesh.lines = lines.get<bool>();
+  }
+  if (mesh.indices.size() % (mesh.lines ? 2 : 3) != 0) {
+    throw Refusal{place +
+                  (mesh.lines ? ": expected whole segments" : ": expected whole triangles")};
+  }
   return mesh;
 }
 

@@ -41,6 +41,8 @@ SceneDocumentText WriteSceneDocument(const SceneDocument& scene) {
                       {keys::kNormals, Rows(mesh.normals, finite)},
                       {keys::kTexture, Rows(mesh.texture, finite)},
                       {keys::kIndices, mesh.indices}});
+    // Only on line meshes, so that documents of triangles read as before.
+    if (mesh.lines) meshes.back()[keys::kLines] = true;
     if (!finite) return {"", "mesh " + mesh.name + " has a number that is not finite"};
   }
   Json nodes = Json::array();

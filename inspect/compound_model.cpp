@@ -13,6 +13,7 @@
 #include "inspect/mesh_ref_decoder.h"
 #include "inspect/node_lookup.h"
 #include "inspect/texture_library.h"
+#include "inspect/wire_decoder.h"
 
 namespace svcmp {
 namespace {
@@ -136,6 +137,12 @@ class ModelDecoder {
     }
     if (UtfNode hardpoints = FindChildNoCase(tree_, modelNode, kNodeHardpoints)) {
       DecodeHardpoints(tree_, hardpoints, part.hardpoints, model_.findings);
+    }
+    // Found by name: other tools put it anywhere among the model node's children.
+    if (UtfNode wireNode = FindChildNoCase(tree_, modelNode, kNodeVMeshWire)) {
+      if (UtfNode data = FindChildNoCase(tree_, wireNode, kNodeVWireData)) {
+        part.wire = DecodeWire(LeafBytes(tree_, data), NodePath(tree_, data), model_.findings);
+      }
     }
   }
 

@@ -91,6 +91,18 @@ struct Level {
   std::vector<MeshRef> meshRefs;
 };
 
+// A decoded "VMeshWire/VWireData": line segments over the vertices of one of
+// the part's mesh references (index i is that reference's i-th vertex).
+// The stored counts are kept as found; the checker compares them.
+struct Wire {
+  std::string path;
+  std::uint32_t libraryId = 0;
+  std::uint16_t startVertex = 0;
+  std::uint16_t vertexCount = 0;  // as stored
+  std::uint16_t indexBound = 0;   // as stored; other tools often write it wrong
+  std::vector<std::array<std::uint16_t, 2>> segments;
+};
+
 enum class HardpointKind { Fixed, Revolute };
 
 struct Hardpoint {
@@ -114,6 +126,7 @@ struct Part {
   std::vector<Level> levels;
   std::vector<float> switchDistances;  // "Switch2"
   std::vector<Hardpoint> hardpoints;
+  std::optional<Wire> wire;  // "VMeshWire" under the model node
 };
 
 enum class JointKind { Fix, Rev, Pris, Sphere };

@@ -49,6 +49,10 @@ inline constexpr std::string_view kLibraryTwice = "library-twice";
 inline constexpr std::string_view kDdsHeader = "dds-header";
 inline constexpr std::string_view kMissingMaterial = "missing-material";
 inline constexpr std::string_view kMissingTexture = "missing-texture";
+inline constexpr std::string_view kWireLibrary = "wire-library";
+inline constexpr std::string_view kWireRange = "wire-range";
+inline constexpr std::string_view kWireCounts = "wire-counts";
+inline constexpr std::string_view kWireLevel = "wire-level";
 }  // namespace rules
 
 }  // namespace svcmp

@@ -98,6 +98,7 @@ LevelPart PlacePart(const CompoundModel& model, std::size_t index, int parent, c
   LevelPart placed;
   placed.name = part.objectName;
   placed.fileName = part.fileName;
+  placed.modelPart = index;
   placed.parent = parent;
   if (joint) {
     placed.joint = *joint;

@@ -32,6 +32,7 @@ struct PartTransform {
 struct LevelPart {
   std::string name;            // the part's object name
   std::string fileName;        // its "File name"
+  std::size_t modelPart = 0;   // index into CompoundModel::parts
   int parent = -1;             // index into LevelGeometry::parts; -1 at the top
   PartTransform toParent;      // identity at the top
   std::optional<Joint> joint;  // the one that hangs it on its parent; none at the top

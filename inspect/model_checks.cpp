@@ -1,12 +1,15 @@
 #include "inspect/model_checks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <optional>
 #include <utility>
 
+#include "format/cmp_leaf_layout.h"
 #include "inspect/node_lookup.h"
+#include "inspect/wire_decoder.h"
 
 namespace svcmp {
 namespace {
@@ -71,6 +74,7 @@ class ModelRules {
         for (const MeshRef& ref : level.meshRefs) CheckMeshRef(ref);
       }
       for (const Hardpoint& hardpoint : part.hardpoints) CheckHardpoint(hardpoint);
+      if (part.wire) CheckWire(part, *part.wire);
     }
     CheckJoints();
     CheckOrphans();
@@ -160,6 +164,56 @@ class ModelRules {
       Error(ref.path, rules::kRefIndexSum,
             "the index count is " + std::to_string(ref.indexCount) + ", its meshes hold " +
                 std::to_string(indexSum));
+    }
+  }
+
+  // A wire of a library no level uses is left over from an older mesh: the
+  // game draws no outline, as for the few released wires like it. Wrong
+  // stored counts are what other tools write; readers recount them.
+  void CheckWire(const Part& part, const Wire& wire) {
+    const std::optional<WireTarget> target = FindWireTarget(part, wire);
+    if (!target) {
+      char id[16];
+      std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(wire.libraryId));
+      Warning(wire.path, rules::kWireLibrary,
+              std::string("the mesh library ") + id +
+                  " is used by no level of the part; the game draws no outline for it");
+      return;
+    }
+    // Released wires are drawn on the coarsest level up to Level3; one left
+    // on a finer level (a coarser one added since) outlines another mesh.
+    int coarsest = -1;
+    for (const Level& level : part.levels) {
+      if (level.number <= kWireCoarsestLevel) coarsest = std::max(coarsest, level.number);
+    }
+    if (target->level->number != coarsest && coarsest >= 0) {
+      Warning(wire.path, rules::kWireLevel,
+              "the wire indexes level " + std::to_string(target->level->number) +
+                  ", released files draw it on the coarsest level up to Level3, here level " +
+                  std::to_string(coarsest));
+    }
+    const MeshRef& ref = *target->ref;
+    if (wire.startVertex != ref.startVertex) {
+      Error(wire.path, rules::kWireRange,
+            "the start vertex is " + std::to_string(wire.startVertex) + ", the mesh reference " +
+                ref.path + " starts at " + std::to_string(ref.startVertex));
+    }
+    for (std::size_t s = 0; s < wire.segments.size(); ++s) {
+      const auto& [a, b] = wire.segments[s];
+      if (a < ref.vertexCount && b < ref.vertexCount) continue;
+      Error(wire.path, rules::kWireRange,
+            "segment " + std::to_string(s) + " (" + std::to_string(a) + ", " + std::to_string(b) +
+                ") indexes beyond the " + std::to_string(ref.vertexCount) + " vertices of " +
+                ref.path);
+      break;  // one names the fault; the others are likely the same
+    }
+    const WireCounts counts = CountWire(wire.segments);
+    if (counts.indexBound != wire.indexBound || counts.distinctVertices != wire.vertexCount) {
+      Warning(wire.path, rules::kWireCounts,
+              "the header counts " + std::to_string(wire.vertexCount) + " vertices below bound " +
+                  std::to_string(wire.indexBound) + ", the segments " +
+                  std::to_string(counts.distinctVertices) + " below " +
+                  std::to_string(counts.indexBound) + "; readers recount them");
     }
   }
 

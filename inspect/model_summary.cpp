@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "inspect/node_lookup.h"
+#include "inspect/wire_decoder.h"
 
 namespace svcmp {
 namespace {
@@ -42,7 +43,12 @@ ModelSummary SummarizeModel(const CompoundModel& model) {
   totals.libraries = model.libraries.size();
   totals.joints = model.joints.size();
   for (const Part& part : model.parts) {
-    PartSummary partSummary{&part, JointOf(model, part), {}};
+    PartSummary partSummary{&part, JointOf(model, part), {}, nullptr, std::nullopt};
+    if (part.wire) {
+      partSummary.wire = &*part.wire;
+      if (const auto target = FindWireTarget(part, *part.wire))
+        partSummary.wireLevel = target->level->number;
+    }
     for (const Level& level : part.levels) {
       for (const MeshRef& ref : level.meshRefs) {
         partSummary.meshRefs.push_back(SummarizeRef(model, level.number, ref));

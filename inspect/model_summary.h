@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct PartSummary {
   const Part* part = nullptr;
   const Joint* joint = nullptr;  // the first joint naming this part as child
   std::vector<MeshRefSummary> meshRefs;
+  // The part's wire and the level it indexes; no level when no level uses
+  // the wire's library.
+  const Wire* wire = nullptr;
+  std::optional<int> wireLevel;
 };
 
 struct ModelTotals {

@@ -10,7 +10,7 @@ namespace {
 // The hull's edges, each once although both its faces run along it.
 SceneOutline OutlineOf(const LevelHull& hull, const PartTransform& toModel) {
   SceneOutline outline;
-  outline.hardpoint = hull.hardpointHull;
+  outline.kind = hull.hardpointHull ? OutlineKind::HardpointHull : OutlineKind::Hull;
   const std::vector<CollisionPoint>& points = hull.part->points;
   std::set<std::pair<std::uint16_t, std::uint16_t>> drawn;
   for (const CollisionFace& face : hull.hull->faces) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -265,9 +266,21 @@ void DrawEdgeOnLines(Canvas& canvas, const SceneMesh& mesh, const Placement& pla
   }
 }
 
+Rgb OutlineColour(OutlineKind kind) {
+  switch (kind) {
+    case OutlineKind::Hull:
+      return kHullOutlineColour;
+    case OutlineKind::HardpointHull:
+      return kHardpointHullColour;
+    case OutlineKind::Wire:
+      return kWireColour;
+  }
+  return kHullOutlineColour;
+}
+
 void DrawOutlines(Canvas& canvas, const Scene& scene, const Placement& placement) {
   for (const SceneOutline& outline : scene.outlines) {
-    const Rgb colour = outline.hardpoint ? kHardpointHullColour : kHullOutlineColour;
+    const Rgb colour = OutlineColour(outline.kind);
     for (const auto& edge : outline.edges) {
       const ScreenVertex a = placement.Project(edge[0], 1);
       const ScreenVertex b = placement.Project(edge[1], 1);
@@ -416,11 +429,13 @@ std::vector<LegendEntry> LegendOf(const Scene& scene, const ViewOptions& options
       entries.push_back({name, PartColour(part)});
     }
   }
-  for (const bool hardpoint : {false, true}) {
+  for (const auto& [kind, text] :
+       {std::pair{OutlineKind::Hull, "collision hulls"},
+        std::pair{OutlineKind::HardpointHull, "hardpoint hulls"},
+        std::pair{OutlineKind::Wire, "wires (the target display's outline)"}}) {
     if (std::any_of(scene.outlines.begin(), scene.outlines.end(),
-                    [hardpoint](const SceneOutline& o) { return o.hardpoint == hardpoint; })) {
-      entries.push_back({hardpoint ? "hardpoint hulls" : "collision hulls",
-                         hardpoint ? kHardpointHullColour : kHullOutlineColour});
+                    [kind](const SceneOutline& o) { return o.kind == kind; })) {
+      entries.push_back({text, OutlineColour(kind)});
     }
   }
   if (options.labels == LabelMode::All && !leftOut.empty()) {
@@ -499,7 +514,7 @@ Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOpt
 
     Canvas view(viewWidth, height, kBackgroundColour);
     FaceCounts faces;
-    for (const SceneMesh& mesh : scene.meshes) {
+    for (const SceneMesh& mesh : options.linesOnly ? std::span<const SceneMesh>{} : scene.meshes) {
       DrawMesh(view, mesh, placement, surfaces.LookOf(mesh), faces);
     }
     if (faces.front == 0 && faces.back == 0 && faces.edgeOn > 0) {
@@ -509,7 +524,9 @@ Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOpt
     }
     DrawOutlines(view, scene, placement);
     const auto missed =
-        DrawHardpoints(view, scene, placement, frame, textArea, style, options.labels);
+        options.linesOnly
+            ? std::vector<const SceneHardpoint*>{}
+            : DrawHardpoints(view, scene, placement, frame, textArea, style, options.labels);
     leftOut.insert(leftOut.end(), missed.begin(), missed.end());
     DrawLabel(view, 4, 2, Caption(options, game.caption, faces), kCaptionColour, style.textScale);
     if (!missed.empty()) {

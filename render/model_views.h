@@ -15,6 +15,8 @@ inline constexpr Rgb kLabelColour{235, 235, 235};
 // Collision hulls' outlines: a part's own, and a hardpoint's.
 inline constexpr Rgb kHullOutlineColour{255, 60, 220};
 inline constexpr Rgb kHardpointHullColour{60, 240, 255};
+// Wires, the outline of the game's target display.
+inline constexpr Rgb kWireColour{120, 255, 120};
 
 // Which hardpoint names are written: those that fit beside their mark
 // (auto), those and a legend of the rest under the views (all), or none.
@@ -27,6 +29,9 @@ struct ViewOptions {
   LabelMode labels = LabelMode::Auto;
   ColourBy colourBy = ColourBy::Material;
   std::string title;  // put before each view's caption, like "level 1"
+  // The outlines alone, framed as the meshes would be: no surfaces, no
+  // hardpoints.
+  bool linesOnly = false;
 };
 
 // Draws the scene three times side by side, orthographically, in the

@@ -35,11 +35,13 @@ struct SceneHardpoint {
   std::array<float, 9> orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};  // row by row
 };
 
-// A collision hull drawn as its outline: each edge once, in the model's
-// frame. A hardpoint's hull is told apart from its part's own.
+// Lines drawn over the meshes, in the model's frame: a collision hull's
+// outline (each edge once; a hardpoint's hull told apart from its part's
+// own) or a part's wire, the outline of the game's target display.
+enum class OutlineKind { Hull, HardpointHull, Wire };
 struct SceneOutline {
   std::vector<std::array<std::array<float, 3>, 2>> edges;
-  bool hardpoint = false;
+  OutlineKind kind = OutlineKind::Hull;
 };
 
 // How a material's surfaces are drawn when the file's libraries say: its

@@ -466,6 +466,46 @@ TEST_F(ConvertCommand, WritesEachCollisionHullAsAHullNodeBelowItsOwner) {
             "them on\n");
 }
 
+// A wire of three segments and a repeat over the level's first three
+// vertices: a line mesh below its part, over the three vertices it reaches.
+TEST_F(ConvertCommand, WritesEachWireAsALineMeshBelowItsPart) {
+  UtfTree tree;
+  ASSERT_TRUE(ReadUtfFile(kExports + "single_lod0.cmp", tree, nullptr).ok());
+  const CompoundModel model = DecodeCompoundModel(tree);
+  const MeshRef& ref = model.parts.at(0).levels.at(0).meshRefs.at(0);
+  testing::AddTestLeaf(
+      tree, tree.AddNode(tree.FindNode(tree.Root(), model.parts[0].fileName), "VMeshWire"),
+      "VWireData",
+      testing::WireBytes(ref.libraryId, ref.startVertex, 3, 3, {0, 1, 1, 2, 2, 0, 0, 1}));
+  ASSERT_TRUE(WriteUtfFile(tree, folder_ / "wired.cmp").written);
+
+  const auto convert = Run("convert wired.cmp -o wired.gltf");
+  ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+  EXPECT_EQ(convert.err, "");
+  const nlohmann::json gltf = GltfJson(FileText("wired.gltf"), false);
+  const nlohmann::json& nodes = gltf["nodes"];
+  std::size_t wire = nodes.size(), root = nodes.size();
+  for (std::size_t n = 0; n < nodes.size(); ++n) {
+    if (nodes[n]["name"] == "Root$wire") wire = n;
+    if (nodes[n]["name"] == "Root") root = n;
+  }
+  ASSERT_LT(wire, nodes.size());
+  ASSERT_LT(root, nodes.size());
+  EXPECT_NE(std::ranges::find(nodes[root]["children"], nlohmann::json(wire)),
+            nodes[root]["children"].end());
+  const nlohmann::json& primitive =
+      gltf["meshes"][nodes[wire]["mesh"].get<std::size_t>()]["primitives"][0];
+  EXPECT_EQ(primitive["mode"], 1);  // lines
+  EXPECT_EQ(gltf["accessors"][primitive["indices"].get<std::size_t>()]["count"], 8);
+  EXPECT_EQ(gltf["accessors"][primitive["attributes"]["POSITION"].get<std::size_t>()]["count"], 3);
+
+  const auto flat = Run("convert wired.cmp -o flat.obj");
+  EXPECT_EQ(flat.exitStatus, 0);
+  EXPECT_EQ(flat.err,
+            "warning: the wires of wired.cmp are left out: .obj files keep no node tree to hang "
+            "them on\n");
+}
+
 TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
   WriteRefusalInputs("kept.glb");
   const std::string ship = "'" + kExports + "single_lod0.cmp'";

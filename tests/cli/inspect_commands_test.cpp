@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "format/name_crc.h"
 #include "tests/cli/cmptool_runner.h"
 #include "tests/inspect/inspect_test_files.h"
 #include "utf/utf_writer.h"
@@ -101,6 +102,46 @@ TEST(InfoCommand, JsonHoldsEveryJointField) {
       "rotation": [1, 0, 0, 0, 1, 0, 0, 0, 1], "axis": [0, 1, 0], "min": -1.5, "max": 1.5})"));
   EXPECT_EQ(parts[3]["joint"]["limits"], nlohmann::json::parse("[-1, 1, -0.5, 0.25, -2, 2]"));
   EXPECT_EQ(parts[4]["joint"]["parent"], "turret");
+}
+
+// The turret's wire indexes its only level; the ship's names a library of
+// an older mesh.
+UtfTree OtherToolFileWithWires() {
+  UtfTree tree = testing::OtherToolFile();
+  const auto addWire = [&](const char* model, std::vector<std::uint8_t> bytes) {
+    UtfNode wire = tree.AddNode(tree.FindNode(tree.Root(), model), "VMeshWire");
+    testing::AddTestLeaf(tree, wire, "VWireData", std::move(bytes));
+  };
+  addWire("turret.3db", testing::WireBytes(NameCrc("ship.lod0.vms"), 1, 2, 4, {0, 2, 2, 1}));
+  addWire("ship.3db", testing::WireBytes(0x00C0FFEEu, 0, 2, 4, {1, 3}));
+  return tree;
+}
+
+TEST(InfoCommand, NamesEachPartsWireAndTheLevelItIndexes) {
+  const std::string file = WriteTemporary(OtherToolFileWithWires(), "wires.cmp");
+  const auto text = Cmptool("info '" + file + "'");
+  const auto json = Cmptool("info --json '" + file + "'");
+  const auto check = Cmptool("check '" + file + "'");
+  fs::remove(file);
+  ASSERT_EQ(text.exitStatus, 0);
+  EXPECT_NE(text.out.find("  wire: 2 segments over 3 vertices of level 0\n"), std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("  wire: 1 segment over 2 vertices of library 0x00C0FFEE, which no "
+                          "level uses\n"),
+            std::string::npos)
+      << text.out;
+  const auto parts = nlohmann::json::parse(json.out)["parts"];
+  nlohmann::json expected = nlohmann::json::parse(R"({"path": "/turret.3db/VMeshWire/VWireData",
+      "level": 0, "segments": 2, "vertices": 3})");
+  expected["libraryId"] = NameCrc("ship.lod0.vms");
+  EXPECT_EQ(parts[1]["wire"], expected) << parts[1]["wire"].dump();
+  EXPECT_EQ(parts[0]["wire"]["level"], nullptr);
+  EXPECT_FALSE(parts[2].contains("wire"));
+  // The stale library is a warning; the turret's stored counts (2 vertices,
+  // bound 4) are wrong, which is noted too.
+  EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
+  EXPECT_NE(check.out.find("[wire-library]"), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("[wire-counts]"), std::string::npos) << check.out;
 }
 
 TEST(CheckCommand, OurExportsPassWithWarningsOnly) {

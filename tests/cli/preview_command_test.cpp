@@ -9,6 +9,8 @@
 #include "render/model_views.h"
 #include "tests/cli/cmptool_runner.h"
 #include "tests/inspect/collision_test_files.h"
+#include "tests/inspect/inspect_test_files.h"
+#include "inspect/compound_model.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 
@@ -97,6 +99,7 @@ TEST_F(PreviewCommand, RefusesWithAMessageAndWritesNothing) {
       {ship + " -o kept.png", "error: kept.png already exists; add --force to replace it"},
       {"text.cmp -o out.png", "error: text.cmp: "},
       {"'" + kExports + "parts_lod2.cmp' -o out.png", "has nothing to draw at level 0"},
+      {ship + " -o out.png --wire", "single_lod0.cmp has no wire (VMeshWire) to draw"},
   };
   for (const testing::Refusal& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -201,6 +204,36 @@ TEST_F(PreviewCommand, DrawsWhatIsThereAndNamesTheMissingLibrary) {
             "warning: no_library.cmp: /hull.3db/MultiLevel/Level0/VMeshPart/VMeshRef names the "
             "mesh library 0xE21E305F, which is not in this file; its meshes are left out\n");
   EXPECT_EQ(Load(folder_ / "out.png").width, 1200);  // the hardpoints
+}
+
+// The level's first four vertices joined in a loop: the wire alone is drawn,
+// in its colour, with nothing of the surfaces.
+TEST_F(PreviewCommand, WireDrawsTheOutlinesAlone) {
+  UtfTree tree;
+  ASSERT_TRUE(ReadUtfFile(kExports + "single_lod0.cmp", tree, nullptr).ok());
+  const CompoundModel model = DecodeCompoundModel(tree);
+  const MeshRef& ref = model.parts.at(0).levels.at(0).meshRefs.at(0);
+  UtfNode modelNode = tree.FindNode(tree.Root(), model.parts[0].fileName);
+  testing::AddTestLeaf(tree, tree.AddNode(modelNode, "VMeshWire"), "VWireData",
+                       testing::WireBytes(ref.libraryId, ref.startVertex, 4, 4,
+                                          {0, 1, 1, 2, 2, 3, 3, 0}));
+  ASSERT_TRUE(WriteUtfFile(tree, folder_ / "wired.cmp").written);
+
+  const auto run = Preview("wired.cmp -o wire.png --wire");
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  ASSERT_EQ(Preview("wired.cmp -o full.png").exitStatus, 0);
+  const Picture wire = Load(folder_ / "wire.png");
+  const Picture full = Load(folder_ / "full.png");
+  ASSERT_EQ(wire.width, 1200);
+  EXPECT_GT(wire.PixelsOf(render::kWireColour, 400), 20);
+  EXPECT_EQ(full.PixelsOf(render::kWireColour, 400), 0);
+  // The surfaces' pixels: all but the background, the captions and the wire.
+  const auto surfaces = [](const Picture& p) {
+    return 1200 * 400 - p.PixelsOf(render::kBackgroundColour, 400) -
+           p.PixelsOf(render::kWireColour, 400);
+  };
+  EXPECT_LT(surfaces(wire), surfaces(full) / 4);
 }
 
 // A box whose faces all point out, or all in: the inside-out one shows in

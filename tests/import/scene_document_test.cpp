@@ -75,6 +75,20 @@ TEST(SceneDocument, ReadsBackWhatItWroteBitForBit) {
   }
 }
 
+// Six indices are two triangles or three segments: the flag tells them apart.
+TEST(SceneDocument, LineMeshesReadBackAsLines) {
+  for (bool lines : {true, false}) {
+    SceneDocument scene = AwkwardScene();
+    scene.meshes[0].lines = lines;
+    const SceneDocumentText text = WriteSceneDocument(scene);
+    EXPECT_EQ(text.text.find("\"lines\"") != std::string::npos, lines);
+    const SceneDocumentResult read = ParseSceneDocument(text.text);
+    ASSERT_TRUE(read.scene) << read.error;
+    EXPECT_EQ(read.scene->meshes[0].lines, lines);
+    EXPECT_EQ(read.scene->meshes[0].indices, scene.meshes[0].indices);
+  }
+}
+
 TEST(SceneDocument, NumbersJsonCannotHoldAreRefusedWhenWriting) {
   for (float bad :
        {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
@@ -101,6 +115,11 @@ TEST(SceneDocument, RefusesDocumentsThatPointOutsideThemselves) {
        "meshes[0].indices[4]: expected a number below 3"},
       {[](SceneDocument& s) { s.meshes[0].indices.pop_back(); },
        "meshes[0]: expected whole triangles"},
+      {[](SceneDocument& s) {
+         s.meshes[0].lines = true;
+         s.meshes[0].indices.pop_back();
+       },
+       "meshes[0]: expected whole segments"},
       {[](SceneDocument& s) { s.meshes[0].material = 2; },
        "meshes[0].material[0]: expected a number below 2"},
       {[](SceneDocument& s) { s.meshes[0].normals.pop_back(); },

@@ -111,6 +111,17 @@ inline std::vector<std::uint8_t> MeshRefBytes(std::uint32_t libraryId, std::uint
   return out.Take();
 }
 
+// A "VWireData" leaf with its counts as given, not as the segments make them.
+inline std::vector<std::uint8_t> WireBytes(std::uint32_t libraryId, std::uint16_t startVertex,
+                                           std::uint16_t vertexCount, std::uint16_t indexBound,
+                                           std::initializer_list<std::uint16_t> indices) {
+  LeafBuilder out;
+  out.U32(kWireHeaderSize).U32(libraryId).U16(startVertex).U16(vertexCount);
+  out.U16(static_cast<std::uint16_t>(indices.size())).U16(indexBound);
+  for (std::uint16_t index : indices) out.U16(index);
+  return out.Take();
+}
+
 inline UtfNode AddTestLeaf(UtfTree& tree, UtfNode parent, std::string_view name,
                            std::vector<std::uint8_t> bytes) {
   UtfNode node = tree.AddNode(parent, name);

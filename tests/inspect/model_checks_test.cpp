@@ -63,6 +63,12 @@ const std::string kShipRef = "/ship.3db/VMeshPart/VMeshRef";
 const std::string kTurretRef = "/turret.3db/MultiLevel/Level0/VMeshPart/VMeshRef";
 const std::string kBuffer = "/VMeshLibrary/ship.lod0.vms/VMeshData";
 const std::uint32_t kShipId = NameCrc("ship.lod0.vms");
+const std::string kTurretWire = "/turret.3db/VMeshWire/VWireData";
+
+void SetTurretWire(UtfTree& tree, std::vector<std::uint8_t> bytes) {
+  AddTestLeaf(tree, tree.AddNode(At(tree, "/turret.3db"), "VMeshWire"), "VWireData",
+              std::move(bytes));
+}
 
 TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
   const struct {
@@ -218,6 +224,48 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
          t.SetData(At(t, kBuffer), bytes);
        },
        {"warning trailing-bytes " + kBuffer}},
+      // The turret's level reaches vertices 1 to 3 of the library.
+      {"wire of a library no level uses",
+       [](UtfTree& t) {
+         SetTurretWire(t, testing::WireBytes(NameCrc("old.vms"), 1, 2, 2, {0, 1}));
+       },
+       {"warning wire-library " + kTurretWire}},
+      {"wire index beyond its mesh",
+       [](UtfTree& t) {
+         SetTurretWire(t, testing::WireBytes(kShipId, 1, 3, 4, {0, 1, 1, 3}));
+       },
+       {"error wire-range " + kTurretWire}},
+      {"wire starting at another vertex than its level",
+       [](UtfTree& t) {
+         SetTurretWire(t, testing::WireBytes(kShipId, 0, 2, 2, {0, 1}));
+       },
+       {"error wire-range " + kTurretWire}},
+      {"wire left on a finer level than the coarsest",
+       [](UtfTree& t) {
+         UtfNode level1 = t.AddNode(At(t, "/turret.3db/MultiLevel"), "Level1");
+         AddTestLeaf(t, t.AddNode(level1, "VMeshPart"), "VMeshRef",
+                     MeshRefBytes(NameCrc("turret.lod1.vms"), 0, 3, 0, 3, 0, 1));
+         SetTurretWire(t, testing::WireBytes(kShipId, 1, 2, 2, {0, 1}));
+       },
+       {"warning ref-library /turret.3db/MultiLevel/Level1/VMeshPart/VMeshRef",
+        "warning wire-level " + kTurretWire}},
+      {"wire with the highest index as its bound",
+       [](UtfTree& t) {
+         SetTurretWire(t, testing::WireBytes(kShipId, 1, 3, 2, {0, 1, 2, 1}));
+       },
+       {"warning wire-counts " + kTurretWire}},
+      {"wire counting vertices it repeats",
+       [](UtfTree& t) {
+         SetTurretWire(t, testing::WireBytes(kShipId, 1, 4, 3, {0, 1, 2, 1, 0, 1}));
+       },
+       {"warning wire-counts " + kTurretWire}},
+      {"wire shorter than its indices",
+       [](UtfTree& t) {
+         auto bytes = testing::WireBytes(kShipId, 1, 2, 2, {0, 1});
+         bytes.pop_back();
+         SetTurretWire(t, bytes);
+       },
+       {"error leaf-size " + kTurretWire}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -225,6 +273,12 @@ TEST(ModelChecks, EachRuleFindsTheFileMadeToBreakIt) {
     c.breakIt(tree);
     EXPECT_EQ(Lines(CheckAlone(tree)), c.expected);
   }
+}
+
+TEST(ModelChecks, SoundWireWithRepeatsRaisesNothing) {
+  UtfTree tree = OtherToolFile();
+  SetTurretWire(tree, testing::WireBytes(kShipId, 1, 3, 3, {0, 1, 2, 1, 0, 1, 0, 2}));
+  EXPECT_EQ(Lines(CheckAlone(tree)), std::vector<std::string>{});
 }
 
 TEST(ModelChecks, JointFaultsNameThePartsInvolved) {
