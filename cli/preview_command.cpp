@@ -17,6 +17,7 @@
 #include "inspect/level_geometry.h"
 #include "inspect/surface_library.h"
 #include "render/collision_outlines.h"
+#include "render/joint_marks.h"
 #include "render/level_scene.h"
 #include "render/model_views.h"
 #include "render/png_encoder.h"
@@ -59,6 +60,7 @@ struct PreviewOptions {
   std::string texturesPath;
   bool collision = false;  // --collision, with the file in collisionPath or beside the model
   std::string collisionPath;
+  bool joints = false;
   bool force = false;
 };
 
@@ -166,9 +168,10 @@ std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
           scene, geometry,
           SortCollisionOrSay(collision->path, collision->file, model, geometry, rows.empty()));
     }
+    if (options.joints) render::AddJointMarks(scene, geometry);
     scene.looks = looks;
     render::ViewOptions view{kLabelModes.find(options.labels)->second,
-                             kColourings.find(options.colourBy)->second, ""};
+                             kColourings.find(options.colourBy)->second, "", options.joints};
     if (!options.levels.empty()) view.title = "level " + std::to_string(level);
     rows.push_back(render::RenderModelViews(scene, size.width, size.height, view));
     height += rows.back().height();
@@ -272,6 +275,9 @@ void AddPreviewCommand(CLI::App& app, int& exitStatus) {
                        "the one beside the model)")
           ->expected(0, 1)
           ->check(CLI::Validator(CollisionFileNameProblem, "FILE.sur"));
+  command->add_flag("--joints", options->joints,
+                    "Mark each joint's pivot (hollow for Fix), the axis of Rev and Pris joints, "
+                    "and each moving part's name and joint kind");
   command->add_flag("--force", options->force, "Replace an existing picture");
   command->callback([options, collision, &exitStatus] {
     options->collision = collision->count() > 0;
