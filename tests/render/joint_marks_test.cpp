@@ -55,9 +55,9 @@ LevelGeometry GeometryOf(const std::vector<Joint>& joints) {
 struct Case {
   const char* name;
   std::vector<Joint> joints;
-  std::string label;    // of the last joint's mark
-  Vector3 pivot;        // of the last joint
-  Vector3 axis;         // of the last joint
+  std::string label;  // of the last joint's mark
+  Vector3 pivot;      // of the last joint
+  Vector3 axis;       // of the last joint
 };
 
 const float kHalfRoot = std::sqrt(0.5f);
@@ -71,8 +71,7 @@ std::vector<Case> Cases() {
        {0, 1, 0}},
       {"slide on a hinge",
        {MakeJoint(JointKind::Rev, "Root", "arm", {2, 0, 5}, {}, kQuarterX, {0, 1, 0}),
-        MakeJoint(JointKind::Pris, "arm", "barrel", {0, 2, 0}, {0, 1, 0}, kQuarterY,
-                  {1, 0, 1})},
+        MakeJoint(JointKind::Pris, "arm", "barrel", {0, 2, 0}, {0, 1, 0}, kQuarterY, {1, 0, 1})},
        "barrel: pris",
        {2, 0, 8},
        {kHalfRoot, kHalfRoot, 0}},
@@ -112,8 +111,9 @@ TEST(JointMarks, AnAxisWithoutALengthDrawsNone) {
   const float nan = std::nanf("");
   for (const Vector3 axis : {Vector3{0, 0, 0}, Vector3{nan, 0, 1}}) {
     Scene scene;
-    AddJointMarks(scene, GeometryOf({MakeJoint(JointKind::Rev, "Root", "door", {1, 2, 3}, {},
-                                               kIdentity, axis)}));
+    AddJointMarks(
+        scene,
+        GeometryOf({MakeJoint(JointKind::Rev, "Root", "door", {1, 2, 3}, {}, kIdentity, axis)}));
     ASSERT_EQ(scene.joints.size(), 1u);
     ExpectNear(scene.joints[0].axis, {0, 0, 0});
   }
