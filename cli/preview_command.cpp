@@ -18,6 +18,7 @@
 #include "inspect/surface_library.h"
 #include "render/collision_outlines.h"
 #include "render/wire_outlines.h"
+#include "render/joint_marks.h"
 #include "render/level_scene.h"
 #include "render/model_views.h"
 #include "render/png_encoder.h"
@@ -61,6 +62,7 @@ struct PreviewOptions {
   bool collision = false;  // --collision, with the file in collisionPath or beside the model
   std::string collisionPath;
   bool wire = false;  // --wire: the parts' wires alone
+  bool joints = false;
   bool force = false;
 };
 
@@ -181,9 +183,11 @@ std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
         return std::nullopt;
       }
     }
+    if (options.joints) render::AddJointMarks(scene, geometry);
     scene.looks = looks;
     render::ViewOptions view{kLabelModes.find(options.labels)->second,
                              kColourings.find(options.colourBy)->second, "", options.wire};
+    view.joints = options.joints;
     if (!options.levels.empty()) view.title = "level " + std::to_string(level);
     rows.push_back(render::RenderModelViews(scene, size.width, size.height, view));
     height += rows.back().height();
@@ -290,6 +294,9 @@ void AddPreviewCommand(CLI::App& app, int& exitStatus) {
   command->add_flag("--wire", options->wire,
                     "Draw the parts' wires alone, the outline of the game's target display, "
                     "framed as the level's meshes");
+  command->add_flag("--joints", options->joints,
+                    "Mark each joint's pivot (hollow for Fix), the axis of Rev and Pris joints, "
+                    "and each moving part's name and joint kind");
   command->add_flag("--force", options->force, "Replace an existing picture");
   command->callback([options, collision, &exitStatus] {
     options->collision = collision->count() > 0;

@@ -33,6 +33,7 @@ void AddCollisionOutlines(Scene& scene, const LevelGeometry& geometry,
   for (std::size_t p = 0; p < geometry.parts.size() && p < collision.hullsOfPart.size(); ++p) {
     for (const LevelHull& hull : collision.hullsOfPart[p]) {
       scene.outlines.push_back(OutlineOf(hull, geometry.parts[p].toModel));
+      scene.outlines.back().part = p;
     }
   }
 }

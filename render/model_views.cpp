@@ -278,9 +278,13 @@ Rgb OutlineColour(OutlineKind kind) {
   return kHullOutlineColour;
 }
 
-void DrawOutlines(Canvas& canvas, const Scene& scene, const Placement& placement) {
+void DrawOutlines(Canvas& canvas, const Scene& scene, const Placement& placement,
+                  ColourBy colourBy) {
   for (const SceneOutline& outline : scene.outlines) {
-    const Rgb colour = OutlineColour(outline.kind);
+    Rgb colour = OutlineColour(outline.kind);
+    if (colourBy == ColourBy::Part && outline.kind == OutlineKind::Hull) {
+      colour = PartColour(outline.part);
+    }
     for (const auto& edge : outline.edges) {
       const ScreenVertex a = placement.Project(edge[0], 1);
       const ScreenVertex b = placement.Project(edge[1], 1);
@@ -316,6 +320,16 @@ struct Marked {
   int y;
 };
 
+// Two strokes a third of a turn apart, `side` long, back from the tip of
+// an arrow pointing along (dx, dy), a direction of length 1.
+void DrawArrowHead(Canvas& canvas, float tipX, float tipY, float dx, float dy, float side,
+                   Rgb colour) {
+  canvas.DrawLine(tipX, tipY, tipX - side * (dx * 0.87f - dy * 0.5f),
+                  tipY - side * (dy * 0.87f + dx * 0.5f), colour);
+  canvas.DrawLine(tipX, tipY, tipX - side * (dx * 0.87f + dy * 0.5f),
+                  tipY - side * (dy * 0.87f - dx * 0.5f), colour);
+}
+
 // An arrow at the border of `inside` pointing from its centre towards
 // (x, y), which lies outside it; its tail is where the name goes.
 Marked DrawBorderArrow(Canvas& canvas, const SceneHardpoint& hardpoint, float x, float y,
@@ -337,14 +351,8 @@ Marked DrawBorderArrow(Canvas& canvas, const SceneHardpoint& hardpoint, float x,
   const float tailX = tipX - back * static_cast<float>(dx);
   const float tailY = tipY - back * static_cast<float>(dy);
   canvas.DrawLine(tailX, tailY, tipX, tipY, kHardpointColour);
-  // The head: two strokes a third of a turn apart, back from the tip.
-  const float side = back / 2;
-  const auto ddx = static_cast<float>(dx);
-  const auto ddy = static_cast<float>(dy);
-  canvas.DrawLine(tipX, tipY, tipX - side * (ddx * 0.87f - ddy * 0.5f),
-                  tipY - side * (ddy * 0.87f + ddx * 0.5f), kHardpointColour);
-  canvas.DrawLine(tipX, tipY, tipX - side * (ddx * 0.87f + ddy * 0.5f),
-                  tipY - side * (ddy * 0.87f - ddx * 0.5f), kHardpointColour);
+  DrawArrowHead(canvas, tipX, tipY, static_cast<float>(dx), static_cast<float>(dy), back / 2,
+                kHardpointColour);
   return {&hardpoint, Pixel(tailX), Pixel(tailY)};
 }
 
@@ -366,15 +374,77 @@ Marked DrawMark(Canvas& canvas, const SceneHardpoint& hardpoint, const ScreenVer
   return {&hardpoint, Pixel(at.x), Pixel(at.y)};
 }
 
-// Marks every hardpoint (an arrow at the border for those outside `frame`),
-// then writes the names that fit; returns those left out.
-std::vector<const SceneHardpoint*> DrawHardpoints(Canvas& canvas, const Scene& scene,
-                                                  const Placement& placement,
-                                                  const PixelBox& frame, const PixelBox& textArea,
-                                                  const HardpointStyle& style, LabelMode labels) {
+// Keeps labels off the block around a mark at (x, y).
+int BlockHalf(const HardpointStyle& style) { return std::max(style.markerHalf, 1) + 1; }
+void BlockMark(LabelLayout& layout, int x, int y, const HardpointStyle& style) {
+  const int half = BlockHalf(style);
+  layout.Block({x - half, y - half, 2 * half + 1, 2 * half + 1});
+}
+
+// A joint drawn: where its label may go.
+struct MarkedJoint {
+  const SceneJoint* joint;
+  int x;
+  int y;
+};
+
+// Each joint's pivot: a hollow square for Fix (it does not move, but where
+// it holds its part shows), a filled one for the others; Rev and Pris get an
+// arrow along their axis, twice a hardpoint axis long.
+std::vector<MarkedJoint> DrawJoints(Canvas& canvas, const Scene& scene,
+                                    const Placement& placement, const HardpointStyle& style,
+                                    LabelLayout& layout) {
+  std::vector<MarkedJoint> marked;
+  for (const SceneJoint& joint : scene.joints) {
+    const ScreenVertex at = placement.Project(joint.pivot, 1);
+    if (!std::isfinite(at.x) || !std::isfinite(at.y)) continue;
+    const Vector3 seen = Rotate(placement.view, joint.axis);
+    const float across = std::hypot(seen[0], seen[1]);
+    // An axis seen end-on is the mark alone.
+    if (across * style.axisLength >= 1) {
+      const float length = 2 * style.axisLength;
+      const float tipX = at.x + seen[0] * length;
+      const float tipY = at.y - seen[1] * length;
+      canvas.DrawLine(at.x, at.y, tipX, tipY, kJointColour);
+      DrawArrowHead(canvas, tipX, tipY, seen[0] / across, -seen[1] / across,
+                    static_cast<float>(style.arrowLength) / 2, kJointColour);
+    }
+    const int half = style.markerHalf + 1;
+    const int x = Pixel(at.x);
+    const int y = Pixel(at.y);
+    if (joint.kind == SceneJointKind::Fix) {
+      canvas.FillRect(x - half, y - half, 2 * half + 1, 1, kJointColour);
+      canvas.FillRect(x - half, y + half, 2 * half + 1, 1, kJointColour);
+      canvas.FillRect(x - half, y - half, 1, 2 * half + 1, kJointColour);
+      canvas.FillRect(x + half, y - half, 1, 2 * half + 1, kJointColour);
+    } else {
+      canvas.FillRect(x - half, y - half, 2 * half + 1, 2 * half + 1, kJointColour);
+      marked.push_back({&joint, x, y});
+    }
+    BlockMark(layout, x, y, style);
+  }
+  return marked;
+}
+
+// Writes the joints' labels that fit; the others are left out.
+void LabelJoints(Canvas& canvas, const std::vector<MarkedJoint>& marked,
+                 const HardpointStyle& style, LabelLayout& layout) {
+  const int height = kLabelLineHeight * style.textScale;
+  for (const MarkedJoint& mark : marked) {
+    const int width = LabelWidth(mark.joint->label, style.textScale);
+    const auto candidates = CandidatesBeside(mark.x, mark.y, BlockHalf(style) + 1, width, height);
+    if (const auto box = layout.Place(candidates)) {
+      DrawLabel(canvas, box->x, box->y - style.textScale, mark.joint->label, kJointColour,
+                style.textScale);
+    }
+  }
+}
+
+// Marks every hardpoint (an arrow at the border for those outside `frame`).
+std::vector<Marked> MarkHardpoints(Canvas& canvas, const Scene& scene, const Placement& placement,
+                                   const PixelBox& frame, const HardpointStyle& style,
+                                   LabelLayout& layout) {
   std::vector<Marked> marked;
-  LabelLayout layout(textArea);
-  const int blockHalf = std::max(style.markerHalf, 1) + 1;
   for (const SceneHardpoint& hardpoint : scene.hardpoints) {
     const ScreenVertex at = placement.Project(hardpoint.position, 1);
     if (!std::isfinite(at.x) || !std::isfinite(at.y)) continue;
@@ -384,15 +454,21 @@ std::vector<const SceneHardpoint*> DrawHardpoints(Canvas& canvas, const Scene& s
                         at.y <= static_cast<float>(frame.y + frame.height);
     marked.push_back(inside ? DrawMark(canvas, hardpoint, at, placement, style)
                             : DrawBorderArrow(canvas, hardpoint, at.x, at.y, frame, style));
-    layout.Block({marked.back().x - blockHalf, marked.back().y - blockHalf, 2 * blockHalf + 1,
-                  2 * blockHalf + 1});
+    BlockMark(layout, marked.back().x, marked.back().y, style);
   }
+  return marked;
+}
+
+// Writes the names of the marked hardpoints that fit; returns those left out.
+std::vector<const SceneHardpoint*> LabelHardpoints(Canvas& canvas,
+                                                   const std::vector<Marked>& marked,
+                                                   const HardpointStyle& style,
+                                                   LabelLayout& layout) {
   std::vector<const SceneHardpoint*> leftOut;
-  if (labels == LabelMode::None) return leftOut;
   const int height = kLabelLineHeight * style.textScale;
   for (const Marked& mark : marked) {
     const int width = LabelWidth(mark.hardpoint->name, style.textScale);
-    const auto candidates = CandidatesBeside(mark.x, mark.y, blockHalf + 1, width, height);
+    const auto candidates = CandidatesBeside(mark.x, mark.y, BlockHalf(style) + 1, width, height);
     if (const auto box = layout.Place(candidates)) {
       // The font's glyphs sit a pixel below the top of their line.
       DrawLabel(canvas, box->x, box->y - style.textScale, mark.hardpoint->name, kLabelColour,
@@ -421,9 +497,13 @@ struct LegendEntry {
 std::vector<LegendEntry> LegendOf(const Scene& scene, const ViewOptions& options,
                                   const std::vector<const SceneHardpoint*>& leftOut) {
   std::vector<LegendEntry> entries;
-  if (options.colourBy == ColourBy::Part) {
+  const bool byPart = options.colourBy == ColourBy::Part;
+  if (byPart) {
     std::set<std::size_t> drawn;
     for (const SceneMesh& mesh : scene.meshes) drawn.insert(mesh.part);
+    for (const SceneOutline& outline : scene.outlines) {
+      if (outline.kind == OutlineKind::Hull) drawn.insert(outline.part);
+    }
     for (std::size_t part : drawn) {
       const std::string name = part < scene.partNames.size() ? scene.partNames[part] : "?";
       entries.push_back({name, PartColour(part)});
@@ -435,8 +515,15 @@ std::vector<LegendEntry> LegendOf(const Scene& scene, const ViewOptions& options
         std::pair{OutlineKind::Wire, "wires (the target display's outline)"}}) {
     if (std::any_of(scene.outlines.begin(), scene.outlines.end(),
                     [kind](const SceneOutline& o) { return o.kind == kind; })) {
-      entries.push_back({text, OutlineColour(kind)});
+      if (kind == OutlineKind::Hull && byPart) {
+        entries.push_back({"collision hulls in their part's colour", std::nullopt});
+      } else {
+        entries.push_back({text, OutlineColour(kind)});
+      }
     }
+  }
+  if (options.joints && !scene.joints.empty()) {
+    entries.push_back({"joints: pivot, axis (hollow: fix)", kJointColour});
   }
   if (options.labels == LabelMode::All && !leftOut.empty()) {
     entries.push_back({"not labelled in every view:", std::nullopt});
@@ -522,11 +609,20 @@ Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOpt
         DrawEdgeOnLines(view, mesh, placement, surfaces.LookOf(mesh).colour);
       }
     }
-    DrawOutlines(view, scene, placement);
-    const auto missed =
-        options.linesOnly
-            ? std::vector<const SceneHardpoint*>{}
-            : DrawHardpoints(view, scene, placement, frame, textArea, style, options.labels);
+    DrawOutlines(view, scene, placement, options.colourBy);
+    LabelLayout layout(textArea);
+    const std::vector<MarkedJoint> joints =
+        options.joints ? DrawJoints(view, scene, placement, style, layout)
+                       : std::vector<MarkedJoint>{};
+    // The outlines alone show no hardpoints.
+    const std::vector<Marked> marked =
+        options.linesOnly ? std::vector<Marked>{}
+                          : MarkHardpoints(view, scene, placement, frame, style, layout);
+    std::vector<const SceneHardpoint*> missed;
+    if (options.labels != LabelMode::None) {
+      LabelJoints(view, joints, style, layout);
+      missed = LabelHardpoints(view, marked, style, layout);
+    }
     leftOut.insert(leftOut.end(), missed.begin(), missed.end());
     DrawLabel(view, 4, 2, Caption(options, game.caption, faces), kCaptionColour, style.textScale);
     if (!missed.empty()) {

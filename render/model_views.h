@@ -17,6 +17,8 @@ inline constexpr Rgb kHullOutlineColour{255, 60, 220};
 inline constexpr Rgb kHardpointHullColour{60, 240, 255};
 // Wires, the outline of the game's target display.
 inline constexpr Rgb kWireColour{120, 255, 120};
+// Joints' pivots and axes: white stands out on every part colour.
+inline constexpr Rgb kJointColour{255, 255, 255};
 
 // Which hardpoint names are written: those that fit beside their mark
 // (auto), those and a legend of the rest under the views (all), or none.
@@ -32,6 +34,7 @@ struct ViewOptions {
   // The outlines alone, framed as the meshes would be: no surfaces, no
   // hardpoints.
   bool linesOnly = false;
+  bool joints = false;  // draw the scene's joints
 };
 
 // Draws the scene three times side by side, orthographically, in the
@@ -40,7 +43,10 @@ struct ViewOptions {
 // normals; faces seen from behind are red. Hardpoints get a mark, their
 // three axes (sized to the model) and their name where it fits without
 // overlapping; those outside the frame get an arrow at its border. The
-// scene's collision outlines are drawn over the meshes. A legend (parts,
+// scene's collision outlines are drawn over the meshes (a part's own in the
+// part's colour under ColourBy::Part). With `joints`, each joint's pivot gets a mark (hollow for
+// Fix), Rev and Pris joints an arrow along their axis, and all but Fix
+// their part's name and kind where it fits. A legend (parts,
 // the outlines' colours, or the names left out with LabelMode::All) makes
 // the picture taller than `height`.
 Canvas RenderModelViews(const Scene& scene, int width, int height, const ViewOptions& options = {});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -42,6 +43,19 @@ enum class OutlineKind { Hull, HardpointHull, Wire };
 struct SceneOutline {
   std::vector<std::array<std::array<float, 3>, 2>> edges;
   OutlineKind kind = OutlineKind::Hull;
+  std::size_t part = 0;  // index into Scene::partNames
+};
+
+// How a part hangs on its parent: its pivot (where the joint puts the
+// part's origin) and, for a hinge or a slide, the direction it turns about
+// or moves along, both in the model's frame.
+enum class SceneJointKind { Fix, Rev, Pris, Sphere };
+struct SceneJoint {
+  std::string label;  // like "turret: rev"
+  SceneJointKind kind = SceneJointKind::Fix;
+  std::array<float, 3> pivot{};
+  std::array<float, 3> axis{};  // Rev and Pris; of length 1, or zero when the file's is
+  std::size_t part = 0;         // index into Scene::partNames
 };
 
 // How a material's surfaces are drawn when the file's libraries say: its
@@ -56,6 +70,7 @@ struct Scene {
   std::vector<SceneHardpoint> hardpoints;
   std::vector<std::string> partNames;
   std::vector<SceneOutline> outlines;  // drawn over the meshes
+  std::vector<SceneJoint> joints;      // drawn when ViewOptions::joints asks
   std::map<std::uint32_t, SurfaceLook> looks;  // by material id; others get a colour by id
 };
 

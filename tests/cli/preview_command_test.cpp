@@ -340,5 +340,49 @@ TEST_F(PreviewWithHulls, PartsOfNoPartOfTheModelAreNamed) {
   EXPECT_EQ(Load(folder_ / "out.png").PixelsOf(render::kHullOutlineColour, 400), 0);
 }
 
+
+// The turret ship's parts hang on a Rev joint (the turret, on top) and a
+// Pris joint (the door); its hulls come with it.
+TEST_F(PreviewCommand, JointsAndHullsByPartOnTheTurretShip) {
+  ASSERT_EQ(Run("export '" SVCMP_EXAMPLES
+                "/turret_ship.json' -o ship.cmp -q --parts nodes --collision")
+                .exitStatus,
+            0);
+  struct Case {
+    const char* arguments;
+    bool joints;
+    bool magentaHulls;
+  };
+  const Case cases[] = {
+      {"--collision -o plain.png", false, true},
+      {"--joints -o joints.png", true, false},
+      {"--joints --collision --color-by part -o parts.png", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const auto run = Preview(std::string("ship.cmp --size 1200x400 ") + c.arguments);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::string name = std::string(c.arguments).substr(std::string(c.arguments).find("-o ") + 3);
+    const Picture picture = Load(folder_ / name);
+    EXPECT_EQ(picture.PixelsOf(render::kJointColour, 400) > 30, c.joints);
+    EXPECT_EQ(picture.PixelsOf(render::kHullOutlineColour, 400) > 30, c.magentaHulls);
+    if (!c.joints) continue;
+    // The turret's axis points up from the top of the ship: the highest
+    // joint pixel of the front view is well above its middle.
+    int top = 400;
+    for (int y = 0; y < 400 && top == 400; ++y) {
+      for (int x = 0; x < 400; ++x) {
+        const std::size_t at = (static_cast<std::size_t>(y) * 1200 + x) * 3;
+        if (picture.rgb[at] == 255 && picture.rgb[at + 1] == 255 && picture.rgb[at + 2] == 255 &&
+            y > 16) {
+          top = y;
+          break;
+        }
+      }
+    }
+    EXPECT_LT(top, 150);
+  }
+}
+
 }  // namespace
 }  // namespace svcmp
