@@ -186,8 +186,12 @@ int RunConvert(const ConvertOptions& options) {
     hulls = SortCollisionOrSay(collisionPath, *collision, *model, geometry);
     WarnOfHardpointHullsLeftOut(collisionPath, *hulls);
   }
-  const SceneDocument scene =
-      ConvertedScene(*model, geometry, furtherLevels, transform, hulls ? &*hulls : nullptr);
+  std::vector<std::string> mended;
+  const SceneDocument scene = ConvertedScene(*model, geometry, furtherLevels, transform,
+                                             hulls ? &*hulls : nullptr, &mended);
+  for (const std::string& line : mended) {
+    std::fprintf(stderr, "warning: %s: %s\n", options.modelPath.c_str(), line.c_str());
+  }
 
   std::optional<ScratchFolder> scratch = ScratchFolder::Create();
   if (!scratch) {

@@ -2,6 +2,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "import/scene_document.h"
 #include "inspect/compound_model.h"
@@ -30,10 +31,14 @@ struct ExportTransform {
 // `geometry`), each collision hull becomes a mesh node PART$hull (then
 // PART_2$hull, ...) below its part, a hardpoint's hull HARDPOINT$hull below
 // the hardpoint's node, as the export reads modelled hull pieces; the hull
-// of a hardpoint the part does not have is left out.
+// of a hardpoint the part does not have is left out. Texture coordinates
+// that are no finite number become 0 and such normals are made again from
+// the triangles, one line in `warnings` per mesh so mended; positions that
+// are no finite number stay, for the scene's writer to refuse.
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
                              std::span<const LevelGeometry> furtherLevels,
                              const ExportTransform& transform,
-                             const LevelCollision* hulls = nullptr);
+                             const LevelCollision* hulls = nullptr,
+                             std::vector<std::string>* warnings = nullptr);
 
 }  // namespace svcmp::cli
