@@ -636,6 +636,53 @@ TEST_F(ConvertCommand, WritesEachCollisionHullAsAHullNodeBelowItsOwner) {
             "them on\n");
 }
 
+// An interface model keeps its meshes in a file of its own: convert names
+// the library it lacks by its id and takes the file that holds it with
+// --library, giving the same model file as the model that holds it.
+TEST_F(ConvertCommand, TakesTheMeshLibraryOfAnotherFileWithLibrary) {
+  const fs::path whole = kExports + "single_lod0.cmp";
+  UtfTree model;
+  ASSERT_TRUE(ReadUtfFile(whole, model, nullptr).ok());
+  model.RemoveSubtree(model.FindNode(model.Root(), "VMeshLibrary"));
+  ASSERT_TRUE(WriteUtfFile(model, folder_ / "interface.cmp").written);
+  UtfTree library;
+  ASSERT_TRUE(ReadUtfFile(whole, library, nullptr).ok());
+  std::vector<UtfNode> others;
+  for (UtfNode child = library.FirstChild(library.Root()); child;
+       child = library.NextSibling(child)) {
+    if (library.Name(child) != "VMeshLibrary") others.push_back(child);
+  }
+  ASSERT_FALSE(others.empty());
+  for (UtfNode other : others) library.RemoveSubtree(other);
+  ASSERT_TRUE(WriteUtfFile(library, folder_ / "hull.vms").written);
+  fs::copy_file(kExports + "parts_lod2.cmp", folder_ / "other.cmp");
+
+  char id[16];
+  std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(NameCrc("hull.lod0.vms")));
+  const std::string refusal =
+      "error: interface.cmp has no meshes at level 0 of its own: they are "
+      "in the mesh library " +
+      std::string(id) + ", which another file holds; give that file with --library FILE\n";
+  const auto alone = Run("convert interface.cmp -o alone.glb");
+  EXPECT_EQ(alone.exitStatus, 1);
+  EXPECT_TRUE(alone.err.ends_with(refusal)) << alone.err;
+  EXPECT_NE(alone.err.find(id), std::string::npos);
+  const auto wrong = Run("convert interface.cmp -o alone.glb --library other.cmp");
+  EXPECT_EQ(wrong.exitStatus, 1);
+  EXPECT_NE(wrong.err.find("warning: other.cmp holds none of the mesh libraries the model lacks\n"),
+            std::string::npos)
+      << wrong.err;
+  EXPECT_TRUE(wrong.err.ends_with(refusal)) << wrong.err;
+  EXPECT_FALSE(fs::exists(folder_ / "alone.glb"));
+
+  const auto given =
+      Run("convert interface.cmp -o given.glb --library other.cmp --library hull.vms");
+  ASSERT_EQ(given.exitStatus, 0) << given.err;
+  EXPECT_EQ(given.err, "warning: other.cmp holds none of the mesh libraries the model lacks\n");
+  ASSERT_EQ(Run("convert '" + whole.string() + "' -o whole.glb").exitStatus, 0);
+  EXPECT_EQ(FileText("given.glb"), FileText("whole.glb"));
+}
+
 TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {
   WriteRefusalInputs("kept.glb");
   const std::string ship = "'" + kExports + "single_lod0.cmp'";
