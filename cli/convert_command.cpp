@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -34,6 +35,7 @@ struct ConvertOptions {
   std::optional<std::string> orientation;
   std::string collisionPath;           // empty: the collision file beside the model, if any
   std::optional<std::string> blender;  // --blender, for .blend files
+  std::vector<std::string> libraryPaths;  // files holding mesh libraries the model names
   bool force = false;
 };
 
@@ -122,6 +124,57 @@ std::vector<LevelGeometry> FurtherLevels(const std::string& modelPath, const Com
   return levels;
 }
 
+// Adds to the model the mesh libraries of each file that it names but does
+// not hold, matched by the library's name id; a file that holds none of them
+// is told. False after saying why a file cannot be read.
+bool TakeLibraries(const std::vector<std::string>& paths, CompoundModel& model) {
+  for (const std::string& path : paths) {
+    std::optional<CompoundModel> file = ReadCompoundModelOrSay(path);
+    if (!file || !SayDecodingErrors(path, *file)) return false;
+    bool used = false;
+    for (MeshLibraryEntry& library : file->libraries) {
+      const MeshLibraryEntry* own = model.FindLibrary(library.id);
+      if (!library.buffer || (own != nullptr && own->buffer)) continue;
+      const bool named = std::any_of(model.parts.begin(), model.parts.end(), [&](const Part& part) {
+        return std::any_of(part.levels.begin(), part.levels.end(), [&](const Level& level) {
+          return std::any_of(level.meshRefs.begin(), level.meshRefs.end(),
+                             [&](const MeshRef& ref) { return ref.libraryId == library.id; });
+        });
+      });
+      if (!named) continue;
+      // A library the model holds unreadable gives way to the one given.
+      if (own != nullptr) {
+        std::erase_if(model.libraries,
+                      [&](const MeshLibraryEntry& entry) { return entry.id == library.id; });
+      }
+      model.libraries.push_back(std::move(library));
+      used = true;
+    }
+    if (!used) {
+      std::fprintf(stderr, "warning: %s holds none of the mesh libraries the model lacks\n",
+                   path.c_str());
+    }
+  }
+  return true;
+}
+
+// The ids of the libraries whose meshes are left out, "0x0A1B2C3D, ...".
+std::string MissingLibraryIds(const LevelGeometry& geometry) {
+  std::vector<std::uint32_t> ids;
+  for (const MissingLibrary& missing : geometry.missing) {
+    if (std::find(ids.begin(), ids.end(), missing.libraryId) == ids.end()) {
+      ids.push_back(missing.libraryId);
+    }
+  }
+  std::string text;
+  for (std::uint32_t id : ids) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(id));
+    text += (text.empty() ? "" : ", ") + std::string(hex);
+  }
+  return text;
+}
+
 // The collision file whose hulls the converted model carries: the one
 // given, else the one beside the model. False after saying why it cannot be
 // read; true with none when there is none beside.
@@ -164,9 +217,10 @@ int RunConvert(const ConvertOptions& options) {
                  options.outputPath.c_str());
     return 1;
   }
-  const std::optional<CompoundModel> model = ReadCompoundModelOrSay(options.modelPath);
+  std::optional<CompoundModel> model = ReadCompoundModelOrSay(options.modelPath);
   if (!model) return 1;  // it has said why
   if (!SayDecodingErrors(options.modelPath, *model)) return 1;
+  if (!TakeLibraries(options.libraryPaths, *model)) return 1;
   std::optional<CollisionFile> collision;
   std::string collisionPath;
   if (!ReadCollisionToConvert(options, collision, collisionPath)) return 1;
@@ -174,6 +228,14 @@ int RunConvert(const ConvertOptions& options) {
   const int level = options.level.value_or(0);
   const LevelGeometry geometry = GatherLevelGeometry(*model, level);
   WarnOfMissingLibraries(options.modelPath, geometry);
+  if (geometry.MeshCount() == 0 && !geometry.missing.empty()) {
+    // Interface models keep their meshes in a file of their own.
+    std::fprintf(stderr,
+                 "error: %s has no meshes at level %d of its own: they are in the mesh library "
+                 "%s, which another file holds; give that file with --library FILE\n",
+                 options.modelPath.c_str(), level, MissingLibraryIds(geometry).c_str());
+    return 1;
+  }
   if (geometry.MeshCount() == 0) {
     const std::optional<int> lowest = LowestLevel(*model);
     std::fprintf(stderr, "error: %s has no meshes at level %d%s\n", options.modelPath.c_str(),
@@ -206,8 +268,12 @@ int RunConvert(const ConvertOptions& options) {
                  "them on\n",
                  options.modelPath.c_str());
   }
+  std::vector<std::string> mended;
   const SceneDocument scene = ConvertedScene(*model, geometry, furtherLevels, transform,
-                                             hulls ? &*hulls : nullptr, tree);
+                                             hulls ? &*hulls : nullptr, tree, &mended);
+  for (const std::string& line : mended) {
+    std::fprintf(stderr, "warning: %s: %s\n", options.modelPath.c_str(), line.c_str());
+  }
 
   std::optional<ScratchFolder> scratch = ScratchFolder::Create();
   if (!scratch) {
@@ -264,6 +330,9 @@ void AddConvertCommand(CLI::App& app, int& exitStatus) {
   command->add_option("--blender", options->blender,
                       "Blender's program, for .blend files (default: the SVCMP_BLENDER "
                       "environment variable, else blender on the PATH, else the newest installed)");
+  command->add_option("--library", options->libraryPaths,
+                      "A file holding mesh libraries the model names but does not hold (matched "
+                      "by the library's name id); may be given more than once");
   command->add_flag("--force", options->force, "Replace existing files");
   command->callback([options, &exitStatus] { exitStatus = RunConvert(*options); });
 }

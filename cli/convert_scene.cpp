@@ -6,6 +6,8 @@
 #include <map>
 #include <numbers>
 #include <optional>
+#include <span>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -165,6 +167,66 @@ Vector3 FaceNormal(const std::array<Vector3, 3>& corners) {
           static_cast<float>(n[2] / length)};
 }
 
+bool IsFinite(std::span<const float> values) {
+  return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
+// Released files carry the odd texture coordinate or normal that is no
+// number; no model file can hold one. Texture coordinates become 0, normals
+// the mean of their triangles' (a triangle with a corner that is no number,
+// or none of the mesh, counts for nothing); positions are left for the
+// writer to refuse. What was done, or empty.
+std::string RepairNumbers(SceneMesh& mesh) {
+  std::size_t textures = 0;
+  for (auto& texture : mesh.texture) {
+    if (IsFinite(texture)) continue;
+    texture = {0, 0};
+    ++textures;
+  }
+  std::vector<std::size_t> broken;
+  for (std::size_t v = 0; v < mesh.normals.size(); ++v) {
+    if (!IsFinite(mesh.normals[v])) broken.push_back(v);
+  }
+  if (!broken.empty()) {
+    std::vector<std::array<double, 3>> sums(mesh.normals.size());
+    for (std::size_t k = 0; k + 2 < mesh.indices.size(); k += 3) {
+      const std::uint32_t* corner = &mesh.indices[k];
+      if (std::any_of(corner, corner + 3, [&](std::uint32_t at) { return at >= sums.size(); })) {
+        continue;
+      }
+      const std::array<Vector3, 3> corners{mesh.positions[corner[0]], mesh.positions[corner[1]],
+                                           mesh.positions[corner[2]]};
+      if (!IsFinite(corners[0]) || !IsFinite(corners[1]) || !IsFinite(corners[2])) continue;
+      const Vector3 face = FaceNormal(corners);
+      for (std::size_t c = 0; c < 3; ++c) {
+        for (std::size_t axis = 0; axis < 3; ++axis) sums[mesh.indices[k + c]][axis] += face[axis];
+      }
+    }
+    for (std::size_t v : broken) {
+      const auto& [x, y, z] = sums[v];
+      const double length = std::hypot(x, y, z);
+      mesh.normals[v] =
+          length > 0 ? Vector3{static_cast<float>(x / length), static_cast<float>(y / length),
+                               static_cast<float>(z / length)}
+                     : Vector3{0, 1, 0};
+    }
+  }
+  std::string done;
+  if (textures > 0) {
+    done = std::to_string(textures) +
+           (textures == 1 ? " texture coordinate that is not a finite number"
+                          : " texture coordinates that are not finite numbers") +
+           " set to 0";
+  }
+  if (!broken.empty()) {
+    done += (done.empty() ? "" : ", ") + std::to_string(broken.size()) +
+            (broken.size() == 1 ? " normal that is not a finite number"
+                                : " normals that are not finite numbers") +
+            " made again from the triangles";
+  }
+  return done;
+}
+
 // The transform that undoes a hardpoint's orientation (not always a pure
 // turn in other tools' files) and position: its hull lies in its part's
 // frame, below the hardpoint's node. None when the orientation flattens.
@@ -219,6 +281,9 @@ class SceneBuilder {
         converted.texture.push_back(vertex.texture);
       }
       converted.indices = mesh.indices;
+      if (const std::string repaired = RepairNumbers(converted); !repaired.empty()) {
+        warnings_.push_back("mesh " + converted.name + ": " + repaired);
+      }
       scene_.nodes[static_cast<std::size_t>(node)].meshes.push_back(
           static_cast<std::uint32_t>(scene_.meshes.size() - 1));
     }
@@ -283,6 +348,7 @@ class SceneBuilder {
   }
 
   SceneDocument Take() { return std::move(scene_); }
+  std::vector<std::string> TakeWarnings() { return std::move(warnings_); }
 
  private:
   std::uint32_t MaterialIndex(const std::string& name) {
@@ -296,6 +362,7 @@ class SceneBuilder {
   const Undo& undo_;
   SceneDocument scene_;
   std::map<std::string, std::uint32_t> materialIndex_;
+  std::vector<std::string> warnings_;
 };
 
 // The part's hulls below its node and its hardpoints' below theirs, each
@@ -333,7 +400,7 @@ void AddHullNodes(SceneBuilder& builder, const std::vector<LevelHull>& hulls,
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
                              std::span<const LevelGeometry> furtherLevels,
                              const ExportTransform& transform, const LevelCollision* hulls,
-                             bool wires) {
+                             bool wires, std::vector<std::string>* warnings) {
   const Undo undo(transform);
   SceneBuilder builder(model, undo);
 
@@ -390,6 +457,7 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
     // Listed last part first, so that the first comes off the stack first.
     for (std::size_t child : childParts[p]) pending.emplace_back(child, partNode);
   }
+  if (warnings) *warnings = builder.TakeWarnings();
   return builder.Take();
 }
 

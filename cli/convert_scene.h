@@ -2,6 +2,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "import/scene_document.h"
 #include "inspect/compound_model.h"
@@ -32,10 +33,14 @@ struct ExportTransform {
 // the hardpoint's node, as the export reads modelled hull pieces; the hull
 // of a hardpoint the part does not have is left out. With `wires`, a part's
 // wire becomes the line mesh node PART$wire below it, over the vertices its
-// segments reach; a wire of a library no level uses is left out.
+// segments reach; a wire of a library no level uses is left out. Texture
+// coordinates that are no finite number become 0 and such normals are made
+// again from the triangles, one line in `warnings` per mesh so mended;
+// positions that are no finite number stay, for the scene's writer to refuse.
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
                              std::span<const LevelGeometry> furtherLevels,
                              const ExportTransform& transform,
-                             const LevelCollision* hulls = nullptr, bool wires = true);
+                             const LevelCollision* hulls = nullptr, bool wires = true,
+                             std::vector<std::string>* warnings = nullptr);
 
 }  // namespace svcmp::cli

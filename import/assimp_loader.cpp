@@ -8,6 +8,7 @@
 #include <array>
 #include <assimp/Importer.hpp>
 #include <bit>
+#include <cctype>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -15,11 +16,14 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <variant>
 #include <vector>
 
+#include "host/node_property_names.h"
 #include "import/gltf_primitive_sizes.h"
 #include "import/import_losses.h"
 #include "import/import_messages.h"
@@ -179,8 +183,7 @@ bool IsReaderHelperNode(const std::string& name) {
 
 bool IsFinite(const msVertex& vertex) {
   return std::isfinite(vertex.position[0]) && std::isfinite(vertex.position[1]) &&
-         std::isfinite(vertex.position[2]) && std::isfinite(vertex.texCoords[0]) &&
-         std::isfinite(vertex.texCoords[1]);
+         std::isfinite(vertex.position[2]);
 }
 
 // Keys the readers add to a node's metadata of their own accord; the rest are
@@ -235,6 +238,43 @@ std::optional<msNodePropertyValue> PropertyValueOf(const aiString& key,
     default:
       return std::nullopt;
   }
+}
+
+// "Hp", one separator, "Fixed" or "Revolute": the name already says its kind.
+bool NamesHardpointKind(std::string_view name) {
+  std::string lower(name.substr(0, 12));
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.starts_with("hp") && lower.size() > 3 &&
+         (lower.substr(3).starts_with("fixed") || lower.substr(3).starts_with("revolute"));
+}
+
+// The node's custom property `key` as the model file gives it; none when
+// the node has no such property or it is of a kind the export cannot hold.
+std::optional<msNodePropertyValue> NodeProperty(const aiNode& node, std::string_view key) {
+  const aiMetadata* metadata = node.mMetaData;
+  for (unsigned i = 0; metadata != nullptr && i < metadata->mNumProperties; ++i) {
+    if (std::string_view(metadata->mKeys[i].C_Str()) == key) {
+      return PropertyValueOf(metadata->mKeys[i], metadata->mValues[i]);
+    }
+  }
+  return std::nullopt;
+}
+
+// The name by which an export without a node tree takes the node for a
+// hardpoint of its kind ("Hp_Revolute_" or "Hp_Fixed_" before its own
+// name), when the node says it is one (the "hardpoint" property `convert`
+// writes) and its name does not say so already; else its own name.
+std::string FlatHardpointName(const aiNode& node, const std::string& name) {
+  const std::optional<msNodePropertyValue> flag = NodeProperty(node, node_property::kHardpoint);
+  const bool* set = flag ? std::get_if<bool>(&*flag) : nullptr;
+  const double* number = flag ? std::get_if<double>(&*flag) : nullptr;
+  // Modelling tools without true and false write 1.
+  if (!(set != nullptr && *set) && !(number != nullptr && *number == 1)) return name;
+  if (NamesHardpointKind(name)) return name;
+  const std::optional<msNodePropertyValue> type = NodeProperty(node, node_property::kHardpointType);
+  const std::string* text = type ? std::get_if<std::string>(&*type) : nullptr;
+  const bool revolute = text != nullptr && *text == node_property::kRev;
+  return std::string(revolute ? "Hp_Revolute_" : "Hp_Fixed_") + name;
 }
 
 // The parts of a node's transform as the document keeps them.
@@ -389,8 +429,12 @@ class SceneConverter {
     const std::string nodeName = node.mName.C_Str();
     const bool missingName = IsMissingName(nodeName);
     const bool hardpoint = !missingName && StartsWithHp(nodeName);
-    if (hardpoint && !root && !holdingMeshes_.contains(&node) && !IsReaderHelperNode(nodeName)) {
-      AddHardpointMesh(nodeName, toWorld);
+    // Without the tree, the property that marks an empty node as a
+    // hardpoint travels in its mesh's name, the one thing the flat export reads.
+    const std::string flatName = missingName ? nodeName : FlatHardpointName(node, nodeName);
+    if ((hardpoint || flatName != nodeName) && !root && !holdingMeshes_.contains(&node) &&
+        !IsReaderHelperNode(nodeName)) {
+      AddHardpointMesh(flatName, toWorld);
       return;
     }
     const bool mirrored = Mirrors(toWorld);
@@ -479,15 +523,21 @@ class SceneConverter {
     std::vector<std::int64_t> remap(source.mNumVertices, -1);
     std::unordered_map<VertexKey, std::uint32_t, VertexKeyHash> joined;
     bool nonFinite = false;
+    std::size_t nonFiniteTexture = 0;
 
     auto indexOf = [&](unsigned sourceIndex) -> std::uint32_t {
       if (remap[sourceIndex] >= 0) return static_cast<std::uint32_t>(remap[sourceIndex]);
       msVertex vertex;
       const std::array<float, 3> position = Transform(toWorld, source.mVertices[sourceIndex]);
       std::copy(position.begin(), position.end(), vertex.position);
-      if (texCoords != nullptr) {
+      // A texture point that is no number (released models carry a few)
+      // is told and drawn at 0; a position that is none refuses the mesh.
+      if (texCoords != nullptr && std::isfinite(texCoords[sourceIndex].x) &&
+          std::isfinite(texCoords[sourceIndex].y)) {
         vertex.texCoords[0] = texCoords[sourceIndex].x;
         vertex.texCoords[1] = texCoords[sourceIndex].y;
+      } else if (texCoords != nullptr) {
+        ++nonFiniteTexture;
       }
       auto index = static_cast<std::uint32_t>(mesh.vertices.size());
       if (!hardpoint) {
@@ -523,8 +573,9 @@ class SceneConverter {
       mesh.triangles.push_back(triangle);
     }
     if (!hardpoint) {
-      losses_.Add(ImportLosses::DroppedTriangles, displayName.empty() ? "(unnamed)" : displayName,
-                  dropped);
+      const std::string name = displayName.empty() ? "(unnamed)" : displayName;
+      losses_.Add(ImportLosses::DroppedTriangles, name, dropped);
+      losses_.Add(ImportLosses::NonFiniteTexture, name, nonFiniteTexture);
     }
     if (mesh.triangles.empty()) return std::nullopt;
 

@@ -40,7 +40,10 @@ aiMesh* MakeMesh(const SceneMesh& source) {
     const auto& t = source.texture[i];
     mesh->mVertices[i] = {p[0], p[1], p[2]};
     mesh->mNormals[i] = {n[0], n[1], n[2]};
-    mesh->mTextureCoords[0][i] = {t[0], t[1], 0};
+    // The scene's texture points run down from the top, as the model file's;
+    // assimp's scenes run up from the bottom (the exporters turn them back
+    // where the format runs down, and the reader's FlipUVs undoes it again).
+    mesh->mTextureCoords[0][i] = {t[0], 1 - t[1], 0};
   }
   const unsigned corners = source.lines ? 2 : 3;
   const auto faceCount = static_cast<unsigned>(source.indices.size() / corners);

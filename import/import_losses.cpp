@@ -29,6 +29,8 @@ constexpr std::array<KindText, ImportLosses::kKindCount> kTexts = {{
     {"geometry mesh", "geometry meshes", " without a material (material id 0 is written)", "", ""},
     {"node property", "node properties",
      " left out (only text, numbers, true, false and lists of numbers are kept)", "node", "nodes"},
+    {"texture coordinate that is not a finite number",
+     "texture coordinates that are not finite numbers", " set to 0", "mesh", "meshes"},
     {"triangle", "triangles", " left out (a corner is no vertex of the mesh)", "mesh", "meshes"},
 }};
 

@@ -20,6 +20,7 @@ class ImportLosses {
     TextureTransforms,        // counted in transforms, named by material
     NoMaterial,               // counted in meshes, named by mesh
     NodeProperties,           // counted in properties, named by node
+    NonFiniteTexture,         // counted in vertices, named by mesh
     DroppedTriangles,         // counted in triangles, told per mesh
     kKindCount
   };

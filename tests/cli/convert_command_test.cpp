@@ -5,8 +5,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -262,15 +264,27 @@ TEST_F(ConvertCommand, WritesThePartsAsANodeTreeWithJointsLevelsAndHardpointsAsP
 
 // JointsOfEveryKind with a tetrahedron for every part (and the turret's
 // level 1), so that every part is a mesh node of the converted tree.
-UtfTree EveryPartWithMeshes() {
-  UtfTree tree = JointsOfEveryKind();
+// Position, normal and texture point of each corner of the tetrahedron.
+using TetrahedronVertices = std::array<std::array<float, 8>, 4>;
+constexpr TetrahedronVertices kTetrahedron = {{{0, 0, 0, 0, 0, 1, 0, 0},
+                                               {2, 0, 0, 1, 0, 0, 1, 0},
+                                               {0, 2, 0, 0, 1, 0, 0, 1},
+                                               {0, 0, 2, 0, 0, 1, 1, 1}}};
+
+std::vector<std::uint8_t> TetrahedronBuffer(const TetrahedronVertices& vertices) {
   testing::LeafBuilder buffer;
   buffer.U32(kMeshKind).U32(kTriangleListPrimitive).U16(1).U16(12).U16(kMeshVertexFormat).U16(4);
   buffer.U32(0xAA).U16(0).U16(3).U16(12).U16(kMeshEntryPadding);
   for (std::uint16_t index : {0, 1, 2, 0, 3, 1, 0, 2, 3, 1, 3, 2}) buffer.U16(index);
-  buffer.Floats({0, 0, 0, 0, 0, 1, 0, 0}).Floats({2, 0, 0, 1, 0, 0, 1, 0});
-  buffer.Floats({0, 2, 0, 0, 1, 0, 0, 1}).Floats({0, 0, 2, 0, 0, 1, 1, 1});
-  tree.SetData(tree.FindNode(nullptr, "VMeshData"), buffer.Take());
+  for (const auto& vertex : vertices) {
+    for (float value : vertex) buffer.Floats({value});
+  }
+  return buffer.Take();
+}
+
+UtfTree EveryPartWithMeshes(const TetrahedronVertices& vertices = kTetrahedron) {
+  UtfTree tree = JointsOfEveryKind();
+  tree.SetData(tree.FindNode(nullptr, "VMeshData"), TetrahedronBuffer(vertices));
   const auto ref = [] {
     return testing::MeshRefBytes(NameCrc("ship.lod0.vms"), 0, 4, 0, 12, 0, 1);
   };
@@ -383,6 +397,162 @@ TEST_F(ConvertCommand, ExportOfTheConvertedTreeGivesTheSamePartsJointsHardpoints
       EXPECT_EQ(exported.err.find("hardpoint"), std::string::npos) << exported.err;
       ExpectSameParts(original, Decode(folder_ / "back.cmp"));
     }
+  }
+}
+
+// The floats of a .gltf accessor, read from its buffer file in `folder`.
+std::vector<float> AccessorFloats(const nlohmann::json& gltf, std::size_t accessor,
+                                  const fs::path& folder) {
+  const nlohmann::json& a = gltf["accessors"][accessor];
+  const nlohmann::json& view = gltf["bufferViews"][a["bufferView"].get<std::size_t>()];
+  const std::string uri = gltf["buffers"][view["buffer"].get<std::size_t>()]["uri"];
+  std::ifstream in(folder / uri, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t width = a["type"] == "VEC3" ? 3 : 2;
+  std::vector<float> values(a["count"].get<std::size_t>() * width);
+  const std::size_t start = view.value("byteOffset", 0u) + a.value("byteOffset", 0u);
+  EXPECT_LE(start + values.size() * 4, bytes.size());
+  if (start + values.size() * 4 <= bytes.size()) {
+    std::memcpy(values.data(), bytes.data() + start, values.size() * 4);
+  }
+  return values;
+}
+
+// The texture point of the vertex at `position` in the level's first part.
+std::optional<std::array<float, 2>> TextureAt(const LevelGeometry& geometry,
+                                              const Vector3& position) {
+  for (const LevelMesh& mesh : geometry.parts.at(0).meshes) {
+    for (const BufferVertex& vertex : mesh.vertices) {
+      if (WithinRounding(vertex.position, position, 1e-5f)) return vertex.texture;
+    }
+  }
+  return std::nullopt;
+}
+
+// Texture points and normals that are no number are mended with a warning
+// naming the mesh, and the model converts and exports back; a position that
+// is no number refuses the model, naming the mesh, and writes nothing.
+TEST_F(ConvertCommand, MendsTexturePointsAndNormalsThatAreNoNumberButRefusesSuchPositions) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  TetrahedronVertices mended = kTetrahedron;
+  mended[1][6] = nan;  // the texture point of (2, 0, 0)
+  mended[2][3] = inf;  // the normal of (0, 2, 0)
+  ASSERT_TRUE(WriteUtfFile(EveryPartWithMeshes(mended), folder_ / "mended.cmp").written);
+  const auto convert = Run("convert mended.cmp -o model.gltf");
+  ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+  // Every part holds the same mesh: one warning for each, naming it.
+  EXPECT_EQ(convert.err.find(
+                "warning: mended.cmp: mesh ship: 1 texture coordinate that is not a finite number "
+                "set to 0, 1 normal that is not a finite number made again from the triangles\n"),
+            0u)
+      << convert.err;
+
+  // The normal made again is the mean of its three triangles' as they are
+  // wound, (0, 0, 1), (1, 0, 0) and -(1, 1, 1)/sqrt 3, with y and z turned over.
+  const nlohmann::json gltf = GltfJson(FileText("model.gltf"), false);
+  const nlohmann::json& attributes = gltf["meshes"][0]["primitives"][0]["attributes"];
+  const std::vector<float> positions =
+      AccessorFloats(gltf, attributes["POSITION"].get<std::size_t>(), folder_);
+  const std::vector<float> normals =
+      AccessorFloats(gltf, attributes["NORMAL"].get<std::size_t>(), folder_);
+  ASSERT_EQ(normals.size(), positions.size());
+  bool found = false;
+  for (std::size_t v = 0; v + 2 < positions.size(); v += 3) {
+    if (!WithinRounding({positions[v], positions[v + 1], positions[v + 2]}, {0, -184, 0}, 1e-3f)) {
+      continue;
+    }
+    found = true;
+    const double third = 1 / std::sqrt(3.0);
+    const double length = std::hypot(1 - third, third, 1 - third);
+    const std::array<double, 3> expected{(1 - third) / length, third / length,
+                                         -(1 - third) / length};
+    for (std::size_t axis = 0; axis < 3; ++axis)
+      EXPECT_NEAR(normals[v + axis], expected[axis], 1e-6);
+  }
+  EXPECT_TRUE(found);
+
+  const auto exported = Run("export model.gltf -o back.cmp -q --parts nodes");
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  const LevelGeometry back = GatherLevelGeometry(Decode(folder_ / "back.cmp"), 0);
+  const struct {
+    Vector3 position;
+    std::array<float, 2> texture;
+  } textures[] = {{{2, 0, 0}, {0, 0}}, {{0, 2, 0}, {0, 1}}, {{0, 0, 2}, {1, 1}}};
+  for (const auto& want : textures) {
+    SCOPED_TRACE(want.position[0] + want.position[1] * 10);
+    const auto texture = TextureAt(back, want.position);
+    ASSERT_TRUE(texture.has_value());
+    EXPECT_EQ(*texture, want.texture);
+  }
+
+  TetrahedronVertices refused = kTetrahedron;
+  refused[3][2] = nan;
+  ASSERT_TRUE(WriteUtfFile(EveryPartWithMeshes(refused), folder_ / "refused.cmp").written);
+  const auto refusal = Run("convert refused.cmp -o out.gltf");
+  EXPECT_EQ(refusal.exitStatus, 1);
+  EXPECT_NE(refusal.err.find("mesh ship has a number that is not finite"), std::string::npos)
+      << refusal.err;
+  EXPECT_FALSE(fs::exists(folder_ / "out.gltf"));
+}
+
+// Every hardpoint of the model by name, with the part that holds it.
+std::map<std::string, std::pair<std::string, Hardpoint>> HardpointsByName(
+    const CompoundModel& model) {
+  std::map<std::string, std::pair<std::string, Hardpoint>> byName;
+  for (const Part& part : model.parts) {
+    for (const Hardpoint& hardpoint : part.hardpoints)
+      byName[hardpoint.name] = {part.objectName, hardpoint};
+  }
+  return byName;
+}
+
+// The hardpoints convert writes as marked nodes are hardpoints to every
+// export, whether it forms parts from groups or from the node tree: they come
+// back with their kind, place and orientation (the turret's faces its
+// nearest triangle, so it is no identity).
+TEST_F(ConvertCommand, HardpointsOfTheConvertedSampleShipComeBackInEveryExportMode) {
+  const std::string sampleShip = "'" SVCMP_EXAMPLES "/sample_ship.json'";
+  const struct {
+    const char* first;  // the sample ship's export
+    const char* again;  // the converted model's
+    bool samePart;      // parts named as before (groups name theirs after the meshes)
+    float turn;         // a node's turn is a pure one; the plug-in's rows are not quite unit
+  } trips[] = {
+      {"", "", true, 1e-5f},
+      {"--groups 2,1,1", "--groups 2,1,1", false, 1e-5f},
+      {"--groups 1,2,1", "--groups 1,2,1", false, 1e-5f},
+      {"--groups 2,1,1", "--parts nodes", true, 3e-3f},
+      {"", "--groups 2,1,1", false, 1e-5f},
+  };
+  for (const auto& trip : trips) {
+    SCOPED_TRACE(std::string(trip.first) + " then " + trip.again);
+    ASSERT_EQ(Run("export " + sampleShip + " -o sample.cmp -q --force " + trip.first).exitStatus,
+              0);
+    const auto convert = Run("convert sample.cmp -o model.glb --force");
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    const auto exported = Run("export model.glb -o back.cmp -q --force " + std::string(trip.again));
+    ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+    EXPECT_EQ(exported.err.find("hardpoint"), std::string::npos) << exported.err;
+    const auto was = HardpointsByName(Decode(folder_ / "sample.cmp"));
+    const auto is = HardpointsByName(Decode(folder_ / "back.cmp"));
+    ASSERT_EQ(was.size(), 3u);
+    ASSERT_EQ(is.size(), was.size());
+    for (const auto& [name, before] : was) {
+      SCOPED_TRACE(name);
+      ASSERT_TRUE(is.contains(name));
+      const auto& [part, after] = is.at(name);
+      if (trip.samePart) {
+        EXPECT_EQ(part, before.first);
+      }
+      EXPECT_EQ(after.kind, before.second.kind);
+      EXPECT_TRUE(NearFloats(*after.position, *before.second.position));
+      for (std::size_t k = 0; k < 9; ++k) {
+        EXPECT_NEAR((*after.orientation)[k], (*before.second.orientation)[k], trip.turn) << k;
+      }
+    }
+    // Tilted by a twentieth, more than the tolerance: an identity would show.
+    EXPECT_GT(std::fabs((*was.at("HpTurret01").second.orientation)[5]), 0.04f);
   }
 }
 
@@ -504,6 +674,53 @@ TEST_F(ConvertCommand, WritesEachWireAsALineMeshBelowItsPart) {
   EXPECT_EQ(flat.err,
             "warning: the wires of wired.cmp are left out: .obj files keep no node tree to hang "
             "them on\n");
+}
+
+// An interface model keeps its meshes in a file of its own: convert names
+// the library it lacks by its id and takes the file that holds it with
+// --library, giving the same model file as the model that holds it.
+TEST_F(ConvertCommand, TakesTheMeshLibraryOfAnotherFileWithLibrary) {
+  const fs::path whole = kExports + "single_lod0.cmp";
+  UtfTree model;
+  ASSERT_TRUE(ReadUtfFile(whole, model, nullptr).ok());
+  model.RemoveSubtree(model.FindNode(model.Root(), "VMeshLibrary"));
+  ASSERT_TRUE(WriteUtfFile(model, folder_ / "interface.cmp").written);
+  UtfTree library;
+  ASSERT_TRUE(ReadUtfFile(whole, library, nullptr).ok());
+  std::vector<UtfNode> others;
+  for (UtfNode child = library.FirstChild(library.Root()); child;
+       child = library.NextSibling(child)) {
+    if (library.Name(child) != "VMeshLibrary") others.push_back(child);
+  }
+  ASSERT_FALSE(others.empty());
+  for (UtfNode other : others) library.RemoveSubtree(other);
+  ASSERT_TRUE(WriteUtfFile(library, folder_ / "hull.vms").written);
+  fs::copy_file(kExports + "parts_lod2.cmp", folder_ / "other.cmp");
+
+  char id[16];
+  std::snprintf(id, sizeof id, "0x%08X", static_cast<unsigned>(NameCrc("hull.lod0.vms")));
+  const std::string refusal =
+      "error: interface.cmp has no meshes at level 0 of its own: they are "
+      "in the mesh library " +
+      std::string(id) + ", which another file holds; give that file with --library FILE\n";
+  const auto alone = Run("convert interface.cmp -o alone.glb");
+  EXPECT_EQ(alone.exitStatus, 1);
+  EXPECT_TRUE(alone.err.ends_with(refusal)) << alone.err;
+  EXPECT_NE(alone.err.find(id), std::string::npos);
+  const auto wrong = Run("convert interface.cmp -o alone.glb --library other.cmp");
+  EXPECT_EQ(wrong.exitStatus, 1);
+  EXPECT_NE(wrong.err.find("warning: other.cmp holds none of the mesh libraries the model lacks\n"),
+            std::string::npos)
+      << wrong.err;
+  EXPECT_TRUE(wrong.err.ends_with(refusal)) << wrong.err;
+  EXPECT_FALSE(fs::exists(folder_ / "alone.glb"));
+
+  const auto given =
+      Run("convert interface.cmp -o given.glb --library other.cmp --library hull.vms");
+  ASSERT_EQ(given.exitStatus, 0) << given.err;
+  EXPECT_EQ(given.err, "warning: other.cmp holds none of the mesh libraries the model lacks\n");
+  ASSERT_EQ(Run("convert '" + whole.string() + "' -o whole.glb").exitStatus, 0);
+  EXPECT_EQ(FileText("given.glb"), FileText("whole.glb"));
 }
 
 TEST_F(ConvertCommand, RefusesWithAMessageAndWritesNothing) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -408,6 +409,9 @@ TEST_F(AssimpLoader, SaysWhatItLeavesOutAndStillLoads) {
   panel.texCoords = {{0, 0}, {1, 0}, {0, 1}};
   panel.secondTexCoords = panel.texCoords;
   panel.morphOffsets = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+  // A texture point that is no number, which becomes 0.
+  GltfPrimitive stained = testing::Triangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+  stained.texCoords = {{0.5f, 0.5f}, {std::numeric_limits<float>::quiet_NaN(), 0.5f}, {1, 1}};
   // Two triangles with a corner past the mesh's vertices, which the reader drops.
   GltfPrimitive torn = testing::Triangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
   torn.indices = {0, 1, 2, 0, 1, 3, 2, 1, 9, 2, 1, 0};
@@ -438,6 +442,11 @@ TEST_F(AssimpLoader, SaysWhatItLeavesOutAndStillLoads) {
        {"2 geometry meshes without a material (material id 0 is written): \"torn\", "
         "\"whole\"",
         "2 triangles left out (a corner is no vertex of the mesh): mesh \"torn\""}},
+      {"stained.gltf",
+       MakeGltf({{stained}}, {{"stained", 0, {0, 0, 0}, {1, 1, 1}, {}}}, {0}),
+       ModelFormat::Gltf,
+       {"1 geometry mesh without a material (material id 0 is written): \"stained\"",
+        "1 texture coordinate that is not a finite number set to 0: mesh \"stained\""}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -448,6 +457,59 @@ TEST_F(AssimpLoader, SaysWhatItLeavesOutAndStillLoads) {
     for (const std::string& warning : c.warnings)
       expected.push_back("\"" + path + "\": " + warning);
     EXPECT_EQ(loaded.warnings, expected);
+    if (c.name == "stained.gltf") {
+      // Only the corner that had no number moves; the others keep theirs.
+      const std::vector<msVertex>& vertices = loaded.model->meshes.at(0).vertices;
+      ASSERT_EQ(vertices.size(), 3u);
+      const float texture[3][2] = {{0.5f, 0.5f}, {0, 0}, {1, 1}};
+      for (std::size_t v = 0; v < 3; ++v) {
+        EXPECT_EQ(vertices[v].texCoords[0], texture[v][0]) << v;
+        EXPECT_NEAR(vertices[v].texCoords[1], texture[v][1], 1e-7f) << v;
+      }
+    }
+  }
+}
+
+// The flat export knows hardpoints by their meshes' names: an empty node
+// marked with the "hardpoint" property (as convert writes them) gets a
+// name that says its kind, whatever its own name says.
+TEST_F(AssimpLoader, EmptyNodesMarkedAsHardpointsAreNamedByTheirKind) {
+  const struct {
+    const char* name;
+    nlohmann::json extras;
+    const char* meshName;  // empty: no mesh
+  } cases[] = {
+      {"HpGun", {{"hardpoint", true}}, "Hp_Fixed_HpGun"},
+      {"HpTurret", {{"hardpoint", true}, {"hptype", "rev"}}, "Hp_Revolute_HpTurret"},
+      {"HpBay", {{"hardpoint", true}, {"hptype", "fix"}}, "Hp_Fixed_HpBay"},
+      {"DpConnect", {{"hardpoint", 1}}, "Hp_Fixed_DpConnect"},
+      {"Hp_Fixed_HpMount", {{"hardpoint", true}, {"hptype", "rev"}}, "Hp_Fixed_HpMount"},
+      {"HpPlain", {}, "HpPlain"},
+      {"marker", {{"hardpoint", false}}, ""},
+      {"HpOff", {{"hardpoint", false}}, "HpOff"},
+  };
+  std::vector<GltfNode> nodes = {{"body", 0, {0, 0, 0}, {1, 1, 1}, {}}};
+  std::vector<std::string> expected = {"body"};
+  std::vector<int> roots = {0};
+  for (const auto& c : cases) {
+    GltfNode& node = nodes.emplace_back();
+    node.name = c.name;
+    node.translation = {static_cast<float>(nodes.size()), 2, -3};
+    node.extras = c.extras;
+    roots.push_back(static_cast<int>(nodes.size() - 1));
+    if (*c.meshName != '\0') expected.push_back(c.meshName);
+  }
+  HostModelPtr model = Load(Write("marked.gltf", MakeGltf({{testing::Box()}}, nodes, roots)));
+  ASSERT_NE(model, nullptr);
+  EXPECT_EQ(Names(*model), expected);
+  // Placed where its node is: the turret, the third node.
+  const msMesh& turret = model->meshes.at(2);
+  ASSERT_EQ(turret.vertices.size(), 3u);
+  const std::array<float, 3> at = {3, 2, -3};
+  for (int axis = 0; axis < 3; ++axis) {
+    float sum = 0;
+    for (const msVertex& v : turret.vertices) sum += v.position[axis];
+    EXPECT_NEAR(sum / 3, at[axis], 1e-5f) << axis;
   }
 }
 

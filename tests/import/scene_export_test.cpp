@@ -68,10 +68,14 @@ TEST_F(SceneExport, EveryFormatReadsBackWithItsPlacedMesh) {
     const msMesh& mesh = back.model->meshes[0];
     EXPECT_EQ(mesh.triangles.size(), 4u);
     ASSERT_EQ(mesh.vertices.size(), 4u);
+    // Texture points come back as sent, not turned upside down.
+    const std::array<std::array<float, 2>, 4> texture{{{0, 0}, {1, 0}, {0, 1}, {1, 1}}};
     for (std::size_t v = 0; v < 4; ++v) {
       for (std::size_t axis = 0; axis < 3; ++axis) {
         EXPECT_NEAR(mesh.vertices[v].position[axis], placed[v][axis], 1e-4) << v;
       }
+      EXPECT_EQ(mesh.vertices[v].texCoords[0], texture[v][0]) << v;
+      EXPECT_EQ(mesh.vertices[v].texCoords[1], texture[v][1]) << v;
     }
   }
   EXPECT_TRUE(std::filesystem::exists(folder_ / "ship.bin"));
