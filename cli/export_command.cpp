@@ -22,6 +22,7 @@
 #include "cli/node_parts_listing.h"
 #include "exporter/cmp_exporter_plugin.h"
 #include "exporter/parts_from_nodes.h"
+#include "exporter/scripts_from_animations.h"
 #include "import/import_messages.h"
 #include "import/model_file.h"
 #include "import/model_format.h"
@@ -102,6 +103,14 @@ bool FormNodeParts(const ExportOptions& options, HostModelPtr& model, ExportSett
     return false;
   }
   for (const std::string& warning : formed.warnings) extras.warn(warning);
+  ScriptsFromAnimations scripts = FormScriptsFromAnimations(
+      *model, formed, settings.ScaleDivisor, OrientationSignOf(settings.OrientationMode));
+  if (!scripts.error.empty()) {
+    std::fprintf(stderr, "error: \"%s\": %s\n", options.modelPath.c_str(), scripts.error.c_str());
+    return false;
+  }
+  for (const std::string& warning : scripts.warnings) extras.warn(warning);
+  extras.scripts = std::move(scripts.scripts);
   model = std::move(formed.model);
   settings.GroupCount = static_cast<int>(formed.parts.size());
   settings.GroupQuantities = {};

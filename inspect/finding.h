@@ -49,6 +49,13 @@ inline constexpr std::string_view kLibraryTwice = "library-twice";
 inline constexpr std::string_view kDdsHeader = "dds-header";
 inline constexpr std::string_view kMissingMaterial = "missing-material";
 inline constexpr std::string_view kMissingTexture = "missing-texture";
+inline constexpr std::string_view kAnimationMap = "anim-map";
+inline constexpr std::string_view kAnimationChannel = "anim-channel";
+inline constexpr std::string_view kAnimationSize = "anim-size";
+inline constexpr std::string_view kAnimationTimes = "anim-times";
+inline constexpr std::string_view kAnimationJoint = "anim-joint";
+inline constexpr std::string_view kAnimationType = "anim-type";
+inline constexpr std::string_view kAnimationLimits = "anim-limits";
 }  // namespace rules
 
 }  // namespace svcmp
