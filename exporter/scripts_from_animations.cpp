@@ -91,6 +91,15 @@ double Across(const Vec3& v, const Vec3& axis) {
   return frames::Length({v[0] - along * axis[0], v[1] - along * axis[1], v[2] - along * axis[2]});
 }
 
+// Whether the channel's keys hold more than one value.
+bool Varies(const msAnimationChannel* channel) {
+  const std::size_t size = channel->values.size() / channel->times.size();
+  for (std::size_t i = size; i < channel->values.size(); ++i) {
+    if (channel->values[i] != channel->values[i % size]) return true;
+  }
+  return false;
+}
+
 // The number of floats a key of the channel holds.
 std::size_t KeySize(const msAnimationChannel& channel) {
   const std::size_t size = channel.path == msAnimationPath::Rotation ? 4 : 3;
@@ -248,7 +257,10 @@ class ScriptFormer {
     for (const auto& [node, channels] : byNode) {
       const auto found = std::find(parts_.partNodes.begin(), parts_.partNodes.end(), node);
       if (found == parts_.partNodes.end()) {
-        notParts.push_back(Quoted(NodeName(node)));
+        // Keys that hold a node still lose nothing.
+        if (std::any_of(channels.begin(), channels.end(), Varies)) {
+          notParts.push_back(Quoted(NodeName(node)));
+        }
         continue;
       }
       const auto part = static_cast<std::size_t>(found - parts_.partNodes.begin());
@@ -263,11 +275,9 @@ class ScriptFormer {
                           " keys nodes that are no parts, which a script cannot move; left out: " +
                           list);
     }
-    if (script.maps.empty()) {
-      warnings_.push_back("animation " + Quoted(AnimationName(a)) +
-                          " moves no part with a joint; no script is made of it");
-      return std::nullopt;
-    }
+    // One that moves no part with a joint makes no script; the warnings
+    // above name what it moves.
+    if (script.maps.empty()) return std::nullopt;
     return script;
   }
 
@@ -419,11 +429,15 @@ class ScriptFormer {
       }
     }
     if (joint.kind == PartJointKind::Fix) {
-      // Keys that leave a fixed part where it is (as tools write for every node) move nothing.
+      // No script moves a part without a joint that moves: keys that leave
+      // it where it is (tools key every node) say nothing; a motion is left
+      // out with a word, as files that move the whole model export as before.
       if (moves) {
-        Fail(a, node, part == 0 ? "the root part moves, but no joint holds it"
-                                : "the part moves, but its joint is fix (give the node the "
-                                  "property construct: rev, pris or sphere)");
+        warnings_.push_back(
+            "animation " + Quoted(AnimationName(a)) + ", node " + Quoted(NodeName(node)) +
+            (part == 0 ? ": the root part moves, which no script can do; left out"
+                       : ": the part moves, but its joint is fix; left out (give the node the "
+                         "property construct: rev, pris or sphere)"));
       }
       return std::nullopt;
     }

@@ -29,8 +29,9 @@ struct ScriptsFromAnimations {
 // step or cubic keys is sampled at kScriptSamplesPerSecond. A motion the
 // joint cannot make (a Rev part that moves by more than 1e-4 of the
 // model's size or turns about another axis, a Pris part that turns or leaves
-// its axis, a Sphere part that moves, a Fix or root part that moves at all)
-// is an error; a value outside the joint's limits a warning.
+// its axis, a Sphere part that moves) is an error; a value outside the
+// joint's limits, and the motion of a Fix or root part (which no script
+// moves), a warning, the motion left out.
 [[nodiscard]] ScriptsFromAnimations FormScriptsFromAnimations(const msModel& model,
                                                               const PartsFromNodes& parts,
                                                               int scaleDivisor,
