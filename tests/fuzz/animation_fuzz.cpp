@@ -3,6 +3,7 @@
 // wrapper first, and as a whole UTF file with the checker behind it. What a
 // channel decodes to must hold one time per frame and the values its type
 // names, which the pose and the printers rely on.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
