@@ -104,8 +104,7 @@ std::string MapJointText(const CompoundModel& model, const ScriptMap& map) {
 // "  door on Root: Rev, 2 frames, 3.33333 s, timed".
 void PrintScript(const CompoundModel& model, const AnimationScript& script, std::FILE* out) {
   std::fprintf(out, "script %s: %s, %s s\n", script.name.c_str(),
-               Count(script.maps.size(), "map", "maps").c_str(),
-               Number(script.Duration()).c_str());
+               Count(script.maps.size(), "map", "maps").c_str(), Number(script.Duration()).c_str());
   for (const ScriptMap& map : script.maps) {
     const AnimationChannel& channel = map.channel;
     const std::string moved = map.objectMap ? map.parent : map.child + " on " + map.parent;
@@ -311,7 +310,8 @@ void PrintInfoJson(const std::string& file, const CompoundModel& model, std::FIL
   // Only where the file holds scripts, so that other files read as before.
   if (!model.scripts.empty()) {
     Json scripts = Json::array();
-    for (const AnimationScript& script : model.scripts) scripts.push_back(ScriptJson(model, script));
+    for (const AnimationScript& script : model.scripts)
+      scripts.push_back(ScriptJson(model, script));
     json["scripts"] = scripts;
   }
   json["totals"] = {{"parts", t.parts},         {"meshReferences", t.meshRefs},

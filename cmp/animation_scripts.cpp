@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <string_view>
 #include <cstdint>
+#include <string_view>
 
 #include "cmp/cmp_leaf_data.h"
 
@@ -11,7 +11,8 @@ namespace svcmp {
 namespace {
 
 void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 void AppendFloat(std::vector<std::uint8_t>& out, float value) {
@@ -57,9 +58,9 @@ void CopySubtree(UtfTree& tree, UtfNode source, UtfNode parent, std::string_view
 
 void AddMap(UtfTree& tree, UtfNode script, const ScriptMap& map, std::size_t& joints,
             std::size_t& objects) {
-  UtfNode mapNode = tree.AddNode(
-      script, map.objectMap ? std::string(kObjectMapPrefix) + std::to_string(objects++)
-                            : std::string(kJointMapPrefix) + std::to_string(joints++));
+  UtfNode mapNode =
+      tree.AddNode(script, map.objectMap ? std::string(kObjectMapPrefix) + std::to_string(objects++)
+                                         : std::string(kJointMapPrefix) + std::to_string(joints++));
   AddLeaf(tree, mapNode, kNodeParentName, StringLeaf(map.parent));
   if (!map.objectMap) AddLeaf(tree, mapNode, kNodeChildName, StringLeaf(map.child));
   UtfNode channel = tree.AddNode(mapNode, kNodeChannel);
@@ -118,7 +119,8 @@ void MergeAnimationScripts(UtfTree& tree, const std::vector<AnimationScript>& sc
     for (UtfNode child = tree.FirstChild(script); child; child = tree.NextSibling(child)) {
       const bool jointMap = StartsWith(tree.Name(child), kJointMapPrefix);
       if (jointMap && exported(NameText(tree, FindChild(tree, child, kNodeChildName)))) continue;
-      if (jointMap || StartsWith(tree.Name(child), kObjectMapPrefix)) entry.keptMaps.push_back(child);
+      if (jointMap || StartsWith(tree.Name(child), kObjectMapPrefix))
+        entry.keptMaps.push_back(child);
     }
   }
   for (const AnimationScript& script : scripts) {

@@ -25,17 +25,17 @@ namespace {
 
 namespace property = node_property;
 using frames::Affine;
-using frames::Frame;
-using frames::Mat3;
-using frames::Vec3;
 using frames::Apply;
 using frames::Compose;
+using frames::Frame;
 using frames::IntoFrame;
 using frames::LocalTransform;
+using frames::Mat3;
 using frames::Minus;
 using frames::Multiply;
 using frames::RigidFrameOf;
 using frames::Transposed;
+using frames::Vec3;
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

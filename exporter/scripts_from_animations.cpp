@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <numbers>
@@ -221,8 +221,8 @@ class ScriptFormer {
 
   void Fail(std::size_t a, std::size_t node, const std::string& what) {
     if (error_.empty()) {
-      error_ = "animation " + Quoted(AnimationName(a)) + ", node " + Quoted(NodeName(node)) +
-               ": " + what;
+      error_ = "animation " + Quoted(AnimationName(a)) + ", node " + Quoted(NodeName(node)) + ": " +
+               what;
     }
   }
 
@@ -235,16 +235,19 @@ class ScriptFormer {
         return std::nullopt;
       }
       const auto node = static_cast<std::size_t>(channel.node);
-      if (channel.times.empty() || channel.values.size() != channel.times.size() * KeySize(channel)) {
-        Fail(a, node, "a channel holds " + std::to_string(channel.values.size()) +
-                          " values for " + std::to_string(channel.times.size()) + " keys");
+      if (channel.times.empty() ||
+          channel.values.size() != channel.times.size() * KeySize(channel)) {
+        Fail(a, node,
+             "a channel holds " + std::to_string(channel.values.size()) + " values for " +
+                 std::to_string(channel.times.size()) + " keys");
         return std::nullopt;
       }
       for (std::size_t k = 0; k < channel.times.size(); ++k) {
         if (!std::isfinite(channel.times[k]) || channel.times[k] < 0 ||
             (k > 0 && !(channel.times[k] > channel.times[k - 1]))) {
-          Fail(a, node, "key times start at 0 s or later and rise from key to key; key " +
-                            std::to_string(k) + " is at " + Seconds(channel.times[k]));
+          Fail(a, node,
+               "key times start at 0 s or later and rise from key to key; key " +
+                   std::to_string(k) + " is at " + Seconds(channel.times[k]));
           return std::nullopt;
         }
       }
@@ -252,7 +255,8 @@ class ScriptFormer {
     }
     AnimationScript script;
     script.name = AnimationName(a);
-    if (!StartsWithNoCase(script.name, kScriptPrefix)) script.name = std::string(kScriptPrefix) + script.name;
+    if (!StartsWithNoCase(script.name, kScriptPrefix))
+      script.name = std::string(kScriptPrefix) + script.name;
     std::vector<std::string> notParts;
     for (const auto& [node, channels] : byNode) {
       const auto found = std::find(parts_.partNodes.begin(), parts_.partNodes.end(), node);
@@ -271,9 +275,9 @@ class ScriptFormer {
     if (!notParts.empty()) {
       std::string list;
       for (const std::string& name : notParts) list += (list.empty() ? "" : ", ") + name;
-      warnings_.push_back("animation " + Quoted(AnimationName(a)) +
-                          " keys nodes that are no parts, which a script cannot move; left out: " +
-                          list);
+      warnings_.push_back(
+          "animation " + Quoted(AnimationName(a)) +
+          " keys nodes that are no parts, which a script cannot move; left out: " + list);
     }
     // One that moves no part with a joint makes no script; the warnings
     // above name what it moves.
@@ -341,14 +345,13 @@ class ScriptFormer {
                                    const std::vector<const msAnimationChannel*>& channels) {
     const std::vector<double> times = FrameTimes(channels);
     const int parent = model_.nodes[node].parent;
-    const Affine parentWorld =
-        parent >= 0 ? world_[static_cast<std::size_t>(parent)] : Affine{};
+    const Affine parentWorld = parent >= 0 ? world_[static_cast<std::size_t>(parent)] : Affine{};
     bool sheared = false;
     const Frame rest = frames::RigidFrameOf(world_[node], sheared).value_or(Frame{});
     const PartJoint& joint = parts_.parts[part].joint;
     // The axis in the part's frame and the model's orientation, as the node property gave it.
-    const Vec3 axis = Unit({joint.axis[0], sign_ * double{joint.axis[1]},
-                            sign_ * double{joint.axis[2]}});
+    const Vec3 axis =
+        Unit({joint.axis[0], sign_ * double{joint.axis[1]}, sign_ * double{joint.axis[2]}});
 
     ScriptMap map;
     map.parent = joint.parent;
@@ -359,16 +362,16 @@ class ScriptFormer {
     Quaternion previous{1, 0, 0, 0};
     double previousAngle = 0;
     for (const double time : times) {
-      const std::optional<Frame> now =
-          frames::RigidFrameOf(frames::Compose(parentWorld, LocalAt(node, channels, time)), sheared);
+      const std::optional<Frame> now = frames::RigidFrameOf(
+          frames::Compose(parentWorld, LocalAt(node, channels, time)), sheared);
       if (!now) {
         Fail(a, node, "at " + Seconds(time) + " the part is scaled to nothing along an axis");
         return std::nullopt;
       }
       // The motion in the part's rest frame.
       const Mat3 turn = frames::Multiply(frames::Transposed(rest.rotation), now->rotation);
-      const Vec3 move = frames::Apply(frames::Transposed(rest.rotation),
-                                      frames::Minus(now->origin, rest.origin));
+      const Vec3 move =
+          frames::Apply(frames::Transposed(rest.rotation), frames::Minus(now->origin, rest.origin));
       Quaternion q = QuaternionOf(turn);
       const double turned = 2 * std::atan2(frames::Length({q[1], q[2], q[3]}), q[0]);
       const double moved = frames::Length(move);
@@ -380,14 +383,16 @@ class ScriptFormer {
           continue;  // an error below if it moves at all
         case PartJointKind::Rev: {
           if (moved > tolerance_) {
-            Fail(a, node, at + "moves by " + NumberText(moved) +
-                              " while its rev joint only lets it turn; move its parent instead");
+            Fail(a, node,
+                 at + "moves by " + NumberText(moved) +
+                     " while its rev joint only lets it turn; move its parent instead");
             return std::nullopt;
           }
           const Vec3 about{q[1], q[2], q[3]};
           if (Across(about, axis) > std::sin(kTurnTolerance / 2)) {
-            Fail(a, node, at + "turns about another axis than its rev joint's (property "
-                               "axis_rotation)");
+            Fail(a, node,
+                 at + "turns about another axis than its rev joint's (property "
+                      "axis_rotation)");
             return std::nullopt;
           }
           double angle = 2 * std::atan2(Dot(about, axis), q[0]);
@@ -399,27 +404,32 @@ class ScriptFormer {
         }
         case PartJointKind::Pris:
           if (turned > kTurnTolerance) {
-            Fail(a, node, at + "turns by " + NumberText(turned) +
-                              " radians while its pris joint only lets it slide");
+            Fail(a, node,
+                 at + "turns by " + NumberText(turned) +
+                     " radians while its pris joint only lets it slide");
             return std::nullopt;
           }
           if (Across(move, axis) > tolerance_) {
-            Fail(a, node, at + "leaves the axis of its pris joint (property axis_translation) "
-                               "by " + NumberText(Across(move, axis)));
+            Fail(a, node,
+                 at +
+                     "leaves the axis of its pris joint (property axis_translation) "
+                     "by " +
+                     NumberText(Across(move, axis)));
             return std::nullopt;
           }
           channel.values.push_back(static_cast<float>(Dot(move, axis) / divisor_));
           break;
         case PartJointKind::Sphere: {
           if (moved > tolerance_) {
-            Fail(a, node, at + "moves by " + NumberText(moved) +
-                              " while its sphere joint only lets it turn");
+            Fail(
+                a, node,
+                at + "moves by " + NumberText(moved) + " while its sphere joint only lets it turn");
             return std::nullopt;
           }
           // Into the file's orientation; the nearer of q and -q to the frame before.
           q = {q[0], q[1], sign_ * q[2], sign_ * q[3]};
-          if (q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] +
-                  q[3] * previous[3] < 0) {
+          if (q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] + q[3] * previous[3] <
+              0) {
             for (double& c : q) c = -c;
           }
           previous = q;
@@ -445,8 +455,7 @@ class ScriptFormer {
     return map;
   }
 
-  void WarnOfLimits(std::size_t a, std::size_t node, const ScriptMap& map,
-                    const PartJoint& joint) {
+  void WarnOfLimits(std::size_t a, std::size_t node, const ScriptMap& map, const PartJoint& joint) {
     const AnimationChannel& channel = map.channel;
     for (std::size_t frame = 0; frame < channel.FrameCount(); ++frame) {
       std::string why;
@@ -462,8 +471,8 @@ class ScriptFormer {
         }
       } else if (channel.values[frame] < joint.min || channel.values[frame] > joint.max) {
         why = (joint.kind == PartJointKind::Rev ? "turns to " : "slides to ") +
-              NumberText(channel.values[frame]) + ", outside its limits " +
-              NumberText(joint.min) + " to " + NumberText(joint.max) + " (properties min, max)";
+              NumberText(channel.values[frame]) + ", outside its limits " + NumberText(joint.min) +
+              " to " + NumberText(joint.max) + " (properties min, max)";
       }
       if (why.empty()) continue;
       warnings_.push_back("animation " + Quoted(AnimationName(a)) + ", node " +

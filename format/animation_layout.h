@@ -101,7 +101,8 @@ struct AnimationScript {
   float Duration() const {
     float end = 0;
     for (const ScriptMap& map : maps) {
-      if (!map.channel.times.empty() && map.channel.times.back() > end) end = map.channel.times.back();
+      if (!map.channel.times.empty() && map.channel.times.back() > end)
+        end = map.channel.times.back();
     }
     return end;
   }

@@ -94,7 +94,7 @@ struct msAnimation {
 struct msModel {
   std::vector<msMaterial> materials;
   std::vector<msMesh> meshes;
-  std::vector<msNode> nodes;  // empty: the model has no tree
+  std::vector<msNode> nodes;                 // empty: the model has no tree
   std::vector<msAnimation> animations = {};  // of the tree's nodes
 };
 

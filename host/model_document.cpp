@@ -197,8 +197,7 @@ class ModelReader {
           path = kRule;
         }
       } else if (key == "interpolation") {
-        constexpr char kRule[] =
-            ".interpolation: expected \"linear\", \"step\" or \"cubicspline\"";
+        constexpr char kRule[] = ".interpolation: expected \"linear\", \"step\" or \"cubicspline\"";
         interpolation = ReadText(text, kRule);
         if (!interpolation && text == "linear") {
           channel.interpolation = msInterpolation::Linear;
@@ -240,7 +239,8 @@ class ModelReader {
       const auto& channels = model_.animations[a].channels;
       for (std::size_t c = 0; c < channels.size(); ++c) {
         if (static_cast<std::size_t>(channels[c].node) >= model_.nodes.size()) {
-          return Item(Item("animations", a) + ".channels", c) + ".node: expected the index of a node";
+          return Item(Item("animations", a) + ".channels", c) +
+                 ".node: expected the index of a node";
         }
       }
     }

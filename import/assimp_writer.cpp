@@ -1,7 +1,7 @@
 #include "import/assimp_writer.h"
 
-#include <assimp/material.h>
 #include <assimp/anim.h>
+#include <assimp/material.h>
 #include <assimp/scene.h>
 
 #include <algorithm>
@@ -101,8 +101,8 @@ aiAnimation* MakeAnimation(const SceneDocument& scene, const msAnimation& source
         made->mRotationKeys = new aiQuatKey[count];
         for (unsigned k = 0; k < count; ++k) {
           // Stored x, y, z, w; assimp's quaternion takes w first.
-          made->mRotationKeys[k] = {channel.times[k],
-                                    aiQuaternion(v[4 * k + 3], v[4 * k], v[4 * k + 1], v[4 * k + 2])};
+          made->mRotationKeys[k] = {
+              channel.times[k], aiQuaternion(v[4 * k + 3], v[4 * k], v[4 * k + 1], v[4 * k + 2])};
         }
       } else {
         made->mNumPositionKeys = count;

@@ -140,9 +140,9 @@ std::vector<float> Floats(const Json& value, const std::string& place) {
 // Linear translation or rotation keys of a node, times rising.
 msAnimationChannel ReadChannel(const Json& value, std::size_t nodeCount, const std::string& place) {
   msAnimationChannel channel;
-  channel.node = static_cast<int>(
-      Indices(Json::array({Member(value, keys::kNode, place)}), nodeCount, place + "." + keys::kNode)
-          .front());
+  channel.node = static_cast<int>(Indices(Json::array({Member(value, keys::kNode, place)}),
+                                          nodeCount, place + "." + keys::kNode)
+                                      .front());
   const std::string path = Text(Member(value, keys::kPath, place), place + "." + keys::kPath);
   if (path != keys::kTranslation && path != keys::kRotation) {
     throw Refusal{place + "." + keys::kPath + ": expected translation or rotation"};
@@ -153,8 +153,7 @@ msAnimationChannel ReadChannel(const Json& value, std::size_t nodeCount, const s
   const std::size_t size = channel.path == msAnimationPath::Rotation ? 4 : 3;
   if (channel.times.empty() || channel.values.size() != size * channel.times.size() ||
       !std::ranges::is_sorted(channel.times, std::less_equal<>())) {
-    throw Refusal{place + ": expected rising times and " + std::to_string(size) +
-                  " values a time"};
+    throw Refusal{place + ": expected rising times and " + std::to_string(size) + " values a time"};
   }
   return channel;
 }
@@ -186,7 +185,8 @@ SceneDocumentResult ParseSceneDocument(std::string_view text) {
     }
     if (root.contains(keys::kAnimations)) {
       const Json& animations = root[keys::kAnimations];
-      if (!animations.is_array()) throw Refusal{std::string(keys::kAnimations) + ": expected a list"};
+      if (!animations.is_array())
+        throw Refusal{std::string(keys::kAnimations) + ": expected a list"};
       for (std::size_t a = 0; a < animations.size(); ++a) {
         const std::string place = std::string(keys::kAnimations) + "[" + std::to_string(a) + "]";
         msAnimation& animation = scene.animations.emplace_back();
@@ -194,8 +194,8 @@ SceneDocumentResult ParseSceneDocument(std::string_view text) {
         const Json& channels = Member(animations[a], keys::kChannels, place);
         if (!channels.is_array()) throw Refusal{place + ".channels: expected a list"};
         for (std::size_t c = 0; c < channels.size(); ++c) {
-          animation.channels.push_back(ReadChannel(
-              channels[c], scene.nodes.size(), place + ".channels[" + std::to_string(c) + "]"));
+          animation.channels.push_back(ReadChannel(channels[c], scene.nodes.size(),
+                                                   place + ".channels[" + std::to_string(c) + "]"));
         }
       }
     }

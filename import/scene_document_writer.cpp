@@ -73,8 +73,8 @@ SceneDocumentText WriteSceneDocument(const SceneDocument& scene) {
         for (float time : channel.times) times.push_back(static_cast<double>(time));
         channels.push_back(
             {{keys::kNode, channel.node},
-             {keys::kPath, channel.path == msAnimationPath::Rotation ? keys::kRotation
-                                                                     : keys::kTranslation},
+             {keys::kPath,
+              channel.path == msAnimationPath::Rotation ? keys::kRotation : keys::kTranslation},
              {keys::kTimes, std::move(times)},
              {keys::kValues, std::move(values)}});
       }

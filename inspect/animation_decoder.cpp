@@ -40,8 +40,8 @@ class ScriptDecoder {
           script.rootHeight = reader.Float(0);
         } else {
           Report(findings_, NodePath(tree_, child), rules::kLeafSize,
-                 "\"Root height\" is one 4-byte float, this one " +
-                     std::to_string(reader.Size()) + " bytes");
+                 "\"Root height\" is one 4-byte float, this one " + std::to_string(reader.Size()) +
+                     " bytes");
         }
       }
     }
@@ -75,9 +75,8 @@ class ScriptDecoder {
     }
     map.parent = NameLeaf(tree_, parent);
     if (child) map.child = NameLeaf(tree_, child);
-    auto decoded =
-        DecodeChannel(LeafBytes(tree_, header), LeafBytes(tree_, frames), NodePath(tree_, channel),
-                      findings_);
+    auto decoded = DecodeChannel(LeafBytes(tree_, header), LeafBytes(tree_, frames),
+                                 NodePath(tree_, channel), findings_);
     if (!decoded) return std::nullopt;
     map.channel = std::move(*decoded);
     return map;

@@ -106,9 +106,9 @@ LevelPart PlacePart(const CompoundModel& model, std::size_t index, int parent, c
   if (const auto moved = pose.find(NameKey(part.objectName)); moved != pose.end()) {
     placed.toParent = Compose(placed.toParent, moved->second);
   }
-  placed.toModel = joint ? Compose(geometry.parts[static_cast<std::size_t>(parent)].toModel,
-                                   placed.toParent)
-                         : placed.toParent;
+  placed.toModel =
+      joint ? Compose(geometry.parts[static_cast<std::size_t>(parent)].toModel, placed.toParent)
+            : placed.toParent;
   GatherMeshes(model, part, level, placed, geometry.missing);
   std::copy_if(part.hardpoints.begin(), part.hardpoints.end(),
                std::back_inserter(placed.hardpoints),
@@ -165,9 +165,9 @@ LevelGeometry GatherLevelGeometry(const CompoundModel& model, int level, const S
       if (placed[index]) continue;
       placed[index] = true;
       const int at = static_cast<int>(geometry.parts.size());
-      geometry.parts.push_back(PlacePart(
-          model, index, parent, parent < 0 ? nullptr : hangings[index].joint, geometry, level,
-          pose));
+      geometry.parts.push_back(PlacePart(model, index, parent,
+                                         parent < 0 ? nullptr : hangings[index].joint, geometry,
+                                         level, pose));
       for (std::size_t child : children[index]) pending.emplace_back(child, at);
     }
   };

@@ -321,7 +321,8 @@ class ModelRules {
     for (const ScriptMap& map : script.maps) {
       const AnimationChannel& channel = map.channel;
       if (!AllFinite(channel.times) || !AllFinite(channel.values)) {
-        Error(map.path, rules::kBadFloat, "a frame holds a time or value that is not a finite number");
+        Error(map.path, rules::kBadFloat,
+              "a frame holds a time or value that is not a finite number");
         continue;
       }
       if (map.objectMap) {
@@ -332,7 +333,8 @@ class ModelRules {
         if (channel.type != kChannelPositionQuaternion) {
           Error(map.path, rules::kAnimationType,
                 "an object map moves the whole model by channel type 6 (position and "
-                "quaternion), this one is type " + std::to_string(channel.type));
+                "quaternion), this one is type " +
+                    std::to_string(channel.type));
         }
         continue;
       }
@@ -349,8 +351,8 @@ class ModelRules {
                 "the joint of " + Quoted(map.child) + " hangs it on " + Quoted(joint->parent) +
                     ", not on " + Quoted(map.parent) + "; the game goes by the child");
       }
-      const std::uint32_t needed = joint->kind == JointKind::Sphere ? kChannelQuaternion
-                                                                     : kChannelScalar;
+      const std::uint32_t needed =
+          joint->kind == JointKind::Sphere ? kChannelQuaternion : kChannelScalar;
       if (joint->kind == JointKind::Fix || channel.type != needed) {
         Error(map.path, rules::kAnimationType,
               joint->kind == JointKind::Fix
@@ -382,9 +384,8 @@ class ModelRules {
         for (std::size_t axis = 0; axis < 3 && why.empty(); ++axis) {
           if (OutsideLimits(angles[axis], joint.sphereLimits[2 * axis],
                             joint.sphereLimits[2 * axis + 1])) {
-            why = "its turn about " + std::string(1, "xyz"[axis]) + " " +
-                  NumberText(angles[axis]) + " lies outside " +
-                  NumberText(joint.sphereLimits[2 * axis]) + " to " +
+            why = "its turn about " + std::string(1, "xyz"[axis]) + " " + NumberText(angles[axis]) +
+                  " lies outside " + NumberText(joint.sphereLimits[2 * axis]) + " to " +
                   NumberText(joint.sphereLimits[2 * axis + 1]);
           }
         }

@@ -54,8 +54,8 @@ PartTransform MotionAt(const ScriptMap& map, const Joint* joint, float time) {
   PartTransform motion;
   if (channel.type == kChannelScalar) {
     const float value = first[0] + (second[0] - first[0]) * at.weight;
-    const double length = std::hypot(double{joint->axis[0]}, double{joint->axis[1]},
-                                     double{joint->axis[2]});
+    const double length =
+        std::hypot(double{joint->axis[0]}, double{joint->axis[1]}, double{joint->axis[2]});
     if (!(length > 0)) return motion;  // no axis to move along; check names it
     const Vector3 axis{static_cast<float>(joint->axis[0] / length),
                        static_cast<float>(joint->axis[1] / length),

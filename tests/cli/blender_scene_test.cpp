@@ -110,10 +110,9 @@ TEST_F(BlenderScene, ActiveActionsAndNlaTracksBecomeScripts) {
   const auto info = Run("info --json animated.cmp");
   ASSERT_EQ(info.exitStatus, 0);
   const std::string& out = info.out;
-  for (const char* text :
-       {"\"name\": \"Sc_open baydoor\"", "\"name\": \"Sc_turn turret\"", "\"child\": \"door\"",
-        "\"joint\": \"Pris\"", "\"child\": \"turret\"", "\"joint\": \"Rev\"", "\"duration\": 1.0,",
-        "\"duration\": 2.0,"}) {
+  for (const char* text : {"\"name\": \"Sc_open baydoor\"", "\"name\": \"Sc_turn turret\"",
+                           "\"child\": \"door\"", "\"joint\": \"Pris\"", "\"child\": \"turret\"",
+                           "\"joint\": \"Rev\"", "\"duration\": 1.0,", "\"duration\": 2.0,"}) {
     EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
   }
   const auto check = Run("check animated.cmp");

@@ -23,25 +23,32 @@ TEST(AnimationScripts, ChannelBytesAreTheReleasedLayout) {
   const AnimationChannel door = Channel(kChannelScalar, -1, {0, end}, {0, 1.22173f});
   EXPECT_EQ(ChannelHeaderBytes(door),
             (std::vector<std::uint8_t>{2, 0, 0, 0, 0x00, 0x00, 0x80, 0xBF, 1, 0, 0, 0}));
-  EXPECT_EQ(ChannelFrameBytes(door), (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 0x56, 0x55,
-                                                                0x55, 0x40, 0xA6, 0x61, 0x9C, 0x3F}));
+  EXPECT_EQ(ChannelFrameBytes(door),
+            (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 0x56, 0x55, 0x55, 0x40, 0xA6, 0x61,
+                                       0x9C, 0x3F}));
   // A fixed interval: no times, 16 bytes a quaternion, w first.
-  const AnimationChannel fan =
-      Channel(kChannelQuaternion, 1.0f, {0, 1}, {1, 0, 0, 0, 0, 0, -1, 0});
+  const AnimationChannel fan = Channel(kChannelQuaternion, 1.0f, {0, 1}, {1, 0, 0, 0, 0, 0, -1, 0});
   EXPECT_EQ(ChannelHeaderBytes(fan),
             (std::vector<std::uint8_t>{2, 0, 0, 0, 0x00, 0x00, 0x80, 0x3F, 4, 0, 0, 0}));
-  EXPECT_EQ(ChannelFrameBytes(fan),
-            (std::vector<std::uint8_t>{0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  //
-                                       0, 0, 0, 0,       0, 0, 0, 0, 0, 0, 0x80, 0xBF, 0, 0, 0, 0}));
+  EXPECT_EQ(
+      ChannelFrameBytes(fan),
+      (std::vector<std::uint8_t>{0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0,    0,    0, 0, 0, 0,  //
+                                 0, 0, 0,    0,    0, 0, 0, 0, 0, 0, 0x80, 0xBF, 0, 0, 0, 0}));
 }
 
 std::vector<AnimationScript> Scripts() {
   AnimationScript open{"Sc_open baydoor", {}, {}, {}};
-  open.maps.push_back({false, "Root", "door", Channel(kChannelScalar, -1, {0, 1.5f, 3.3f}, {0, 0.7f, 1.2f}), {}});
-  open.maps.push_back({false, "turret", "dish",
-                       Channel(kChannelQuaternion, -1, {0, 2}, {1, 0, 0, 0, 0.6f, 0, 0.8f, 0}), {}});
+  open.maps.push_back(
+      {false, "Root", "door", Channel(kChannelScalar, -1, {0, 1.5f, 3.3f}, {0, 0.7f, 1.2f}), {}});
+  open.maps.push_back({false,
+                       "turret",
+                       "dish",
+                       Channel(kChannelQuaternion, -1, {0, 2}, {1, 0, 0, 0, 0.6f, 0, 0.8f, 0}),
+                       {}});
   AnimationScript fly{"Sc_fly", {}, 3.87e-4f, {}};
-  fly.maps.push_back({true, "Root", "",
+  fly.maps.push_back({true,
+                      "Root",
+                      "",
                       Channel(kChannelPositionQuaternion, 0.5f, {0, 0.5f},
                               {1, 2, 3, 1, 0, 0, 0, -1, -2, -3, 0, 1, 0, 0}),
                       {}});
@@ -102,8 +109,8 @@ std::vector<std::string> MapsAfter(const UtfTree& tree) {
     std::string line = tree.Name(script) + ":";
     for (UtfNode map = tree.FirstChild(script); map; map = tree.NextSibling(map)) {
       UtfNode child = tree.FindNode(map, "Child name");
-      std::string name = child ? std::string(tree.Data(child)->begin(), tree.Data(child)->end() - 1)
-                               : "-";
+      std::string name =
+          child ? std::string(tree.Data(child)->begin(), tree.Data(child)->end() - 1) : "-";
       line += " " + tree.Name(map) + "=" + (tree.FirstChild(map) ? name : "leaf");
     }
     lines.push_back(line);
@@ -119,18 +126,18 @@ TEST(AnimationScripts, UpdateReplacesTheMapsOfExportedPartsAndKeepsTheOthers) {
   };
   AnimationScript open{"Sc_open", {map("door", 1), map("turret", 2), map("hatch", 3)}, 0.5f, {}};
   AnimationScript fly{"Sc_fly", {}, {}, {}};
-  fly.maps.push_back({true, "Root", "", Channel(kChannelPositionQuaternion, -1, {0},
-                                                 {0, 0, 0, 1, 0, 0, 0}), {}});
+  fly.maps.push_back(
+      {true, "Root", "", Channel(kChannelPositionQuaternion, -1, {0}, {0, 0, 0, 1, 0, 0, 0}), {}});
   AnimationScript turn{"Sc_turn", {map("turret", 4)}, {}, {}};
   WriteAnimationScripts(tree, {open, fly, turn});
 
   // The export holds door and turret; its script "sc_OPEN" moves the door alone.
-  MergeAnimationScripts(tree, {{"sc_OPEN", {map("door", 9)}, {}, {}}, {"Sc_new", {map("turret", 7)}, {}, {}}},
-                        {"DOOR", "turret"});
-  EXPECT_EQ(MapsAfter(tree),
-            (std::vector<std::string>{
-                "Sc_open: Joint map 0=hatch Joint map 1=door Root height=leaf",
-                "Sc_fly: Object map 0=-", "Sc_new: Joint map 0=turret"}));
+  MergeAnimationScripts(
+      tree, {{"sc_OPEN", {map("door", 9)}, {}, {}}, {"Sc_new", {map("turret", 7)}, {}, {}}},
+      {"DOOR", "turret"});
+  EXPECT_EQ(MapsAfter(tree), (std::vector<std::string>{
+                                 "Sc_open: Joint map 0=hatch Joint map 1=door Root height=leaf",
+                                 "Sc_fly: Object map 0=-", "Sc_new: Joint map 0=turret"}));
   UtfNode door = tree.FindNode(tree.FindNode(nullptr, "Sc_open"), "Joint map 1");
   const std::vector<std::uint8_t> frames = ChannelFrameBytes(Channel(kChannelScalar, -1, {0}, {9}));
   EXPECT_TRUE(*tree.Data(tree.FindNode(tree.FindNode(door, "Channel"), "Frames")) ==

@@ -15,8 +15,8 @@ int AddMeshNode(msModel& model, const std::string& name, int parent, std::array<
                 std::array<float, 4> rotation = {0, 0, 0, 1}) {
   msMesh& mesh = model.meshes.emplace_back();
   mesh.name = name;
-  mesh.vertices = {{{at[0], at[1], at[2]}}, {{at[0] + 1, at[1], at[2]}},
-                   {{at[0], at[1] + 1, at[2]}}};
+  mesh.vertices = {
+      {{at[0], at[1], at[2]}}, {{at[0] + 1, at[1], at[2]}}, {{at[0], at[1] + 1, at[2]}}};
   mesh.triangles = {{{0, 1, 2}}};
   msNode& node = model.nodes.emplace_back();
   node.name = name;
@@ -100,36 +100,59 @@ TEST(ScriptsFromAnimations, MeasuresEachJointAlongItsOwnAxisAtItsOwnKeys) {
   };
   const Case cases[] = {
       {"a door slides 3 along the model's x, its own z, by 1.5 units at scale 2",
-       {"open door",
-        {Keys(kDoor, msAnimationPath::Translation, {0.5f, 2}, {1, 2, 3, 4, 2, 3})}},
-       "Sc_open door", {"door"}, {{0, 0.5f, 2}}, {{0, 0, 1.5f}}, kChannelScalar},
+       {"open door", {Keys(kDoor, msAnimationPath::Translation, {0.5f, 2}, {1, 2, 3, 4, 2, 3})}},
+       "Sc_open door",
+       {"door"},
+       {{0, 0.5f, 2}},
+       {{0, 0, 1.5f}},
+       kChannelScalar},
       {"a turret turns past half a turn",
        {"Sc_turn",
         {Keys(kTurret, msAnimationPath::Rotation, {0, 1, 3},
               Join({Turn({0, 1, 0}, 0), Turn({0, 1, 0}, kPi / 2), Turn({0, 1, 0}, 1.25f * kPi)}))}},
-       "Sc_turn", {"turret"}, {{0, 1, 3}}, {{0, kPi / 2, 1.25f * kPi}}, kChannelScalar},
+       "Sc_turn",
+       {"turret"},
+       {{0, 1, 3}},
+       {{0, kPi / 2, 1.25f * kPi}},
+       kChannelScalar},
       {"a dish turns about y, which the orientation turns round",
        {"sc_dish",
         {Keys(kDish, msAnimationPath::Rotation, {0, 1},
               Join({Turn({0, 1, 0}, 0), Turn({0, 1, 0}, kPi / 3)}))}},
-       "sc_dish", {"dish"}, {{0, 1}}, {{1, 0, 0, 0, c30, 0, -s30, 0}}, kChannelQuaternion},
+       "sc_dish",
+       {"dish"},
+       {{0, 1}},
+       {{1, 0, 0, 0, c30, 0, -s30, 0}},
+       kChannelQuaternion},
       {"a dish turns about x and z: x stays, z turns round",
        {"Sc_dish two",
         {Keys(kDish, msAnimationPath::Rotation, {0, 1},
               Join({Turn({1, 0, 0}, kPi / 3), Turn({0, 0, 1}, kPi / 3)}))}},
-       "Sc_dish two", {"dish"}, {{0, 1}}, {{c30, s30, 0, 0, c30, 0, 0, -s30}}, kChannelQuaternion},
+       "Sc_dish two",
+       {"dish"},
+       {{0, 1}},
+       {{c30, s30, 0, 0, c30, 0, 0, -s30}},
+       kChannelQuaternion},
       {"two joints, each at its own keys; the mast's still keys make no map",
        {"Sc_open both",
         {Keys(kTurret, msAnimationPath::Rotation, {0, 2},
               Join({Turn({0, 1, 0}, 0), Turn({0, 1, 0}, -1)})),
          Keys(kMast, msAnimationPath::Translation, {0, 2}, {0, 0, 4, 0, 0, 4}),
          Keys(kDoor, msAnimationPath::Translation, {1}, {5, 2, 3})}},
-       "Sc_open both", {"door", "turret"}, {{0, 1}, {0, 2}}, {{2, 2}, {0, -1}}, kChannelScalar},
+       "Sc_open both",
+       {"door", "turret"},
+       {{0, 1}, {0, 2}},
+       {{2, 2}, {0, -1}},
+       kChannelScalar},
       {"step keys sampled 30 a second",
        {"Sc_step",
         {Keys(kDoor, msAnimationPath::Translation, {0, 0.1f}, {1, 2, 3, 3, 2, 3},
               msInterpolation::Step)}},
-       "Sc_step", {"door"}, {{0, 1 / 30.0f, 2 / 30.0f, 0.1f}}, {{0, 0, 0, 1}}, kChannelScalar},
+       "Sc_step",
+       {"door"},
+       {{0, 1 / 30.0f, 2 / 30.0f, 0.1f}},
+       {{0, 0, 0, 1}},
+       kChannelScalar},
       {"cubic keys sampled 30 a second, the tangents between the keys followed",
        {"Sc_cubic",
         {Keys(kDoor, msAnimationPath::Translation, {0, 0.1f},
@@ -137,7 +160,10 @@ TEST(ScriptsFromAnimations, MeasuresEachJointAlongItsOwnAxisAtItsOwnKeys) {
                60, 0, 0, 4, 2, 3, 999, 999, 999},
               msInterpolation::CubicSpline)}},
        // x = 1 + 3 h01(s) + 0.1 x 60 h11(s) at s = 1/3 and 2/3, halved by the scale.
-       "Sc_cubic", {"door"}, {{0, 1 / 30.0f, 2 / 30.0f, 0.1f}}, {{0, 1 / 6.0f, 2 / 3.0f, 1.5f}},
+       "Sc_cubic",
+       {"door"},
+       {{0, 1 / 30.0f, 2 / 30.0f, 0.1f}},
+       {{0, 1 / 6.0f, 2 / 3.0f, 1.5f}},
        kChannelScalar},
   };
   for (const Case& c : cases) {
@@ -177,7 +203,8 @@ TEST(ScriptsFromAnimations, MovesTheJointCannotMakeNameNodeAndAnimation) {
        "animation \"a\", node \"turret\": at 1 s the part turns about another axis than its rev "
        "joint's (property axis_rotation)"},
       {Keys(kDoor, msAnimationPath::Translation, {0, 2}, {1, 2, 3, 1, 2.5f, 3}),
-       "animation \"a\", node \"door\": at 2 s the part leaves the axis of its pris joint (property "
+       "animation \"a\", node \"door\": at 2 s the part leaves the axis of its pris joint "
+       "(property "
        "axis_translation) by 0.5"},
       {Keys(kDoor, msAnimationPath::Rotation, {0, 1},
             Join({Turn({0, 1, 0}, kPi / 2), Turn({0, 1, 0}, kPi / 2 + 0.1f)})),

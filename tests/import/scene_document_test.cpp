@@ -137,11 +137,17 @@ namespace {
 
 TEST(SceneDocument, AnimationsReadBackBitForBitAndPointInsideTheScene) {
   SceneDocument scene = AwkwardScene();
-  scene.animations = {
-      {"Sc_open", {{1, msAnimationPath::Translation, msInterpolation::Linear, {0, 1.0f / 3},
-                    {1.5f, -2, 3, 1.5f, -2.1f, 3}},
-                   {2, msAnimationPath::Rotation, msInterpolation::Linear, {0.25f},
-                    {0, 0.70710677f, 0, 0.70710677f}}}}};
+  scene.animations = {{"Sc_open",
+                       {{1,
+                         msAnimationPath::Translation,
+                         msInterpolation::Linear,
+                         {0, 1.0f / 3},
+                         {1.5f, -2, 3, 1.5f, -2.1f, 3}},
+                        {2,
+                         msAnimationPath::Rotation,
+                         msInterpolation::Linear,
+                         {0.25f},
+                         {0, 0.70710677f, 0, 0.70710677f}}}}};
   const SceneDocumentResult read = ParseSceneDocument(WriteSceneDocument(scene).text);
   ASSERT_TRUE(read.scene) << read.error;
   ASSERT_EQ(read.scene->animations.size(), 1u);
@@ -164,7 +170,9 @@ TEST(SceneDocument, AnimationsReadBackBitForBitAndPointInsideTheScene) {
        "animations[0].channels[0].node[0]: expected a number below 3"},
       {[](msAnimationChannel& c) { c.values.pop_back(); },
        "animations[0].channels[0]: expected rising times and 3 values a time"},
-      {[](msAnimationChannel& c) { c.times = {1, 1}; },
+      {[](msAnimationChannel& c) {
+         c.times = {1, 1};
+       },
        "animations[0].channels[0]: expected rising times and 3 values a time"},
   };
   for (const auto& c : cases) {

@@ -48,7 +48,8 @@ TEST(AnimationDecoder, ReadsReleasedLayouts) {
   UtfNode object = AddTestScript(
       tree, "Sc_fly",
       {{"Root", "", ChannelHeader(2, -1.0f, 0x06),
-        LeafBuilder().Floats({0, 1, 2, 3, 1, 0, 0, 0, 0.4f, 4, 5, 6, 0.99838f, 0, -0.05689f, 0})
+        LeafBuilder()
+            .Floats({0, 1, 2, 3, 1, 0, 0, 0, 0.4f, 4, 5, 6, 0.99838f, 0, -0.05689f, 0})
             .Take()}});
   testing::AddTestLeaf(tree, object, "Root height", LeafBuilder().Floats({3.87e-4f}).Take());
 
@@ -63,9 +64,19 @@ TEST(AnimationDecoder, ReadsReleasedLayouts) {
   const Expected expected[] = {
       {"Sc_open baydoor", "Root", "door", 0x01, -1.0f, {0, 3.3333f}, {0.25f, 1.22173f}},
       {"Sc_end anim", "Root", "turret", 0x01, 1 / 30.0f, {0}, {1.22173f}},
-      {"Sc_loop", "Root", "ball", 0x04, 1.0f, {0, 1, 2},
+      {"Sc_loop",
+       "Root",
+       "ball",
+       0x04,
+       1.0f,
+       {0, 1, 2},
        {1, 0, 0, 0, 0.7071f, 0, 0.7071f, 0, 0, 0, -1, 0}},
-      {"Sc_fly", "Root", "", 0x06, -1.0f, {0, 0.4f},
+      {"Sc_fly",
+       "Root",
+       "",
+       0x06,
+       -1.0f,
+       {0, 0.4f},
        {1, 2, 3, 1, 0, 0, 0, 4, 5, 6, 0.99838f, 0, -0.05689f, 0}},
   };
   ASSERT_EQ(model.scripts.size(), std::size(expected));
@@ -96,9 +107,7 @@ TEST(AnimationDecoder, RefusesChannelsThatDoNotAddUp) {
     std::vector<std::uint8_t> header, frames;
     const char* rule;  // empty: accepted
   };
-  const auto frames = [](std::size_t floats) {
-    return std::vector<std::uint8_t>(4 * floats, 0);
-  };
+  const auto frames = [](std::size_t floats) { return std::vector<std::uint8_t>(4 * floats, 0); };
   const Case cases[] = {
       {"short header", {0x01, 0, 0, 0, 0, 0, 0x80, 0xBF, 0x01, 0, 0}, frames(2), "leaf-size"},
       {"no frames", ChannelHeader(0, -1, 1), frames(2), "anim-channel"},
@@ -109,7 +118,10 @@ TEST(AnimationDecoder, RefusesChannelsThatDoNotAddUp) {
       {"quaternions read as untimed", ChannelHeader(2, 1, 4), frames(7), "anim-size"},
       {"position and quaternion", ChannelHeader(2, -1, 6), frames(15), "anim-size"},
       {"count near 2^31", ChannelHeader(0x7FFFFFFF, -1, 6), frames(16), "anim-size"},
-      {"timed scalar exact", ChannelHeader(2, -1, 1), {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x3F, 0, 0, 0, 0}, ""},
+      {"timed scalar exact",
+       ChannelHeader(2, -1, 1),
+       {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x3F, 0, 0, 0, 0},
+       ""},
       {"fixed interval with filler", ChannelHeader(1, 1 / 30.0f, 1), frames(2), ""},
       {"timed quaternions exact", ChannelHeader(1, -1, 4), frames(5), ""},
   };
@@ -136,8 +148,7 @@ TEST(AnimationDecoder, EveryPrefixOfFramesFailsCleanly) {
   const auto header = ChannelHeader(2, -1, 4);
   for (std::size_t size = 0; size <= whole.size(); ++size) {
     Findings findings;
-    const auto channel =
-        DecodeChannel(header, std::span(whole).first(size), "/c", findings);
+    const auto channel = DecodeChannel(header, std::span(whole).first(size), "/c", findings);
     EXPECT_EQ(channel.has_value(), size == whole.size()) << size;
   }
 }
@@ -155,9 +166,9 @@ TEST(AnimationDecoder, TimesMustStartAtZeroAndRise) {
     LeafBuilder frames;
     for (float f : c.frames) frames.Floats({f});
     Findings findings;
-    const auto channel = DecodeChannel(
-        ChannelHeader(static_cast<std::int32_t>(c.frames.size() / 2), -1, 1), frames.Take(), "/c",
-        findings);
+    const auto channel =
+        DecodeChannel(ChannelHeader(static_cast<std::int32_t>(c.frames.size() / 2), -1, 1),
+                      frames.Take(), "/c", findings);
     ASSERT_TRUE(channel.has_value());  // kept, so info can show it
     EXPECT_EQ(findings.empty(), c.sound) << c.frames[0] << " " << c.frames[2];
     if (!c.sound) {
@@ -200,17 +211,21 @@ TEST(AnimationChecks, JointsTypesAndLimits) {
   const Case cases[] = {
       {"turret inside its limits", TimedScalarMap("Root", "turret", {0, -1.5f, 2, 1.5f}), {}},
       {"door inside its limits", TimedScalarMap("Root", "door", {0, 0, 2, 2}), {}},
-      {"door past max", TimedScalarMap("Root", "door", {0, 0, 1, 2.5f, 2, 1}),
+      {"door past max",
+       TimedScalarMap("Root", "door", {0, 0, 1, 2.5f, 2, 1}),
        {"warning anim-limits" + path}},
-      {"turret below min", TimedScalarMap("Root", "turret", {0, -1.6f}),
+      {"turret below min",
+       TimedScalarMap("Root", "turret", {0, -1.6f}),
        {"warning anim-limits" + path}},
       {"ball inside", {"Root", "ball", ChannelHeader(2, -1, 4), turnY(0.2f)}, {}},
-      {"ball past y", {"Root", "ball", ChannelHeader(2, -1, 4), turnY(0.3f)},
+      {"ball past y",
+       {"Root", "ball", ChannelHeader(2, -1, 4), turnY(0.3f)},
        {"warning anim-limits" + path}},
       {"no such joint", TimedScalarMap("Root", "hatch", {0, 0}), {"error anim-joint" + path}},
       {"another parent", TimedScalarMap("turret", "door", {0, 1}), {"warning anim-joint" + path}},
       {"child in other case", TimedScalarMap("ROOT", "Door", {0, 1}), {}},
-      {"quaternion on a Rev", {"Root", "turret", ChannelHeader(2, -1, 4), turnY(0.2f)},
+      {"quaternion on a Rev",
+       {"Root", "turret", ChannelHeader(2, -1, 4), turnY(0.2f)},
        {"error anim-type" + path}},
       {"scalar on a Sphere", TimedScalarMap("Root", "ball", {0, 0.1f}), {"error anim-type" + path}},
       {"a Fix joint", TimedScalarMap("turret", "barrel", {0, 0.1f}), {"error anim-type" + path}},
@@ -231,15 +246,14 @@ TEST(AnimationChecks, ObjectMapMovesAPartByPositionAndQuaternion) {
     std::uint32_t type;
     std::vector<std::string> rules;
   };
-  const Case cases[] = {{"Root", 6, {}},
-                        {"Hull", 6, {"error anim-joint"}},
-                        {"Root", 4, {"error anim-type"}}};
+  const Case cases[] = {
+      {"Root", 6, {}}, {"Hull", 6, {"error anim-joint"}}, {"Root", 4, {"error anim-type"}}};
   for (const Case& c : cases) {
     UtfTree tree = OtherToolFile();
     const std::size_t floats = ChannelValueCount(c.type);
-    AddTestScript(tree, "Sc_fly",
-                  {{c.parent, "", ChannelHeader(1, 1, c.type),
-                    std::vector<std::uint8_t>(4 * floats, 0)}});
+    AddTestScript(
+        tree, "Sc_fly",
+        {{c.parent, "", ChannelHeader(1, 1, c.type), std::vector<std::uint8_t>(4 * floats, 0)}});
     const CompoundModel model = DecodeCompoundModel(tree);
     std::vector<std::string> rules;
     const std::vector<Findings> findings = CheckModels({{"a.cmp", &model}});

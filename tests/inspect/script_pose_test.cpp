@@ -10,8 +10,8 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 
-Joint MakeJoint(JointKind kind, const std::string& parent, const std::string& child,
-                Vector3 origin, Matrix3 rotation, Vector3 axis = {}) {
+Joint MakeJoint(JointKind kind, const std::string& parent, const std::string& child, Vector3 origin,
+                Matrix3 rotation, Vector3 axis = {}) {
   Joint joint;
   joint.kind = kind;
   joint.parent = parent;
@@ -115,8 +115,9 @@ TEST(ScriptPose, ChannelsThatDoNotFitTheirJointMoveNothing) {
 
 TEST(ScriptPose, ObjectMapMovesTheWholeModel) {
   CompoundModel model = Model();
-  ScriptMap map = Map("", kChannelPositionQuaternion, {0, 1}, {0, 0, 0, 1, 0, 0, 0,  //
-                                                               1, 2, 3, 0, 0, 0, 1});
+  ScriptMap map = Map("", kChannelPositionQuaternion, {0, 1},
+                      {0, 0, 0, 1, 0, 0, 0,  //
+                       1, 2, 3, 0, 0, 0, 1});
   map.objectMap = true;
   model.scripts[0].maps = {map};
   const LevelGeometry geometry =
