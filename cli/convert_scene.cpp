@@ -16,6 +16,7 @@
 #include "host/node_property_names.h"
 #include "inspect/node_lookup.h"
 #include "inspect/wire_decoder.h"
+#include "inspect/script_pose.h"
 
 namespace svcmp::cli {
 namespace {
@@ -395,6 +396,46 @@ void AddHullNodes(SceneBuilder& builder, const std::vector<LevelHull>& hulls,
   }
 }
 
+// Each script an animation of the part nodes it moves: per joint map, the
+// node's translation and rotation at the map's own frame times, as its joint
+// places the part moved by the script. Maps that move nothing (no such
+// joint, a channel of the wrong kind) and object maps stay behind.
+void AddScriptAnimations(const CompoundModel& model, const LevelGeometry& geometry,
+                         const std::vector<int>& partNodes, const Undo& undo,
+                         SceneDocument& scene) {
+  for (const AnimationScript& script : model.scripts) {
+    msAnimation animation;
+    animation.name = script.name;
+    for (const ScriptMap& map : script.maps) {
+      const std::string key = NameKey(map.child);
+      const auto part = std::find_if(geometry.parts.begin(), geometry.parts.end(),
+                                     [&key](const LevelPart& p) { return NameKey(p.name) == key; });
+      if (map.objectMap || part == geometry.parts.end()) continue;
+      const int node = partNodes[static_cast<std::size_t>(part - geometry.parts.begin())];
+      if (node < 0 || !part->joint) continue;
+      msAnimationChannel move{node, msAnimationPath::Translation, msInterpolation::Linear, {}, {}};
+      msAnimationChannel turn{node, msAnimationPath::Rotation, msInterpolation::Linear, {}, {}};
+      for (const float time : map.channel.times) {
+        const ScriptPose pose = PoseOfScript(model, script, time);
+        const auto moved = pose.find(key);
+        if (moved == pose.end()) break;
+        const auto position =
+            undo.Point(ApplyTransform(part->toParent, moved->second.translation));
+        const auto q = MatrixQuaternion(
+            undo.Turn(MultiplyMatrices(part->toParent.rotation, moved->second.rotation)));
+        move.times.push_back(time);
+        move.values.insert(move.values.end(), position.begin(), position.end());
+        turn.times.push_back(time);
+        turn.values.insert(turn.values.end(), {q[1], q[2], q[3], q[0]});
+      }
+      if (move.times.empty()) continue;
+      animation.channels.push_back(std::move(move));
+      animation.channels.push_back(std::move(turn));
+    }
+    if (!animation.channels.empty()) scene.animations.push_back(std::move(animation));
+  }
+}
+
 }  // namespace
 
 SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& geometry,
@@ -408,6 +449,7 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
   // them in the file's order: a part, its levels, then the parts hung on it.
   std::vector<std::vector<std::size_t>> childParts(geometry.parts.size());
   std::vector<std::pair<std::size_t, int>> pending;  // part, its parent's node
+  std::vector<int> partNodes(geometry.parts.size(), -1);
   // A part no joint hangs on another (an export without --fix, a joint
   // loop) hangs on the first part, where the game leaves it: a tree has one
   // top, and no properties make a fixed joint.
@@ -454,11 +496,14 @@ SceneDocument ConvertedScene(const CompoundModel& model, const LevelGeometry& ge
       builder.AddWire(builder.AddNode(name, partNode, kIdentity, {}), *source.wire,
                       library->buffer->vertices, name);
     }
+    partNodes[p] = partNode;
     // Listed last part first, so that the first comes off the stack first.
     for (std::size_t child : childParts[p]) pending.emplace_back(child, partNode);
   }
   if (warnings) *warnings = builder.TakeWarnings();
-  return builder.Take();
+  SceneDocument scene = builder.Take();
+  AddScriptAnimations(model, geometry, partNodes, undo, scene);
+  return scene;
 }
 
 }  // namespace svcmp::cli

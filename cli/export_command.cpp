@@ -13,6 +13,7 @@
 #include "cli/mesh_listing.h"
 #include "cli/node_parts_listing.h"
 #include "exporter/parts_from_nodes.h"
+#include "exporter/scripts_from_animations.h"
 #include "import/import_messages.h"
 #include "import/model_file.h"
 #include "import/model_format.h"

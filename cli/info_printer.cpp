@@ -105,6 +105,31 @@ void PrintHardpoint(const Hardpoint& hardpoint, std::FILE* out) {
   std::fprintf(out, "%s\n", text.c_str());
 }
 
+// The kind of the joint a map moves, as "Rev", or "no joint".
+std::string MapJointText(const CompoundModel& model, const ScriptMap& map) {
+  if (map.objectMap) return "the whole model";
+  const Joint* joint = FindJointOfChild(model, map.child);
+  return joint ? std::string(JointKindName(joint->kind)) : "no joint";
+}
+
+// "script Sc_open baydoor: 2 joints, 3.33333 s" and a line per map:
+// "  door on Root: Rev, 2 frames, 3.33333 s, timed".
+void PrintScript(const CompoundModel& model, const AnimationScript& script, std::FILE* out) {
+  std::fprintf(out, "script %s: %s, %s s\n", script.name.c_str(),
+               Count(script.maps.size(), "map", "maps").c_str(), Number(script.Duration()).c_str());
+  for (const ScriptMap& map : script.maps) {
+    const AnimationChannel& channel = map.channel;
+    const std::string moved = map.objectMap ? map.parent : map.child + " on " + map.parent;
+    std::fprintf(out, "  %s: %s, %s, %s s, %s\n", moved.c_str(), MapJointText(model, map).c_str(),
+                 Count(channel.FrameCount(), "frame", "frames").c_str(),
+                 Number(channel.times.empty() ? 0 : channel.times.back()).c_str(),
+                 channel.Timed() ? "timed" : ("every " + Number(channel.interval) + " s").c_str());
+  }
+  if (script.rootHeight) {
+    std::fprintf(out, "  root height %s\n", Number(*script.rootHeight).c_str());
+  }
+}
+
 // ---- JSON
 
 template <typename T, typename F>
@@ -149,6 +174,27 @@ Json MeshRefJson(const CompoundModel& model, const MeshRefSummary& summary) {
           {"centre", JsonNumbers(ref.centre)},
           {"radius", JsonNumber(ref.radius)},
           {"materials", materials}};
+}
+
+Json ScriptJson(const CompoundModel& model, const AnimationScript& script) {
+  Json maps = Json::array();
+  for (const ScriptMap& map : script.maps) {
+    const AnimationChannel& channel = map.channel;
+    Json json = {{"path", map.path}, {"parent", map.parent}};
+    if (!map.objectMap) json["child"] = map.child;
+    json["joint"] = MapJointText(model, map);
+    json["type"] = channel.type;
+    json["interval"] = JsonNumber(channel.interval);
+    json["frames"] = channel.FrameCount();
+    json["duration"] = JsonNumber(channel.times.empty() ? 0 : channel.times.back());
+    maps.push_back(json);
+  }
+  Json json = {{"name", script.name},
+               {"path", script.path},
+               {"duration", JsonNumber(script.Duration())},
+               {"maps", maps}};
+  if (script.rootHeight) json["rootHeight"] = JsonNumber(*script.rootHeight);
+  return json;
 }
 
 Json TextureJson(const TextureEntry& texture) {
@@ -220,6 +266,7 @@ void PrintInfoText(const std::string& file, const CompoundModel& model, std::FIL
     if (part.wire) std::fprintf(out, "  %s\n", WireText(part).c_str());
     for (const Hardpoint& hardpoint : part.part->hardpoints) PrintHardpoint(hardpoint, out);
   }
+  for (const AnimationScript& script : model.scripts) PrintScript(model, script, out);
   const ModelTotals& t = summary.totals;
   std::fprintf(out, "totals: %s, %s, %s, %s, %s, %s, %s\n", Count(t.parts, "part", "parts").c_str(),
                Count(t.meshRefs, "mesh reference", "mesh references").c_str(),
@@ -282,6 +329,13 @@ void PrintInfoJson(const std::string& file, const CompoundModel& model, std::FIL
     json["textures"] = textures;
   }
   json["parts"] = parts;
+  // Only where the file holds scripts, so that other files read as before.
+  if (!model.scripts.empty()) {
+    Json scripts = Json::array();
+    for (const AnimationScript& script : model.scripts)
+      scripts.push_back(ScriptJson(model, script));
+    json["scripts"] = scripts;
+  }
   json["totals"] = {{"parts", t.parts},         {"meshReferences", t.meshRefs},
                     {"meshes", t.meshes},       {"vertices", t.vertices},
                     {"triangles", t.triangles}, {"hardpoints", t.hardpoints},

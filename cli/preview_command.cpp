@@ -1,4 +1,5 @@
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "cli/input_files.h"
 #include "cli/tree_printer.h"
 #include "inspect/level_geometry.h"
+#include "inspect/script_pose.h"
 #include "inspect/surface_library.h"
 #include "render/collision_outlines.h"
 #include "render/wire_outlines.h"
@@ -63,8 +65,51 @@ struct PreviewOptions {
   std::string collisionPath;
   bool wire = false;  // --wire: the parts' wires alone
   bool joints = false;
+  std::string pose;  // --pose SCRIPT[@TIME]
   bool force = false;
 };
+
+// What --pose asks for, found in the model. The picture carries no caption
+// of it, so a posed model draws as one whose joints rest in that pose.
+struct AskedPose {
+  ScriptPose pose;
+};
+
+// "SCRIPT" (its last frame) or "SCRIPT@SECONDS"; the script found by name in
+// any letter case. Nothing after saying which scripts the model has.
+std::optional<AskedPose> FindAskedPose(const std::string& modelPath, const CompoundModel& model,
+                                       const std::string& asked) {
+  std::string name = asked;
+  std::optional<float> time;
+  const AnimationScript* script = FindScript(model, name);
+  const std::size_t at = asked.rfind('@');
+  if (script == nullptr && at != std::string::npos) {
+    name = asked.substr(0, at);
+    const std::string text = asked.substr(at + 1);
+    float seconds = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (parsed.ec != std::errc{} || parsed.ptr != text.data() + text.size() ||
+        !std::isfinite(seconds) || seconds < 0) {
+      std::fprintf(stderr, "error: --pose takes SCRIPT or SCRIPT@SECONDS, like \"Sc_open@1.5\"; "
+                           "\"%s\" is no time in seconds\n",
+                   PrintableName(text).c_str());
+      return std::nullopt;
+    }
+    time = seconds;
+    script = FindScript(model, name);
+  }
+  if (script == nullptr) {
+    std::string names;
+    for (const AnimationScript& each : model.scripts) {
+      names += (names.empty() ? "" : ", ") + PrintableName(each.name);
+    }
+    std::fprintf(stderr, "error: %s has no script named \"%s\" (%s)\n", modelPath.c_str(),
+                 PrintableName(name).c_str(),
+                 names.empty() ? "it has no scripts" : ("its scripts: " + names).c_str());
+    return std::nullopt;
+  }
+  return AskedPose{PoseOfScript(model, *script, time.value_or(script->Duration()))};
+}
 
 struct PictureSize {
   int width = 0;
@@ -136,7 +181,7 @@ std::optional<DrawnCollision> ReadAskedCollision(const PreviewOptions& options) 
 // The three views of each level, one row under the other, with the hulls of
 // `collision` where given; nothing after saying why a level cannot be drawn.
 std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
-                                         const CompoundModel& model,
+                                         const CompoundModel& model, const AskedPose* pose,
                                          const std::map<std::uint32_t, render::SurfaceLook>& looks,
                                          const DrawnCollision* collision,
                                          const PictureSize& size) {
@@ -156,7 +201,8 @@ std::optional<render::Canvas> DrawLevels(const PreviewOptions& options,
   std::vector<render::Canvas> rows;
   int height = 0;
   for (int level : levels) {
-    const LevelGeometry geometry = GatherLevelGeometry(model, level);
+    const LevelGeometry geometry =
+        GatherLevelGeometry(model, level, pose ? pose->pose : ScriptPose{});
     WarnOfMissingLibraries(options.modelPath, geometry);
     WarnOfDegenerateMeshes(options.modelPath, level, geometry);
     render::Scene scene = render::SceneOfLevel(geometry);
@@ -226,6 +272,10 @@ int RunPreview(const PreviewOptions& options) {
   std::optional<DrawnCollision> collision;
   if (options.collision && !(collision = ReadAskedCollision(options))) return 1;
   const CompoundModel model = DecodeCompoundModel(tree);
+  std::optional<AskedPose> pose;
+  if (!options.pose.empty() && !(pose = FindAskedPose(options.modelPath, model, options.pose))) {
+    return 1;
+  }
   SurfaceLibrary surfaces;
   if (!GatherSurfaces(options, tree, surfaces)) return 1;
   std::vector<std::string> problems;
@@ -235,7 +285,8 @@ int RunPreview(const PreviewOptions& options) {
   }
 
   const std::optional<render::Canvas> picture =
-      DrawLevels(options, model, looks, collision ? &*collision : nullptr, *size);
+      DrawLevels(options, model, pose ? &*pose : nullptr, looks,
+                 collision ? &*collision : nullptr, *size);
   if (!picture) return 1;  // it has said why
   const std::vector<std::uint8_t> png = render::EncodePng(*picture);
   if (png.empty()) {
@@ -297,6 +348,9 @@ void AddPreviewCommand(CLI::App& app, int& exitStatus) {
   command->add_flag("--joints", options->joints,
                     "Mark each joint's pivot (hollow for Fix), the axis of Rev and Pris joints, "
                     "and each moving part's name and joint kind");
+  command->add_option("--pose", options->pose,
+                      "Draw the parts as the script SCRIPT moves them at its last frame, or at "
+                      "SCRIPT@SECONDS");
   command->add_flag("--force", options->force, "Replace an existing picture");
   command->callback([options, collision, &exitStatus] {
     options->collision = collision->count() > 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cmp/node_part.h"
+#include "format/animation_layout.h"
 #include "plugin/mesh_records.h"
 #include "utf/utf_tree.h"
 
@@ -35,6 +36,10 @@ struct AssemblyExtras {
   // part): their names, joints and hardpoints instead of the groups' own,
   // of --fix's joints and of the hardpoint meshes. Empty: none.
   std::vector<NodePart> nodeParts;
+  // Animation scripts of the node parts: a new file gets them; an update
+  // puts their maps in place of the maps of the parts it exports and keeps
+  // the others (MergeAnimationScripts). Empty: none made.
+  std::vector<AnimationScript> scripts;
   // Levels built one upon another in memory, so that the file is written once
   // and a level that fails leaves it as it was. When set, an update starts
   // from the image held here (when there is one) instead of the file, and

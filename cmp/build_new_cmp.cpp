@@ -1,3 +1,4 @@
+#include "cmp/animation_scripts.h"
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
 #include "cmp/fix_joints.h"
@@ -71,6 +72,7 @@ void BuildNewCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::stri
     if (auto records = JoinFixRecords({}, groups, inputs.extras.warn))
       tree.SetData(fix, std::move(*records));
   }
+  if (!inputs.extras.scripts.empty()) WriteAnimationScripts(tree, inputs.extras.scripts);
   if (level == 0) AddGroupHardpoints(tree, inputs, groups);
 }
 

@@ -1,3 +1,4 @@
+#include "cmp/animation_scripts.h"
 #include "cmp/cmp_assembly.h"
 #include "cmp/cmp_leaf_data.h"
 #include "cmp/fix_joints.h"
@@ -120,6 +121,9 @@ void UpdateCmp(UtfTree& tree, const CmpAssemblyInputs& inputs, const std::string
   }
   if (!nodeParts.empty()) {
     WriteNodePartJoints(tree, cons, nodeParts);
+    std::vector<std::string> exported;
+    for (std::size_t i = 1; i < nodeParts.size(); ++i) exported.push_back(nodeParts[i].name);
+    MergeAnimationScripts(tree, inputs.extras.scripts, exported);
   } else if (inputs.extras.fixJoints) {
     const DataBlock& old = tree.Data(fix);
     const std::span<const std::uint8_t> existing =

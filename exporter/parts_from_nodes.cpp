@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cmp/cmp_assembly.h"
+#include "exporter/node_frames.h"
 #include "format/cmp_leaf_layout.h"
 #include "format/cmp_node_names.h"
 #include "host/node_property_names.h"
@@ -24,108 +25,18 @@ namespace svcmp {
 namespace {
 
 namespace property = node_property;
-
-using Vec3 = std::array<double, 3>;
-using Mat3 = std::array<double, 9>;  // row by row
-
-constexpr Mat3 kIdentity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-
-// A transform p' = linear p + translation.
-struct Affine {
-  Mat3 linear = kIdentity;
-  Vec3 translation = {0, 0, 0};
-};
-
-// A rigid frame: rotation (columns are the frame's axes) and origin.
-struct Frame {
-  Mat3 rotation = kIdentity;
-  Vec3 origin = {0, 0, 0};
-};
-
-Mat3 Multiply(const Mat3& a, const Mat3& b) {
-  Mat3 out{};
-  for (int r = 0; r < 3; ++r) {
-    for (int c = 0; c < 3; ++c) {
-      for (int k = 0; k < 3; ++k) out[r * 3 + c] += a[r * 3 + k] * b[k * 3 + c];
-    }
-  }
-  return out;
-}
-
-Mat3 Transposed(const Mat3& m) { return {m[0], m[3], m[6], m[1], m[4], m[7], m[2], m[5], m[8]}; }
-
-Vec3 Apply(const Mat3& m, const Vec3& v) {
-  return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[3] * v[0] + m[4] * v[1] + m[5] * v[2],
-          m[6] * v[0] + m[7] * v[1] + m[8] * v[2]};
-}
-
-Vec3 Minus(const Vec3& a, const Vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-
-double Length(const Vec3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
-
-// A point given in the model's frame, in `frame`'s.
-Vec3 IntoFrame(const Frame& frame, const Vec3& point) {
-  return Apply(Transposed(frame.rotation), Minus(point, frame.origin));
-}
-
-// The node's transform in its parent's: translation, rotation, scale, the
-// scale applied first. A quaternion of no length stands for no rotation.
-Affine LocalTransform(const msNode& node) {
-  double x = node.rotation[0], y = node.rotation[1], z = node.rotation[2], w = node.rotation[3];
-  const double length = std::sqrt(x * x + y * y + z * z + w * w);
-  Mat3 rotation = kIdentity;
-  if (length > 0) {
-    x /= length, y /= length, z /= length, w /= length;
-    rotation = {1 - 2 * (y * y + z * z), 2 * (x * y - z * w),     2 * (x * z + y * w),
-                2 * (x * y + z * w),     1 - 2 * (x * x + z * z), 2 * (y * z - x * w),
-                2 * (x * z - y * w),     2 * (y * z + x * w),     1 - 2 * (x * x + y * y)};
-  }
-  Affine local;
-  for (int r = 0; r < 3; ++r) {
-    for (int c = 0; c < 3; ++c) local.linear[r * 3 + c] = rotation[r * 3 + c] * node.scale[c];
-  }
-  local.translation = {node.translation[0], node.translation[1], node.translation[2]};
-  return local;
-}
-
-Affine Compose(const Affine& outer, const Affine& inner) {
-  const Vec3 moved = Apply(outer.linear, inner.translation);
-  return {Multiply(outer.linear, inner.linear),
-          {moved[0] + outer.translation[0], moved[1] + outer.translation[1],
-           moved[2] + outer.translation[2]}};
-}
-
-// The rigid part of a transform: its axes made unit and square to each other
-// (the third from the first two, so a mirror stays in the scale). Null when
-// the transform flattens the node; `sheared` tells whether anything but a
-// scale along the frame's own axes is left over.
-std::optional<Frame> RigidFrameOf(const Affine& transform, bool& sheared) {
-  const Mat3& m = transform.linear;
-  Vec3 first = {m[0], m[3], m[6]};
-  Vec3 second = {m[1], m[4], m[7]};
-  const double firstLength = Length(first);
-  if (!(firstLength > 0)) return std::nullopt;
-  for (double& value : first) value /= firstLength;
-  const double along = first[0] * second[0] + first[1] * second[1] + first[2] * second[2];
-  for (int k = 0; k < 3; ++k) second[k] -= along * first[k];
-  const double secondLength = Length(second);
-  if (!(secondLength > 1e-12 * firstLength)) return std::nullopt;
-  for (double& value : second) value /= secondLength;
-  const Vec3 third = {first[1] * second[2] - first[2] * second[1],
-                      first[2] * second[0] - first[0] * second[2],
-                      first[0] * second[1] - first[1] * second[0]};
-  Frame frame;
-  frame.rotation = {first[0], second[0], third[0],  first[1], second[1],
-                    third[1], first[2],  second[2], third[2]};
-  frame.origin = transform.translation;
-  // What is left is the scale; off its diagonal lies the shear.
-  const Mat3 rest = Multiply(Transposed(frame.rotation), m);
-  const double size = std::max({std::abs(rest[0]), std::abs(rest[4]), std::abs(rest[8])});
-  if (!(std::abs(rest[8]) > 1e-12 * size)) return std::nullopt;
-  sheared = false;
-  for (const int k : {1, 2, 3, 5, 6, 7}) sheared = sheared || std::abs(rest[k]) > 1e-5 * size;
-  return frame;
-}
+using frames::Affine;
+using frames::Apply;
+using frames::Compose;
+using frames::Frame;
+using frames::IntoFrame;
+using frames::LocalTransform;
+using frames::Mat3;
+using frames::Minus;
+using frames::Multiply;
+using frames::RigidFrameOf;
+using frames::Transposed;
+using frames::Vec3;
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -332,6 +243,7 @@ class PartFormer {
       result.levels.push_back(std::move(filled_[level]));
     }
     result.parts = std::move(parts_);
+    for (const PartSource& source : sources_) result.partNodes.push_back(source.node);
     result.hulls = std::move(hulls_);
     result.warnings = std::move(warnings_);
     return result;

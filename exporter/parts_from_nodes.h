@@ -42,6 +42,7 @@ struct PartsFromNodes {
   std::vector<std::int32_t> meshesPerPart;
   std::vector<std::size_t> sourceMeshes;  // per mesh, its place in the tree's model
   std::vector<NodePart> parts;     // joints and hardpoints scaled and re-oriented
+  std::vector<std::size_t> partNodes;  // per part, its node's place in the tree
   // Levels 1 and 2 when the tree has them, or up to `fillToLevel`.
   std::vector<PartsLevel> levels;
   std::vector<ModelledHull> hulls;  // in node order

@@ -69,10 +69,33 @@ struct msNode {
   std::vector<msNodeProperty> properties = {};  // in the order the file gives them
 };
 
+// What an animation channel keys: the node's translation, rotation
+// (quaternion x, y, z, w) or scale, as in the node's own transform.
+enum class msAnimationPath { Translation, Rotation, Scale };
+enum class msInterpolation { Linear, Step, CubicSpline };
+
+// One keyed property of one node over time. Values hold 3 floats per key (4
+// for a rotation); a cubic spline holds in-tangent, value and out-tangent
+// per key, so three times as many.
+struct msAnimationChannel {
+  int node = -1;  // index into msModel::nodes
+  msAnimationPath path = msAnimationPath::Translation;
+  msInterpolation interpolation = msInterpolation::Linear;
+  std::vector<float> times;  // seconds, rising
+  std::vector<float> values;
+};
+
+// A named animation of the node tree (a glTF animation, a Blender action).
+struct msAnimation {
+  std::string name;
+  std::vector<msAnimationChannel> channels;
+};
+
 struct msModel {
   std::vector<msMaterial> materials;
   std::vector<msMesh> meshes;
-  std::vector<msNode> nodes;  // empty: the model has no tree
+  std::vector<msNode> nodes;                 // empty: the model has no tree
+  std::vector<msAnimation> animations = {};  // of the tree's nodes
 };
 
 namespace svcmp {

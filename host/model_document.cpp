@@ -115,6 +115,7 @@ class ModelReader {
     Refusal materials;
     Refusal meshes = "meshes: missing";
     Refusal nodes;
+    Refusal animations;
     json_.EnterObject();
     std::string_view key;
     while (json_.NextKey(key)) {
@@ -124,13 +125,126 @@ class ModelReader {
         meshes = ReadMeshes();
       } else if (key == "nodes") {
         nodes = ReadNodes();
+      } else if (key == "animations") {
+        animations = ReadAnimations();
       } else {
         json_.SkipValue();
       }
     }
     if (materials) return materials;
     if (meshes) return meshes;
-    return nodes ? nodes : JudgeNodeMeshes();
+    if (nodes) return nodes;
+    if (Refusal refusal = JudgeNodeMeshes()) return refusal;
+    return animations ? animations : JudgeAnimatedNodes();
+  }
+
+  // Animations of the node tree: {"name", "channels": [{"node", "path",
+  // "interpolation", "times", "values"}]}.
+  Refusal ReadAnimations() {
+    model_.animations.clear();
+    return ReadList("animations", model_.animations, [this](msAnimation& animation) {
+      if (json_.Peek() != Kind::Object) return Unexpected(": expected an object");
+      Refusal name = ".name: missing";
+      Refusal channels;
+      json_.EnterObject();
+      std::string_view key;
+      while (json_.NextKey(key)) {
+        if (key == "name") {
+          name = ReadText(animation.name, ".name: expected a string");
+        } else if (key == "channels") {
+          channels = ReadList(".channels", animation.channels,
+                              [this](msAnimationChannel& channel) { return ReadChannel(channel); });
+        } else {
+          json_.SkipValue();
+        }
+      }
+      return name ? name : channels;
+    });
+  }
+
+  Refusal ReadChannel(msAnimationChannel& channel) {
+    if (json_.Peek() != Kind::Object) return Unexpected(": expected an object");
+    Refusal node = ".node: missing";
+    Refusal path = ".path: missing";
+    Refusal interpolation;
+    Refusal times = ".times: missing";
+    Refusal values = ".values: missing";
+    const auto number = [this](float& value) -> Refusal {
+      const std::optional<float> read = ReadNumber(FloatOf);
+      value = read.value_or(0.0f);
+      return read ? Refusal() : ": expected a number within the range of a 32-bit float";
+    };
+    json_.EnterObject();
+    std::string_view key;
+    while (json_.NextKey(key)) {
+      std::string text;
+      if (key == "node") {
+        const auto value = ReadNumber([](std::string_view digits, bool integral) {
+          return IntegerIn(digits, integral, 0, std::numeric_limits<int>::max());
+        });
+        channel.node = value ? static_cast<int>(*value) : -1;
+        node = value ? Refusal() : ".node: expected the index of a node";
+      } else if (key == "path") {
+        constexpr char kRule[] = ".path: expected \"translation\", \"rotation\" or \"scale\"";
+        path = ReadText(text, kRule);
+        if (!path && text == "translation") {
+          channel.path = msAnimationPath::Translation;
+        } else if (!path && text == "rotation") {
+          channel.path = msAnimationPath::Rotation;
+        } else if (!path && text == "scale") {
+          channel.path = msAnimationPath::Scale;
+        } else {
+          path = kRule;
+        }
+      } else if (key == "interpolation") {
+        constexpr char kRule[] = ".interpolation: expected \"linear\", \"step\" or \"cubicspline\"";
+        interpolation = ReadText(text, kRule);
+        if (!interpolation && text == "linear") {
+          channel.interpolation = msInterpolation::Linear;
+        } else if (!interpolation && text == "step") {
+          channel.interpolation = msInterpolation::Step;
+        } else if (!interpolation && text == "cubicspline") {
+          channel.interpolation = msInterpolation::CubicSpline;
+        } else {
+          interpolation = kRule;
+        }
+      } else if (key == "times") {
+        times = ReadList(".times", channel.times, number);
+      } else if (key == "values") {
+        values = ReadList(".values", channel.values, number);
+      } else {
+        json_.SkipValue();
+      }
+    }
+    for (Refusal* rule : {&node, &path, &interpolation, &times, &values}) {
+      if (*rule) return *rule;
+    }
+    for (std::size_t k = 0; k < channel.times.size(); ++k) {
+      if (!(channel.times[k] >= 0) || (k > 0 && !(channel.times[k] > channel.times[k - 1]))) {
+        return Item(".times", k) + ": expected a time from 0 up, above the one before";
+      }
+    }
+    std::size_t size = channel.path == msAnimationPath::Rotation ? 4 : 3;
+    if (channel.interpolation == msInterpolation::CubicSpline) size *= 3;
+    if (channel.times.empty() || channel.values.size() != channel.times.size() * size) {
+      return ".values: expected " + std::to_string(size) + " numbers for each of the " +
+             std::to_string(channel.times.size()) + " times, and a time at least";
+    }
+    return std::nullopt;
+  }
+
+  // Every node an animation keys exists.
+  Refusal JudgeAnimatedNodes() {
+    for (std::size_t a = 0; a < model_.animations.size(); ++a) {
+      const auto& channels = model_.animations[a].channels;
+      for (std::size_t c = 0; c < channels.size(); ++c) {
+        if (static_cast<std::size_t>(channels[c].node) >= model_.nodes.size()) {
+          return Item(Item("animations", a) + ".channels", c) +
+                 ".node: expected the index of a node";
+        }
+      }
+    }
+    return std::nullopt;
   }
 
   // Reads a value the reader does not want and gives the refusal.

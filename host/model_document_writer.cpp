@@ -177,6 +177,61 @@ std::string AppendNode(std::string& out, const msNode& node) {
   return "";
 }
 
+const char* PathText(msAnimationPath path) {
+  switch (path) {
+    case msAnimationPath::Translation:
+      return "translation";
+    case msAnimationPath::Rotation:
+      return "rotation";
+    case msAnimationPath::Scale:
+      return "scale";
+  }
+  return "translation";
+}
+
+const char* InterpolationText(msInterpolation interpolation) {
+  switch (interpolation) {
+    case msInterpolation::Linear:
+      return "linear";
+    case msInterpolation::Step:
+      return "step";
+    case msInterpolation::CubicSpline:
+      return "cubicspline";
+  }
+  return "linear";
+}
+
+bool AppendFloatList(std::string& out, const std::vector<float>& values) {
+  out += "[";
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    if (!std::isfinite(values[k])) return false;
+    if (k > 0) out += ", ";
+    out += FloatText(values[k]);
+  }
+  out += "]";
+  return true;
+}
+
+// One animation, a channel a line. Returns the reason when it cannot be written.
+std::string AppendAnimation(std::string& out, const msAnimation& animation) {
+  out += "{\"name\": ";
+  AppendText(out, animation.name);
+  out += ", \"channels\": [";
+  for (std::size_t c = 0; c < animation.channels.size(); ++c) {
+    const msAnimationChannel& channel = animation.channels[c];
+    out += c > 0 ? ",\n      " : "\n      ";
+    out += "{\"node\": " + std::to_string(channel.node) + ", \"path\": \"" +
+           PathText(channel.path) + "\", \"interpolation\": \"" +
+           InterpolationText(channel.interpolation) + "\", \"times\": ";
+    if (!AppendFloatList(out, channel.times)) return msg::kNotFiniteInDocument;
+    out += ", \"values\": ";
+    if (!AppendFloatList(out, channel.values)) return msg::kNotFiniteInDocument;
+    out += "}";
+  }
+  out += animation.channels.empty() ? "]}" : "\n    ]}";
+  return "";
+}
+
 }  // namespace
 
 ModelDocumentText WriteModelDocument(const msModel& model) {
@@ -225,6 +280,16 @@ ModelDocumentText WriteModelDocument(const msModel& model) {
       out += n > 0 ? ",\n    " : "\n    ";
       if (std::string error = AppendNode(out, model.nodes[n]); !error.empty()) {
         return {"", "node " + Quoted(model.nodes[n].name) + error};
+      }
+    }
+    out += "\n  ]";
+  }
+  if (!model.animations.empty()) {
+    out += ",\n  \"animations\": [";
+    for (std::size_t a = 0; a < model.animations.size(); ++a) {
+      out += a > 0 ? ",\n    " : "\n    ";
+      if (std::string error = AppendAnimation(out, model.animations[a]); !error.empty()) {
+        return {"", "animation " + Quoted(model.animations[a].name) + error};
       }
     }
     out += "\n  ]";

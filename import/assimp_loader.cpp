@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
@@ -308,6 +309,7 @@ class SceneConverter {
     FindNodesHoldingMeshes();
     VisitNodes();
     if (!error_.empty()) return nullptr;
+    if (keepTree_) ReadAnimations();
     if (model_->meshes.empty()) {
       error_ = FileMessage(path_, msg::kEmptyScene);
       return nullptr;
@@ -402,6 +404,7 @@ class SceneConverter {
   // The node in the model's tree, holding the meshes made from it since firstMesh.
   void KeepNode(const aiNode& source, int parent, const aiMatrix4x4& local,
                 std::size_t firstMesh) {
+    keptNodes_.try_emplace(source.mName.C_Str(), static_cast<int>(model_->nodes.size()));
     msNode& node = model_->nodes.emplace_back();
     node.name = source.mName.C_Str();
     if (node.name.empty()) node.name = "node_" + std::to_string(model_->nodes.size());
@@ -421,6 +424,48 @@ class SceneConverter {
         losses_.Add(ImportLosses::NodeProperties, node.name, 1);
       }
     }
+  }
+
+  // The scene's animations on the kept nodes, times in seconds. The reader
+  // gives every key as linear: a file's step keys arrive as ramps between
+  // their times and its cubic keys as their values, without tangents.
+  void ReadAnimations() {
+    for (unsigned a = 0; a < scene_.mNumAnimations; ++a) {
+      const aiAnimation* source = scene_.mAnimations[a];
+      if (source == nullptr) continue;
+      msAnimation animation;
+      animation.name = source->mName.C_Str();
+      // Files that give no rate count in seconds.
+      const double perSecond = source->mTicksPerSecond > 0 ? source->mTicksPerSecond : 1.0;
+      for (unsigned c = 0; c < source->mNumChannels; ++c) {
+        const aiNodeAnim* channel = source->mChannels[c];
+        if (channel == nullptr) continue;
+        const auto node = keptNodes_.find(channel->mNodeName.C_Str());
+        if (node == keptNodes_.end()) continue;
+        const auto keys = [&](msAnimationPath path, unsigned count, const auto* list) {
+          msAnimationChannel keyed{node->second, path, msInterpolation::Linear, {}, {}};
+          for (unsigned k = 0; k < count; ++k) {
+            const auto time = static_cast<float>(list[k].mTime / perSecond);
+            // Readers repeat a key at one time; the first counts.
+            if (!keyed.times.empty() && !(time > keyed.times.back())) continue;
+            keyed.times.push_back(time);
+            AppendKeyValue(keyed.values, list[k].mValue);
+          }
+          if (!keyed.times.empty()) animation.channels.push_back(std::move(keyed));
+        };
+        keys(msAnimationPath::Translation, channel->mNumPositionKeys, channel->mPositionKeys);
+        keys(msAnimationPath::Rotation, channel->mNumRotationKeys, channel->mRotationKeys);
+        keys(msAnimationPath::Scale, channel->mNumScalingKeys, channel->mScalingKeys);
+      }
+      if (!animation.channels.empty()) model_->animations.push_back(std::move(animation));
+    }
+  }
+
+  static void AppendKeyValue(std::vector<float>& values, const aiVector3D& value) {
+    values.insert(values.end(), {value.x, value.y, value.z});
+  }
+  static void AppendKeyValue(std::vector<float>& values, const aiQuaternion& value) {
+    values.insert(values.end(), {value.x, value.y, value.z, value.w});
   }
 
   // The root node stands for the file (the OBJ reader names it after the
@@ -593,6 +638,7 @@ class SceneConverter {
   std::vector<int> materialIndex_;
   std::vector<GltfPrimitiveSize> filePrimitives_;
   std::unordered_set<const aiNode*> holdingMeshes_;
+  std::map<std::string, int, std::less<>> keptNodes_;  // by name, the first of a name
   ImportLosses losses_;
   std::string error_;
 };

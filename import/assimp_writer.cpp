@@ -1,5 +1,6 @@
 #include "import/assimp_writer.h"
 
+#include <assimp/anim.h>
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
@@ -76,6 +77,52 @@ void AdoptChildren(aiNode* parent, const std::vector<aiNode*>& children) {
   }
 }
 
+// One animation, a channel per node it keys; times in seconds at one tick a
+// second, which the exporters divide by.
+aiAnimation* MakeAnimation(const SceneDocument& scene, const msAnimation& source) {
+  auto animation = std::make_unique<aiAnimation>();
+  animation->mName = source.name;
+  animation->mTicksPerSecond = 1;
+  std::vector<int> nodes;
+  for (const msAnimationChannel& channel : source.channels) {
+    if (std::find(nodes.begin(), nodes.end(), channel.node) == nodes.end()) {
+      nodes.push_back(channel.node);
+    }
+  }
+  animation->mNumChannels = static_cast<unsigned>(nodes.size());
+  animation->mChannels = NewArray<aiNodeAnim>(nodes.size());
+  double duration = 0;
+  for (std::size_t n = 0; n < nodes.size(); ++n) {
+    auto* made = new aiNodeAnim();
+    animation->mChannels[n] = made;
+    made->mNodeName = scene.nodes[static_cast<std::size_t>(nodes[n])].name;
+    for (const msAnimationChannel& channel : source.channels) {
+      if (channel.node != nodes[n]) continue;
+      const auto count = static_cast<unsigned>(channel.times.size());
+      duration = std::max(duration, double{channel.times.back()});
+      const float* v = channel.values.data();
+      if (channel.path == msAnimationPath::Rotation) {
+        made->mNumRotationKeys = count;
+        made->mRotationKeys = new aiQuatKey[count];
+        for (unsigned k = 0; k < count; ++k) {
+          // Stored x, y, z, w; assimp's quaternion takes w first.
+          made->mRotationKeys[k] = {
+              channel.times[k], aiQuaternion(v[4 * k + 3], v[4 * k], v[4 * k + 1], v[4 * k + 2])};
+        }
+      } else {
+        made->mNumPositionKeys = count;
+        made->mPositionKeys = new aiVectorKey[count];
+        for (unsigned k = 0; k < count; ++k) {
+          made->mPositionKeys[k] = {channel.times[k],
+                                    aiVector3D(v[3 * k], v[3 * k + 1], v[3 * k + 2])};
+        }
+      }
+    }
+  }
+  animation->mDuration = duration;
+  return animation.release();
+}
+
 std::unique_ptr<aiScene> MakeScene(const SceneDocument& source) {
   auto scene = std::make_unique<aiScene>();
   scene->mNumMaterials = static_cast<unsigned>(source.materials.size());
@@ -107,6 +154,13 @@ std::unique_ptr<aiScene> MakeScene(const SceneDocument& source) {
   }
   AdoptChildren(scene->mRootNode, children[0]);
   for (std::size_t i = 0; i < nodes.size(); ++i) AdoptChildren(nodes[i], children[i + 1]);
+  if (!source.animations.empty()) {
+    scene->mNumAnimations = static_cast<unsigned>(source.animations.size());
+    scene->mAnimations = NewArray<aiAnimation>(source.animations.size());
+    for (std::size_t a = 0; a < source.animations.size(); ++a) {
+      scene->mAnimations[a] = MakeAnimation(source, source.animations[a]);
+    }
+  }
   return scene;
 }
 

@@ -44,6 +44,9 @@ struct SceneDocument {
   std::vector<std::string> materials;
   std::vector<SceneMesh> meshes;
   std::vector<SceneNode> nodes;
+  // Linear translation and rotation keys of the nodes (indices into
+  // `nodes`), times in seconds.
+  std::vector<msAnimation> animations = {};
 };
 
 namespace scene_keys {
@@ -61,6 +64,12 @@ inline constexpr char kParent[] = "parent";
 inline constexpr char kRotation[] = "rotation";
 inline constexpr char kTranslation[] = "translation";
 inline constexpr char kProperties[] = "properties";
+inline constexpr char kAnimations[] = "animations";
+inline constexpr char kChannels[] = "channels";
+inline constexpr char kNode[] = "node";
+inline constexpr char kPath[] = "path";
+inline constexpr char kTimes[] = "times";
+inline constexpr char kValues[] = "values";
 }  // namespace scene_keys
 
 // The document as JSON text; empty with a message when a number is not

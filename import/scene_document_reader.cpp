@@ -134,6 +134,38 @@ SceneNode ReadNode(const Json& value, std::size_t index, std::size_t meshCount,
   return node;
 }
 
+std::vector<float> Floats(const Json& value, const std::string& place) {
+  if (!value.is_array()) throw Refusal{place + ": expected a list"};
+  std::vector<float> numbers;
+  numbers.reserve(value.size());
+  for (const Json& number : value) {
+    if (!number.is_number()) throw Refusal{place + ": expected numbers"};
+    numbers.push_back(static_cast<float>(number.get<double>()));
+  }
+  return numbers;
+}
+
+// Linear translation or rotation keys of a node, times rising.
+msAnimationChannel ReadChannel(const Json& value, std::size_t nodeCount, const std::string& place) {
+  msAnimationChannel channel;
+  channel.node = static_cast<int>(Indices(Json::array({Member(value, keys::kNode, place)}),
+                                          nodeCount, place + "." + keys::kNode)
+                                      .front());
+  const std::string path = Text(Member(value, keys::kPath, place), place + "." + keys::kPath);
+  if (path != keys::kTranslation && path != keys::kRotation) {
+    throw Refusal{place + "." + keys::kPath + ": expected translation or rotation"};
+  }
+  channel.path = path == keys::kRotation ? msAnimationPath::Rotation : msAnimationPath::Translation;
+  channel.times = Floats(Member(value, keys::kTimes, place), place + "." + keys::kTimes);
+  channel.values = Floats(Member(value, keys::kValues, place), place + "." + keys::kValues);
+  const std::size_t size = channel.path == msAnimationPath::Rotation ? 4 : 3;
+  if (channel.times.empty() || channel.values.size() != size * channel.times.size() ||
+      !std::ranges::is_sorted(channel.times, std::less_equal<>())) {
+    throw Refusal{place + ": expected rising times and " + std::to_string(size) + " values a time"};
+  }
+  return channel;
+}
+
 }  // namespace
 
 SceneDocumentResult ParseSceneDocument(std::string_view text) {
@@ -158,6 +190,22 @@ SceneDocumentResult ParseSceneDocument(std::string_view text) {
     for (std::size_t i = 0; i < nodes.size(); ++i) {
       scene.nodes.push_back(ReadNode(nodes[i], i, scene.meshes.size(),
                                      std::string(keys::kNodes) + "[" + std::to_string(i) + "]"));
+    }
+    if (root.contains(keys::kAnimations)) {
+      const Json& animations = root[keys::kAnimations];
+      if (!animations.is_array())
+        throw Refusal{std::string(keys::kAnimations) + ": expected a list"};
+      for (std::size_t a = 0; a < animations.size(); ++a) {
+        const std::string place = std::string(keys::kAnimations) + "[" + std::to_string(a) + "]";
+        msAnimation& animation = scene.animations.emplace_back();
+        animation.name = Text(Member(animations[a], keys::kName, place), place + "." + keys::kName);
+        const Json& channels = Member(animations[a], keys::kChannels, place);
+        if (!channels.is_array()) throw Refusal{place + ".channels: expected a list"};
+        for (std::size_t c = 0; c < channels.size(); ++c) {
+          animation.channels.push_back(ReadChannel(channels[c], scene.nodes.size(),
+                                                   place + ".channels[" + std::to_string(c) + "]"));
+        }
+      }
     }
     return {std::move(scene), ""};
   } catch (const Refusal& refusal) {

@@ -57,10 +57,34 @@ SceneDocumentText WriteSceneDocument(const SceneDocument& scene) {
     }
     if (!finite) return {"", "node " + node.name + " has a number that is not finite"};
   }
-  const Json document{{keys::kName, scene.name},
-                      {keys::kMaterials, scene.materials},
-                      {keys::kMeshes, std::move(meshes)},
-                      {keys::kNodes, std::move(nodes)}};
+  Json document{{keys::kName, scene.name},
+                {keys::kMaterials, scene.materials},
+                {keys::kMeshes, std::move(meshes)},
+                {keys::kNodes, std::move(nodes)}};
+  if (!scene.animations.empty()) {
+    Json animations = Json::array();
+    for (const msAnimation& animation : scene.animations) {
+      Json channels = Json::array();
+      for (const msAnimationChannel& channel : animation.channels) {
+        Json values = Json::array();
+        for (float value : channel.values) {
+          finite = finite && std::isfinite(value);
+          values.push_back(static_cast<double>(value));
+        }
+        Json times = Json::array();
+        for (float time : channel.times) times.push_back(static_cast<double>(time));
+        channels.push_back(
+            {{keys::kNode, channel.node},
+             {keys::kPath,
+              channel.path == msAnimationPath::Rotation ? keys::kRotation : keys::kTranslation},
+             {keys::kTimes, std::move(times)},
+             {keys::kValues, std::move(values)}});
+      }
+      animations.push_back({{keys::kName, animation.name}, {keys::kChannels, std::move(channels)}});
+      if (!finite) return {"", "animation " + animation.name + " has a number that is not finite"};
+    }
+    document[keys::kAnimations] = std::move(animations);
+  }
   // Names from a file need not be UTF-8; replacing such bytes keeps the
   // document writable.
   return {document.dump(-1, ' ', false, Json::error_handler_t::replace), ""};

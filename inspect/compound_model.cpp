@@ -5,6 +5,7 @@
 #include "format/cmp_leaf_layout.h"
 #include "format/cmp_node_names.h"
 #include "format/name_crc.h"
+#include "inspect/animation_decoder.h"
 #include "inspect/hardpoint_decoder.h"
 #include "inspect/joint_decoder.h"
 #include "inspect/leaf_reader.h"
@@ -32,6 +33,7 @@ class ModelDecoder {
     DecodeLibraries(FindChildNoCase(tree_, top, kNodeVMeshLibrary));
     AddMaterialNames(tree_, model_.materialNames);
     model_.textures = DecodeTextureLibrary(tree_);
+    model_.scripts = DecodeAnimationScripts(tree_, model_.findings);
     UtfNode cmpnd = FindChildNoCase(tree_, top, kNodeCmpnd);
     if (cmpnd == nullptr) {
       // A single model: the top node is its model node.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "format/animation_layout.h"
 #include "inspect/finding.h"
 #include "inspect/texture_library.h"
 #include "utf/utf_tree.h"
@@ -158,6 +159,7 @@ struct CompoundModel {
   std::vector<std::string> emptyJointLists;
   std::map<std::uint32_t, std::string> materialNames;  // from a "material library"
   std::vector<TextureEntry> textures;                  // of a "texture library"
+  std::vector<AnimationScript> scripts;                // "Animation/Script", in file order
   // Faults found while decoding: leaves of the wrong size, buffers that do
   // not fit their leaf, indices outside their mesh and the like.
   Findings findings;

@@ -53,6 +53,13 @@ inline constexpr std::string_view kWireLibrary = "wire-library";
 inline constexpr std::string_view kWireRange = "wire-range";
 inline constexpr std::string_view kWireCounts = "wire-counts";
 inline constexpr std::string_view kWireLevel = "wire-level";
+inline constexpr std::string_view kAnimationMap = "anim-map";
+inline constexpr std::string_view kAnimationChannel = "anim-channel";
+inline constexpr std::string_view kAnimationSize = "anim-size";
+inline constexpr std::string_view kAnimationTimes = "anim-times";
+inline constexpr std::string_view kAnimationJoint = "anim-joint";
+inline constexpr std::string_view kAnimationType = "anim-type";
+inline constexpr std::string_view kAnimationLimits = "anim-limits";
 }  // namespace rules
 
 }  // namespace svcmp

@@ -93,7 +93,7 @@ std::vector<Hanging> FindHangings(const CompoundModel& model) {
 }
 
 LevelPart PlacePart(const CompoundModel& model, std::size_t index, int parent, const Joint* joint,
-                    LevelGeometry& geometry, int level) {
+                    LevelGeometry& geometry, int level, const ScriptPose& pose) {
   const Part& part = model.parts[index];
   LevelPart placed;
   placed.name = part.objectName;
@@ -103,9 +103,13 @@ LevelPart PlacePart(const CompoundModel& model, std::size_t index, int parent, c
   if (joint) {
     placed.joint = *joint;
     placed.toParent = JointTransform(*joint);
-    placed.toModel =
-        Compose(geometry.parts[static_cast<std::size_t>(parent)].toModel, placed.toParent);
   }
+  if (const auto moved = pose.find(NameKey(part.objectName)); moved != pose.end()) {
+    placed.toParent = Compose(placed.toParent, moved->second);
+  }
+  placed.toModel =
+      joint ? Compose(geometry.parts[static_cast<std::size_t>(parent)].toModel, placed.toParent)
+            : placed.toParent;
   GatherMeshes(model, part, level, placed, geometry.missing);
   std::copy_if(part.hardpoints.begin(), part.hardpoints.end(),
                std::back_inserter(placed.hardpoints),
@@ -145,7 +149,7 @@ std::size_t LevelGeometry::MeshCount() const {
   return count;
 }
 
-LevelGeometry GatherLevelGeometry(const CompoundModel& model, int level) {
+LevelGeometry GatherLevelGeometry(const CompoundModel& model, int level, const ScriptPose& pose) {
   LevelGeometry geometry;
   const std::vector<Hanging> hangings = FindHangings(model);
   std::vector<std::vector<std::size_t>> children(model.parts.size());
@@ -162,8 +166,9 @@ LevelGeometry GatherLevelGeometry(const CompoundModel& model, int level) {
       if (placed[index]) continue;
       placed[index] = true;
       const int at = static_cast<int>(geometry.parts.size());
-      geometry.parts.push_back(PlacePart(
-          model, index, parent, parent < 0 ? nullptr : hangings[index].joint, geometry, level));
+      geometry.parts.push_back(PlacePart(model, index, parent,
+                                         parent < 0 ? nullptr : hangings[index].joint, geometry,
+                                         level, pose));
       for (std::size_t child : children[index]) pending.emplace_back(child, at);
     }
   };

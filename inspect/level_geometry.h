@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,12 +31,16 @@ struct PartTransform {
   Vector3 translation{};
 };
 
+// Motions of parts in their own frames, before their joints place them, by
+// NameKey of the part's object name: what a script does to them at one moment.
+using ScriptPose = std::map<std::string, PartTransform, std::less<>>;
+
 struct LevelPart {
   std::string name;            // the part's object name
   std::string fileName;        // its "File name"
   std::size_t modelPart = 0;   // index into CompoundModel::parts
   int parent = -1;             // index into LevelGeometry::parts; -1 at the top
-  PartTransform toParent;      // identity at the top
+  PartTransform toParent;      // at the top: identity, or the pose's motion
   std::optional<Joint> joint;  // the one that hangs it on its parent; none at the top
   PartTransform toModel;       // all joints up to the top, composed
   std::vector<LevelMesh> meshes;
@@ -57,8 +63,10 @@ struct LevelGeometry {
 // The parts of `model` at level `level` with their meshes (parts without
 // that level keep their hardpoints and get no meshes), hung on each other by
 // the joints. Each part is placed once: the parts of a joint loop start at
-// the top, and a second joint naming the same child is passed over.
-LevelGeometry GatherLevelGeometry(const CompoundModel& model, int level);
+// the top, and a second joint naming the same child is passed over. A part
+// that `pose` moves is moved in its own frame first, then placed by its joint.
+LevelGeometry GatherLevelGeometry(const CompoundModel& model, int level,
+                                  const ScriptPose& pose = {});
 
 // a b: first b, then a.
 Matrix3 MultiplyMatrices(const Matrix3& a, const Matrix3& b);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "format/cmp_leaf_layout.h"
+#include "inspect/model_summary.h"
 #include "inspect/node_lookup.h"
 #include "inspect/wire_decoder.h"
 
@@ -77,6 +78,7 @@ class ModelRules {
       if (part.wire) CheckWire(part, *part.wire);
     }
     CheckJoints();
+    for (const AnimationScript& script : model_.scripts) CheckScript(script);
     CheckOrphans();
     CheckEmptyFix();
   }
@@ -366,6 +368,100 @@ class ModelRules {
         }
       }
     }
+  }
+
+  void CheckScript(const AnimationScript& script) {
+    for (const ScriptMap& map : script.maps) {
+      const AnimationChannel& channel = map.channel;
+      if (!AllFinite(channel.times) || !AllFinite(channel.values)) {
+        Error(map.path, rules::kBadFloat,
+              "a frame holds a time or value that is not a finite number");
+        continue;
+      }
+      if (map.objectMap) {
+        if (!IsPartName(map.parent)) {
+          Error(map.path, rules::kAnimationJoint,
+                "parent " + Quoted(map.parent) + " is no part's \"Object name\"");
+        }
+        if (channel.type != kChannelPositionQuaternion) {
+          Error(map.path, rules::kAnimationType,
+                "an object map moves the whole model by channel type 6 (position and "
+                "quaternion), this one is type " +
+                    std::to_string(channel.type));
+        }
+        continue;
+      }
+      // The game finds the joint by the child's name alone.
+      const Joint* joint = FindJointOfChild(model_, map.child);
+      if (joint == nullptr) {
+        Error(map.path, rules::kAnimationJoint,
+              "no joint of the model has the child " + Quoted(map.child) +
+                  "; the script cannot move it");
+        continue;
+      }
+      if (!SameNameNoCase(joint->parent, map.parent)) {
+        Warning(map.path, rules::kAnimationJoint,
+                "the joint of " + Quoted(map.child) + " hangs it on " + Quoted(joint->parent) +
+                    ", not on " + Quoted(map.parent) + "; the game goes by the child");
+      }
+      const std::uint32_t needed =
+          joint->kind == JointKind::Sphere ? kChannelQuaternion : kChannelScalar;
+      if (joint->kind == JointKind::Fix || channel.type != needed) {
+        Error(map.path, rules::kAnimationType,
+              joint->kind == JointKind::Fix
+                  ? Quoted(map.child) + " hangs by a Fix joint, which does not move"
+                  : Quoted(map.child) + " hangs by a " + JointKindText(joint->kind) +
+                        " joint, moved by channel type " + std::to_string(needed) +
+                        "; this one is type " + std::to_string(channel.type));
+        continue;
+      }
+      CheckScriptLimits(map, *joint);
+    }
+  }
+
+  static std::string JointKindText(JointKind kind) {
+    return kind == JointKind::Rev ? "Rev" : kind == JointKind::Pris ? "Pris" : "Sphere";
+  }
+
+  // Rev and Pris values against min and max; Sphere rotations against the
+  // three pairs.
+  void CheckScriptLimits(const ScriptMap& map, const Joint& joint) {
+    const AnimationChannel& channel = map.channel;
+    std::size_t outside = 0;
+    std::string first;
+    for (std::size_t frame = 0; frame < channel.FrameCount(); ++frame) {
+      std::string why;
+      if (joint.kind == JointKind::Sphere) {
+        const float* q = &channel.values[4 * frame];
+        const auto angles = SphereTurnAngles(q[0], q[1], q[2], q[3]);
+        for (std::size_t axis = 0; axis < 3 && why.empty(); ++axis) {
+          if (OutsideLimits(angles[axis], joint.sphereLimits[2 * axis],
+                            joint.sphereLimits[2 * axis + 1])) {
+            why = "its turn about " + std::string(1, "xyz"[axis]) + " " + NumberText(angles[axis]) +
+                  " lies outside " + NumberText(joint.sphereLimits[2 * axis]) + " to " +
+                  NumberText(joint.sphereLimits[2 * axis + 1]);
+          }
+        }
+      } else if (OutsideLimits(channel.values[frame], joint.min, joint.max)) {
+        why = NumberText(channel.values[frame]) + " lies outside the limits " +
+              NumberText(joint.min) + " to " + NumberText(joint.max);
+      }
+      if (why.empty()) continue;
+      if (outside++ == 0) {
+        first = "frame " + std::to_string(frame) + " at " + NumberText(channel.times[frame]) +
+                " s: " + why;
+      }
+    }
+    if (outside == 0) return;
+    Warning(map.path, rules::kAnimationLimits,
+            first + " of the joint of " + Quoted(map.child) +
+                (outside > 1 ? " (and " + std::to_string(outside - 1) + " more frames)" : ""));
+  }
+
+  // Limits are stored as floats; a value written from the same float is inside.
+  static bool OutsideLimits(double value, float min, float max) {
+    const double slack = 1e-6 * std::max({1.0, std::fabs(double{min}), std::fabs(double{max})});
+    return value < min - slack || value > max + slack;
   }
 
   void CheckOrphans() {

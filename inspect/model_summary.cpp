@@ -16,10 +16,7 @@ std::string HexId(std::uint32_t id) {
 }
 
 const Joint* JointOf(const CompoundModel& model, const Part& part) {
-  for (const Joint& joint : model.joints) {
-    if (!part.objectName.empty() && SameNameNoCase(joint.child, part.objectName)) return &joint;
-  }
-  return nullptr;
+  return part.objectName.empty() ? nullptr : FindJointOfChild(model, part.objectName);
 }
 
 MeshRefSummary SummarizeRef(const CompoundModel& model, int level, const MeshRef& ref) {
@@ -62,6 +59,13 @@ ModelSummary SummarizeModel(const CompoundModel& model) {
     summary.parts.push_back(std::move(partSummary));
   }
   return summary;
+}
+
+const Joint* FindJointOfChild(const CompoundModel& model, std::string_view child) {
+  for (const Joint& joint : model.joints) {
+    if (SameNameNoCase(joint.child, child)) return &joint;
+  }
+  return nullptr;
 }
 
 std::string MaterialName(const CompoundModel& model, std::uint32_t id) {

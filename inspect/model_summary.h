@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "inspect/compound_model.h"
@@ -42,6 +43,10 @@ struct ModelSummary {
 };
 
 ModelSummary SummarizeModel(const CompoundModel& model);
+
+// The first joint whose child is `child` (in any letter case): the one a
+// script's joint map moves. Null when there is none.
+const Joint* FindJointOfChild(const CompoundModel& model, std::string_view child);
 
 // The material's name where a material library gives it, else its id as
 // 0x%08X.

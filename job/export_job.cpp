@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "exporter/cmp_exporter_plugin.h"
+#include "exporter/scripts_from_animations.h"
 #include "import/model_file.h"
 #include "inspect/collision_decoder.h"
 #include "job/collision_update.h"
@@ -225,6 +226,14 @@ bool ExportJob::FormNodeParts() {
     return false;
   }
   for (const std::string& warning : formed.warnings) ui_.Warn(warning);
+  ScriptsFromAnimations scripts = FormScriptsFromAnimations(
+      *model_, formed, settings_.ScaleDivisor, OrientationSignOf(settings_.OrientationMode));
+  if (!scripts.error.empty()) {
+    ui_.Fail("\"" + options_.modelPath + "\": " + scripts.error);
+    return false;
+  }
+  for (const std::string& warning : scripts.warnings) ui_.Warn(warning);
+  extras_.scripts = std::move(scripts.scripts);
   model_ = std::move(formed.model);
   settings_.GroupCount = static_cast<int>(formed.parts.size());
   settings_.GroupQuantities = {};

@@ -158,3 +158,30 @@ TEST_F(BlenderScene, ConvertWritesABlendFileThatExportsAsTheModelDid) {
 
 }  // namespace
 }  // namespace svcmp
+
+namespace svcmp {
+namespace {
+
+// Blender's own actions: the door's active action and the turret's NLA
+// track each become a script, sampled at every frame.
+TEST_F(BlenderScene, ActiveActionsAndNlaTracksBecomeScripts) {
+  ASSERT_TRUE(RunBlender(
+      "--python '" SVCMP_TEST_DATA "/blender/make_animated_ship.py' -- animated.blend", folder_))
+      << FileText("blender.log");
+  const auto exported = Run("export animated.blend -o animated.cmp -q --parts nodes --scale 1");
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  const auto info = Run("info --json animated.cmp");
+  ASSERT_EQ(info.exitStatus, 0);
+  const std::string& out = info.out;
+  for (const char* text : {"\"name\": \"Sc_open baydoor\"", "\"name\": \"Sc_turn turret\"",
+                           "\"child\": \"door\"", "\"joint\": \"Pris\"", "\"child\": \"turret\"",
+                           "\"joint\": \"Rev\"", "\"duration\": 1.0,", "\"duration\": 2.0,"}) {
+    EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
+  }
+  const auto check = Run("check animated.cmp");
+  EXPECT_EQ(check.exitStatus, 0) << check.out;
+  EXPECT_EQ(check.out.find("anim-"), std::string::npos) << check.out;
+}
+
+}  // namespace
+}  // namespace svcmp

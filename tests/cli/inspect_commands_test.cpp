@@ -7,6 +7,7 @@
 #include "format/name_crc.h"
 #include "tests/cli/cmptool_runner.h"
 #include "tests/inspect/inspect_test_files.h"
+#include "tests/inspect/script_test_files.h"
 #include "utf/utf_writer.h"
 
 namespace svcmp {
@@ -142,6 +143,49 @@ TEST(InfoCommand, NamesEachPartsWireAndTheLevelItIndexes) {
   EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
   EXPECT_NE(check.out.find("[wire-library]"), std::string::npos) << check.out;
   EXPECT_NE(check.out.find("[wire-counts]"), std::string::npos) << check.out;
+}
+
+// The other tool's file with a door that opens past its limit and a turret
+// that turns at a fixed interval.
+UtfTree ScriptedFile() {
+  UtfTree tree = testing::OtherToolFile();
+  testing::AddTestScript(tree, "Sc_open",
+                         {testing::TimedScalarMap("Root", "door", {0, 0, 1.5f, 1, 2.5f, 2.25f}),
+                          {"Root", "turret", testing::ChannelHeader(4, 0.5f, 0x01),
+                           testing::LeafBuilder().Floats({0, 0.5f, 1, 1.5f}).Take()}});
+  return tree;
+}
+
+TEST(InfoCommand, ListsScriptsWithTheirJointsFramesAndDurations) {
+  const std::string file = WriteTemporary(ScriptedFile(), "scripted.cmp");
+  const auto text = Cmptool("info '" + file + "'");
+  const auto json = Cmptool("info --json '" + file + "'");
+  fs::remove(file);
+  ASSERT_EQ(text.exitStatus, 0);
+  EXPECT_NE(text.out.find("script Sc_open: 2 maps, 2.5 s\n"
+                          "  door on Root: Pris, 3 frames, 2.5 s, timed\n"
+                          "  turret on Root: Rev, 4 frames, 1.5 s, every 0.5 s\n"
+                          "totals: "),
+            std::string::npos)
+      << text.out;
+  const auto scripts = nlohmann::json::parse(json.out)["scripts"];
+  ASSERT_EQ(scripts.size(), 1u);
+  EXPECT_EQ(scripts[0]["duration"], 2.5);
+  EXPECT_EQ(scripts[0]["maps"][1], nlohmann::json::parse(R"({"path":
+      "/Animation/Script/Sc_open/Joint map 1", "parent": "Root", "child": "turret",
+      "joint": "Rev", "type": 1, "interval": 0.5, "frames": 4, "duration": 1.5})"));
+}
+
+TEST(CheckCommand, WarnsOfScriptValuesPastTheJointsLimits) {
+  const std::string file = WriteTemporary(ScriptedFile(), "limits.cmp");
+  const auto run = Cmptool("check '" + file + "'");
+  fs::remove(file);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_NE(run.out.find(": /Animation/Script/Sc_open/Joint map 0: warning [anim-limits] frame 2 "
+                         "at 2.5 s: 2.25 lies outside the limits 0 to 2 of the joint of "
+                         "\"door\"\n"),
+            std::string::npos)
+      << run.out;
 }
 
 TEST(CheckCommand, OurExportsPassWithWarningsOnly) {

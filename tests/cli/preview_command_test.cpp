@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "tests/inspect/collision_test_files.h"
 #include "tests/inspect/inspect_test_files.h"
 #include "inspect/compound_model.h"
+#include "tests/inspect/script_test_files.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 
@@ -382,6 +384,60 @@ TEST_F(PreviewCommand, JointsAndHullsByPartOnTheTurretShip) {
     }
     EXPECT_LT(top, 150);
   }
+}
+
+}  // namespace
+}  // namespace svcmp
+
+namespace svcmp {
+namespace {
+
+// The door of the turret ship slides along its joint's axis, (0, -1, 0) in
+// the file: a script that opens it by 1.5 draws as the file whose door joint
+// rests 1.5 further along that axis.
+TEST_F(PreviewCommand, PoseDrawsTheDoorWhereTheScriptLeavesIt) {
+  ASSERT_EQ(
+      Run("export '" SVCMP_EXAMPLES "/turret_ship.json' -o ship.cmp -q --parts nodes").exitStatus,
+      0);
+  UtfTree tree;
+  ASSERT_TRUE(ReadUtfFile((folder_ / "ship.cmp").string(), tree, nullptr).ok());
+  UtfNode pris = tree.FindNode(tree.FindNode(nullptr, "Cons"), "Pris");
+  ASSERT_NE(pris, nullptr);
+  std::vector<std::uint8_t> record(tree.Data(pris)->begin(), tree.Data(pris)->end());
+  testing::AddTestScript(tree, "Sc_open door",
+                         {testing::TimedScalarMap("Root", "door", {0, 0, 2, 1.5f})});
+  ASSERT_TRUE(WriteUtfFile(tree, folder_ / "open.cmp").written);
+  tree.RemoveSubtree(tree.FindNode(tree.Root(), "Animation"));
+  float originY = 0;
+  std::memcpy(&originY, record.data() + 132, 4);
+  originY -= 1.5f;
+  std::memcpy(record.data() + 132, &originY, 4);
+  tree.SetData(pris, std::move(record));
+  ASSERT_TRUE(WriteUtfFile(tree, folder_ / "moved.cmp").written);
+
+  for (const char* arguments :
+       {"open.cmp -o closed.png", "open.cmp -o open.png --pose 'sc_OPEN door'",
+        "moved.cmp -o moved.png", "open.cmp -o start.png --pose 'Sc_open door@0'",
+        "open.cmp -o half.png --pose 'Sc_open door@1'"}) {
+    const auto run = Preview(arguments);
+    EXPECT_EQ(run.exitStatus, 0) << arguments << "\n" << run.err;
+  }
+  EXPECT_EQ(FileText("open.png"), FileText("moved.png"));
+  EXPECT_NE(FileText("open.png"), FileText("closed.png"));
+  EXPECT_EQ(FileText("start.png"), FileText("closed.png"));
+  EXPECT_NE(FileText("half.png"), FileText("closed.png"));
+  EXPECT_NE(FileText("half.png"), FileText("open.png"));
+
+  const auto missing = Preview("open.cmp -o x.png --pose Sc_close");
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.err,
+            "error: open.cmp has no script named \"Sc_close\" (its scripts: Sc_open door)\n");
+  const auto late = Preview("open.cmp -o x.png --pose 'Sc_open door@soon'");
+  EXPECT_EQ(late.exitStatus, 1);
+  EXPECT_EQ(late.err,
+            "error: --pose takes SCRIPT or SCRIPT@SECONDS, like \"Sc_open@1.5\"; \"soon\" is no "
+            "time in seconds\n");
+  EXPECT_FALSE(fs::exists(folder_ / "x.png"));
 }
 
 }  // namespace

@@ -439,3 +439,90 @@ TEST(ModelDocument, LoadsFromAFileAndReportsAMissingOne) {
 
 }  // namespace
 }  // namespace svcmp
+
+namespace svcmp {
+namespace {
+
+constexpr char kAnimatedDocument[] = R"({"meshes": [
+    {"name": "hull", "vertices": [], "triangles": []},
+    {"name": "door", "vertices": [], "triangles": []}],
+  "nodes": [{"name": "ship", "meshes": [0]}, {"name": "door", "parent": 0, "meshes": [1]}],
+  "animations": [
+    {"name": "open door", "channels": [
+      {"node": 1, "path": "translation", "times": [0, 1.5], "values": [0, 0, 0, 0, 0.1, 2.5]},
+      {"node": 1, "path": "rotation", "interpolation": "step", "times": [0.25],
+       "values": [0, 0.70710677, 0, 0.70710677]}]},
+    {"name": "Sc_wobble", "channels": [
+      {"node": 0, "path": "scale", "interpolation": "cubicspline", "times": [0],
+       "values": [0, 0, 0, 1, 2, 3, 0, 0, 0]}]}]})";
+
+TEST(ModelDocument, AnimationsKeepTheirChannelsAndRoundTripBitForBit) {
+  const ModelDocumentResult result = ParseModelDocument(kAnimatedDocument);
+  ASSERT_TRUE(result.model) << result.error;
+  const std::vector<msAnimation>& animations = result.model->animations;
+  ASSERT_EQ(animations.size(), 2u);
+  EXPECT_EQ(animations[0].name, "open door");
+  ASSERT_EQ(animations[0].channels.size(), 2u);
+  const msAnimationChannel& move = animations[0].channels[0];
+  EXPECT_EQ(move.node, 1);
+  EXPECT_EQ(move.path, msAnimationPath::Translation);
+  EXPECT_EQ(move.interpolation, msInterpolation::Linear);  // the default
+  EXPECT_EQ(move.times, (std::vector<float>{0, 1.5f}));
+  EXPECT_EQ(move.values, (std::vector<float>{0, 0, 0, 0, 0.1f, 2.5f}));
+  EXPECT_EQ(animations[0].channels[1].path, msAnimationPath::Rotation);
+  EXPECT_EQ(animations[0].channels[1].interpolation, msInterpolation::Step);
+  EXPECT_EQ(animations[1].channels[0].path, msAnimationPath::Scale);
+  EXPECT_EQ(animations[1].channels[0].interpolation, msInterpolation::CubicSpline);
+  EXPECT_EQ(animations[1].channels[0].values[4], 2.0f);
+
+  const ModelDocumentText written = WriteModelDocument(*result.model);
+  ASSERT_EQ(written.error, "");
+  const ModelDocumentResult again = ParseModelDocument(written.text);
+  ASSERT_TRUE(again.model) << again.error;
+  EXPECT_EQ(WriteModelDocument(*again.model).text, written.text);
+  EXPECT_EQ(again.model->animations[0].channels[0].values[4], 0.1f);
+  EXPECT_NE(written.text.find("{\"node\": 1, \"path\": \"rotation\", \"interpolation\": \"step\", "
+                              "\"times\": [0.25], \"values\": [0, 0.70710677, 0, 0.70710677]}"),
+            std::string::npos)
+      << written.text;
+}
+
+TEST(ModelDocument, RefusesAnimationsThatBreakTheRules) {
+  const struct {
+    const char* channel;
+    const char* message;
+  } cases[] = {
+      {R"({"path": "scale", "times": [0], "values": [1, 1, 1]})",
+       "animations[0].channels[0].node: missing"},
+      {R"({"node": 2, "path": "scale", "times": [0], "values": [1, 1, 1]})",
+       "animations[0].channels[0].node: expected the index of a node"},
+      {R"({"node": 0, "path": "weights", "times": [0], "values": [1, 1, 1]})",
+       "animations[0].channels[0].path: expected \"translation\", \"rotation\" or \"scale\""},
+      {R"({"node": 0, "path": "scale", "interpolation": "bezier", "times": [0], "values": [1, 1, 1]})",
+       "animations[0].channels[0].interpolation: expected \"linear\", \"step\" or \"cubicspline\""},
+      {R"({"node": 0, "path": "scale", "times": [0, 0], "values": [1, 1, 1, 1, 1, 1]})",
+       "animations[0].channels[0].times[1]: expected a time from 0 up, above the one before"},
+      {R"({"node": 0, "path": "scale", "times": [-1], "values": [1, 1, 1]})",
+       "animations[0].channels[0].times[0]: expected a time from 0 up, above the one before"},
+      {R"({"node": 0, "path": "rotation", "times": [0], "values": [0, 0, 1]})",
+       "animations[0].channels[0].values: expected 4 numbers for each of the 1 times, and a time "
+       "at least"},
+      {R"({"node": 0, "path": "translation", "interpolation": "cubicspline", "times": [0],
+           "values": [0, 0, 1]})",
+       "animations[0].channels[0].values: expected 9 numbers for each of the 1 times, and a time "
+       "at least"},
+      {R"({"node": 0, "path": "scale", "times": [0], "values": [1, "1", 1]})",
+       "animations[0].channels[0].values[1]: expected a number within the range of a 32-bit float"},
+  };
+  for (const auto& c : cases) {
+    const std::string text = std::string(R"({"meshes": [{"name": "m", "vertices": [], "triangles": []}],
+        "nodes": [{"name": "a", "meshes": [0]}, {"name": "b"}],
+        "animations": [{"name": "x", "channels": [)") + c.channel + "]}]}";
+    const ModelDocumentResult result = ParseModelDocument(text);
+    EXPECT_EQ(result.model, nullptr) << c.channel;
+    EXPECT_EQ(result.error, c.message) << c.channel;
+  }
+}
+
+}  // namespace
+}  // namespace svcmp

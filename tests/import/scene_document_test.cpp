@@ -150,3 +150,58 @@ TEST(SceneDocument, RefusesDocumentsThatPointOutsideThemselves) {
 
 }  // namespace
 }  // namespace svcmp
+
+namespace svcmp {
+namespace {
+
+TEST(SceneDocument, AnimationsReadBackBitForBitAndPointInsideTheScene) {
+  SceneDocument scene = AwkwardScene();
+  scene.animations = {{"Sc_open",
+                       {{1,
+                         msAnimationPath::Translation,
+                         msInterpolation::Linear,
+                         {0, 1.0f / 3},
+                         {1.5f, -2, 3, 1.5f, -2.1f, 3}},
+                        {2,
+                         msAnimationPath::Rotation,
+                         msInterpolation::Linear,
+                         {0.25f},
+                         {0, 0.70710677f, 0, 0.70710677f}}}}};
+  const SceneDocumentResult read = ParseSceneDocument(WriteSceneDocument(scene).text);
+  ASSERT_TRUE(read.scene) << read.error;
+  ASSERT_EQ(read.scene->animations.size(), 1u);
+  const msAnimation& animation = read.scene->animations[0];
+  EXPECT_EQ(animation.name, "Sc_open");
+  ASSERT_EQ(animation.channels.size(), 2u);
+  EXPECT_EQ(animation.channels[0].node, 1);
+  EXPECT_EQ(animation.channels[0].path, msAnimationPath::Translation);
+  EXPECT_EQ(animation.channels[0].times, scene.animations[0].channels[0].times);
+  EXPECT_EQ(animation.channels[0].values, scene.animations[0].channels[0].values);
+  EXPECT_EQ(animation.channels[1].node, 2);
+  EXPECT_EQ(animation.channels[1].path, msAnimationPath::Rotation);
+  EXPECT_EQ(animation.channels[1].values, scene.animations[0].channels[1].values);
+
+  const struct {
+    void (*breakIt)(msAnimationChannel&);
+    const char* error;
+  } cases[] = {
+      {[](msAnimationChannel& c) { c.node = 3; },
+       "animations[0].channels[0].node[0]: expected a number below 3"},
+      {[](msAnimationChannel& c) { c.values.pop_back(); },
+       "animations[0].channels[0]: expected rising times and 3 values a time"},
+      {[](msAnimationChannel& c) {
+         c.times = {1, 1};
+       },
+       "animations[0].channels[0]: expected rising times and 3 values a time"},
+  };
+  for (const auto& c : cases) {
+    SceneDocument broken = scene;
+    c.breakIt(broken.animations[0].channels[0]);
+    const SceneDocumentResult refused = ParseSceneDocument(WriteSceneDocument(broken).text);
+    EXPECT_FALSE(refused.scene);
+    EXPECT_EQ(refused.error, c.error);
+  }
+}
+
+}  // namespace
+}  // namespace svcmp
