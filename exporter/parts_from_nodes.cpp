@@ -30,6 +30,7 @@ using frames::Apply;
 using frames::Compose;
 using frames::Frame;
 using frames::IntoFrame;
+using frames::Length;
 using frames::LocalTransform;
 using frames::Mat3;
 using frames::Minus;
