@@ -397,6 +397,36 @@ TEST_F(CollisionExport, AnUpdateReplacesItsPartsAndKeepsTheOthersByteForByte) {
   EXPECT_TRUE(CheckCollisionFile(updated, &model).empty());
 }
 
+// A part the update exports but can make no hull of (its turret flattened
+// to a line) loses its old hulls: they would be the old turret's shape.
+TEST_F(CollisionExport, AnUpdatedPartWithoutHullsKeepsNoneOfItsOldOnes) {
+  const auto model = [](const std::string& turret) {
+    return R"({"materials": ["hull_metal"], "meshes": [)" + BoxMesh("ship", {0, 0, 0}, {4, 1, 6}) +
+           "," + turret + R"(], "nodes": [{"name": "ship", "meshes": [0]},
+      {"name": "turret", "parent": 0, "translation": [0, 2, 0], "meshes": [1],
+       "properties": {"construct": "rev"}}]})";
+  };
+  std::ofstream(folder_ / "boxed.json", std::ios::binary)
+      << model(BoxMesh("turret", {0, 2, 0}, {1, 1, 1}));
+  std::ofstream(folder_ / "flat.json", std::ios::binary)
+      << model(R"({"name": "turret", "material": 0, "triangles": [[0,1,2]],
+                   "vertices": [[0,2,0,0,0],[1,2,0,0,0],[2,2,0,0,0]]})");
+  ASSERT_EQ(Run("export boxed.json -o ship.cmp -q --parts nodes --collision").exitStatus, 0);
+  const CollisionFile old = DecodedFile("ship.sur");
+  std::vector<std::uint32_t> oldIds;
+  for (const CollisionPart& part : old.parts) oldIds.push_back(part.id);
+  ASSERT_EQ(oldIds, Ids({"Root", "turret"}));
+  const auto run = Run("export flat.json -o ship.cmp -q --update --parts nodes --collision");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "warning: the collision piece turret has fewer than three points off one line and "
+            "is left out\n");
+  const CollisionFile updated = DecodedFile("ship.sur");
+  std::vector<std::uint32_t> ids;
+  for (const CollisionPart& part : updated.parts) ids.push_back(part.id);
+  EXPECT_EQ(ids, Ids({"Root"}));
+}
+
 // The sample ship as a new user exports it (one part): check finds nothing
 // in the pair, where a collision part of id 0 made it say sur-part-id and
 // that the part cannot be hit.
