@@ -333,6 +333,7 @@ class PartFormer {
     }
     result.parts = std::move(parts_);
     result.hulls = std::move(hulls_);
+    result.leftOut = std::move(leftOut_);
     result.warnings = std::move(warnings_);
     return result;
   }
@@ -383,6 +384,7 @@ class PartFormer {
           properties.Flag(property::kHardpoint).value_or(false) || IsHardpointName(node.name);
       if (!error_.empty()) return;
       if (ignored || (parent && parent->role == Role::LeftOut)) {
+        if (ignored && (!parent || parent->role != Role::LeftOut)) leftOut_.push_back(node.name);
         state.role = Role::LeftOut;
       } else if (hull) {
         state.role = Role::Hull;
@@ -745,6 +747,7 @@ class PartFormer {
   std::vector<NodePart> parts_;
   std::vector<LevelNode> levelNodes_;
   std::vector<std::string> unwrittenLevels_;
+  std::vector<std::string> leftOut_;
   std::vector<std::string> looseHardpoints_;
   std::vector<std::string> mirroredHardpoints_;
   int highestLevel_;
