@@ -220,8 +220,13 @@ bool ExportJob::FormNodeParts() {
   PartsFromNodes formed = FormPartsFromNodes(
       *model_, settings_.ScaleDivisor, OrientationSignOf(settings_.OrientationMode), fillToLevel);
   if (!formed.error.empty()) {
-    // A flat list of meshes stays the one part --game-ready always made of it.
-    if (!asked && formed.manyRoots) return true;
+    // A flat list of meshes stays the one part --game-ready always made of
+    // it; said, since a tree meant as parts may have a stray node at its top.
+    if (!asked && formed.manyRoots) {
+      ui_.Warn("\"" + options_.modelPath + "\": --game-ready exports one part, not the node " +
+               "tree's: " + formed.error);
+      return true;
+    }
     ui_.Fail("\"" + options_.modelPath + "\": " + formed.error);
     return false;
   }
