@@ -79,9 +79,8 @@ int ListModel(const ExportOptions& options, msModel& model, const std::vector<Sp
   std::optional<PartsFromNodes> formed;
   if (!model.nodes.empty()) formed = FormPartsFromNodes(model, divisor, sign);
   // Hardpoints the listed parts use are not to be renamed.
-  const HardpointSource hardpoints = formed && formed->error.empty()
-                                         ? HardpointSource::NodeTree
-                                         : HardpointSource::MeshNames;
+  const HardpointSource hardpoints =
+      formed && formed->error.empty() ? HardpointSource::NodeTree : HardpointSource::MeshNames;
   if (!IsModelDocumentPath(options.modelPath)) {
     for (const std::string& warning :
          JudgeImportedModel(meshList, TotalModel(meshList), divisor, hardpoints)) {

@@ -456,8 +456,7 @@ TEST_F(CollisionExport, WroteLinesOfANodeTreeCountWhatTheFileHolds) {
        {"3 hardpoints, level 0, 8.0 x 4.0 x 12.0 units",
         "3 hardpoints, level 1, 8.0 x 4.0 x 12.0 units",
         "3 hardpoints, level 2, 8.0 x 4.0 x 12.0 units"}},
-      {"--parts nodes --scale 2 --simplify 0.5",
-       {"3 hardpoints, level 0, 4.0 x 2.0 x 6.0 units"}},
+      {"--parts nodes --scale 2 --simplify 0.5", {"3 hardpoints, level 0, 4.0 x 2.0 x 6.0 units"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.options);

@@ -573,9 +573,10 @@ TEST_F(ExportCommand, GameReadyFallingBackToOnePartSaysWhy) {
     const auto run = Run("export " + c.arguments + " -o ship.cmp -q --force --scale 1");
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const std::size_t at = run.err.find("--game-ready exports one part");
-    EXPECT_EQ(at == std::string::npos ? "" : run.err.substr(run.err.rfind('\n', at) + 1,
-                                                             run.err.find('\n', at) -
-                                                                 run.err.rfind('\n', at)),
+    EXPECT_EQ(at == std::string::npos
+                  ? ""
+                  : run.err.substr(run.err.rfind('\n', at) + 1,
+                                   run.err.find('\n', at) - run.err.rfind('\n', at)),
               c.warning)
         << run.err;
     EXPECT_EQ(at == std::string::npos ? at : run.err.find("one part", at + 40), std::string::npos);

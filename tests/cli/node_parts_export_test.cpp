@@ -448,8 +448,7 @@ TEST_F(NodePartsExport, ListTakesTheScaleAndOrientationOfTheExport) {
     EXPECT_EQ(run.err, "");
     EXPECT_NE(run.out.find(" units at --scale " + c.scale + "\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("(--parts nodes), at --scale " + c.scale + ":\n"), std::string::npos);
-    EXPECT_NE(run.out.find("  turret: Rev joint to Root at " + c.origin + ", "),
-              std::string::npos)
+    EXPECT_NE(run.out.find("  turret: Rev joint to Root at " + c.origin + ", "), std::string::npos)
         << run.out;
     EXPECT_FALSE(std::filesystem::exists(folder_ / "unwanted.ces"));  // a listing writes nothing
   }
