@@ -43,35 +43,56 @@ ModelLoadResult LoadModel(const ExportOptions& options) {
 
 void Warn(const std::string& text) { std::fprintf(stderr, "warning: %s\n", text.c_str()); }
 
-// The meshes exactly as the export captures them (names, materials, kinds),
-// the levels it would make of them and the parts of the node tree.
-int ListModel(const ExportOptions& options, msModel& model, const std::vector<SplitMesh>& splits) {
-  const ExportSettings defaults;
-  const MeshList meshList =
-      CaptureModel(&model, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode));
-  if (!IsModelDocumentPath(options.modelPath)) {
-    for (const std::string& warning : JudgeImportedModel(
-             meshList, TotalModel(meshList), defaults.ScaleDivisor, HardpointSource::MeshNames)) {
-      Warn("\"" + options.modelPath + "\": " + warning);
-    }
-  }
-  PrintMeshListing(meshList, stdout);
-  PrintListingTotals(meshList, defaults.ScaleDivisor, stdout);
-  PrintSimplifiedLevels(options, meshList, splits, stdout);
-  if (model.nodes.empty()) return 0;
-  const PartsFromNodes formed =
-      FormPartsFromNodes(model, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode));
+// The settings the export would run with (--scale, --orientation, a
+// settings file...); a listing writes no settings file and says nothing of
+// reading one.
+std::optional<ExportSettings> ListingSettings(const ExportOptions& options) {
+  ExportOptions listing = options;
+  listing.saveSettingsPath.clear();
+  listing.quiet = true;
+  return ResolveSettings(listing);
+}
+
+// The parts, collision pieces, left-out nodes and levels of the node tree.
+void PrintNodeTree(const PartsFromNodes& formed, int divisor, int sign) {
   // A listing only informs: what --parts nodes would refuse is said, not failed.
   if (!formed.error.empty()) {
     std::printf("--parts nodes cannot form parts: %s\n", formed.error.c_str());
-    return 0;
+    return;
   }
   for (const std::string& warning : formed.warnings) Warn(warning);
   std::vector<std::vector<std::int32_t>> meshesByLevel = {formed.meshesPerPart};
   for (const PartsLevel& level : formed.levels) meshesByLevel.push_back(level.meshesPerPart);
-  PrintNodePartsListing(formed.parts, meshesByLevel, defaults.ScaleDivisor, stdout);
-  PrintNodeTreeLevels(formed, defaults.ScaleDivisor, OrientationSignOf(defaults.OrientationMode),
-                      stdout);
+  PrintNodePartsListing(formed.parts, meshesByLevel, divisor, stdout);
+  PrintNonGeometryNodes(formed, stdout);
+  PrintNodeTreeLevels(formed, divisor, sign, stdout);
+}
+
+// The meshes exactly as the export captures them (names, materials, kinds),
+// the levels it would make of them and the parts of the node tree, with the
+// settings the export would use.
+int ListModel(const ExportOptions& options, msModel& model, const std::vector<SplitMesh>& splits) {
+  const std::optional<ExportSettings> settings = ListingSettings(options);
+  if (!settings) return 1;  // ResolveSettings has said why
+  const int divisor = settings->ScaleDivisor;
+  const int sign = OrientationSignOf(settings->OrientationMode);
+  const MeshList meshList = CaptureModel(&model, divisor, sign);
+  std::optional<PartsFromNodes> formed;
+  if (!model.nodes.empty()) formed = FormPartsFromNodes(model, divisor, sign);
+  // Hardpoints the listed parts use are not to be renamed.
+  const HardpointSource hardpoints =
+      formed && formed->error.empty() ? HardpointSource::NodeTree : HardpointSource::MeshNames;
+  if (!IsModelDocumentPath(options.modelPath)) {
+    for (const std::string& warning :
+         JudgeImportedModel(meshList, TotalModel(meshList), divisor, hardpoints)) {
+      Warn("\"" + options.modelPath + "\": " + warning);
+    }
+  }
+  PrintMeshListing(meshList, stdout);
+  PrintListingTotals(meshList, divisor, stdout);
+  PrintSimplifiedLevels(options, meshList, splits, stdout);
+  if (!formed) return 0;
+  PrintNodeTree(*formed, divisor, sign);
   return 0;
 }
 

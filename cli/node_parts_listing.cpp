@@ -68,4 +68,21 @@ void PrintNodePartsListing(const std::vector<NodePart>& parts,
   }
 }
 
+void PrintNonGeometryNodes(const PartsFromNodes& formed, std::FILE* out) {
+  std::string hulls;
+  for (const ModelledHull& hull : formed.hulls) {
+    const std::string part = hull.part == 0 || hull.part >= formed.parts.size()
+                                 ? std::string(kNodeRootPart)
+                                 : formed.parts[hull.part].name;
+    hulls += (hulls.empty() ? "" : ", ") + ("\"" + hull.node + "\" (") + part +
+             (hull.hardpoint.empty() ? "" : ", hardpoint " + hull.hardpoint) + ")";
+  }
+  if (!hulls.empty()) std::fprintf(out, "collision pieces: %s\n", hulls.c_str());
+  std::string leftOut;
+  for (const std::string& node : formed.leftOut) {
+    leftOut += (leftOut.empty() ? "\"" : ", \"") + node + "\"";
+  }
+  if (!leftOut.empty()) std::fprintf(out, "left out (export_ignore): %s\n", leftOut.c_str());
+}
+
 }  // namespace svcmp::cli

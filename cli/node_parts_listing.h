@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cmp/node_part.h"
+#include "exporter/parts_from_nodes.h"
 
 namespace svcmp::cli {
 
@@ -14,5 +15,10 @@ namespace svcmp::cli {
 void PrintNodePartsListing(const std::vector<NodePart>& parts,
                            const std::vector<std::vector<std::int32_t>>& meshesByLevel,
                            int scaleDivisor, std::FILE* out);
+
+// The nodes that are no geometry: collision pieces with the part (and
+// hardpoint) they belong to, and the nodes export_ignore leaves out; one
+// line each kind, none where the tree has none.
+void PrintNonGeometryNodes(const PartsFromNodes& formed, std::FILE* out);
 
 }  // namespace svcmp::cli

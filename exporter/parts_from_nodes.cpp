@@ -246,6 +246,7 @@ class PartFormer {
     result.parts = std::move(parts_);
     for (const PartSource& source : sources_) result.partNodes.push_back(source.node);
     result.hulls = std::move(hulls_);
+    result.leftOut = std::move(leftOut_);
     result.warnings = std::move(warnings_);
     return result;
   }
@@ -296,6 +297,7 @@ class PartFormer {
           properties.Flag(property::kHardpoint).value_or(false) || IsHardpointName(node.name);
       if (!error_.empty()) return;
       if (ignored || (parent && parent->role == Role::LeftOut)) {
+        if (ignored && (!parent || parent->role != Role::LeftOut)) leftOut_.push_back(node.name);
         state.role = Role::LeftOut;
       } else if (hull) {
         state.role = Role::Hull;
@@ -658,6 +660,7 @@ class PartFormer {
   std::vector<NodePart> parts_;
   std::vector<LevelNode> levelNodes_;
   std::vector<std::string> unwrittenLevels_;
+  std::vector<std::string> leftOut_;
   std::vector<std::string> looseHardpoints_;
   std::vector<std::string> mirroredHardpoints_;
   int highestLevel_;

@@ -46,6 +46,9 @@ struct PartsFromNodes {
   // Levels 1 and 2 when the tree has them, or up to `fillToLevel`.
   std::vector<PartsLevel> levels;
   std::vector<ModelledHull> hulls;  // in node order
+  // The nodes export_ignore leaves out (with all below them), in node order;
+  // one below another left out is not named again.
+  std::vector<std::string> leftOut;
   std::vector<std::string> warnings;
   std::string error;  // names the node (and property) at fault; empty when formed
   // The error is that the tree has more than one mesh node at its top: a

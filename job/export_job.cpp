@@ -194,7 +194,8 @@ bool ExportJob::FormParts() {
   if (extras_.nodeParts.empty()) return true;
   partMeshes_ = CaptureModel(model_.get(), settings_.ScaleDivisor,
                              OrientationSignOf(settings_.OrientationMode));
-  // The parts' geometry and hardpoints; the extent stays the whole model's.
+  // The parts' geometry and hardpoints; the extent, of the same geometry in
+  // the model's frame, was taken as the parts were formed.
   const ModelTotals parts = TotalModel(partMeshes_);
   totals_.geometryMeshes = parts.geometryMeshes;
   totals_.vertices = parts.vertices;
@@ -220,8 +221,13 @@ bool ExportJob::FormNodeParts() {
   PartsFromNodes formed = FormPartsFromNodes(
       *model_, settings_.ScaleDivisor, OrientationSignOf(settings_.OrientationMode), fillToLevel);
   if (!formed.error.empty()) {
-    // A flat list of meshes stays the one part --game-ready always made of it.
-    if (!asked && formed.manyRoots) return true;
+    // A flat list of meshes stays the one part --game-ready always made of
+    // it; said, since a tree meant as parts may have a stray node at its top.
+    if (!asked && formed.manyRoots) {
+      ui_.Warn("\"" + options_.modelPath + "\": --game-ready exports one part, not the node " +
+               "tree's: " + formed.error);
+      return true;
+    }
     ui_.Fail("\"" + options_.modelPath + "\": " + formed.error);
     return false;
   }
@@ -234,6 +240,8 @@ bool ExportJob::FormNodeParts() {
   }
   for (const std::string& warning : scripts.warnings) ui_.Warn(warning);
   extras_.scripts = std::move(scripts.scripts);
+  // Collision pieces, levels and left-out nodes are not written geometry.
+  totals_.extent = GeometryExtent(capturedMeshes_, formed.sourceMeshes);
   model_ = std::move(formed.model);
   settings_.GroupCount = static_cast<int>(formed.parts.size());
   settings_.GroupQuantities = {};
@@ -354,21 +362,26 @@ std::optional<std::vector<std::uint8_t>> ExportJob::BuildLevels() {
 }
 
 // An unsimplified export writes the captured model as it is; the others
-// count the geometry as their step left it.
+// count the geometry as their step left it. Every line counts the
+// hardpoints the file holds: level 0 writes them (all parts' from a node
+// tree), and an export of level 1 or 2 alone writes none.
 std::string ExportJob::LevelSummary(const LevelExports& runs, int run) const {
   const int level = runs.Settings(run).LodLevel;
   const int parts = settings_.GroupCount;
-  if (!options_.simplify && !options_.autoLod && run > 0) {
+  const std::size_t hardpoints = runs.Settings(0).LodLevel == 0 ? totals_.hardpoints : 0;
+  if (!options_.simplify && !options_.autoLod) {
     // A level the node tree brings: its own geometry, the model's extent.
-    ModelTotals given = TotalModel(runs.Exported(run));
+    ModelTotals given = run > 0 ? TotalModel(runs.Exported(run)) : totals_;
     given.extent = totals_.extent;
+    given.hardpoints = hardpoints;
     return ExportSummary(options_.outputPath, given, parts, level);
   }
-  if (!options_.simplify && !options_.autoLod) {
-    return ExportSummary(options_.outputPath, totals_, parts, level);
-  }
-  return SimplifiedExportSummary(options_.outputPath, TotalModel(runs.Exported(run)), parts, level,
-                                 runs.Report(run));
+  ModelTotals simplified = TotalModel(runs.Exported(run));
+  simplified.hardpoints = hardpoints;
+  // Parts' meshes lie in their parts' frames; the model's extent is the one
+  // taken as they were formed.
+  if (!extras_.nodeParts.empty()) simplified.extent = totals_.extent;
+  return SimplifiedExportSummary(options_.outputPath, simplified, parts, level, runs.Report(run));
 }
 
 // The files of the export in the order they are put in place: the .cmp

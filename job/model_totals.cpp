@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <span>
 
 #include "cmp/cmp_assembly.h"
 
@@ -19,6 +20,23 @@ std::string Counted(std::size_t count, const char* one, const char* many) {
   return Grouped(count) + " " + (count == 1 ? one : many);
 }
 
+// The box around `box` (nothing yet when `first`) and `more`.
+Bounds Widened(const Bounds& box, bool first, const Bounds& more) {
+  if (first) return more;
+  Bounds wide = box;
+  wide.maxX = std::max(box.maxX, more.maxX);
+  wide.minX = std::min(box.minX, more.minX);
+  wide.maxY = std::max(box.maxY, more.maxY);
+  wide.minY = std::min(box.minY, more.minY);
+  wide.maxZ = std::max(box.maxZ, more.maxZ);
+  wide.minZ = std::min(box.minZ, more.minZ);
+  return wide;
+}
+
+std::array<float, 3> ExtentOf(const Bounds& box) {
+  return {box.maxX - box.minX, box.maxY - box.minY, box.maxZ - box.minZ};
+}
+
 }  // namespace
 
 ModelTotals TotalModel(const MeshList& meshList) {
@@ -29,18 +47,23 @@ ModelTotals TotalModel(const MeshList& meshList) {
       if (NamesWrittenHardpoint(mesh.meshName)) ++totals.hardpoints;
       continue;
     }
-    if (totals.geometryMeshes++ == 0) box = mesh.bounds;
-    box.maxX = std::max(box.maxX, mesh.bounds.maxX);
-    box.minX = std::min(box.minX, mesh.bounds.minX);
-    box.maxY = std::max(box.maxY, mesh.bounds.maxY);
-    box.minY = std::min(box.minY, mesh.bounds.minY);
-    box.maxZ = std::max(box.maxZ, mesh.bounds.maxZ);
-    box.minZ = std::min(box.minZ, mesh.bounds.minZ);
+    box = Widened(box, totals.geometryMeshes++ == 0, mesh.bounds);
     totals.vertices += mesh.vertices.size();
     totals.triangles += mesh.triangles.size();
   }
-  totals.extent = {box.maxX - box.minX, box.maxY - box.minY, box.maxZ - box.minZ};
+  totals.extent = ExtentOf(box);
   return totals;
+}
+
+std::array<float, 3> GeometryExtent(const MeshList& meshList, std::span<const std::size_t> meshes) {
+  Bounds box;
+  bool first = true;
+  for (const std::size_t index : meshes) {
+    if (index >= meshList.size() || meshList[index].isHardpoint) continue;
+    box = Widened(box, first, meshList[index].bounds);
+    first = false;
+  }
+  return first ? std::array<float, 3>{0, 0, 0} : ExtentOf(box);
 }
 
 std::string UnitsText(float value) {
@@ -63,10 +86,8 @@ std::string ExtentText(const ModelTotals& totals) {
 
 std::string ExportSummary(const std::string& path, const ModelTotals& totals, int parts,
                           int lodLevel) {
-  ModelTotals written = totals;
-  if (lodLevel != 0) written.hardpoints = 0;
   return "wrote " + path + ": " + Counted(static_cast<std::size_t>(parts), "part", "parts") + ", " +
-         CountsText(written) + ", level " + std::to_string(lodLevel) + ", " + ExtentText(written);
+         CountsText(totals) + ", level " + std::to_string(lodLevel) + ", " + ExtentText(totals);
 }
 
 std::string SimplifiedExportSummary(const std::string& path, const ModelTotals& totals, int parts,

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "plugin/mesh_records.h"
@@ -21,9 +22,14 @@ struct ModelTotals {
 
 [[nodiscard]] ModelTotals TotalModel(const MeshList& meshList);
 
+// The extent of the geometry meshes among meshList[meshes...] (indices out
+// of range are passed over); zero without any.
+[[nodiscard]] std::array<float, 3> GeometryExtent(const MeshList& meshList,
+                                                  std::span<const std::size_t> meshes);
+
 // "wrote ship.cmp: 3 parts, 12 meshes, 4,812 vertices, 9,344 triangles,
-// 3 hardpoints, level 0, 12.3 x 4.1 x 20.7 units"; hardpoints count only at
-// level 0, the only level they are written at.
+// 3 hardpoints, level 0, 12.3 x 4.1 x 20.7 units"; `totals` holds what the
+// file holds (the caller counts the hardpoints the export wrote).
 [[nodiscard]] std::string ExportSummary(const std::string& path, const ModelTotals& totals,
                                         int parts, int lodLevel);
 

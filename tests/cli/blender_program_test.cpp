@@ -70,6 +70,10 @@ TEST_F(BlenderProgram, FailuresSayWhyAndWriteNothing) {
       {"./blender", "echo Read blend\necho 'Error: not a scene' >&2\nexit 1", "ship.blend",
        hasSaid + "it ended with status 1); Blender's last lines:\n  Read blend\n"
                  "  Error: not a scene\n"},
+      // Blender's errors come last: its last 12 lines are shown, not its first.
+      {nullptr, "seq 1 15\necho 'Error: not a scene' >&2\nexit 1", ship,
+       hasSaid + "it ended with status 1); Blender's last lines:\n  5\n  6\n  7\n  8\n  9\n"
+                 "  10\n  11\n  12\n  13\n  14\n  15\n  Error: not a scene\n"},
       {nullptr, "echo Read blend\nexec sleep 20", ship + " --import-timeout 1",
        hasSaid + "no result after 1 s); Blender's last lines:\n  Read blend\n"},
       {nullptr, "kill -SEGV $$", ship,

@@ -50,6 +50,7 @@ constexpr char kShipParts[] =
     "  Root (node \"hull\"); level 0: 1 mesh; level 1: 1 mesh\n"
     "  turret: Rev joint to Root at (0, -0.0271739, -0), axis (0, -1, -0), limits -0.523599 to "
     "0.523599; level 0: 1 mesh; level 1: 1 mesh; hardpoints: HpWeapon01 (fixed)\n"
+    "collision pieces: \"hull$hull\" (Root)\n"
     "level 0: 24 triangles\n"
     "level 1: 24 triangles\n";
 

@@ -397,6 +397,84 @@ TEST_F(CollisionExport, AnUpdateReplacesItsPartsAndKeepsTheOthersByteForByte) {
   EXPECT_TRUE(CheckCollisionFile(updated, &model).empty());
 }
 
+// A part the update exports but can make no hull of (its turret flattened
+// to a line) loses its old hulls: they would be the old turret's shape.
+TEST_F(CollisionExport, AnUpdatedPartWithoutHullsKeepsNoneOfItsOldOnes) {
+  const auto model = [](const std::string& turret) {
+    return R"({"materials": ["hull_metal"], "meshes": [)" + BoxMesh("ship", {0, 0, 0}, {4, 1, 6}) +
+           "," + turret + R"(], "nodes": [{"name": "ship", "meshes": [0]},
+      {"name": "turret", "parent": 0, "translation": [0, 2, 0], "meshes": [1],
+       "properties": {"construct": "rev"}}]})";
+  };
+  std::ofstream(folder_ / "boxed.json", std::ios::binary)
+      << model(BoxMesh("turret", {0, 2, 0}, {1, 1, 1}));
+  std::ofstream(folder_ / "flat.json", std::ios::binary)
+      << model(R"({"name": "turret", "material": 0, "triangles": [[0,1,2]],
+                   "vertices": [[0,2,0,0,0],[1,2,0,0,0],[2,2,0,0,0]]})");
+  ASSERT_EQ(Run("export boxed.json -o ship.cmp -q --parts nodes --collision").exitStatus, 0);
+  const CollisionFile old = DecodedFile("ship.sur");
+  std::vector<std::uint32_t> oldIds;
+  for (const CollisionPart& part : old.parts) oldIds.push_back(part.id);
+  ASSERT_EQ(oldIds, Ids({"Root", "turret"}));
+  const auto run = Run("export flat.json -o ship.cmp -q --update --parts nodes --collision");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "warning: the collision piece turret has fewer than three points off one line and "
+            "is left out\n");
+  const CollisionFile updated = DecodedFile("ship.sur");
+  std::vector<std::uint32_t> ids;
+  for (const CollisionPart& part : updated.parts) ids.push_back(part.id);
+  EXPECT_EQ(ids, Ids({"Root"}));
+}
+
+// The wrote lines of a node tree count what the file holds: every part's
+// hardpoints on each line of an export that writes level 0, and the extent
+// of the written geometry alone (a hull piece and a far ignored pilot
+// widen it to 12 units tall if counted; the turret alone makes it 2 wide).
+TEST_F(CollisionExport, WroteLinesOfANodeTreeCountWhatTheFileHolds) {
+  std::ofstream(folder_ / "crew.json", std::ios::binary)
+      << R"({"materials": ["hull_metal"], "meshes": [)" + BoxMesh("ship", {0, 0, 0}, {4, 1, 6}) +
+             "," + BoxMesh("turret", {0, 2, 0}, {1, 1, 1}) + "," +
+             BoxMesh("turret$hull", {0, 2.5f, 0}, {1.5f, 1.5f, 1.5f}) + "," +
+             BoxMesh("pilot", {0, 10, 0}, {1, 1, 1}) + R"(], "nodes": [
+      {"name": "ship", "meshes": [0]},
+      {"name": "turret", "parent": 0, "translation": [0, 2, 0], "meshes": [1],
+       "properties": {"construct": "rev"}},
+      {"name": "turret$hull", "parent": 1, "meshes": [2]},
+      {"name": "HpTurret01", "parent": 1, "translation": [0, 1, 0]},
+      {"name": "HpEngine01", "parent": 0, "translation": [0, 0, 6]},
+      {"name": "HpEngine02", "parent": 0, "translation": [1, 0, 6]},
+      {"name": "pilot", "parent": 0, "meshes": [3], "properties": {"export_ignore": true}}]})";
+  const struct {
+    std::string options;
+    std::vector<std::string> lines;  // each wrote line from its hardpoints on
+  } cases[] = {
+      {"--scale 1 --parts nodes", {"3 hardpoints, level 0, 8.0 x 4.0 x 12.0 units"}},
+      {"--scale 1 --game-ready", {"3 hardpoints, level 0, 8.0 x 4.0 x 12.0 units"}},
+      {"--scale 1 --parts nodes --lod 1", {"0 hardpoints, level 1, 8.0 x 4.0 x 12.0 units"}},
+      {"--scale 1 --parts nodes --collision --auto-lod",
+       {"3 hardpoints, level 0, 8.0 x 4.0 x 12.0 units",
+        "3 hardpoints, level 1, 8.0 x 4.0 x 12.0 units",
+        "3 hardpoints, level 2, 8.0 x 4.0 x 12.0 units"}},
+      {"--parts nodes --scale 2 --simplify 0.5", {"3 hardpoints, level 0, 4.0 x 2.0 x 6.0 units"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    const auto run = Run("export crew.json -o ship.cmp -q --force " + c.options);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    std::vector<std::string> lines;
+    for (std::size_t at = run.out.find("wrote "); at != std::string::npos;
+         at = run.out.find("wrote ", at + 1)) {
+      const std::string line = run.out.substr(at, run.out.find('\n', at) - at);
+      EXPECT_EQ(line.rfind("wrote ship.cmp: 2 parts, 2 meshes, ", 0), 0u) << line;
+      // From the hardpoints to the extent; a relative error may follow.
+      const std::size_t from = line.rfind(", ", line.find(" hardpoints, ")) + 2;
+      lines.push_back(line.substr(from, line.find(" units") + 6 - from));
+    }
+    EXPECT_EQ(lines, c.lines) << run.out;
+  }
+}
+
 // The sample ship as a new user exports it (one part): check finds nothing
 // in the pair, where a collision part of id 0 made it say sur-part-id and
 // that the part cannot be hit.

@@ -512,6 +512,78 @@ TEST_F(ExportCommand, ModelFilesAreJudgedAsTheExportSeesThem) {
   EXPECT_NE(run.out.find("HpGun01"), std::string::npos) << run.out;
 }
 
+// A hardpoint named for the node tree ("HpTurret01", no Hp_Fixed_) is one
+// the flat export leaves out, and says so; the listing's parts use it, so
+// the listing does not ask to rename it unless the tree cannot form parts.
+TEST_F(ExportCommand, RenamingIsAskedOnlyOfHardpointsLeftOut) {
+  std::vector<testing::GltfNode> nodes(3);
+  nodes[0] = {"hull", 0, {0, 0, 0}, {1, 1, 1}, {1}};
+  nodes[1] = {"HpTurret01", -1, {0, 1, 0}, {1, 1, 1}, {}};
+  nodes[2] = {"hull2", 0, {0, 0, 5}, {1, 1, 1}, {}};
+  WriteText(folder_ / "tree.gltf", testing::MakeGltf({{testing::Box()}}, nodes, {0}));
+  WriteText(folder_ / "roots.gltf", testing::MakeGltf({{testing::Box()}}, nodes, {0, 2}));
+  const struct {
+    std::string arguments;
+    bool renames;
+    std::string out;  // a line of the output that tells the hardpoint's fate
+  } cases[] = {
+      {"tree.gltf --list", false, "hardpoints: HpTurret01 (fixed)\n"},
+      {"tree.gltf --list --scale 1", false, "hardpoints: HpTurret01 (fixed)\n"},
+      {"tree.gltf -o flat.cmp --scale 1", true, ", 0 hardpoints, "},
+      {"tree.gltf -o parts.cmp --scale 1 --parts nodes", false, ", 1 hardpoint, "},
+      {"roots.gltf --list --scale 1", true, "--parts nodes cannot form parts: two mesh nodes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const auto run = Run("export " + c.arguments);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::string warning = "mesh \"HpTurret01\" begins with \"hp\" but names";
+    const std::size_t rename = run.err.find(warning);
+    EXPECT_EQ(rename != std::string::npos, c.renames) << run.err;
+    EXPECT_EQ(rename == std::string::npos ? rename : run.err.find(warning, rename + 1),
+              std::string::npos);  // said once
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+  }
+}
+
+// --game-ready makes parts of a tree with one mesh node at its top; with
+// two it exports one part, and says so once, naming them.
+TEST_F(ExportCommand, GameReadyFallingBackToOnePartSaysWhy) {
+  std::vector<testing::GltfNode> nodes(3);
+  nodes[0] = {"hull", 0, {0, 0, 0}, {1, 1, 1}, {1}};
+  nodes[1] = {"wing", 0, {3, 0, 0}, {1, 1, 1}, {}};
+  nodes[2] = {"stray", 0, {0, 0, 5}, {1, 1, 1}, {}};
+  WriteText(folder_ / "tree.gltf", testing::MakeGltf({{testing::Box()}}, nodes, {0}));
+  WriteText(folder_ / "roots.gltf", testing::MakeGltf({{testing::Box()}}, nodes, {0, 2}));
+  const std::string fallback =
+      "warning: \"roots.gltf\": --game-ready exports one part, not the node tree's: two mesh "
+      "nodes at the top of the node tree: \"hull\" and \"stray\"; make one the other's parent\n";
+  const struct {
+    std::string arguments;
+    std::string warning;  // the fallback's; empty: none
+    std::string parts;
+  } cases[] = {
+      {"tree.gltf --game-ready", "", "2 parts"},
+      {"roots.gltf --game-ready", fallback, "1 part"},
+      {"roots.gltf", "", "1 part"},
+      {"roots.gltf --game-ready --groups 2,1", "", "2 parts"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const auto run = Run("export " + c.arguments + " -o ship.cmp -q --force --scale 1");
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::size_t at = run.err.find("--game-ready exports one part");
+    EXPECT_EQ(at == std::string::npos
+                  ? ""
+                  : run.err.substr(run.err.rfind('\n', at) + 1,
+                                   run.err.find('\n', at) - run.err.rfind('\n', at)),
+              c.warning)
+        << run.err;
+    EXPECT_EQ(at == std::string::npos ? at : run.err.find("one part", at + 40), std::string::npos);
+    EXPECT_NE(run.out.find("wrote ship.cmp: " + c.parts + ", "), std::string::npos) << run.out;
+  }
+}
+
 // The size is only judged outside 1 to 5,000 units, and a suggested --scale
 // lands inside that range or none is suggested.
 TEST_F(ExportCommand, SizeWarningsSuggestAScaleThatFitsOrNone) {

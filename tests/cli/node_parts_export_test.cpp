@@ -371,6 +371,7 @@ TEST_F(NodePartsExport, LeftOutNodesAndRenamedPartsAreToldInWarnings) {
       {"shield", 0, {0, 0, 0}, none, {1, 1, 1}, true, {{"hull", 1.0}}},
       {"scaffold", 0, {0, 0, 0}, none, {1, 1, 1}, true, {{"export_ignore", true}}},
       {"scaffold_arm", 6, {0, 0, 0}, none, {1, 1, 1}, true},
+      {"wing$hull", 1, {0, 0, 0}, none, {1, 1, 1}, true},
   });
   // Meshes no node holds join the root part, except hardpoints.
   for (const char* loose : {"HpLoose01", "loose"}) {
@@ -388,8 +389,15 @@ TEST_F(NodePartsExport, LeftOutNodesAndRenamedPartsAreToldInWarnings) {
             "warning: hardpoint meshes that no node of the tree holds are left out (make "
             "them nodes to place them on a part): \"HpLoose01\"\n"
             "warning: collision nodes were not used, since no collision file is written: "
-            "\"ship$hull\", \"shield\"\n");
+            "\"ship$hull\", \"shield\", \"wing$hull\"\n");
   EXPECT_NE(run.out.find(", 5 meshes, "), std::string::npos) << run.out;
+  // The listing names the nodes that are no geometry, and what they belong to.
+  const testing::CmptoolRun listed = Run("export ship.json --list");
+  ASSERT_EQ(listed.exitStatus, 0) << listed.err;
+  EXPECT_NE(listed.out.find("\ncollision pieces: \"ship$hull\" (Root), \"shield\" (Root), "
+                            "\"wing$hull\" (wing)\nleft out (export_ignore): \"scaffold\"\n"),
+            std::string::npos)
+      << listed.out;
   const CompoundModel written = Read("ship.cmp");
   std::vector<std::string> names;
   for (const Joint& joint : written.joints) names.push_back(joint.child);
@@ -414,6 +422,36 @@ TEST_F(NodePartsExport, ListShowsThePartsJointsAndHardpoints) {
   EXPECT_EQ(flat.exitStatus, 0);
   EXPECT_NE(flat.out.find("--parts nodes cannot form parts: two mesh nodes at the top"),
             std::string::npos);
+}
+
+// The listing takes the options the export shares with it: the turret's
+// joint origin (0, 198, -300) in the tree's units, scaled and turned as the
+// export would write it.
+TEST_F(NodePartsExport, ListTakesTheScaleAndOrientationOfTheExport) {
+  const std::string ship = "export '" SVCMP_EXAMPLES "/turret_ship.json' ";
+  ASSERT_EQ(Run(ship + "-o ship.cmp -q --scale 50 --save-settings fifty.ces").exitStatus, 0);
+  const struct {
+    std::string options;
+    std::string scale;   // after "at --scale "
+    std::string origin;  // of the turret's joint
+  } cases[] = {
+      {"", "92", "(0, 2.15217, -3.26087)"},
+      {"--scale 1", "1", "(0, 198, -300)"},
+      {"--scale 4 --orientation back-to-front", "4", "(0, -49.5, 75)"},
+      {"--settings fifty.ces", "50", "(0, 3.96, -6)"},
+      {"--settings fifty.ces --scale 2", "2", "(0, 99, -150)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    const testing::CmptoolRun run = Run(ship + "--list --save-settings unwanted.ces " + c.options);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find(" units at --scale " + c.scale + "\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("(--parts nodes), at --scale " + c.scale + ":\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  turret: Rev joint to Root at " + c.origin + ", "), std::string::npos)
+        << run.out;
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "unwanted.ces"));  // a listing writes nothing
+  }
 }
 
 TEST_F(NodePartsExport, WithoutTheOptionATreeChangesNoByte) {
