@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "format/material_record.h"
+#include "import/scene_document.h"
+#include "inspect/surface_library.h"
+
+namespace svcmp::cli {
+
+// A file to write beside the converted model.
+struct SideFile {
+  std::string name;
+  std::vector<std::uint8_t> bytes;
+};
+
+struct ConvertedMaterials {
+  std::vector<SceneMaterialLook> looks;  // one per material; none when no material is known
+  std::vector<SideFile> files;           // each texture as PNG, and as the library stored it
+  std::vector<std::string> warnings;
+};
+
+// The file names a texture of the library's name `texture` is written
+// under: its name with every character but letters, digits, '.', '-' and
+// '_' made '_', then ".png" for the picture and ".dds" (or ".tga" for a
+// texture kept as TGA levels) for the bytes the library holds.
+std::string PictureFileName(const std::string& texture);
+std::string KeptFileName(const std::string& texture, TextureImageKind kind);
+
+// The glTF look of each of the scene's materials (by name, matched to
+// `records` by name id), with the diffuse and emissive textures of
+// `textures` decoded to PNG and kept as they were stored. A texture that is
+// missing or cannot be decoded is left out of the look with a warning that
+// names it and its material.
+ConvertedMaterials ConvertMaterials(const std::vector<std::string>& materials,
+                                    const std::vector<MaterialRecord>& records,
+                                    const SurfaceLibrary& textures);
+
+}  // namespace svcmp::cli
