@@ -5,12 +5,15 @@
 #include <nlohmann/json.hpp>
 
 #include "import/material_extras.h"
+#include "inspect/material_records.h"
 #include "inspect/surface_library.h"
 #include "materials/image_decoding.h"
 #include "materials/material_library.h"
 #include "materials/material_records.h"
+#include "render/png_encoder.h"
 #include "render/texture_decoder.h"
 #include "tests/cli/cmptool_runner.h"
+#include "tests/cmp/cmp_test_fixtures.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 
@@ -160,6 +163,77 @@ TEST_F(ConvertMaterials, NamesATextureNoLibraryHoldsAndWritesTheRest) {
   const Json* trim = MaterialNamed(gltf, "sampleship_trim");
   ASSERT_NE(trim, nullptr);
   EXPECT_EQ((*trim)["extras"][kMaterialExtrasKey]["type"], "DcDt");
+}
+
+std::map<std::string, MaterialRecord> RecordsIn(const fs::path& model) {
+  UtfTree tree;
+  EXPECT_TRUE(ReadUtfFile(model, tree, nullptr).ok());
+  std::map<std::string, MaterialRecord> records;
+  for (MaterialRecord& record : ReadMaterialRecords(tree).materials) {
+    records.emplace(record.name, std::move(record));
+  }
+  return records;
+}
+
+// convert, then export of what it wrote: the same types and leaves, and the
+// texture's own bytes while its picture is unchanged.
+TEST_F(ConvertMaterials, ExportOfTheConvertedModelGivesTheSameMaterialsAndTextureBytes) {
+  ASSERT_EQ(Run("export " + kShip + " -o ship.cmp -q --game-ready --groups 1,2,1").exitStatus, 0);
+  const std::vector<std::uint8_t> dds = StoredTexture(folder_ / "ship.cmp");
+  const MaterialLeaf dt{"Dt_name", std::string(kTexture)};
+  const MaterialLeaf dtf{"Dt_flags", std::uint32_t{74}};
+  const MaterialColour dc{0.25f, 0.5f, 0.75f};
+  const MaterialColour ec{0.125f, 0.375f, 0.625f};
+  struct Case {
+    MaterialRecord hull;
+    MaterialRecord trim;
+  };
+  const std::vector<Case> cases = {
+      {{"sampleship_hull", "DcDtEcOcOtTwo", {{"Dc", dc}, dt, dtf, {"Ec", ec}, {"Oc", 0.75f}}},
+       {"sampleship_trim",
+        "DcDtBt",
+        {{"Dc", dc}, {"Bt_name", std::string("grime")}, {"Bt_flags", std::uint32_t{80}}}}},
+      {{"sampleship_hull", "DcDtEt", {dt, dtf, {"Et_name", std::string(kTexture)},
+                                      {"Et_flags", std::uint32_t{90}}}},
+       {"sampleship_trim", "DcDtOcOt", {{"Dc", dc}}}},
+      {{"sampleship_hull",
+        "DetailMapMaterial",
+        {{"Ac", MaterialColour{1, 1, 1}}, {"Dc", dc}, {"Dm_flags", std::uint32_t{64}},
+         {"Dm_name", std::string("rock")}, dtf, dt, {"flip u", 0.0f}, {"flip v", 0.0f},
+         {"TileRate", 12.0f}}},
+       {"sampleship_trim", "Nebula", {{"Ec", ec}}}},
+      {{"sampleship_hull", "DcDt", {dt, dtf, {"Ec", ec}}},
+       {"sampleship_trim", "DcDtEcTwo", {{"Ec", ec}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hull.type + " " + c.trim.type);
+    WriteLibrary(folder_ / "lib.mat", {c.hull, c.trim}, dds);
+    const auto convert = Run("convert ship.cmp --materials lib.mat -o model.gltf --force");
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    const auto exported = Run("export model.gltf -o back.cmp -q --force --game-ready --parts nodes");
+    ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+    const std::map<std::string, MaterialRecord> back = RecordsIn(folder_ / "back.cmp");
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back.at(c.hull.name), c.hull);
+    EXPECT_EQ(back.at(c.trim.name), c.trim);
+    EXPECT_EQ(StoredTexture(folder_ / "back.cmp"), dds);
+  }
+
+  // An edited picture is the texture now, under the texture's own name.
+  const ImageDecodeResult picture = DecodeImage(FileBytes(folder_ / "sample_ship_hull.png.png"));
+  ASSERT_TRUE(picture.image);
+  render::TextureImage edited{picture.image->width, picture.image->height, {}};
+  for (std::size_t i = 0; i < picture.image->pixels.size(); i += 4) {
+    edited.pixels.push_back({255, picture.image->pixels[i + 1], picture.image->pixels[i + 2]});
+  }
+  const std::vector<std::uint8_t> png = render::EncodePng(edited);
+  testing::WriteBytes(folder_ / "sample_ship_hull.png.png", png);
+  ASSERT_EQ(Run("export model.gltf -o back.cmp -q --force --game-ready --parts nodes").exitStatus, 0);
+  const std::vector<std::uint8_t> reencoded = StoredTexture(folder_ / "back.cmp");
+  EXPECT_FALSE(reencoded.empty());
+  EXPECT_NE(reencoded, dds);
+  EXPECT_EQ(RecordsIn(folder_ / "back.cmp").at("sampleship_hull").Find("Dt_name")->value,
+            MaterialLeafValue(std::string(kTexture)));
 }
 
 }  // namespace
