@@ -38,6 +38,26 @@ TEST(GltfMaterial, SaysColoursOpacityTexturesAndSidesAsGltfDoes) {
   EXPECT_EQ(air.baseColour, (std::array<float, 4>{1, 1, 1, 1}));
 }
 
+// Blending and sides each follow their own part of the type's name.
+TEST(GltfMaterial, BlendsAndTwoSidednessFollowTheType) {
+  struct Case {
+    const char* type;
+    bool blend;
+    bool doubleSided;
+  };
+  const Case cases[] = {
+      {"DcDt", false, false},          {"DcDtTwo", false, true},     {"DcDtOcOt", true, false},
+      {"DcDtOcOtTwo", true, true},     {"DcDtEcTwo", false, true},   {"DcDtBtOcOt", true, false},
+      {"Nebula", false, false},        {"DcDtEtTwo", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    const GltfMaterial gltf = GltfMaterialOf({"m", c.type, {}});
+    EXPECT_EQ(gltf.blend, c.blend);
+    EXPECT_EQ(gltf.doubleSided, c.doubleSided);
+  }
+}
+
 // An edit in the modelling program: the look changes, and the type that
 // says the new look is written; flags and other leaves stay.
 TEST(GltfMaterial, AnEditedLookPicksTheTypeThatSaysIt) {
