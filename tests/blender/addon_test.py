@@ -265,8 +265,8 @@ class ImportsTheSampleShip(unittest.TestCase):
 
     def test_the_imported_ship_exports_to_the_same_parts_joints_hardpoints_and_shapes(self):
         # Mesh names, part order and shared vertices are Blender's own after
-        # an import, and the texture does not come back through convert; the
-        # parts' places and shapes, the joints and the hardpoints do.
+        # an import; the parts' places and shapes, the joints and the
+        # hardpoints come back.
         again = path("sample-again", "ship.cmp")
         self.assertEqual(bpy.ops.export_scene.svcmp_cmp(
             filepath=again, scale_preset="HOST", orientation="UPSIDE_DOWN", game_ready=True), {"FINISHED"})

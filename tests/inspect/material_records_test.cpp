@@ -4,6 +4,9 @@
 
 #include <set>
 
+#include "format/name_crc.h"
+#include "inspect/material_names.h"
+#include "inspect/surface_library.h"
 #include "materials/material_records.h"
 #include "tests/cmp/cmp_test_fixtures.h"
 #include "tests/materials/material_type_table.h"
@@ -92,6 +95,13 @@ TEST(MaterialRecords, ReadsPaddedLeavesByTheirUsedBytesAndNamesShortOnes) {
   const MaterialRecord expected{
       "pad", "DcDtEc", {{"Ec", MaterialColour{1, 0.5f, 0.25f}}, {"Dt_flags", std::uint32_t{74}}}};
   EXPECT_EQ(read.materials[0], expected);
+  // The count beside the materials is none of them.
+  std::map<std::uint32_t, std::string> names;
+  AddMaterialNames(tree, names);
+  EXPECT_EQ(names, (std::map<std::uint32_t, std::string>{{NameCrc("pad"), "pad"}}));
+  SurfaceLibrary surfaces;
+  AddSurfaces(tree, surfaces);
+  EXPECT_EQ(surfaces.materials.size(), 1u);
   ASSERT_EQ(read.problems.size(), 2u);
   EXPECT_NE(read.problems[0].find("/Material Library/pad/Dc"), std::string::npos);
   EXPECT_NE(read.problems[1].find("/Material Library/pad/Oc"), std::string::npos);
