@@ -123,7 +123,11 @@ void MaterialExport::Collect(const MeshList& meshList) {
   known_.clear();
   for (const msMaterial& look : used) {
     records_.push_back(GameMaterialOf(look, [&](const std::string& file, const std::string& wanted) {
-      return AddGameTexture(file, wanted, look.name);
+      // An image the model file holds inside has no file beside it to keep.
+      bool hasAlpha = false;
+      return file == look.diffuseTexture && !look.embeddedTexture.empty()
+                 ? AddTexture(look, hasAlpha)
+                 : AddGameTexture(file, wanted, look.name);
     }));
   }
 }

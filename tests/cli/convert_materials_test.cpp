@@ -236,5 +236,47 @@ TEST_F(ConvertMaterials, ExportOfTheConvertedModelGivesTheSameMaterialsAndTextur
             MaterialLeafValue(std::string(kTexture)));
 }
 
+// A model made elsewhere: a two-sided material whose image the file holds
+// inside is written as the two-sided type with that image as its texture.
+TEST_F(ConvertMaterials, AnImageInsideTheFileIsTheTextureOfATwoSidedMaterial) {
+  ASSERT_EQ(Run("export " + kShip + " -o ship.cmp -q --game-ready --groups 1,2,1").exitStatus, 0);
+  ASSERT_EQ(Run("convert ship.cmp -o model.gltf").exitStatus, 0);
+  Json gltf = Json::parse(FileText("model.gltf"));
+  const std::vector<std::uint8_t> png = FileBytes(folder_ / "sample_ship_hull.png.png");
+  static const char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string base64;
+  for (std::size_t i = 0; i < png.size(); i += 3) {
+    const std::uint32_t word = png[i] << 16 | (i + 1 < png.size() ? png[i + 1] << 8 : 0) |
+                               (i + 2 < png.size() ? png[i + 2] : 0);
+    for (std::size_t k = 0; k < 4; ++k) {
+      base64 += i + k <= png.size() ? kDigits[(word >> (18 - 6 * k)) & 63] : '=';
+    }
+  }
+  gltf["images"][0]["uri"] = "data:image/png;base64," + base64;
+  for (Json& material : gltf["materials"]) {
+    material.erase("extras");
+    material["doubleSided"] = true;
+  }
+  fs::remove(folder_ / "sample_ship_hull.png.png");
+  testing::WriteBytes(folder_ / "model.gltf", [&] {
+    const std::string text = gltf.dump();
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+  }());
+  const auto exported = Run("export model.gltf -o back.cmp --force --game-ready --parts nodes");
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  EXPECT_EQ(exported.err.find("texture"), std::string::npos) << exported.err;
+  const std::map<std::string, MaterialRecord> back = RecordsIn(folder_ / "back.cmp");
+  const MaterialRecord& hull = back.at("sampleship_hull");
+  EXPECT_EQ(hull.type, "DcDtTwo");
+  ASSERT_NE(hull.Find("Dt_name"), nullptr);
+  UtfTree tree;
+  ASSERT_TRUE(ReadUtfFile(folder_ / "back.cmp", tree, nullptr).ok());
+  SurfaceLibrary library;
+  AddSurfaces(tree, library);
+  EXPECT_NE(library.FindTexture(std::get<std::string>(hull.Find("Dt_name")->value)), nullptr);
+  EXPECT_EQ(back.at("sampleship_trim").type, "DcDtTwo");
+}
+
 }  // namespace
 }  // namespace svcmp
