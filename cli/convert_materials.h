@@ -33,7 +33,8 @@ std::string KeptFileName(const std::string& texture, TextureImageKind kind);
 // `records` by name id), with the diffuse and emissive textures of
 // `textures` decoded to PNG and kept as they were stored. A texture that is
 // missing or cannot be decoded is left out of the look with a warning that
-// names it and its material.
+// names it and its material; a material with a number that is not finite
+// keeps glTF's default look, with a warning.
 ConvertedMaterials ConvertMaterials(const std::vector<std::string>& materials,
                                     const std::vector<MaterialRecord>& records,
                                     const SurfaceLibrary& textures);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "import/material_extras.h"
@@ -145,11 +146,17 @@ TEST_F(ConvertMaterials, NamesATextureNoLibraryHoldsAndWritesTheRest) {
                             "DcDt",
                             {{"Dt_name", std::string("nowhere.tga")},
                              {"Dt_flags", std::uint32_t{64}}}};
+  const MaterialRecord broken{
+      "sampleship_trim", "DcDt", {{"Dc", MaterialColour{0.5f, std::numeric_limits<float>::quiet_NaN(), 1}}}};
   UtfTree tree;
-  AddMaterialRecords(tree, {hull});
+  AddMaterialRecords(tree, {hull, broken});
   ASSERT_TRUE(WriteUtfFile(tree, folder_ / "lib.mat").written);
   const auto convert = Run("convert ship.cmp --materials lib.mat -o ship.gltf");
   ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+  EXPECT_NE(convert.err.find("warning: ship.cmp: material sampleship_trim has a number that is "
+                             "not finite; it is written without its look"),
+            std::string::npos)
+      << convert.err;
   EXPECT_NE(convert.err.find("warning: ship.cmp: texture nowhere.tga of material "
                              "sampleship_hull is in no texture library read"),
             std::string::npos)
@@ -159,10 +166,11 @@ TEST_F(ConvertMaterials, NamesATextureNoLibraryHoldsAndWritesTheRest) {
   ASSERT_NE(material, nullptr);
   EXPECT_FALSE((*material)["pbrMetallicRoughness"].contains("baseColorTexture"));
   EXPECT_EQ(MaterialRecordOfJson((*material)["extras"][kMaterialExtrasKey], hull.name), hull);
-  // The model's own trim material, with its own colour.
+  // The broken trim material has glTF's default look and no extras.
   const Json* trim = MaterialNamed(gltf, "sampleship_trim");
   ASSERT_NE(trim, nullptr);
-  EXPECT_EQ((*trim)["extras"][kMaterialExtrasKey]["type"], "DcDt");
+  EXPECT_FALSE(trim->contains("extras"));
+  EXPECT_EQ((*trim)["pbrMetallicRoughness"]["baseColorFactor"], Json::array({1.0, 1.0, 1.0, 1.0}));
 }
 
 std::map<std::string, MaterialRecord> RecordsIn(const fs::path& model) {
