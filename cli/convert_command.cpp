@@ -14,13 +14,13 @@
 #include "cli/export_options.h"
 #include "cli/input_files.h"
 #include "cli/scratch_folder.h"
+#include "format/name_crc.h"
 #include "import/export_formats.h"
 #include "import/importer_process.h"
 #include "import/scene_export.h"
 #include "inspect/material_records.h"
-#include "plugin/model_capture.h"
-#include "format/name_crc.h"
 #include "inspect/surface_library.h"
+#include "plugin/model_capture.h"
 #include "utf/file_io.h"
 
 namespace svcmp::cli {

@@ -1,5 +1,6 @@
 #include "cli/convert_materials.h"
 
+#include <cmath>
 #include <map>
 #include <optional>
 
@@ -67,6 +68,21 @@ class TextureFiles {
   std::map<std::string, std::string> taken_;  // picture file -> texture name
 };
 
+// JSON, and so glTF, holds no infinite or undefined number.
+bool Finite(const MaterialRecord& material) {
+  for (const MaterialLeaf& leaf : material.leaves) {
+    if (const auto* number = std::get_if<float>(&leaf.value); number && !std::isfinite(*number)) {
+      return false;
+    }
+    if (const auto* colour = std::get_if<MaterialColour>(&leaf.value)) {
+      for (float channel : *colour) {
+        if (!std::isfinite(channel)) return false;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string PictureFileName(const std::string& texture) { return SafeName(texture) + ".png"; }
@@ -89,6 +105,11 @@ ConvertedMaterials ConvertMaterials(const std::vector<std::string>& materials,
     if (found == byId.end()) continue;
     anyKnown = true;
     const MaterialRecord& record = *found->second;
+    if (!Finite(record)) {
+      out.warnings.push_back("material " + name +
+                             " has a number that is not finite; it is written without its look");
+      continue;
+    }
     const GltfMaterial gltf = GltfMaterialOf(record);
     look.baseColour = gltf.baseColour;
     look.emissive = gltf.emissive;

@@ -32,8 +32,8 @@ std::string TextOf(const MaterialRecord& material, std::string_view leaf) {
 }  // namespace
 
 bool CarriesGameLook(const msMaterial& material) {
-  return !material.gameMaterial.empty() || !material.emissiveTexture.empty() ||
-         material.blend || material.doubleSided ||
+  return !material.gameMaterial.empty() || !material.emissiveTexture.empty() || material.blend ||
+         material.doubleSided ||
          (material.emissive && *material.emissive != std::array<float, 3>{0, 0, 0});
 }
 
@@ -45,7 +45,8 @@ MaterialRecord GameMaterialOf(const msMaterial& material, const TextureNamer& na
   }
   GltfMaterial gltf;
   gltf.name = material.name;
-  if (material.diffuse) std::copy(material.diffuse->begin(), material.diffuse->end(), gltf.baseColour.begin());
+  if (material.diffuse)
+    std::copy(material.diffuse->begin(), material.diffuse->end(), gltf.baseColour.begin());
   gltf.baseColour[3] = material.opacity.value_or(1.0f);
   if (material.emissive) gltf.emissive = *material.emissive;
   gltf.blend = material.blend;

@@ -11,8 +11,8 @@
 #include "cli/game_materials.h"
 #include "materials/dds_writer.h"
 #include "materials/gltf_material.h"
-#include "materials/material_records.h"
 #include "materials/image_decoding.h"
+#include "materials/material_records.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 
@@ -122,13 +122,14 @@ void MaterialExport::Collect(const MeshList& meshList) {
   textures_.clear();
   known_.clear();
   for (const msMaterial& look : used) {
-    records_.push_back(GameMaterialOf(look, [&](const std::string& file, const std::string& wanted) {
-      // An image the model file holds inside has no file beside it to keep.
-      bool hasAlpha = false;
-      return file == look.diffuseTexture && !look.embeddedTexture.empty()
-                 ? AddTexture(look, hasAlpha)
-                 : AddGameTexture(file, wanted, look.name);
-    }));
+    records_.push_back(
+        GameMaterialOf(look, [&](const std::string& file, const std::string& wanted) {
+          // An image the model file holds inside has no file beside it to keep.
+          bool hasAlpha = false;
+          return file == look.diffuseTexture && !look.embeddedTexture.empty()
+                     ? AddTexture(look, hasAlpha)
+                     : AddGameTexture(file, wanted, look.name);
+        }));
   }
 }
 
@@ -171,7 +172,8 @@ std::string MaterialExport::AddTexture(const msMaterial& material, bool& hasAlph
 std::string MaterialExport::AddGameTexture(const std::string& file, const std::string& wanted,
                                            const std::string& material) {
   const std::filesystem::path path = PortablePath(file);
-  const std::filesystem::path found = path.is_absolute() ? path : FindIgnoringCase(modelFolder_, path);
+  const std::filesystem::path found =
+      path.is_absolute() ? path : FindIgnoringCase(modelFolder_, path);
   const std::string source = found.lexically_normal().string();
   const auto known = std::find_if(known_.begin(), known_.end(),
                                   [&](const KnownTexture& t) { return t.source == source; });

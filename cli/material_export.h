@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "host/host_model.h"
 #include "format/material_record.h"
+#include "host/host_model.h"
 #include "materials/material_library.h"
 #include "plugin/mesh_records.h"
 #include "utf/utf_tree.h"

@@ -26,7 +26,7 @@ struct MaterialLeaf {
 
 struct MaterialRecord {
   std::string name;
-  std::string type;                // the "Type" leaf
+  std::string type;                  // the "Type" leaf
   std::vector<MaterialLeaf> leaves;  // every other leaf, in the folder's order
   bool operator==(const MaterialRecord&) const = default;
 

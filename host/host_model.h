@@ -32,8 +32,8 @@ struct msMaterial {
   std::string gameMaterial = {};
 
   bool HasLook() const {
-    return diffuse || opacity || !diffuseTexture.empty() || !embeddedTexture.empty() ||
-           emissive || !emissiveTexture.empty() || blend || doubleSided || !gameMaterial.empty();
+    return diffuse || opacity || !diffuseTexture.empty() || !embeddedTexture.empty() || emissive ||
+           !emissiveTexture.empty() || blend || doubleSided || !gameMaterial.empty();
   }
 };
 

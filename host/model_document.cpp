@@ -219,9 +219,9 @@ class ModelReader {
         json_.SkipValue();
       }
     }
-    for (Refusal* rule : {&name, &nameEncoding.refusal, &diffuse, &opacity, &texture,
-                          &textureEncoding.refusal, &emissive, &emissiveTexture, &blend,
-                          &doubleSided, &game}) {
+    for (Refusal* rule :
+         {&name, &nameEncoding.refusal, &diffuse, &opacity, &texture, &textureEncoding.refusal,
+          &emissive, &emissiveTexture, &blend, &doubleSided, &game}) {
       if (*rule) return *rule;
     }
     if (Refusal refusal = Decode(nameEncoding, material.name, ".name")) return refusal;

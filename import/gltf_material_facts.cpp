@@ -42,9 +42,9 @@ void AddFacts(const Json& document, const Json& material, msMaterial& into) {
   const Json& emissive = material.value("emissiveFactor", Json());
   if (emissive.is_array() && emissive.size() == 3 &&
       std::all_of(emissive.begin(), emissive.end(), [](const Json& v) { return v.is_number(); })) {
-    into.emissive = std::array<float, 3>{Unit(emissive[0].get<double>()),
-                                         Unit(emissive[1].get<double>()),
-                                         Unit(emissive[2].get<double>())};
+    into.emissive =
+        std::array<float, 3>{Unit(emissive[0].get<double>()), Unit(emissive[1].get<double>()),
+                             Unit(emissive[2].get<double>())};
   }
   into.emissiveTexture = ImageUri(document, material.value("emissiveTexture", Json()));
   into.blend = material.value("alphaMode", Json()) == "BLEND";

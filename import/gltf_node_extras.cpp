@@ -112,9 +112,9 @@ std::string AddGltfNodeExtras(const SceneDocument& scene, const std::string& for
                               const std::string& path) {
   const bool binary = format == "glb2";
   if ((!binary && format != "gltf2") ||
-      (scene.looks.empty() &&
-       std::ranges::none_of(scene.nodes,
-                            [](const SceneNode& node) { return !node.properties.empty(); }))) {
+      (scene.looks.empty() && std::ranges::none_of(scene.nodes, [](const SceneNode& node) {
+         return !node.properties.empty();
+       }))) {
     return "";
   }
   const std::string unmatched = "\"" + path + "\": the written nodes are not the scene's";

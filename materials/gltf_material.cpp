@@ -119,14 +119,15 @@ MaterialRecord MaterialOfGltf(const GltfMaterial& gltf,
   PutTexture(material, kNodeDiffuseTextureName, kNodeDiffuseTextureFlags, gltf.baseTexture);
   PutTexture(material, kNodeEmissiveTextureName, kNodeEmissiveTextureFlags, gltf.emissiveTexture);
   const float opacity = gltf.baseColour[3];
-  if ((gltf.blend && opacity < 1) || material.Find(kOpacityLeaf)) Put(material, kOpacityLeaf, opacity);
+  if ((gltf.blend && opacity < 1) || material.Find(kOpacityLeaf))
+    Put(material, kOpacityLeaf, opacity);
 
   if (original && !IsColourType(original->type)) return material;  // planets, nebulae keep theirs
   // The type stays while the look glTF shows is the one it had: a released
   // type may name a leaf its material lacks ("DcDtOcOt" without "Oc").
   const auto shown = [](const GltfMaterial& look) {
-    return std::tuple(look.emissive != std::array<float, 3>{0, 0, 0},
-                      !look.emissiveTexture.empty(), look.blend, look.doubleSided);
+    return std::tuple(look.emissive != std::array<float, 3>{0, 0, 0}, !look.emissiveTexture.empty(),
+                      look.blend, look.doubleSided);
   };
   if (!original || shown(GltfMaterialOf(*original)) != shown(gltf)) {
     material.type = TypeOfLook({material.Find(kNodeSecondTextureName) != nullptr,

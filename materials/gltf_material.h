@@ -15,11 +15,11 @@ namespace svcmp {
 struct GltfMaterial {
   std::string name;
   std::array<float, 4> baseColour{1, 1, 1, 1};  // "Dc" and, when blended, "Oc"
-  std::array<float, 3> emissive{0, 0, 0};        // "Ec"
-  std::string baseTexture;                       // "Dt_name": the texture library's name
-  std::string emissiveTexture;                   // "Et_name"
-  bool blend = false;                            // alpha mode BLEND: the type's "OcOt"
-  bool doubleSided = false;                      // the type's "Two"
+  std::array<float, 3> emissive{0, 0, 0};       // "Ec"
+  std::string baseTexture;                      // "Dt_name": the texture library's name
+  std::string emissiveTexture;                  // "Et_name"
+  bool blend = false;                           // alpha mode BLEND: the type's "OcOt"
+  bool doubleSided = false;                     // the type's "Two"
 };
 
 // The glTF properties of a material; colours it lacks are glTF's defaults.

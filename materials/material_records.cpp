@@ -13,7 +13,8 @@ namespace {
 constexpr std::string_view kRootName = "\\";
 
 void AppendWord(std::vector<std::uint8_t>& bytes, std::uint32_t word) {
-  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<std::uint8_t>(word >> shift));
+  for (int shift = 0; shift < 32; shift += 8)
+    bytes.push_back(static_cast<std::uint8_t>(word >> shift));
 }
 
 std::vector<std::uint8_t> TextBytes(std::string_view text) {
@@ -34,7 +35,9 @@ std::uint32_t FolderCount(const UtfTree& tree, UtfNode library, UtfNode countLea
 // The child named `name` in any letter case: released libraries spell the
 // library's node three ways.
 UtfNode FindChildNoCase(const UtfTree& tree, UtfNode parent, std::string_view name) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
   for (UtfNode child = tree.FirstChild(parent); child; child = tree.NextSibling(child)) {
     const std::string& own = tree.Name(child);
     if (std::ranges::equal(own, name, {}, lower, lower)) return child;

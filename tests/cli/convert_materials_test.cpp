@@ -92,8 +92,7 @@ TEST_F(ConvertMaterials, WritesLooksTexturesAndTheGameMaterialFromTheLibraryGive
                              {"Bt_flags", std::uint32_t{80}}}};
   WriteLibrary(folder_ / "lib.mat", {hull, trim}, dds);
   const std::map<std::string, std::pair<MaterialRecord, Expected>> expected = {
-      {hull.name,
-       {hull, {{0.25, 0.5, 0.75, 0.75}, {0.125, 0.375, 0.625}, true, true, true}}},
+      {hull.name, {hull, {{0.25, 0.5, 0.75, 0.75}, {0.125, 0.375, 0.625}, true, true, true}}},
       {trim.name, {trim, {{0.5, 0.25, 0.125, 1}, {0, 0, 0}, false, false, false}}},
   };
 
@@ -116,8 +115,7 @@ TEST_F(ConvertMaterials, WritesLooksTexturesAndTheGameMaterialFromTheLibraryGive
       EXPECT_EQ(material->value("alphaMode", "OPAQUE"), want.second.blend ? "BLEND" : "OPAQUE");
       EXPECT_EQ(material->value("doubleSided", false), want.second.doubleSided);
       EXPECT_EQ(pbr.contains("baseColorTexture"), want.second.textured);
-      EXPECT_EQ(MaterialRecordOfJson((*material)["extras"][kMaterialExtrasKey], name),
-                want.first);
+      EXPECT_EQ(MaterialRecordOfJson((*material)["extras"][kMaterialExtrasKey], name), want.first);
     }
     // One image, the PNG beside the model, with the same pixels as the DDS
     // kept beside it, which holds the library's bytes.
@@ -142,12 +140,14 @@ TEST_F(ConvertMaterials, WritesLooksTexturesAndTheGameMaterialFromTheLibraryGive
 
 TEST_F(ConvertMaterials, NamesATextureNoLibraryHoldsAndWritesTheRest) {
   ASSERT_EQ(Run("export " + kShip + " -o ship.cmp -q --game-ready --groups 1,2,1").exitStatus, 0);
-  const MaterialRecord hull{"sampleship_hull",
-                            "DcDt",
-                            {{"Dt_name", std::string("nowhere.tga")},
-                             {"Dt_flags", std::uint32_t{64}}}};
+  const MaterialRecord hull{
+      "sampleship_hull",
+      "DcDt",
+      {{"Dt_name", std::string("nowhere.tga")}, {"Dt_flags", std::uint32_t{64}}}};
   const MaterialRecord broken{
-      "sampleship_trim", "DcDt", {{"Dc", MaterialColour{0.5f, std::numeric_limits<float>::quiet_NaN(), 1}}}};
+      "sampleship_trim",
+      "DcDt",
+      {{"Dc", MaterialColour{0.5f, std::numeric_limits<float>::quiet_NaN(), 1}}}};
   UtfTree tree;
   AddMaterialRecords(tree, {hull, broken});
   ASSERT_TRUE(WriteUtfFile(tree, folder_ / "lib.mat").written);
@@ -201,13 +201,20 @@ TEST_F(ConvertMaterials, ExportOfTheConvertedModelGivesTheSameMaterialsAndTextur
        {"sampleship_trim",
         "DcDtBt",
         {{"Dc", dc}, {"Bt_name", std::string("grime")}, {"Bt_flags", std::uint32_t{80}}}}},
-      {{"sampleship_hull", "DcDtEt", {dt, dtf, {"Et_name", std::string(kTexture)},
-                                      {"Et_flags", std::uint32_t{90}}}},
+      {{"sampleship_hull",
+        "DcDtEt",
+        {dt, dtf, {"Et_name", std::string(kTexture)}, {"Et_flags", std::uint32_t{90}}}},
        {"sampleship_trim", "DcDtOcOt", {{"Dc", dc}}}},
       {{"sampleship_hull",
         "DetailMapMaterial",
-        {{"Ac", MaterialColour{1, 1, 1}}, {"Dc", dc}, {"Dm_flags", std::uint32_t{64}},
-         {"Dm_name", std::string("rock")}, dtf, dt, {"flip u", 0.0f}, {"flip v", 0.0f},
+        {{"Ac", MaterialColour{1, 1, 1}},
+         {"Dc", dc},
+         {"Dm_flags", std::uint32_t{64}},
+         {"Dm_name", std::string("rock")},
+         dtf,
+         dt,
+         {"flip u", 0.0f},
+         {"flip v", 0.0f},
          {"TileRate", 12.0f}}},
        {"sampleship_trim", "Nebula", {{"Ec", ec}}}},
       {{"sampleship_hull", "DcDt", {dt, dtf, {"Ec", ec}}},
@@ -218,7 +225,8 @@ TEST_F(ConvertMaterials, ExportOfTheConvertedModelGivesTheSameMaterialsAndTextur
     WriteLibrary(folder_ / "lib.mat", {c.hull, c.trim}, dds);
     const auto convert = Run("convert ship.cmp --materials lib.mat -o model.gltf --force");
     ASSERT_EQ(convert.exitStatus, 0) << convert.err;
-    const auto exported = Run("export model.gltf -o back.cmp -q --force --game-ready --parts nodes");
+    const auto exported =
+        Run("export model.gltf -o back.cmp -q --force --game-ready --parts nodes");
     ASSERT_EQ(exported.exitStatus, 0) << exported.err;
     const std::map<std::string, MaterialRecord> back = RecordsIn(folder_ / "back.cmp");
     ASSERT_EQ(back.size(), 2u);
@@ -236,7 +244,8 @@ TEST_F(ConvertMaterials, ExportOfTheConvertedModelGivesTheSameMaterialsAndTextur
   }
   const std::vector<std::uint8_t> png = render::EncodePng(edited);
   testing::WriteBytes(folder_ / "sample_ship_hull.png.png", png);
-  ASSERT_EQ(Run("export model.gltf -o back.cmp -q --force --game-ready --parts nodes").exitStatus, 0);
+  ASSERT_EQ(Run("export model.gltf -o back.cmp -q --force --game-ready --parts nodes").exitStatus,
+            0);
   const std::vector<std::uint8_t> reencoded = StoredTexture(folder_ / "back.cmp");
   EXPECT_FALSE(reencoded.empty());
   EXPECT_NE(reencoded, dds);
@@ -251,8 +260,7 @@ TEST_F(ConvertMaterials, AnImageInsideTheFileIsTheTextureOfATwoSidedMaterial) {
   ASSERT_EQ(Run("convert ship.cmp -o model.gltf").exitStatus, 0);
   Json gltf = Json::parse(FileText("model.gltf"));
   const std::vector<std::uint8_t> png = FileBytes(folder_ / "sample_ship_hull.png.png");
-  static const char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string base64;
   for (std::size_t i = 0; i < png.size(); i += 3) {
     const std::uint32_t word = png[i] << 16 | (i + 1 < png.size() ? png[i + 1] << 8 : 0) |

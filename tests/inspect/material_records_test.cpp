@@ -47,17 +47,18 @@ TEST(MaterialRecords, EveryTypeComesBackLeafByLeafThroughAFile) {
 
 TEST(MaterialRecords, WritesTheCountFirstAndLeavesAtTheirNaturalSizes) {
   UtfTree tree;
-  AddMaterialRecords(tree, {{"glass", "DcDtOcOt",
+  AddMaterialRecords(tree, {{"glass",
+                             "DcDtOcOt",
                              {{"Dc", MaterialColour{0.5f, 0.25f, 1}},
                               {"Dt_name", std::string("g.tga")},
                               {"Dt_flags", std::uint32_t{74}},
                               {"Oc", 0.75f}}},
                             {"plain", "DcDt", {}}});
   const UtfTree read = ThroughFile(tree);
-  const std::vector<std::string> outline = {"0 \\",         "1 material library", "2 Material count",
-                                            "2 glass",      "3 Type",             "3 Dc",
-                                            "3 Dt_name",    "3 Dt_flags",         "3 Oc",
-                                            "2 plain",      "3 Type"};
+  const std::vector<std::string> outline = {
+      "0 \\",  "1 material library", "2 Material count", "2 glass", "3 Type",
+      "3 Dc",  "3 Dt_name",          "3 Dt_flags",       "3 Oc",    "2 plain",
+      "3 Type"};
   EXPECT_EQ(Outline(read), outline);
   EXPECT_EQ(DataAt(read, {"material library", "Material count"}), Le32(2));
   EXPECT_EQ(DataAt(read, {"material library", "glass", "Type"}), Text("DcDtOcOt"));

@@ -46,9 +46,9 @@ TEST(GltfMaterial, BlendsAndTwoSidednessFollowTheType) {
     bool doubleSided;
   };
   const Case cases[] = {
-      {"DcDt", false, false},          {"DcDtTwo", false, true},     {"DcDtOcOt", true, false},
-      {"DcDtOcOtTwo", true, true},     {"DcDtEcTwo", false, true},   {"DcDtBtOcOt", true, false},
-      {"Nebula", false, false},        {"DcDtEtTwo", false, true},
+      {"DcDt", false, false},      {"DcDtTwo", false, true},   {"DcDtOcOt", true, false},
+      {"DcDtOcOtTwo", true, true}, {"DcDtEcTwo", false, true}, {"DcDtBtOcOt", true, false},
+      {"Nebula", false, false},    {"DcDtEtTwo", false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
@@ -77,28 +77,41 @@ TEST(GltfMaterial, AnEditedLookPicksTheTypeThatSaysIt) {
     std::vector<MaterialLeaf> leaves;
   };
   const std::vector<Case> cases = {
-      {"emission added", plain, [](GltfMaterial& g) { g.emissive = {0, 0.5f, 0}; }, "DcDtEc",
+      {"emission added",
+       plain,
+       [](GltfMaterial& g) {
+         g.emissive = {0, 0.5f, 0};
+       },
+       "DcDtEc",
        {{"Dt_name", std::string("a.tga")},
         {"Dt_flags", std::uint32_t{74}},
         {"Ec", MaterialColour{0, 0.5f, 0}}}},
       {"made two-sided", plain, [](GltfMaterial& g) { g.doubleSided = true; }, "DcDtTwo",
        plain.leaves},
-      {"made see-through", plain,
+      {"made see-through",
+       plain,
        [](GltfMaterial& g) {
          g.blend = true;
          g.baseColour[3] = 0.5f;
        },
        "DcDtOcOt",
        {{"Dt_name", std::string("a.tga")}, {"Dt_flags", std::uint32_t{74}}, {"Oc", 0.5f}}},
-      {"glow texture added to a detail", detail,
-       [](GltfMaterial& g) { g.emissiveTexture = "e.tga"; }, "DcDtBtEt",
+      {"glow texture added to a detail",
+       detail,
+       [](GltfMaterial& g) { g.emissiveTexture = "e.tga"; },
+       "DcDtBtEt",
        {{"Dt_name", std::string("a.tga")},
         {"Dt_flags", std::uint32_t{74}},
         {"Bt_name", std::string("b.tga")},
         {"Bt_flags", std::uint32_t{80}},
         {"Et_name", std::string("e.tga")},
         {"Et_flags", std::uint32_t{64}}}},
-      {"recoloured", plain, [](GltfMaterial& g) { g.baseColour = {0.5f, 0.25f, 0, 1}; }, "DcDt",
+      {"recoloured",
+       plain,
+       [](GltfMaterial& g) {
+         g.baseColour = {0.5f, 0.25f, 0, 1};
+       },
+       "DcDt",
        {{"Dt_name", std::string("a.tga")},
         {"Dt_flags", std::uint32_t{74}},
         {"Dc", MaterialColour{0.5f, 0.25f, 0}}}},
