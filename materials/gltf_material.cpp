@@ -64,6 +64,17 @@ void Put(MaterialRecord& material, std::string_view leaf, MaterialLeafValue valu
   material.leaves.push_back({std::string(leaf), std::move(value)});
 }
 
+// A colour as Put does, but one beyond 0 to 1 (atmospheres glow up to 1.3)
+// stays while the modelling program shows it as it shows colours: clamped.
+void PutColour(MaterialRecord& material, std::string_view leaf, const MaterialColour& shown) {
+  if (const auto* was = ValueOf<MaterialColour>(material, leaf)) {
+    MaterialColour clamped = *was;
+    for (float& channel : clamped) channel = std::clamp(channel, 0.0f, 1.0f);
+    if (clamped == shown) return;
+  }
+  Put(material, leaf, shown);
+}
+
 void Drop(MaterialRecord& material, std::string_view leaf) {
   std::erase_if(material.leaves, [leaf](const MaterialLeaf& own) { return own.name == leaf; });
 }
@@ -110,11 +121,11 @@ MaterialRecord MaterialOfGltf(const GltfMaterial& gltf,
   const bool white = diffuse == std::array<float, 3>{1, 1, 1};
   // A released material without "Dc" stays without it while glTF shows white.
   if (!original || !white || material.Find(kNodeDiffuseColour)) {
-    Put(material, kNodeDiffuseColour, diffuse);
+    PutColour(material, kNodeDiffuseColour, diffuse);
   }
   const bool glows = gltf.emissive != std::array<float, 3>{0, 0, 0};
   if (glows || material.Find(kNodeEmissiveColour)) {
-    Put(material, kNodeEmissiveColour, gltf.emissive);
+    PutColour(material, kNodeEmissiveColour, gltf.emissive);
   }
   PutTexture(material, kNodeDiffuseTextureName, kNodeDiffuseTextureFlags, gltf.baseTexture);
   PutTexture(material, kNodeEmissiveTextureName, kNodeEmissiveTextureFlags, gltf.emissiveTexture);

@@ -127,6 +127,22 @@ TEST(GltfMaterial, AnEditedLookPicksTheTypeThatSaysIt) {
   }
 }
 
+// Colours reach the modelling program clamped to 0 to 1: an atmosphere's
+// brighter colour comes back while it is shown unchanged.
+TEST(GltfMaterial, ColoursBeyondOneComeBackWhileShownClamped) {
+  const MaterialRecord air{"air",
+                           "AtmosphereMaterial",
+                           {{"Dc", MaterialColour{1.25f, 0.5f, 0.25f}},
+                            {"Ec", MaterialColour{1.3f, 1.3f, 0}}}};
+  GltfMaterial shown = GltfMaterialOf(air);
+  shown.baseColour[0] = 1;
+  shown.emissive = {1, 1, 0};
+  EXPECT_EQ(MaterialOfGltf(shown, air), air);
+  shown.baseColour[1] = 0.75f;
+  EXPECT_EQ(MaterialOfGltf(shown, air).leaves[0].value,
+            MaterialLeafValue(MaterialColour{1, 0.75f, 0.25f}));
+}
+
 // A model made elsewhere has no material beside its glTF look.
 TEST(GltfMaterial, ALookWithoutAnOriginalGetsTheReleasedTypeOfIt) {
   GltfMaterial gltf;
