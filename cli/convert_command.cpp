@@ -12,13 +12,17 @@
 #include "cli/blender_scene.h"
 #include "cli/collision_files.h"
 #include "cli/commands.h"
+#include "cli/convert_materials.h"
 #include "cli/convert_scene.h"
 #include "cli/export_options.h"
 #include "cli/input_files.h"
 #include "cli/scratch_folder.h"
+#include "format/name_crc.h"
 #include "import/export_formats.h"
 #include "import/limited_process.h"
 #include "import/scene_export.h"
+#include "inspect/material_records.h"
+#include "inspect/surface_library.h"
 #include "plugin/model_capture.h"
 #include "utf/file_io.h"
 
@@ -36,6 +40,7 @@ struct ConvertOptions {
   std::string collisionPath;           // empty: the collision file beside the model, if any
   std::optional<std::string> blender;  // --blender, for .blend files
   std::vector<std::string> libraryPaths;  // files holding mesh libraries the model names
+  std::string materialsPath;  // a material library to take materials and textures from first
   bool force = false;
 };
 
@@ -205,6 +210,40 @@ void WarnOfHardpointHullsLeftOut(const std::string& path, const LevelCollision& 
   }
 }
 
+// The materials and textures: the library given first, then the model's
+// own. False after saying why the file given cannot be read.
+bool GatherMaterials(const ConvertOptions& options, const UtfTree& modelTree,
+                     std::vector<MaterialRecord>& records, SurfaceLibrary& surfaces) {
+  UtfTree given;
+  if (!options.materialsPath.empty() && !ReadUtfFileOrSay(options.materialsPath, given)) {
+    return false;
+  }
+  const std::pair<const UtfTree*, const std::string*> sources[] = {
+      {&given, &options.materialsPath}, {&modelTree, &options.modelPath}};
+  for (const auto& [tree, path] : sources) {
+    if (tree->Empty()) continue;
+    MaterialRecordsResult read = ReadMaterialRecords(*tree);
+    for (const std::string& problem : read.problems) {
+      std::fprintf(stderr, "warning: %s: %s\n", path->c_str(), problem.c_str());
+    }
+    records.insert(records.end(), read.materials.begin(), read.materials.end());
+    AddSurfaces(*tree, surfaces);
+  }
+  return true;
+}
+
+// Writes the texture files beside the model file the importer wrote.
+bool WriteSideFiles(const fs::path& folder, const std::vector<SideFile>& files) {
+  for (const SideFile& file : files) {
+    const FileWriteResult written = ReplaceFileContents(folder / file.name, file.bytes);
+    if (!written.written) {
+      std::fprintf(stderr, "error: %s\n", written.reason.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 int RunConvert(const ConvertOptions& options) {
   const bool blend = IsBlendPath(options.outputPath);
   if (!blend && ExportFormatFor(options.outputPath).empty()) {
@@ -217,10 +256,18 @@ int RunConvert(const ConvertOptions& options) {
                  options.outputPath.c_str());
     return 1;
   }
-  std::optional<CompoundModel> model = ReadCompoundModelOrSay(options.modelPath);
-  if (!model) return 1;  // it has said why
+  UtfTree modelTree;
+  if (!ReadUtfFileOrSay(options.modelPath, modelTree)) return 1;  // it has said why
+  std::optional<CompoundModel> model = DecodeCompoundModel(modelTree);
   if (!SayDecodingErrors(options.modelPath, *model)) return 1;
   if (!TakeLibraries(options.libraryPaths, *model)) return 1;
+  std::vector<MaterialRecord> records;
+  SurfaceLibrary surfaces;
+  if (!GatherMaterials(options, modelTree, records, surfaces)) return 1;
+  // Materials the model names only by id get their names from the library given.
+  for (const MaterialRecord& record : records) {
+    model->materialNames.emplace(NameCrc(record.name), record.name);
+  }
   std::optional<CollisionFile> collision;
   std::string collisionPath;
   if (!ReadCollisionToConvert(options, collision, collisionPath)) return 1;
@@ -269,10 +316,20 @@ int RunConvert(const ConvertOptions& options) {
                  options.modelPath.c_str());
   }
   std::vector<std::string> mended;
-  const SceneDocument scene = ConvertedScene(*model, geometry, furtherLevels, transform,
+  SceneDocument scene = ConvertedScene(*model, geometry, furtherLevels, transform,
                                              hulls ? &*hulls : nullptr, tree, &mended);
   for (const std::string& line : mended) {
     std::fprintf(stderr, "warning: %s: %s\n", options.modelPath.c_str(), line.c_str());
+  }
+  // Only glTF carries the looks: assimp's other writers would drop them.
+  const std::string format = ExportFormatFor(options.outputPath);
+  ConvertedMaterials materials;
+  if (format == "gltf2" || format == "glb2") {
+    materials = ConvertMaterials(scene.materials, records, surfaces);
+    for (const std::string& warning : materials.warnings) {
+      std::fprintf(stderr, "warning: %s: %s\n", options.modelPath.c_str(), warning.c_str());
+    }
+    scene.looks = std::move(materials.looks);
   }
 
   std::optional<ScratchFolder> scratch = ScratchFolder::Create();
@@ -297,6 +354,7 @@ int RunConvert(const ConvertOptions& options) {
     std::fprintf(stderr, "error: %s\n", failure.c_str());
     return 1;
   }
+  if (!WriteSideFiles(written, materials.files)) return 1;
   return DeliverFiles(written, fs::absolute(options.outputPath, error), options.force) ? 0 : 1;
 }
 
@@ -333,6 +391,10 @@ void AddConvertCommand(CLI::App& app, int& exitStatus) {
   command->add_option("--library", options->libraryPaths,
                       "A file holding mesh libraries the model names but does not hold (matched "
                       "by the library's name id); may be given more than once");
+  command->add_option(
+      "--materials", options->materialsPath,
+      "A material library (.mat) whose materials and textures to write (before the model's "
+      "own; .gltf and .glb: textures as PNG beside the model, with the stored DDS or TGA)");
   command->add_flag("--force", options->force, "Replace existing files");
   command->callback([options, &exitStatus] { exitStatus = RunConvert(*options); });
 }

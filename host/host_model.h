@@ -23,9 +23,17 @@ struct msMaterial {
   // The image file's bytes (PNG, JPG ...) when the model file carries the
   // image inside; diffuseTexture then only names it.
   std::vector<std::uint8_t> embeddedTexture = {};
+  std::optional<std::array<float, 3>> emissive = {};  // red, green, blue from 0 to 1
+  std::string emissiveTexture = {};  // image path as the model file names it; empty: none
+  bool blend = false;                // drawn see-through
+  bool doubleSided = false;
+  // The game's material a converted model carries in the material's extras,
+  // as JSON text; empty: none.
+  std::string gameMaterial = {};
 
   bool HasLook() const {
-    return diffuse || opacity || !diffuseTexture.empty() || !embeddedTexture.empty();
+    return diffuse || opacity || !diffuseTexture.empty() || !embeddedTexture.empty() || emissive ||
+           !emissiveTexture.empty() || blend || doubleSided || !gameMaterial.empty();
   }
 };
 

@@ -274,7 +274,8 @@ class ModelReader {
     return std::nullopt;
   }
 
-  // A material with its look: {"name", "diffuse", "opacity", "texture", "textureData"}.
+  // A material with its look: {"name", "diffuse", "opacity", "texture", "textureData",
+  // "emissive", "emissiveTexture", "blend", "doubleSided", "game"}.
   Refusal ReadMaterial(msMaterial& material) {
     if (json_.Peek() != Kind::Object) return Unexpected(": expected a string or an object");
     Refusal name = ".name: missing";
@@ -283,6 +284,11 @@ class ModelReader {
     Refusal texture;
     std::optional<std::string> textureData;  // decoded once the texture's name is known
     Refusal textureDataRule;
+    Refusal emissive;
+    Refusal emissiveTexture;
+    Refusal blend;
+    Refusal doubleSided;
+    Refusal game;
     Encoding nameEncoding;
     Encoding textureEncoding;
     json_.EnterObject();
@@ -308,12 +314,28 @@ class ModelReader {
         if (!texture && material.diffuseTexture.empty()) texture = ".texture: expected a file name";
       } else if (key == "textureData") {
         textureDataRule = ReadText(textureData.emplace(), ".textureData: expected base64 text");
+      } else if (key == "emissive") {
+        material.emissive.reset();
+        float colour[3] = {};
+        emissive =
+            ReadNumbers(".emissive: expected 3 numbers from 0 to 1", nullptr, UnitFloatOf, colour);
+        if (!emissive) material.emissive = std::array<float, 3>{colour[0], colour[1], colour[2]};
+      } else if (key == "emissiveTexture") {
+        emissiveTexture =
+            ReadText(material.emissiveTexture, ".emissiveTexture: expected a file name");
+      } else if (key == "blend") {
+        blend = ReadFlag(material.blend, ".blend: expected true or false");
+      } else if (key == "doubleSided") {
+        doubleSided = ReadFlag(material.doubleSided, ".doubleSided: expected true or false");
+      } else if (key == "game") {
+        game = ReadText(material.gameMaterial, ".game: expected a string");
       } else {
         json_.SkipValue();
       }
     }
     for (Refusal* rule :
-         {&name, &nameEncoding.refusal, &diffuse, &opacity, &texture, &textureEncoding.refusal}) {
+         {&name, &nameEncoding.refusal, &diffuse, &opacity, &texture, &textureEncoding.refusal,
+          &emissive, &emissiveTexture, &blend, &doubleSided, &game}) {
       if (*rule) return *rule;
     }
     if (Refusal refusal = Decode(nameEncoding, material.name, ".name")) return refusal;
@@ -438,6 +460,18 @@ class ModelReader {
         return Item(field, i) + *refusal;
       }
     }
+    return std::nullopt;
+  }
+
+  // true or false into `flag`, or the refusal `rule` for any other value.
+  Refusal ReadFlag(bool& flag, const char* rule) {
+    if (json_.Peek() != Kind::Literal) {
+      json_.SkipValue();
+      return rule;
+    }
+    std::string_view literal;
+    if (!json_.ReadLiteral(literal) || (literal != "true" && literal != "false")) return rule;
+    flag = literal == "true";
     return std::nullopt;
   }
 

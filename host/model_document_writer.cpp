@@ -97,6 +97,23 @@ std::string AppendMaterial(std::string& out, const msMaterial& material) {
     if (material.diffuseTexture.empty()) return msg::kEmbeddedTextureUnnamed;
     out += ", \"textureData\": \"" + EncodeBase64(material.embeddedTexture) + "\"";
   }
+  if (material.emissive) {
+    const auto& colour = *material.emissive;
+    if (!IsUnit(colour[0]) || !IsUnit(colour[1]) || !IsUnit(colour[2]))
+      return msg::kColourOutOfRange;
+    out += ", \"emissive\": [" + FloatText(colour[0]) + ", " + FloatText(colour[1]) + ", " +
+           FloatText(colour[2]) + "]";
+  }
+  if (!material.emissiveTexture.empty()) {
+    out += ", \"emissiveTexture\": ";
+    AppendText(out, material.emissiveTexture);
+  }
+  if (material.blend) out += ", \"blend\": true";
+  if (material.doubleSided) out += ", \"doubleSided\": true";
+  if (!material.gameMaterial.empty()) {
+    out += ", \"game\": ";
+    AppendText(out, material.gameMaterial);
+  }
   out += "}";
   return "";
 }

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "host/node_property_names.h"
+#include "import/gltf_material_facts.h"
 #include "import/gltf_primitive_sizes.h"
 #include "import/import_losses.h"
 #include "import/import_messages.h"
@@ -689,6 +690,7 @@ ModelLoadResult LoadAssimpModel(const std::string& path, ModelFormat format) {
                              GltfPrimitiveSizes(path, format));
     HostModelPtr model = converter.Convert();
     if (model == nullptr) return {nullptr, converter.error(), {}};
+    AddGltfMaterialFacts(path, format, *model);
     ModelLoadResult result{std::move(model), "", {}};
     for (const std::string& sentence : converter.losses().Sentences()) {
       result.warnings.push_back(FileMessage(path, sentence));

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "import/gltf_material_looks.h"
 #include "import/scene_properties_json.h"
 #include "utf/file_io.h"
 
@@ -111,8 +112,9 @@ std::string AddGltfNodeExtras(const SceneDocument& scene, const std::string& for
                               const std::string& path) {
   const bool binary = format == "glb2";
   if ((!binary && format != "gltf2") ||
-      std::ranges::none_of(scene.nodes,
-                           [](const SceneNode& node) { return !node.properties.empty(); })) {
+      (scene.looks.empty() && std::ranges::none_of(scene.nodes, [](const SceneNode& node) {
+         return !node.properties.empty();
+       }))) {
     return "";
   }
   const std::string unmatched = "\"" + path + "\": the written nodes are not the scene's";
@@ -128,6 +130,7 @@ std::string AddGltfNodeExtras(const SceneDocument& scene, const std::string& for
   }
   Json gltf = Json::parse(text.begin(), text.end(), nullptr, false);
   if (gltf.is_discarded() || !gltf.is_object() || !AddExtras(scene, gltf)) return unmatched;
+  AddGltfMaterialLooks(scene, gltf);
   std::string json = gltf.dump(binary ? -1 : 4, ' ', false, Json::error_handler_t::replace);
   const std::vector<std::uint8_t> written =
       binary ? JoinGlb(ReadU32(bytes, 4), std::move(json), glb->rest)

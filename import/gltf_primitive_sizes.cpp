@@ -29,6 +29,12 @@ std::string_view GlbJson(std::string_view file) {
   return file.substr(kChunkData, length);
 }
 
+}  // namespace
+
+nlohmann::json ReadGltfJson(const std::string& path, ModelFormat format);
+
+namespace {
+
 // The count of an accessor; 0 when the file does not give it.
 std::size_t AccessorCount(const nlohmann::json& document, const nlohmann::json& index) {
   const nlohmann::json& accessors = document.value("accessors", nlohmann::json::array());
@@ -56,10 +62,7 @@ std::optional<GltfPrimitiveSize> SizeOf(const nlohmann::json& document,
 }
 
 std::vector<GltfPrimitiveSize> ReadSizes(const std::string& path, ModelFormat format) {
-  std::ifstream file(path, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  const std::string_view json = format == ModelFormat::Glb ? GlbJson(bytes) : bytes;
-  const nlohmann::json document = nlohmann::json::parse(json, nullptr, false);
+  const nlohmann::json document = ReadGltfJson(path, format);
   if (!document.is_object() || !document.contains("meshes") || !document["meshes"].is_array()) {
     return {};
   }
@@ -78,6 +81,13 @@ std::vector<GltfPrimitiveSize> ReadSizes(const std::string& path, ModelFormat fo
 }
 
 }  // namespace
+
+nlohmann::json ReadGltfJson(const std::string& path, ModelFormat format) {
+  std::ifstream file(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const std::string_view json = format == ModelFormat::Glb ? GlbJson(bytes) : bytes;
+  return nlohmann::json::parse(json, nullptr, false);
+}
 
 std::vector<GltfPrimitiveSize> GltfPrimitiveSizes(const std::string& path, ModelFormat format) {
   if (format != ModelFormat::Gltf && format != ModelFormat::Glb) return {};

@@ -1,12 +1,17 @@
 #pragma once
 
 #include <cstddef>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "import/model_format.h"
 
 namespace svcmp {
+
+// The JSON of a glTF file, or of a GLB file's first chunk; discarded when it
+// cannot be read.
+[[nodiscard]] nlohmann::json ReadGltfJson(const std::string& path, ModelFormat format);
 
 // A triangle primitive of a glTF file as the file writes it.
 struct GltfPrimitiveSize {

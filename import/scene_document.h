@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "format/material_record.h"
 #include "host/host_model.h"
 
 // The scene that `cmptool convert` hands to svcmp-import to be written as a
@@ -39,9 +40,23 @@ struct SceneNode {
   std::vector<SceneProperty> properties = {};  // in the order they are written
 };
 
+// A material's look as glTF says it, and the game's material it was made
+// of, which travels as the material's extras so that what glTF cannot say
+// comes back.
+struct SceneMaterialLook {
+  std::array<float, 4> baseColour{1, 1, 1, 1};
+  std::array<float, 3> emissive{0, 0, 0};
+  std::string baseTexture;      // an image file beside the model file; empty: none
+  std::string emissiveTexture;  // the same
+  bool blend = false;
+  bool doubleSided = false;
+  std::optional<MaterialRecord> original;
+};
+
 struct SceneDocument {
   std::string name;  // of the scene's root
   std::vector<std::string> materials;
+  std::vector<SceneMaterialLook> looks;  // none, or one per material (glTF files only)
   std::vector<SceneMesh> meshes;
   std::vector<SceneNode> nodes;
   // Linear translation and rotation keys of the nodes (indices into
@@ -70,6 +85,14 @@ inline constexpr char kNode[] = "node";
 inline constexpr char kPath[] = "path";
 inline constexpr char kTimes[] = "times";
 inline constexpr char kValues[] = "values";
+inline constexpr char kLooks[] = "looks";
+inline constexpr char kBaseColour[] = "baseColour";
+inline constexpr char kEmissive[] = "emissive";
+inline constexpr char kBaseTexture[] = "baseTexture";
+inline constexpr char kEmissiveTexture[] = "emissiveTexture";
+inline constexpr char kBlend[] = "blend";
+inline constexpr char kDoubleSided[] = "doubleSided";
+inline constexpr char kOriginal[] = "original";
 }  // namespace scene_keys
 
 // The document as JSON text; empty with a message when a number is not

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "import/material_extras.h"
 #include "import/scene_document.h"
 
 namespace svcmp {
@@ -166,6 +167,26 @@ msAnimationChannel ReadChannel(const Json& value, std::size_t nodeCount, const s
   return channel;
 }
 
+bool Flag(const Json& value, const std::string& place) {
+  if (!value.is_boolean()) throw Refusal{place + ": expected true or false"};
+  return value.get<bool>();
+}
+
+SceneMaterialLook ReadLook(const Json& value, const std::string& name, const std::string& place) {
+  SceneMaterialLook look;
+  look.baseColour = Numbers<4>(Member(value, keys::kBaseColour, place), place);
+  look.emissive = Numbers<3>(Member(value, keys::kEmissive, place), place);
+  look.baseTexture = Text(Member(value, keys::kBaseTexture, place), place);
+  look.emissiveTexture = Text(Member(value, keys::kEmissiveTexture, place), place);
+  look.blend = Flag(Member(value, keys::kBlend, place), place);
+  look.doubleSided = Flag(Member(value, keys::kDoubleSided, place), place);
+  if (value.contains(keys::kOriginal)) {
+    look.original = MaterialRecordOfJson(value[keys::kOriginal], name);
+    if (!look.original) throw Refusal{place + ": the original material is not one"};
+  }
+  return look;
+}
+
 }  // namespace
 
 SceneDocumentResult ParseSceneDocument(std::string_view text) {
@@ -179,6 +200,16 @@ SceneDocumentResult ParseSceneDocument(std::string_view text) {
     for (std::size_t i = 0; i < materials.size(); ++i) {
       scene.materials.push_back(
           Text(materials[i], std::string(keys::kMaterials) + "[" + std::to_string(i) + "]"));
+    }
+    if (root.contains(keys::kLooks)) {
+      const Json& looks = root[keys::kLooks];
+      if (!looks.is_array() || looks.size() != scene.materials.size()) {
+        throw Refusal{std::string(keys::kLooks) + ": expected one per material"};
+      }
+      for (std::size_t i = 0; i < looks.size(); ++i) {
+        scene.looks.push_back(ReadLook(looks[i], scene.materials[i],
+                                       std::string(keys::kLooks) + "[" + std::to_string(i) + "]"));
+      }
     }
     const Json& meshes = Member(root, keys::kMeshes, "scene");
     const Json& nodes = Member(root, keys::kNodes, "scene");

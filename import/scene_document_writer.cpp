@@ -1,6 +1,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "import/material_extras.h"
 #include "import/scene_document.h"
 #include "import/scene_properties_json.h"
 
@@ -27,6 +28,20 @@ Json Rows(const std::vector<std::array<float, N>>& rows, bool& finite) {
   Json array = Json::array();
   for (const auto& row : rows) array.push_back(Numbers(row, finite));
   return array;
+}
+
+Json LookJson(const SceneMaterialLook& look, bool& finite) {
+  Json json{{keys::kBaseColour, Numbers(look.baseColour, finite)},
+            {keys::kEmissive, Numbers(look.emissive, finite)},
+            {keys::kBaseTexture, look.baseTexture},
+            {keys::kEmissiveTexture, look.emissiveTexture},
+            {keys::kBlend, look.blend},
+            {keys::kDoubleSided, look.doubleSided}};
+  if (look.original) {
+    json[keys::kOriginal] = MaterialRecordJson(*look.original);
+    finite = finite && !json[keys::kOriginal].is_null();
+  }
+  return json;
 }
 
 }  // namespace
@@ -84,6 +99,17 @@ SceneDocumentText WriteSceneDocument(const SceneDocument& scene) {
       if (!finite) return {"", "animation " + animation.name + " has a number that is not finite"};
     }
     document[keys::kAnimations] = std::move(animations);
+  }
+  if (!scene.looks.empty()) {
+    Json looks = Json::array();
+    for (std::size_t i = 0; i < scene.looks.size(); ++i) {
+      looks.push_back(LookJson(scene.looks[i], finite));
+      if (!finite) {
+        return {"", "material " + (i < scene.materials.size() ? scene.materials[i] : "") +
+                        " has a number that is not finite"};
+      }
+    }
+    document[keys::kLooks] = std::move(looks);
   }
   // Names from a file need not be UTF-8; replacing such bytes keeps the
   // document writable.

@@ -10,6 +10,7 @@ void AddMaterialNames(const UtfTree& tree, std::map<std::uint32_t, std::string>&
   UtfNode library = FindChildNoCase(tree, tree.Root(), kNodeMaterialLibrary);
   for (UtfNode material = library ? tree.FirstChild(library) : nullptr; material;
        material = tree.NextSibling(material)) {
+    if (tree.Data(material)) continue;  // "Material count", beside the materials
     names.emplace(NameCrc(tree.Name(material)), tree.Name(material));
   }
 }

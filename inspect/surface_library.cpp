@@ -43,6 +43,7 @@ void AddSurfaces(const UtfTree& tree, SurfaceLibrary& library) {
   UtfNode materials = FindChildNoCase(tree, tree.Root(), kNodeMaterialLibrary);
   for (UtfNode material = materials ? tree.FirstChild(materials) : nullptr; material;
        material = tree.NextSibling(material)) {
+    if (tree.Data(material)) continue;  // "Material count", beside the materials
     library.materials.emplace(NameCrc(tree.Name(material)), ReadMaterial(tree, material));
   }
   UtfNode textures = FindChildNoCase(tree, tree.Root(), kNodeTextureLibrary);

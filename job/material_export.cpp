@@ -7,8 +7,11 @@
 #include <set>
 #include <utility>
 
+#include "job/game_materials.h"
 #include "materials/dds_writer.h"
+#include "materials/gltf_material.h"
 #include "materials/image_decoding.h"
+#include "materials/material_records.h"
 #include "utf/utf_reader.h"
 #include "utf/utf_writer.h"
 
@@ -90,15 +93,20 @@ MaterialExport::MaterialExport(const std::vector<msMaterial>& materials,
 
 void MaterialExport::Collect(const MeshList& meshList) {
   materials_.clear();
+  records_.clear();
+  gameLook_ = false;
   textures_.clear();
   known_.clear();
   std::set<std::string> done;
+  std::vector<msMaterial> used;
   for (const MeshRecord& mesh : meshList) {
     if (mesh.isHardpoint || mesh.materialName.empty()) continue;
     if (!done.insert(mesh.materialName).second) continue;
     const auto source = std::find_if(sources_.begin(), sources_.end(), [&](const msMaterial& m) {
       return m.name == mesh.materialName;
     });
+    used.push_back(source != sources_.end() ? *source : msMaterial{mesh.materialName});
+    gameLook_ = gameLook_ || CarriesGameLook(used.back());
     LibraryMaterial material;
     material.name = mesh.materialName;
     if (source != sources_.end()) {
@@ -108,6 +116,19 @@ void MaterialExport::Collect(const MeshList& meshList) {
         material.textureName = AddTexture(*source, material.textureHasAlpha);
     }
     materials_.push_back(std::move(material));
+  }
+  if (!gameLook_) return;
+  textures_.clear();
+  known_.clear();
+  for (const msMaterial& look : used) {
+    records_.push_back(
+        GameMaterialOf(look, [&](const std::string& file, const std::string& wanted) {
+          // An image the model file holds inside has no file beside it to keep.
+          bool hasAlpha = false;
+          return file == look.diffuseTexture && !look.embeddedTexture.empty()
+                     ? AddTexture(look, hasAlpha)
+                     : AddGameTexture(file, wanted, look.name);
+        }));
   }
 }
 
@@ -147,11 +168,50 @@ std::string MaterialExport::AddTexture(const msMaterial& material, bool& hasAlph
   return name;
 }
 
+std::string MaterialExport::AddGameTexture(const std::string& file, const std::string& wanted,
+                                           const std::string& material) {
+  const std::filesystem::path path = PortablePath(file);
+  const std::filesystem::path found =
+      path.is_absolute() ? path : FindIgnoringCase(modelFolder_, path);
+  const std::string source = found.lexically_normal().string();
+  const auto known = std::find_if(known_.begin(), known_.end(),
+                                  [&](const KnownTexture& t) { return t.source == source; });
+  if (known != known_.end()) return known->name;
+  const std::string what = "the texture \"" + file + "\" of material \"" + material + "\" ";
+  const std::optional<std::vector<std::uint8_t>> bytes = ReadFile(found);
+  if (!bytes) {
+    WarnOnce(source, what + "cannot be read from " + found.string() + "; it is left out");
+    return "";
+  }
+  std::optional<std::vector<std::uint8_t>> dds = KeptTexture(found, *bytes);
+  if (!dds) {
+    const ImageDecodeResult decoded = DecodeImage(*bytes);
+    if (!decoded.image) {
+      WarnOnce(source, what + "cannot be decoded: " + decoded.reason + "; it is left out");
+      return "";
+    }
+    dds = WriteDds(*decoded.image, maxTextureSide_);
+  }
+  // Converted from the library's texture: its name comes back.
+  const bool converted = !wanted.empty() && PictureFileName(wanted) == found.filename().string();
+  const std::string name = FreeName(converted ? wanted : found.filename().string(), textures_);
+  textures_.push_back({name, std::move(*dds)});
+  known_.push_back({source, name, false});
+  return name;
+}
+
 void MaterialExport::WarnOnce(const std::string& source, const std::string& warning) {
   if (unusable_.insert(source).second) warn_(warning);
 }
 
-void MaterialExport::AddTo(UtfTree& tree) const { AddMaterialLibrary(tree, materials_, textures_); }
+void MaterialExport::AddTo(UtfTree& tree) const {
+  if (!gameLook_) {
+    AddMaterialLibrary(tree, materials_, textures_);
+    return;
+  }
+  AddMaterialRecords(tree, records_);
+  AddMaterialLibrary(tree, {}, textures_);
+}
 
 StepResult<std::vector<std::uint8_t>> MaterialExport::MaterialFileBytes(
     const std::filesystem::path& path, bool update) const {

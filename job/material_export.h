@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "format/material_record.h"
 #include "host/host_model.h"
 #include "job/step_result.h"
 #include "materials/material_library.h"
@@ -41,6 +42,11 @@ class MaterialExport {
   // The texture's name in the library, its image read and compressed; empty
   // after a warning when it cannot be.
   std::string AddTexture(const msMaterial& material, bool& hasAlpha);
+  // The same for the image file `file` of a material written leaf by leaf,
+  // named `wanted` where it was converted from that texture, with the bytes
+  // kept beside it where the picture still shows them.
+  std::string AddGameTexture(const std::string& file, const std::string& wanted,
+                             const std::string& material);
 
   // Tells `warning` about the texture from `source` the first time only:
   // materials that share it and the levels of --auto-lod collect it again.
@@ -51,6 +57,10 @@ class MaterialExport {
   int maxTextureSide_;
   std::function<void(const std::string&)> warn_;
   std::vector<LibraryMaterial> materials_;
+  // Every material leaf by leaf, written instead of materials_ when one of
+  // them says more than they can (a converted model's).
+  std::vector<MaterialRecord> records_;
+  bool gameLook_ = false;
   std::vector<LibraryTexture> textures_;
   // Each texture made, by where its image came from, so materials share it.
   struct KnownTexture {

@@ -16,17 +16,29 @@ void AppendBytes(void* context, void* data, int size) {
   bytes.insert(bytes.end(), begin, begin + size);
 }
 
-}  // namespace
+constexpr int kRgbChannels = 3;
 
-std::vector<std::uint8_t> EncodePng(const Canvas& canvas) {
+std::vector<std::uint8_t> EncodeRgb(int width, int height, const std::uint8_t* rgb) {
   std::vector<std::uint8_t> bytes;
-  constexpr int kRgbChannels = 3;
-  if (canvas.width() == 0 || canvas.height() == 0) return bytes;
-  if (!stbi_write_png_to_func(AppendBytes, &bytes, canvas.width(), canvas.height(), kRgbChannels,
-                              canvas.RgbBytes().data(), canvas.width() * kRgbChannels)) {
+  if (width == 0 || height == 0) return bytes;
+  if (!stbi_write_png_to_func(AppendBytes, &bytes, width, height, kRgbChannels, rgb,
+                              width * kRgbChannels)) {
     bytes.clear();
   }
   return bytes;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodePng(const Canvas& canvas) {
+  return EncodeRgb(canvas.width(), canvas.height(), canvas.RgbBytes().data());
+}
+
+std::vector<std::uint8_t> EncodePng(const TextureImage& image) {
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(image.pixels.size() * kRgbChannels);
+  for (const Rgb& pixel : image.pixels) rgb.insert(rgb.end(), {pixel.r, pixel.g, pixel.b});
+  return EncodeRgb(image.width, image.height, rgb.data());
 }
 
 }  // namespace svcmp::render

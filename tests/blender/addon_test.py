@@ -244,6 +244,13 @@ class ImportsTheSampleShip(unittest.TestCase):
         self.assertEqual([o.display_type for o in objects if o.name.endswith("$hull")], ["WIRE"] * 4)
         self.assertEqual([o.display_type for o in objects if not o.name.endswith("$hull")], ["TEXTURED"] * 7)
         self.assertEqual(objects["Root"].material_slots[0].material.name, "sampleship_hull")
+        # The hull's texture comes in with it (glTF's importer keeps it inside
+        # the blend file, as the converted file's folder goes).
+        hull = objects["Root"].material_slots[0].material
+        images = [n.image for n in hull.node_tree.nodes if n.type == "TEX_IMAGE" and n.image]
+        self.assertEqual(len(images), 1)
+        self.assertIsNotNone(images[0].packed_file)
+        self.assertEqual(tuple(images[0].size), (128, 128))
 
     def test_a_file_cmptool_cannot_read_is_reported_and_nothing_comes_in(self):
         bad = path("bad", "bad.cmp")
@@ -258,8 +265,8 @@ class ImportsTheSampleShip(unittest.TestCase):
 
     def test_the_imported_ship_exports_to_the_same_parts_joints_hardpoints_and_shapes(self):
         # Mesh names, part order and shared vertices are Blender's own after
-        # an import, and the texture does not come back through convert; the
-        # parts' places and shapes, the joints and the hardpoints do.
+        # an import; the parts' places and shapes, the joints and the
+        # hardpoints come back.
         again = path("sample-again", "ship.cmp")
         self.assertEqual(bpy.ops.export_scene.svcmp_cmp(
             filepath=again, scale_preset="HOST", orientation="UPSIDE_DOWN", game_ready=True), {"FINISHED"})

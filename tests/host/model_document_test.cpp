@@ -524,5 +524,54 @@ TEST(ModelDocument, RefusesAnimationsThatBreakTheRules) {
   }
 }
 
+// The look a glTF material has beyond colour, opacity and texture, and the
+// game's material a converted model carries, go through the document.
+TEST(ModelDocument, MaterialsCarryEmissionBlendingSidesAndTheGameMaterial) {
+  msModel model;
+  model.materials.resize(2);
+  msMaterial& glow = model.materials[0];
+  glow.name = "glow";
+  glow.emissive = std::array<float, 3>{0.125f, 0.5f, 1};
+  glow.emissiveTexture = "glow \"lights\".png";
+  glow.blend = true;
+  glow.doubleSided = true;
+  glow.opacity = 0.75f;
+  glow.gameMaterial = R"({"type":"DcDtEcOcOtTwo","leaves":[]})";
+  msMaterial& plain = model.materials[1];
+  plain.name = "plain";
+  plain.doubleSided = true;
+  const ModelDocumentText written = WriteModelDocument(model);
+  ASSERT_EQ(written.error, "");
+  const ModelDocumentResult read = ParseModelDocument(written.text);
+  ASSERT_TRUE(read.model) << read.error;
+  ASSERT_EQ(read.model->materials.size(), 2u);
+  const msMaterial& back = read.model->materials[0];
+  EXPECT_EQ(back.emissive, glow.emissive);
+  EXPECT_EQ(back.emissiveTexture, glow.emissiveTexture);
+  EXPECT_TRUE(back.blend);
+  EXPECT_TRUE(back.doubleSided);
+  EXPECT_EQ(back.opacity, 0.75f);
+  EXPECT_EQ(back.gameMaterial, glow.gameMaterial);
+  EXPECT_FALSE(read.model->materials[1].blend);
+  EXPECT_TRUE(read.model->materials[1].doubleSided);
+  EXPECT_FALSE(read.model->materials[1].emissive);
+
+  const std::pair<const char*, const char*> refused[] = {
+      {R"({"materials": [{"name": "a", "blend": 1}], "meshes": []})",
+       "materials[0].blend: expected true or false"},
+      {R"({"materials": [{"name": "a", "doubleSided": null}], "meshes": []})",
+       "materials[0].doubleSided: expected true or false"},
+      {R"({"materials": [{"name": "a", "emissive": [0, 2, 0]}], "meshes": []})",
+       "materials[0].emissive: expected 3 numbers from 0 to 1"},
+      {R"({"materials": [{"name": "a", "game": {}}], "meshes": []})",
+       "materials[0].game: expected a string"},
+  };
+  for (const auto& [text, error] : refused) {
+    const ModelDocumentResult result = ParseModelDocument(text);
+    EXPECT_FALSE(result.model) << text;
+    EXPECT_NE(result.error.find(error), std::string::npos) << result.error;
+  }
+}
+
 }  // namespace
 }  // namespace svcmp

@@ -148,6 +148,52 @@ TEST(SceneDocument, RefusesDocumentsThatPointOutsideThemselves) {
             "numbers");
 }
 
+// A converted material's look and the game's material read back whole.
+TEST(SceneDocument, LooksComeBackWithTheGameMaterial) {
+  SceneDocument scene = AwkwardScene();
+  SceneMaterialLook glow;
+  glow.baseColour = {0.25f, 0.5f, 0.75f, 0.3f};
+  glow.emissive = {1.0f / 3, 0, 1};
+  glow.baseTexture = "hull.tga.png";
+  glow.emissiveTexture = "lights.png";
+  glow.blend = true;
+  glow.original = MaterialRecord{"hull_metal",
+                                 "DcDtEcOcOt",
+                                 {{"Dc", MaterialColour{0.25f, 0.5f, 0.75f}},
+                                  {"Dt_name", std::string("hull.tga")},
+                                  {"Dt_flags", std::uint32_t{74}},
+                                  {"Oc", 0.3f},
+                                  {"odd", std::vector<std::uint8_t>{0, 255, 7}}}};
+  SceneMaterialLook plain;
+  plain.doubleSided = true;
+  scene.looks = {glow, plain};
+  const SceneDocumentText text = WriteSceneDocument(scene);
+  ASSERT_EQ(text.error, "");
+  const SceneDocumentResult read = ParseSceneDocument(text.text);
+  ASSERT_TRUE(read.scene) << read.error;
+  ASSERT_EQ(read.scene->looks.size(), 2u);
+  const SceneMaterialLook& back = read.scene->looks[0];
+  EXPECT_TRUE(SameBits(back.baseColour, glow.baseColour));
+  EXPECT_TRUE(SameBits(back.emissive, glow.emissive));
+  EXPECT_EQ(back.baseTexture, glow.baseTexture);
+  EXPECT_EQ(back.emissiveTexture, glow.emissiveTexture);
+  EXPECT_TRUE(back.blend);
+  EXPECT_FALSE(back.doubleSided);
+  EXPECT_EQ(back.original, glow.original);
+  EXPECT_TRUE(read.scene->looks[1].doubleSided);
+  EXPECT_FALSE(read.scene->looks[1].original);
+
+  // One look per material, or none.
+  scene.looks.pop_back();
+  const SceneDocumentResult short_ = ParseSceneDocument(WriteSceneDocument(scene).text);
+  EXPECT_FALSE(short_.scene);
+  EXPECT_EQ(short_.error, "looks: expected one per material");
+  // A number JSON cannot hold is refused by name.
+  scene.looks.push_back(plain);
+  scene.looks[0].original->leaves[3].value = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(WriteSceneDocument(scene).error, "material hull_metal has a number that is not finite");
+}
+
 }  // namespace
 }  // namespace svcmp
 
