@@ -19,6 +19,13 @@ namespace {
 
 constexpr std::uint32_t kOnePartId = 0;  // a single-part model's part id
 
+std::vector<MeshCorners> TrianglesOf(const MeshRecord& mesh) {
+  std::vector<MeshCorners> triangles;
+  triangles.reserve(mesh.triangles.size());
+  for (const MeshTriangle& t : mesh.triangles) triangles.push_back({t.index[0], t.index[1], t.index[2]});
+  return triangles;
+}
+
 std::vector<CollisionVector> PointsOf(const MeshRecord& mesh) {
   std::vector<CollisionVector> points;
   points.reserve(mesh.vertices.size());
@@ -55,7 +62,7 @@ void UseModelledHulls(std::span<const ModelledHull> hulls, std::vector<Collision
   std::vector<std::vector<CollisionPiece>> modelled(parts.size());
   for (const ModelledHull& hull : hulls) {
     if (hull.part >= parts.size() || !hull.hardpoint.empty()) continue;
-    modelled[hull.part].push_back({parts[hull.part].id, hull.node, hull.points});
+    modelled[hull.part].push_back({parts[hull.part].id, hull.node, hull.points, {}});
   }
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (!modelled[i].empty()) parts[i].pieces = std::move(modelled[i]);
@@ -64,7 +71,7 @@ void UseModelledHulls(std::span<const ModelledHull> hulls, std::vector<Collision
     if (hull.part >= parts.size() || hull.hardpoint.empty()) continue;
     CollisionPartInput& part = parts[hull.part];
     const std::uint32_t id = NameCrc(hull.hardpoint);
-    part.pieces.push_back({id, hull.node, hull.points});
+    part.pieces.push_back({id, hull.node, hull.points, {}});
     if (std::find(part.hardpointIds.begin(), part.hardpointIds.end(), id) == part.hardpointIds.end()) {
       part.hardpointIds.push_back(id);
     }
@@ -87,7 +94,8 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
     CollisionPartInput part;
     const std::string objectName =
         nodeParts ? shape.nodeParts[i].name : geometry[next]->meshName + kGroupObjectSuffix;
-    part.id = shape.meshesPerPart.size() == 1 ? kOnePartId : NameCrc(PartObjectName(i, objectName));
+    part.name = PartObjectName(i, objectName);
+    part.id = shape.meshesPerPart.size() == 1 ? kOnePartId : NameCrc(part.name);
     part.moves = i == 0 || !shape.fixJoints;
     const std::size_t end =
         std::min(geometry.size(), next + static_cast<std::size_t>(shape.meshesPerPart[i]));
@@ -97,7 +105,8 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
         part.pieces.front().points.insert(part.pieces.front().points.end(), points.begin(),
                                           points.end());
       } else {
-        part.pieces.push_back({part.id, geometry[next]->meshName, std::move(points)});
+        part.pieces.push_back({part.id, geometry[next]->meshName, std::move(points),
+                               shape.decompose ? TrianglesOf(*geometry[next]) : std::vector<MeshCorners>{}});
       }
     }
     parts.push_back(std::move(part));
@@ -112,23 +121,39 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
   return parts;
 }
 
+// A finding names the part and the piece each hull was made of: the file
+// holds, in order, the parts that have hulls.
+void NameHulls(const std::vector<CollisionPartInput>& parts, const CollisionBuild& built,
+               CollisionFile& file) {
+  std::size_t written = 0;
+  for (std::size_t p = 0; p < built.parts.size() && written < file.parts.size(); ++p) {
+    if (built.parts[p].leaves.empty()) continue;
+    CollisionPart& part = file.parts[written++];
+    part.name = parts[p].name;
+    for (std::size_t h = 0; h < part.hulls.size() && h < built.sources[p].size(); ++h) {
+      part.hulls[h].source = built.sources[p][h];
+    }
+  }
+}
+
 }  // namespace
 
 bool CollisionWriterAvailable() { return true; }
 
 CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShape& shape) {
   const std::vector<CollisionPartInput> parts = PartsOf(meshes, shape);
-  CollisionBuild built = BuildCollision(parts, shape.maxHullFaces);
+  CollisionBuild built = BuildCollision(parts, shape.maxHullFaces, shape.decompose ? shape.maxHullsPerPart : 1);
   CollisionFileBytes made;
   for (const CollisionPartInput& part : parts) made.partIds.push_back(part.id);
   made.warnings = std::move(built.warnings);
-  std::erase_if(built.parts, [](const PartHulls& part) { return part.leaves.empty(); });
-  if (built.parts.empty()) {
+  std::vector<PartHulls> withHulls = built.parts;
+  std::erase_if(withHulls, [](const PartHulls& part) { return part.leaves.empty(); });
+  if (withHulls.empty()) {
     made.error = "the model has no piece a collision hull can be made of";
     made.nothingToHull = true;
     return made;
   }
-  for (const PartHulls& part : built.parts) {
+  for (const PartHulls& part : withHulls) {
     for (const ConvexHull& hull : part.leaves) {
       if (hull.triangles.size() > shape.maxHullFaces) {
         made.error = "a hull cannot be made of at most " + std::to_string(shape.maxHullFaces) +
@@ -137,20 +162,21 @@ CollisionFileBytes MakeCollisionFile(const MeshList& meshes, const CollisionShap
       }
     }
   }
-  SurWriting written = WriteSurFile(built.parts);
+  SurWriting written = WriteSurFile(withHulls);
   if (!written.error.empty()) {
     made.error = "the collision file cannot be made: " + written.error;
     return made;
   }
-  const CollisionDecoding decoded = DecodeCollisionFile(written.bytes);
+  CollisionDecoding decoded = DecodeCollisionFile(written.bytes);
   if (!decoded.file) {
     made.error = "the collision file made " + BrokenCollisionRule(decoded.error);
     return made;
   }
+  NameHulls(parts, built, *decoded.file);
   const Findings findings = CheckCollisionFile(*decoded.file, nullptr);
   if (!findings.empty()) {
-    made.error = "the collision file made breaks the rule " + findings.front().rule + ": " +
-                 findings.front().message;
+    made.error = "the collision file made breaks the rule " + findings.front().rule + " in " +
+                 findings.front().path + ": " + findings.front().message;
     return made;
   }
   made.bytes = std::move(written.bytes);

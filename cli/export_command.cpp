@@ -323,7 +323,8 @@ int RunExport(const ExportOptions& options) {
     const std::vector<std::int32_t> meshesPerPart = MeshesPerPart(*settings, meshes);
     collision = MakeCollisionFile(meshes, {meshesPerPart, options.fix, extras.nodeParts,
                                            modelledHulls, options.hullPerPart,
-                                           options.maxHullFaces});
+                                           options.maxHullFaces, options.decomposeHulls,
+                                           options.maxHullsPerPart});
     for (const std::string& warning : collision.warnings) warn(warning);
     if (collision.nothingToHull && !options.collision) {
       warn("no collision file was written: " + collision.error);

@@ -39,7 +39,7 @@ std::vector<CollisionPartInput> LargestModel() {
       const int meshesLeft = (kParts - part) * kMeshesPerPart - mesh;
       const int count = left / meshesLeft;
       left -= count;
-      CollisionPiece piece{parts[part].id, "mesh", {}};
+      CollisionPiece piece{parts[part].id, "mesh", {}, {}};
       for (int i = 0; i < count; ++i) {
         CollisionVector p{normal(random), normal(random), normal(random)};
         const float length = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
