@@ -18,8 +18,8 @@ using Polygon = std::vector<Vec>;
 constexpr double kClosedRatio = 1.5;      // hull volume over own volume
 constexpr double kOpenDepthShare = 0.1;   // depth inside the hull over its size
 constexpr double kMinGainShare = 0.02;    // least volume a cut must save
-constexpr int kCutsPerAxis = 7;           // where a piece may be cut along each axis
-constexpr double kProbeCellsPerSide = 10; // the grid that thins points to weigh a cut
+constexpr int kCutsPerAxis = 7;           // at every eighth of its length
+constexpr double kProbeCells = 12;        // along a piece's longest side, to weigh its cuts
 
 Vec ToVec(const CollisionVector& p) { return {p[0], p[1], p[2]}; }
 CollisionVector ToFloat(const Vec& p) {
@@ -129,26 +129,11 @@ Polygon Clipped(const Polygon& polygon, int axis, double at, bool below) {
   return kept;
 }
 
-// The points of `polygons` clipped to one side of the plane.
-std::vector<CollisionVector> SidePoints(const std::vector<Polygon>& polygons, int axis, double at, bool below) {
-  std::vector<CollisionVector> points;
-  for (const Polygon& polygon : polygons) {
-    for (const Vec& p : Clipped(polygon, axis, at, below)) points.push_back(ToFloat(p));
-  }
-  return points;
-}
-
-// The points that weigh a cut: thinned on a grid of the whole mesh's size,
-// so that pieces are weighed alike and a cut costs little.
-struct Prober {
-  Vec center{};
-  double cell = 0;
-  double Volume(const std::vector<CollisionVector>& points) const {
-    return HullVolume(cell > 0 ? Thinned(points, center, cell) : points);
-  }
-};
-
-void FindCut(Piece& piece, const Prober& prober) {
+// Weighs the cuts of a piece on its points, and the points where its
+// surface crosses the cut, thinned to a grid of a twelfth of its longest
+// side: as good a guide as all of them, at a small part of the cost
+// (Qhull's, twice per cut).
+void FindCut(Piece& piece) {
   std::vector<CollisionVector> all;
   Vec low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
   for (const Polygon& polygon : piece.polygons) {
@@ -157,16 +142,36 @@ void FindCut(Piece& piece, const Prober& prober) {
       for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], p[k]), high[k] = std::max(high[k], p[k]);
     }
   }
-  piece.volume = prober.Volume(all);
+  const double longest = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+  const Vec center{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+  const std::vector<CollisionVector> probe = longest > 0 ? Thinned(all, center, longest / kProbeCells) : all;
+  piece.volume = HullVolume(probe);
   piece.axis = -1;
   piece.gain = 0;
   double best = piece.volume;
+  std::vector<CollisionVector> below, above, crossings;
   for (int axis = 0; axis < 3; ++axis) {
     for (int step = 1; step <= kCutsPerAxis; ++step) {
       const double at = low[axis] + (high[axis] - low[axis]) * step / (kCutsPerAxis + 1);
       if (!(at > low[axis] && at < high[axis])) continue;
-      const double sum = prober.Volume(SidePoints(piece.polygons, axis, at, true)) +
-                         prober.Volume(SidePoints(piece.polygons, axis, at, false));
+      // Where the surface crosses the cut belongs to both sides.
+      crossings.clear();
+      for (const Polygon& polygon : piece.polygons) {
+        for (std::size_t i = 0; i < polygon.size(); ++i) {
+          const Vec& a = polygon[i];
+          const Vec& b = polygon[(i + 1) % polygon.size()];
+          if ((a[axis] < at && b[axis] > at) || (a[axis] > at && b[axis] < at)) {
+            const double t = (at - a[axis]) / (b[axis] - a[axis]);
+            Vec crossing{a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1]), a[2] + t * (b[2] - a[2])};
+            crossing[axis] = at;
+            crossings.push_back(ToFloat(crossing));
+          }
+        }
+      }
+      below = longest > 0 ? Thinned(crossings, center, longest / kProbeCells) : crossings;
+      above = below;
+      for (const CollisionVector& p : probe) (p[axis] <= at ? below : above).push_back(p);
+      const double sum = HullVolume(below) + HullVolume(above);
       if (sum < best) best = sum, piece.axis = axis, piece.at = at;
     }
   }
@@ -201,22 +206,13 @@ std::vector<std::vector<CollisionVector>> ConvexPieces(std::span<const Collision
                                                        unsigned maxPieces) {
   const std::vector<CollisionVector> whole(points.begin(), points.end());
   if (maxPieces < 2 || !ClearlyConcave(points, triangles)) return {whole};
-  Vec low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
   Piece first;
   for (const MeshCorners& t : triangles) {
     if (t[0] >= points.size() || t[1] >= points.size() || t[2] >= points.size()) continue;
     Polygon& polygon = first.polygons.emplace_back();
-    for (const std::uint32_t corner : t) {
-      polygon.push_back(ToVec(points[corner]));
-      for (int k = 0; k < 3; ++k) {
-        low[k] = std::min(low[k], polygon.back()[k]), high[k] = std::max(high[k], polygon.back()[k]);
-      }
-    }
+    for (const std::uint32_t corner : t) polygon.push_back(ToVec(points[corner]));
   }
-  const double longest = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
-  const Prober prober{{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2},
-                      longest / kProbeCellsPerSide};
-  FindCut(first, prober);
+  FindCut(first);
   const double leastGain = kMinGainShare * first.volume;
   std::vector<Piece> pieces{std::move(first)};
   while (pieces.size() < maxPieces) {
@@ -239,8 +235,8 @@ std::vector<std::vector<CollisionVector>> ConvexPieces(std::span<const Collision
       pieces[cut].axis = -1;
       continue;
     }
-    FindCut(below, prober);
-    FindCut(above, prober);
+    FindCut(below);
+    FindCut(above);
     pieces[cut] = std::move(below);
     pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(cut) + 1, std::move(above));
   }

@@ -132,8 +132,9 @@ std::optional<ConvexHull> FlatHull(std::uint32_t id, std::span<const CollisionVe
   return Compacted(id, points, triangles);
 }
 
-constexpr double kSliverShare = 1e-3;
+constexpr double kSliverShare = 1e-6;
 constexpr int kMostSliverRounds = 8;
+constexpr double kMostWidening = 1.001;
 
 // Qhull's triangulated hull of `points`, wound outwards, in their indices;
 // nothing when Qhull fails. No joggle ("QJ") and no random rotation
@@ -197,12 +198,11 @@ double Thinness(std::span<const CollisionVector> points, const std::array<std::u
 }
 
 // Qhull's hull without slivers: a triangle whose corner lies within a
-// thousandth of the piece's size of the line through the other two has a
-// plane that, once its points are moved into another frame and rounded,
-// may face any way. Such corners (points of a straight edge, of a flat
-// side's outline, or nearly so) are left out and the rest hulled again;
-// the hull is then widened around every point (when `widen`). Nothing when
-// Qhull fails.
+// millionth of the piece's size of the line through the other two (points
+// of a straight edge or of a flat side's outline, rounded) has a plane
+// that rounding turns any way. Such corners are left out and the rest
+// hulled again; the hull is then widened around every point (when
+// `widen`). Nothing when Qhull fails.
 std::optional<ConvexHull> QhullHull(std::uint32_t id, std::span<const CollisionVector> points, double size,
                                     bool widen) {
   const double thinnest = kSliverShare * size;
@@ -219,7 +219,7 @@ std::optional<ConvexHull> QhullHull(std::uint32_t id, std::span<const CollisionV
     }
     if (!slivers || round == kMostSliverRounds) {
       ConvexHull hull = Compacted(id, kept, *triangles);
-      if (leftOut && widen) WidenAround(hull, points);
+      if (leftOut && widen) WidenAround(hull, points, kMostWidening);
       return hull;
     }
     // Only the hull's vertices matter from here on.
@@ -285,7 +285,7 @@ double HullVolume(std::span<const CollisionVector> points) {
   return sixTimes / 6;
 }
 
-void WidenAround(ConvexHull& hull, std::span<const CollisionVector> points) {
+void WidenAround(ConvexHull& hull, std::span<const CollisionVector> points, double mostScale) {
   if (hull.points.empty()) return;
   // The mean of the hull's points: strictly inside it, unlike the centre of
   // its box, which may lie on a face of a thinned hull.
@@ -304,10 +304,84 @@ void WidenAround(ConvexHull& hull, std::span<const CollisionVector> points) {
     for (std::size_t i = 0; i < points.size(); ++i) reach = std::max(reach, Dot(n, Minus(At(points, i), center)));
     scale = std::max(scale, reach / height);
   }
-  if (scale == 1) return;
+  // A hull too thin to widen about its middle is left as it is: what it
+  // leaves out lies within rounding of it.
+  if (scale == 1 || scale > mostScale) return;
   for (CollisionVector& p : hull.points) {
     for (int k = 0; k < 3; ++k) p[k] = static_cast<float>(center[k] + (p[k] - center[k]) * scale);
   }
+}
+
+std::optional<ConvexHull> FewerFacedHull(std::uint32_t id, std::span<const CollisionVector> points,
+                                         unsigned maxFaces, double share) {
+  std::optional<ConvexHull> exact = HullOfPiece(id, points);
+  if (!exact || exact->triangles.size() + 2 == exact->points.size()) return exact;  // flat: its outline
+  double sixVolume = 0, twiceArea = 0;
+  for (const auto& t : exact->triangles) {
+    const Vec a = At(exact->points, t[0]);
+    const Vec n = Cross(Minus(At(exact->points, t[1]), a), Minus(At(exact->points, t[2]), a));
+    sixVolume += Dot(a, n);
+    twiceArea += std::sqrt(Dot(n, n));
+  }
+  // How far a point may lie outside before it must be a corner: a share of
+  // the hull's thickness (six times its volume over its area: a ball's
+  // diameter, three times a slab's thickness).
+  const double tolerance = twiceArea > 0 ? share * 2 * sixVolume / twiceArea : 0;
+  if (exact->triangles.size() <= maxFaces && !(tolerance > 0)) return exact;
+  const std::vector<CollisionVector>& corners = exact->points;
+  // From the four corners farthest apart, each round adds the farthest
+  // corner in front of each face, farthest first, those at least half as
+  // far as the farthest of all, while the faces allow: a hull of F faces
+  // has F / 2 + 2 corners.
+  const std::size_t mostCorners = maxFaces / 2 + 2;
+  std::vector<bool> chosen(corners.size());
+  std::vector<CollisionVector> kept;
+  {
+    std::size_t a = 0, b = 0;
+    PieceSize(corners, a, b);
+    const Vec pa = At(corners, a), along = Minus(At(corners, b), pa);
+    double reach = 0;
+    const std::size_t c = Farthest(corners, [&](const Vec& p) {
+      const Vec n = Cross(along, Minus(p, pa));
+      return Dot(n, n);
+    }, reach);
+    const Vec normal = Cross(along, Minus(At(corners, c), pa));
+    const std::size_t d = Farthest(corners, [&](const Vec& p) { return std::fabs(Dot(Minus(p, pa), normal)); }, reach);
+    for (const std::size_t i : {a, b, c, d}) {
+      if (!chosen[i]) chosen[i] = true, kept.push_back(corners[i]);
+    }
+  }
+  std::optional<ConvexHull> hull;
+  for (;;) {
+    std::optional<ConvexHull> next = HullOfPiece(id, kept, true);
+    if (!next || next->triangles.size() + 2 == next->points.size() || next->triangles.size() > maxFaces) break;
+    hull = std::move(next);
+    std::vector<std::pair<double, std::size_t>> farthest;
+    for (const auto& t : hull->triangles) {
+      const Vec a = At(hull->points, t[0]);
+      Vec n = Cross(Minus(At(hull->points, t[1]), a), Minus(At(hull->points, t[2]), a));
+      const double length = std::sqrt(Dot(n, n));
+      if (!(length > 0)) continue;
+      std::pair<double, std::size_t> best{tolerance, corners.size()};
+      for (std::size_t i = 0; i < corners.size(); ++i) {
+        if (chosen[i]) continue;
+        const double d = Dot(Minus(At(corners, i), a), n) / length;
+        if (d > best.first) best = {d, i};
+      }
+      if (best.second < corners.size()) farthest.push_back({-best.first, best.second});
+    }
+    if (farthest.empty() || kept.size() >= mostCorners) break;
+    std::sort(farthest.begin(), farthest.end());
+    // Only the far ones: a near one is often held once a far one is in.
+    const double far = farthest.front().first / 2;
+    for (const auto& [distance, i] : farthest) {
+      if (kept.size() >= mostCorners || distance > far) break;
+      if (!chosen[i]) chosen[i] = true, kept.push_back(corners[i]);
+    }
+  }
+  if (!hull) return exact;
+  WidenAround(*hull, corners, HUGE_VAL);
+  return hull;
 }
 
 }  // namespace svcmp

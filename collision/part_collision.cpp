@@ -12,68 +12,32 @@ namespace {
 
 using Vec = std::array<double, 3>;
 
-Vec ToVec(const CollisionVector& p) { return {p[0], p[1], p[2]}; }
 
-// The area of the triangles of `hull`.
-double HullArea(const ConvexHull& hull) {
-  double area = 0;
-  for (const auto& t : hull.triangles) {
-    const Vec a = ToVec(hull.points[t[0]]), b = ToVec(hull.points[t[1]]), c = ToVec(hull.points[t[2]]);
-    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    const Vec n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    area += std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-  }
-  return area / 2;
-}
+constexpr std::size_t kMostPointsHulled = 4096;
+constexpr double kThinningCells = 4096;
+// Corners within this share of a hull's thickness of it are left out.
+constexpr double kFaceShare = 0.05;
 
-// A piece's hull of at most `maxFaces` faces.
+
+// A piece's hull of at most `maxFaces` faces, near-coplanar faces merged.
 std::optional<ConvexHull> BoundedHull(std::uint32_t id, const std::vector<CollisionVector>& points,
                                       unsigned maxFaces) {
+  // Hulling every point of a large piece is most of the cost of a collision
+  // file, so a piece of many points is first thinned on a grid fine enough
+  // to keep its shape (a cell per thousandth of its box's area), and the
+  // hull of what is left widened around every point.
+  if (points.size() <= kMostPointsHulled) return FewerFacedHull(id, points, maxFaces, kFaceShare);
   Vec low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
   for (const CollisionVector& p : points) {
     for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], double{p[k]}), high[k] = std::max(high[k], double{p[k]});
   }
   const Vec size{high[0] - low[0], high[1] - low[1], high[2] - low[2]};
   const Vec center{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
-  // Hulling every point of a large piece is most of the cost of a collision
-  // file. A hull of F faces has about F/2 vertices, so a piece of more than
-  // twice as many points as faces allowed is first thinned on a grid fine
-  // enough to keep its shape (cells of the box's area over four times the
-  // faces). Where that hull has too many faces, it is thinned further and
-  // widened around all of the piece's points.
-  std::vector<CollisionVector> fine;
-  const bool prethinned = points.size() > 2 * std::size_t{maxFaces};
-  if (prethinned) {
-    const double boxArea = 2 * (size[0] * size[1] + size[1] * size[2] + size[2] * size[0]);
-    fine = Thinned(points, center, std::sqrt(boxArea / (4.0 * maxFaces)));
-  }
-  std::optional<ConvexHull> hull = HullOfPiece(id, prethinned ? fine : points);
-  // A hull within the bound is the hull of every point, exactly.
-  if (prethinned && (!hull || hull->triangles.size() <= maxFaces)) {
-    hull = HullOfPiece(id, points);
-  }
-  if (!hull || hull->triangles.size() <= maxFaces) return hull;
-  // Only the hull's vertices matter (what holds them holds the piece). The
-  // first grid has cells of the hull's area over F/4, which leaves about
-  // half the faces allowed, so one run of Qhull on the thinned points is
-  // mostly enough (the cost of more runs outweighs the few faces gained);
-  // coarser grids follow while the hull has too many.
-  std::vector<CollisionVector> vertices;
-  std::vector<bool> taken(hull->points.size());
-  for (const auto& t : hull->triangles) {
-    for (const auto corner : t) {
-      if (!taken[corner]) taken[corner] = true, vertices.push_back(hull->points[corner]);
-    }
-  }
-  const double longest = std::max({size[0], size[1], size[2]});
-  for (double cell = std::sqrt(HullArea(*hull) / (maxFaces / 4.0)); cell <= 2 * longest; cell *= 1.25) {
-    std::optional<ConvexHull> thinned = HullOfPiece(id, Thinned(vertices, center, cell));
-    // A flat thinned hull has no inside to widen about.
-    if (!thinned || thinned->triangles.size() < 4 || thinned->triangles.size() > maxFaces) continue;
-    WidenAround(*thinned, prethinned ? points : vertices);
-    return thinned;
-  }
-  return hull;  // beyond any thinning; the writer refuses it
+  const double boxArea = 2 * (size[0] * size[1] + size[1] * size[2] + size[2] * size[0]);
+  std::optional<ConvexHull> hull =
+      FewerFacedHull(id, Thinned(points, center, std::sqrt(boxArea / kThinningCells)), maxFaces, kFaceShare);
+  if (hull && hull->triangles.size() + 2 != hull->points.size()) WidenAround(*hull, points, HUGE_VAL);
+  return hull;
 }
 
 CollisionVector Moved(const FixedChild& child, const CollisionVector& p) {
@@ -157,10 +121,14 @@ CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsi
       for (std::size_t leaf = 0; leaf < ownCounts[child.part]; ++leaf) {
         // A hardpoint's hull stays with the part that lists the hardpoint.
         if (build.parts[child.part].leaves[leaf].id != build.parts[child.part].id) continue;
-        ConvexHull copy = build.parts[child.part].leaves[leaf];
-        for (CollisionVector& p : copy.points) p = Moved(child, p);
+        // Hulled again where it lands: its corners, moved and rounded, may
+        // no longer be convex the way its faces join them.
+        std::vector<CollisionVector> moved = build.parts[child.part].leaves[leaf].points;
+        for (CollisionVector& p : moved) p = Moved(child, p);
+        std::optional<ConvexHull> copy = HullOfPiece(build.parts[child.part].id, moved, true);
+        if (!copy) continue;
         build.sources[index].push_back(build.sources[child.part][leaf] + " of the Fix child " + parts[child.part].name);
-        build.parts[index].leaves.push_back(std::move(copy));
+        build.parts[index].leaves.push_back(std::move(*copy));
       }
     }
   }

@@ -36,6 +36,7 @@ struct Face {
   std::array<std::uint16_t, 3> points{};
   std::uint32_t pierce = 0;
   std::array<std::int32_t, 3> twinOffsets{};  // in 4-byte slots
+  bool back = false;  // a flat piece's, seen from behind
 };
 
 struct Hull {
@@ -43,8 +44,6 @@ struct Hull {
   bool wrap = false;
   std::vector<Face> faces;
   Bounds bounds;
-  // A flat piece's faces are its front, then the same seen from behind.
-  std::size_t frontFaces = 0;
 };
 
 struct Node {
@@ -114,14 +113,14 @@ void PairFaces(const Layout& layout, Hull& hull) {
   };
   for (std::size_t f = 0; f < hull.faces.size(); ++f) {
     const auto& p = hull.faces[f].points;
-    for (int k = 0; k < 3; ++k) slotOf[{f >= hull.frontFaces, p[k], p[(k + 1) % 3]}] = slot(f, k);
+    for (int k = 0; k < 3; ++k) slotOf[{hull.faces[f].back, p[k], p[(k + 1) % 3]}] = slot(f, k);
   }
   std::vector<Vec> normals;
   for (const Face& face : hull.faces) normals.push_back(FaceNormal(layout, face));
   for (std::size_t f = 0; f < hull.faces.size(); ++f) {
     Face& face = hull.faces[f];
     for (int k = 0; k < 3; ++k) {
-      const bool back = f >= hull.frontFaces;
+      const bool back = face.back;
       auto twin = slotOf.find({back, face.points[(k + 1) % 3], face.points[k]});
       if (twin == slotOf.end()) twin = slotOf.find({!back, face.points[(k + 1) % 3], face.points[k]});
       face.twinOffsets[k] = twin == slotOf.end() ? 0 : twin->second - slot(f, k);
@@ -155,13 +154,15 @@ Hull MakeHull(const ConvexHull& input, bool wrap, std::uint32_t partId, Welder& 
     }
     hull.faces.push_back(face);
   }
-  hull.frontFaces = hull.faces.size();
-  if (!Closed(hull)) {  // a flat piece: the same triangles seen from behind
-    const std::size_t front = hull.faces.size();
-    for (std::size_t f = 0; f < front; ++f) {
-      const auto p = hull.faces[f].points;
-      hull.faces.push_back({{p[0], p[2], p[1]}, 0, {}});
+  if (!Closed(hull)) {
+    // A flat piece: each triangle followed by itself seen from behind, so
+    // that the volume a reader sums, face by face, comes to exactly 0.
+    std::vector<Face> sides;
+    for (const Face& front : hull.faces) {
+      sides.push_back(front);
+      sides.push_back({{front.points[0], front.points[2], front.points[1]}, 0, {}, true});
     }
+    hull.faces = std::move(sides);
   }
   for (const Face& face : hull.faces) {
     for (const std::uint16_t point : face.points) hull.bounds.Add(layout.points[point].first);

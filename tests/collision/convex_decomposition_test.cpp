@@ -158,5 +158,25 @@ TEST(ConvexDecomposition, ConvexMeshesAndOneAllowedHullStayWhole) {
   EXPECT_GT(Volume(build.parts[0].leaves[0]), 3.5 * 2 * std::acos(-1.0) * std::acos(-1.0) * 5 * 0.25);
 }
 
+// The whole way ten times over a model with all that could differ between
+// runs: a concave mesh split, a thinned piece, a Fix child turned and moved,
+// a hardpoint hull and the wrap hull.
+TEST(ConvexDecomposition, TenRunsGiveTheSameBytes) {
+  const Mesh torus = Torus({3, -2, 1});
+  const Mesh hangar = Hangar(true);
+  std::vector<CollisionVector> ball;
+  for (int i = 0; i < 2000; ++i) {
+    const double u = 2.399963 * i, z = 1 - (2.0 * i + 1) / 2000, r = std::sqrt(1 - z * z);
+    ball.push_back({static_cast<float>(r * std::cos(u) * 4), static_cast<float>(r * std::sin(u)), static_cast<float>(z * 2)});
+  }
+  std::vector<CollisionPartInput> parts(2);
+  parts[0] = {1, true, {{1, "ring", torus.points, torus.triangles}, {9, "HpDock", ball, {}}}, {9}, {}, "Root"};
+  parts[1] = {2, false, {{2, "hangar", hangar.points, hangar.triangles}, {2, "ball", ball, {}}}, {}, {}, "Hangar"};
+  parts[0].fixedChildren = {{1, {0.36f, 0.48f, -0.8f, -0.8f, 0.6f, 0, 0.48f, 0.64f, 0.6f}, {12, -3, 7}}};
+  const std::vector<std::uint8_t> first = WriteSurFile(BuildCollision(parts, 60, 8).parts).bytes;
+  ASSERT_GT(first.size(), 1000u);
+  for (int run = 1; run < 10; ++run) EXPECT_EQ(WriteSurFile(BuildCollision(parts, 60, 8).parts).bytes, first);
+}
+
 }  // namespace
 }  // namespace svcmp
