@@ -18,7 +18,7 @@ using Polygon = std::vector<Vec>;
 constexpr double kClosedRatio = 1.5;      // hull volume over own volume
 constexpr double kOpenDepthShare = 0.1;   // depth inside the hull over its size
 constexpr double kMinGainShare = 0.02;    // least volume a cut must save
-constexpr int kCutsPerAxis = 7;           // at every eighth of its length
+constexpr int kCutsPerAxis = 3;           // at a quarter, half and three quarters
 constexpr double kProbeCells = 12;        // along a piece's longest side, to weigh its cuts
 
 Vec ToVec(const CollisionVector& p) { return {p[0], p[1], p[2]}; }
