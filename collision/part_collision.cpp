@@ -119,13 +119,18 @@ CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsi
     AddFixedDescendants(parts, index, FixedChild{index}, 0, held);
     for (const FixedChild& child : held) {
       for (std::size_t leaf = 0; leaf < ownCounts[child.part]; ++leaf) {
-        // A hardpoint's hull stays with the part that lists the hardpoint.
-        if (build.parts[child.part].leaves[leaf].id != build.parts[child.part].id) continue;
+        // A hardpoint's hull goes up with its part's, and the part holding
+        // the copy lists the hardpoint too.
+        const std::uint32_t id = build.parts[child.part].leaves[leaf].id;
+        if (id != build.parts[child.part].id) {
+          std::vector<std::uint32_t>& listed = build.parts[index].hardpointIds;
+          if (std::find(listed.begin(), listed.end(), id) == listed.end()) listed.push_back(id);
+        }
         // Hulled again where it lands: its corners, moved and rounded, may
         // no longer be convex the way its faces join them.
         std::vector<CollisionVector> moved = build.parts[child.part].leaves[leaf].points;
         for (CollisionVector& p : moved) p = Moved(child, p);
-        std::optional<ConvexHull> copy = HullOfPiece(build.parts[child.part].id, moved, true);
+        std::optional<ConvexHull> copy = HullOfPiece(id, moved, true);
         if (!copy) continue;
         build.sources[index].push_back(build.sources[child.part][leaf] + " of the Fix child " + parts[child.part].name);
         build.parts[index].leaves.push_back(std::move(*copy));

@@ -50,10 +50,10 @@ struct CollisionBuild {
 // faces: past that the piece is thinned and its hull widened around every
 // point of it), a clearly concave mesh split into convex pieces first (a
 // part's pieces together in at most `maxHullsPerPart` hulls, each at least
-// one), copies of the own hulls of its Fix children and of theirs
-// (every part a chain of Fix joints holds to it) moved into the part's
-// frame with their own ids, and the wrap hull over all where there are two
-// or more.
+// one), copies of the own and hardpoint hulls of its Fix children and of
+// theirs (every part a chain of Fix joints holds to it) moved into the
+// part's frame with their own ids (the hardpoints' then listed by the part
+// too), and the wrap hull over all where there are two or more.
 CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsigned maxHullFaces,
                               unsigned maxHullsPerPart = 1);
 

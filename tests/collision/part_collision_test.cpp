@@ -163,6 +163,32 @@ TEST(PartCollision, TiltedFixChildrenOfScaledTurnedAndShearedParentsStayConvex) 
   }
 }
 
+// A hardpoint hull of a part held by Fix joints goes up the chain with the
+// part's own hulls, keeping its id, and every part holding a copy lists the
+// hardpoint.
+TEST(PartCollision, HardpointHullsGoUpFixChainsListedByTheHolders) {
+  constexpr std::uint32_t kTip = 4, kGun = 9;
+  std::vector<CollisionPartInput> parts(3);
+  parts[0] = {kRoot, true, {{kRoot, "hull", Box(0, 0, 0), {}}}, {}, {{1, {0, -1, 0, 1, 0, 0, 0, 0, 1}, {4, 0, 0}}}, "Root"};
+  parts[1] = {kWing, false, {{kWing, "wing", Box(0, 0, 0), {}}}, {}, {{2, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 3, 0}}}, "Wing"};
+  parts[2] = {kTip, false, {{kTip, "tip", Box(0, 0, 0), {}}, {kGun, "HpGun01", Box(0, 0, 2), {}}}, {kGun}, {}, "Tip"};
+  const CollisionFile file = WrittenAndRead(BuildCollision(parts, 300));
+  ASSERT_EQ(file.parts.size(), 3u);
+  // Root: its own, the wing's, the tip's and the gun's, then the wrap hull.
+  const CollisionPart& root = file.parts[0];
+  ASSERT_EQ(root.hulls.size(), 5u);
+  EXPECT_EQ(root.hulls[3].id, kGun);
+  EXPECT_EQ(root.hardpointIds, std::vector<std::uint32_t>{kGun});
+  EXPECT_EQ(file.parts[1].hardpointIds, std::vector<std::uint32_t>{kGun});
+  EXPECT_EQ(file.parts[2].hardpointIds, std::vector<std::uint32_t>{kGun});
+  // The gun's box at z 2..3 of the tip, the tip 3 up the wing, the wing a
+  // quarter turn about z at x = 4 in Root: (x, y, z) -> (4 - y, x, z).
+  std::vector<CollisionVector> gunInRoot;
+  for (const CollisionVector& p : Box(0, 3, 2)) gunInRoot.push_back({4 - p[1], p[0], p[2]});
+  EXPECT_LE(Outside(root, root.hulls[3], gunInRoot), 1e-5);
+  EXPECT_EQ(root.boxMax, (std::array<float, 3>{1, 1, 1}));  // its own hull only
+}
+
 TEST(PartCollision, AHullOfTooManyFacesIsThinnedAndStillHoldsEveryPoint) {
   std::mt19937 random(3);
   std::normal_distribution<float> normal;
