@@ -163,6 +163,30 @@ TEST(PartCollision, TiltedFixChildrenOfScaledTurnedAndShearedParentsStayConvex) 
   }
 }
 
+// A hull with thin faces (a corner a hundred-thousandth of its size off a
+// straight edge, too far to leave out) moved far into a turned parent: its
+// corners, rounded there, are hulled again so it stays convex.
+TEST(PartCollision, ThinFacesStayConvexMovedFarIntoATurnedParent) {
+  std::vector<CollisionVector> bar = {{0, 0, 0}, {40, 0, 0}, {0, 1, 0}, {40, 1, 0},
+                                      {0, 0, 1}, {40, 0, 1}, {0, 1, 1}, {40, 1, 1}};
+  for (int i = 1; i < 40; ++i) {
+    const float off = (i % 2 ? 4e-4f : -4e-4f);
+    bar.push_back({static_cast<float>(i), -off, -off});
+    bar.push_back({static_cast<float>(i) + 0.5f, 1 + off, 1 + off});
+  }
+  std::vector<CollisionPartInput> parts(2);
+  parts[0] = {kRoot, true, {{kRoot, "hull", Box(0, 0, 0), {}}}, {}, {}, "Root"};
+  parts[1] = {kWing, false, {{kWing, "bar", bar, {}}}, {}, {}, "Wing"};
+  const double t = 0.35;
+  parts[0].fixedChildren = {{1,
+                             {static_cast<float>(std::cos(t)), static_cast<float>(-std::sin(t)), 0,
+                              static_cast<float>(std::sin(t) * 0.6), static_cast<float>(std::cos(t) * 0.6), -0.8f,
+                              static_cast<float>(std::sin(t) * 0.8), static_cast<float>(std::cos(t) * 0.8), 0.6f},
+                             {3000.5f, -2000.25f, 1500.125f}}};
+  const CollisionFile file = WrittenAndRead(BuildCollision(parts, 300));
+  ASSERT_EQ(file.parts.size(), 2u);
+}
+
 // A hardpoint hull of a part held by Fix joints goes up the chain with the
 // part's own hulls, keeping its id, and every part holding a copy lists the
 // hardpoint.
