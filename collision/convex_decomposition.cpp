@@ -19,7 +19,7 @@ constexpr double kClosedRatio = 1.5;      // hull volume over own volume
 constexpr double kOpenDepthShare = 0.1;   // depth inside the hull over its size
 constexpr double kMinGainShare = 0.02;    // least volume a cut must save
 constexpr int kCutsPerAxis = 3;           // at a quarter, half and three quarters
-constexpr double kProbeCells = 12;        // along a piece's longest side, to weigh its cuts
+constexpr double kProbeCells = 8;        // along a piece's longest side, to weigh its cuts
 
 Vec ToVec(const CollisionVector& p) { return {p[0], p[1], p[2]}; }
 CollisionVector ToFloat(const Vec& p) {
@@ -130,7 +130,7 @@ Polygon Clipped(const Polygon& polygon, int axis, double at, bool below) {
 }
 
 // Weighs the cuts of a piece on its points, and the points where its
-// surface crosses the cut, thinned to a grid of a twelfth of its longest
+// surface crosses the cut, thinned to a grid of an eighth of its longest
 // side: as good a guide as all of them, at a small part of the cost
 // (Qhull's, twice per cut).
 void FindCut(Piece& piece) {

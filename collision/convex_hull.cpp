@@ -314,8 +314,11 @@ void WidenAround(ConvexHull& hull, std::span<const CollisionVector> points, doub
 
 std::optional<ConvexHull> FewerFacedHull(std::uint32_t id, std::span<const CollisionVector> points,
                                          unsigned maxFaces, double share) {
-  std::optional<ConvexHull> exact = HullOfPiece(id, points);
-  if (!exact || exact->triangles.size() + 2 == exact->points.size()) return exact;  // flat: its outline
+  // Qhull's hull as it comes gives the corners; slivers do not matter here.
+  std::optional<std::vector<std::array<std::uint32_t, 3>>> triangles;
+  if (points.size() >= 4) triangles = QhullTriangles(points);
+  if (!triangles || triangles->size() < 4) return HullOfPiece(id, points);  // flat: its outline
+  std::optional<ConvexHull> exact = Compacted(id, points, *triangles);
   double sixVolume = 0, twiceArea = 0;
   for (const auto& t : exact->triangles) {
     const Vec a = At(exact->points, t[0]);
