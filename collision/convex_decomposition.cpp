@@ -198,7 +198,9 @@ bool ClearlyConcave(std::span<const CollisionVector> points, std::span<const Mes
   const double hullVolume = HullVolume(mesh.points);
   if (!(hullVolume > 0)) return false;  // flat: one flat hull holds it
   if (IsClosed(mesh)) return hullVolume > kClosedRatio * OwnVolume(mesh);
-  return DeepestInside(mesh) > kOpenDepthShare * std::cbrt(hullVolume);
+  // Cubed rather than a cube root, whose last bit may differ by platform.
+  const double depth = DeepestInside(mesh);
+  return depth * depth * depth > kOpenDepthShare * kOpenDepthShare * kOpenDepthShare * hullVolume;
 }
 
 std::vector<std::vector<CollisionVector>> ConvexPieces(std::span<const CollisionVector> points,

@@ -113,9 +113,10 @@ std::string BoxMesh(const std::string& name, Point centre, Point half) {
 }
 
 // A hull turned a quarter about Y holding a wing, which holds a pod (both
-// by Fix joints); a turret on a Rev joint whose collision is modelled by a
-// larger box, and whose hardpoint has a hull of its own. With `wings`
-// false, only the hull (of half width `hullHalfWidth`) and the turret.
+// by Fix joints) with a hardpoint that has a hull; a turret on a Rev joint
+// whose collision is modelled by a larger box, and whose hardpoint has a
+// hull of its own. With `wings` false, only the hull (of half width
+// `hullHalfWidth`) and the turret.
 std::string TreeModel(bool wings, float hullHalfWidth) {
   const std::string meshes =
       BoxMesh("ship", {0, 0, 0}, {hullHalfWidth, 1, 6}) + "," +
@@ -123,7 +124,8 @@ std::string TreeModel(bool wings, float hullHalfWidth) {
       BoxMesh("turret$hull", {0, 2.5f, 0}, {1.5f, 1.5f, 1.5f}) + "," +
       BoxMesh("HpTurret01$hull", {0, 3.5f, 0}, {0.5f, 0.5f, 0.5f}) +
       (wings ? "," + BoxMesh("wing", {6, 0, 0}, {2, 0.5f, 1}) + "," +
-                   BoxMesh("pod", {6, 0, -4}, {0.5f, 1, 2})
+                   BoxMesh("pod", {6, 0, -4}, {0.5f, 1, 2}) + "," +
+                   BoxMesh("HpPod01$hull", {6, 0, -6.5f}, {0.3f, 0.3f, 0.5f})
              : "");
   const std::string nodes = R"(
     {"name": "ship", "meshes": [0]},
@@ -135,7 +137,9 @@ std::string TreeModel(bool wings, float hullHalfWidth) {
                             std::string(wings ? R"(,
     {"name": "wing", "parent": 0, "translation": [6, 0, 0],
      "rotation": [0, 0.70710678, 0, 0.70710678], "meshes": [4]},
-    {"name": "pod", "parent": 5, "translation": [4, 0, 0], "meshes": [5]})"
+    {"name": "pod", "parent": 5, "translation": [4, 0, 0], "meshes": [5]},
+    {"name": "HpPod01", "parent": 6, "translation": [0, 0, -2]},
+    {"name": "HpPod01$hull", "parent": 7, "meshes": [6]})"
                                               : "");
   return R"({"materials": ["hull_metal"], "meshes": [)" + meshes + R"(], "nodes": [)" + nodes +
          "]}";
@@ -324,10 +328,11 @@ TEST_F(CollisionExport, PartsFromTheTreeHaveTheirHullsInTheirFrames) {
     std::vector<std::uint32_t> hardpointIds;
     float ownWidth;  // of the box of its own hulls
   } expected[] = {
-      {"Root", true, Ids({"Root", "wing", "pod"}), {}, 8},
+      // The pod's hardpoint hull goes up the Fix chain with the pod's.
+      {"Root", true, Ids({"Root", "wing", "pod", "HpPod01"}), Ids({"HpPod01"}), 8},
       {"turret", true, Ids({"turret", "HpTurret01"}), Ids({"HpTurret01"}), 3},
-      {"wing", false, Ids({"wing", "pod"}), {}, 2},
-      {"pod", false, Ids({"pod"}), {}, 4},
+      {"wing", false, Ids({"wing", "pod", "HpPod01"}), Ids({"HpPod01"}), 2},
+      {"pod", false, Ids({"pod", "HpPod01"}), Ids({"HpPod01"}), 4},
   };
   ASSERT_EQ(file.parts.size(), std::size(expected));
   const LevelGeometry level = GatherLevelGeometry(model, 0);
@@ -364,11 +369,16 @@ TEST_F(CollisionExport, PartsFromTheTreeHaveTheirHullsInTheirFrames) {
   EXPECT_EQ(check.exitStatus, 0) << check.out;
   EXPECT_NE(check.out.find("2 files checked: 0 errors"), std::string::npos) << check.out;
   EXPECT_EQ(check.out.find("[sur-"), std::string::npos) << check.out;
+  // Converted back, the copies up the chain are no hardpoint hulls "the
+  // model does not have".
+  const auto convert = Run("convert ship.cmp -o ship.gltf");
+  EXPECT_EQ(convert.exitStatus, 0);
+  EXPECT_EQ(convert.err, "");
   // Without a collision file, the collision nodes are not used, and said so.
   const auto plain = Run("export tree.json -o plain.cmp -q --parts nodes");
   EXPECT_EQ(plain.err,
             "warning: collision nodes were not used, since no collision file is written: "
-            "\"turret$hull\", \"HpTurret01$hull\"\n");
+            "\"turret$hull\", \"HpTurret01$hull\", \"HpPod01$hull\"\n");
 }
 
 TEST_F(CollisionExport, AnUpdateReplacesItsPartsAndKeepsTheOthersByteForByte) {
