@@ -374,6 +374,15 @@ TEST_F(CollisionExport, PartsFromTheTreeHaveTheirHullsInTheirFrames) {
   const auto convert = Run("convert ship.cmp -o ship.gltf");
   EXPECT_EQ(convert.exitStatus, 0);
   EXPECT_EQ(convert.err, "");
+  // Beside a model without the pod, its hardpoint hull is left out, named.
+  std::ofstream(folder_ / "bare.json", std::ios::binary) << TreeModel(false, 4);
+  ASSERT_EQ(Run("export bare.json -o bare.cmp -q --parts nodes").exitStatus, 0);
+  const auto bare = Run("convert bare.cmp --collision ship.sur -o bare.gltf");
+  EXPECT_EQ(bare.exitStatus, 0);
+  EXPECT_NE(bare.err.find("1 hardpoint hull of hardpoints the model does not have (" +
+                          CollisionIdText(NameCrc("HpPod01")) + ") is left out"),
+            std::string::npos)
+      << bare.err;
   // Without a collision file, the collision nodes are not used, and said so.
   const auto plain = Run("export tree.json -o plain.cmp -q --parts nodes");
   EXPECT_EQ(plain.err,
