@@ -18,6 +18,7 @@ using Polygon = std::vector<Vec>;
 constexpr double kClosedRatio = 1.5;      // hull volume over own volume
 constexpr double kOpenDepthShare = 0.1;   // depth inside the hull over its size
 constexpr double kMinGainShare = 0.02;    // least volume a cut must save
+constexpr double kDoneRatio = 1.2;        // hulls over own volume where a closed mesh is done
 constexpr int kCutsPerAxis = 3;           // at a quarter, half and three quarters
 constexpr double kProbeCells = 8;        // along a piece's longest side, to weigh its cuts
 
@@ -132,8 +133,9 @@ Polygon Clipped(const Polygon& polygon, int axis, double at, bool below) {
 // Weighs the cuts of a piece on its points, and the points where its
 // surface crosses the cut, thinned to a grid of an eighth of its longest
 // side: as good a guide as all of them, at a small part of the cost
-// (Qhull's, twice per cut).
-void FindCut(Piece& piece) {
+// (Qhull's, twice per cut). A piece whose hull is no more than `leastGain`
+// has no cut worth weighing.
+void FindCut(Piece& piece, double leastGain) {
   std::vector<CollisionVector> all;
   Vec low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
   for (const Polygon& polygon : piece.polygons) {
@@ -148,6 +150,7 @@ void FindCut(Piece& piece) {
   piece.volume = HullVolume(probe);
   piece.axis = -1;
   piece.gain = 0;
+  if (!(piece.volume > leastGain)) return;
   double best = piece.volume;
   std::vector<CollisionVector> below, above, crossings;
   for (int axis = 0; axis < 3; ++axis) {
@@ -190,31 +193,43 @@ std::vector<CollisionVector> PointsOf(const Piece& piece) {
   return points;
 }
 
-}  // namespace
-
-bool ClearlyConcave(std::span<const CollisionVector> points, std::span<const MeshCorners> triangles) {
+// Whether the mesh is clearly concave, and its own volume where it is closed
+// (0 where open).
+bool Concave(std::span<const CollisionVector> points, std::span<const MeshCorners> triangles, double& ownVolume) {
+  ownVolume = 0;
   const WeldedMesh mesh = Welded(points, triangles);
   if (mesh.triangles.empty()) return false;
   const double hullVolume = HullVolume(mesh.points);
   if (!(hullVolume > 0)) return false;  // flat: one flat hull holds it
-  if (IsClosed(mesh)) return hullVolume > kClosedRatio * OwnVolume(mesh);
+  if (IsClosed(mesh)) {
+    ownVolume = OwnVolume(mesh);
+    return hullVolume > kClosedRatio * ownVolume;
+  }
   // Cubed rather than a cube root, whose last bit may differ by platform.
   const double depth = DeepestInside(mesh);
   return depth * depth * depth > kOpenDepthShare * kOpenDepthShare * kOpenDepthShare * hullVolume;
+}
+
+}  // namespace
+
+bool ClearlyConcave(std::span<const CollisionVector> points, std::span<const MeshCorners> triangles) {
+  double ownVolume = 0;
+  return Concave(points, triangles, ownVolume);
 }
 
 std::vector<std::vector<CollisionVector>> ConvexPieces(std::span<const CollisionVector> points,
                                                        std::span<const MeshCorners> triangles,
                                                        unsigned maxPieces) {
   const std::vector<CollisionVector> whole(points.begin(), points.end());
-  if (maxPieces < 2 || !ClearlyConcave(points, triangles)) return {whole};
+  double ownVolume = 0;
+  if (maxPieces < 2 || !Concave(points, triangles, ownVolume)) return {whole};
   Piece first;
   for (const MeshCorners& t : triangles) {
     if (t[0] >= points.size() || t[1] >= points.size() || t[2] >= points.size()) continue;
     Polygon& polygon = first.polygons.emplace_back();
     for (const std::uint32_t corner : t) polygon.push_back(ToVec(points[corner]));
   }
-  FindCut(first);
+  FindCut(first, 0);
   const double leastGain = kMinGainShare * first.volume;
   std::vector<Piece> pieces{std::move(first)};
   while (pieces.size() < maxPieces) {
@@ -224,6 +239,10 @@ std::vector<std::vector<CollisionVector>> ConvexPieces(std::span<const Collision
       if (pieces[i].gain > pieces[cut].gain) cut = i;
     }
     if (pieces[cut].axis < 0 || !(pieces[cut].gain > leastGain)) break;
+    // A closed mesh whose hulls come near its own volume is done.
+    double covered = 0;
+    for (const Piece& piece : pieces) covered += piece.volume;
+    if (covered <= kDoneRatio * ownVolume) break;
     Piece below, above;
     for (const Polygon& polygon : pieces[cut].polygons) {
       if (Polygon side = Clipped(polygon, pieces[cut].axis, pieces[cut].at, true); side.size() >= 3) {
@@ -237,8 +256,8 @@ std::vector<std::vector<CollisionVector>> ConvexPieces(std::span<const Collision
       pieces[cut].axis = -1;
       continue;
     }
-    FindCut(below);
-    FindCut(above);
+    FindCut(below, leastGain);
+    FindCut(above, leastGain);
     pieces[cut] = std::move(below);
     pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(cut) + 1, std::move(above));
   }

@@ -21,8 +21,9 @@ bool ClearlyConcave(std::span<const CollisionVector> points, std::span<const Mes
 // An approximate convex decomposition of a mesh: cuts it along planes
 // square to the axes, each time where the hulls of the two sides have the
 // least volume, and keeps cutting the piece whose cut saves the most
-// volume, up to `maxPieces` pieces or until no cut saves a fiftieth of the
-// hull's volume. Each piece is the points of the triangles clipped to its
+// volume, up to `maxPieces` pieces, until no cut saves a fiftieth of the
+// hull's volume, or (a closed mesh) until the hulls hold no more than 1.2
+// times its own volume. Each piece is the points of the triangles clipped to its
 // side, so every point of the mesh lies in a piece and the hulls of the
 // pieces hold the whole surface. A mesh that is not clearly concave, or
 // `maxPieces` below 2, gives one piece: all its points. Triangles naming
