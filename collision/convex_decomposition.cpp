@@ -153,8 +153,14 @@ void FindCut(Piece& piece, double leastGain) {
   if (!(piece.volume > leastGain)) return;
   double best = piece.volume;
   std::vector<CollisionVector> below, above, crossings;
+  // Along its longest axis at a quarter, half and three quarters; along the
+  // others at half.
+  const int longestAxis = high[0] - low[0] >= high[1] - low[1] && high[0] - low[0] >= high[2] - low[2] ? 0
+                          : high[1] - low[1] >= high[2] - low[2]                                      ? 1
+                                                                                                      : 2;
   for (int axis = 0; axis < 3; ++axis) {
     for (int step = 1; step <= kCutsPerAxis; ++step) {
+      if (axis != longestAxis && 2 * step != kCutsPerAxis + 1) continue;
       const double at = low[axis] + (high[axis] - low[axis]) * step / (kCutsPerAxis + 1);
       if (!(at > low[axis] && at < high[axis])) continue;
       // Where the surface crosses the cut belongs to both sides.
