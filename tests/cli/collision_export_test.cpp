@@ -259,6 +259,57 @@ TEST_F(CollisionExport, ConvertedHullsAreCollisionPiecesOfTheConvertedModel) {
   EXPECT_EQ(TriangleCorners(folder_ / "back.cmp"), TriangleCorners(folder_ / "ship.cmp"));
 }
 
+// A ring (radius 5, tube 0.5) is split by default, keeping its hole open,
+// and hulled whole with --collision-hulls mesh; --max-hulls-per-part caps
+// the pieces.
+TEST_F(CollisionExport, ARingIsSplitByDefaultAndWholeAsAMesh) {
+  nlohmann::json ring = {{"name", "ring"}, {"vertices", nlohmann::json::array()}, {"triangles", nlohmann::json::array()}};
+  constexpr int kAround = 32, kTube = 8;
+  const double pi = std::acos(-1.0);
+  for (int i = 0; i < kAround; ++i) {
+    for (int j = 0; j < kTube; ++j) {
+      const double u = 2 * pi * i / kAround, v = 2 * pi * j / kTube;
+      ring["vertices"].push_back({(5 + 0.5 * std::cos(v)) * std::cos(u), 0.5 * std::sin(v),
+                                  (5 + 0.5 * std::cos(v)) * std::sin(u), 0, 0});
+      const auto at = [](int a, int b) { return (a % kAround) * kTube + b % kTube; };
+      ring["triangles"].push_back({at(i, j), at(i + 1, j + 1), at(i + 1, j)});
+      ring["triangles"].push_back({at(i, j), at(i, j + 1), at(i + 1, j + 1)});
+    }
+  }
+  std::ofstream(folder_ / "ring.json", std::ios::binary) << nlohmann::json{{"meshes", {ring}}}.dump();
+  const struct {
+    const char* options;
+    std::size_t leastLeaves, mostLeaves;
+  } cases[] = {
+      {"--collision", 4, 8},
+      {"--collision --max-hulls-per-part 2", 2, 2},
+      {"--collision --collision-hulls mesh", 1, 1},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.options);
+    const auto run = Run(std::string("export ring.json -o ring.cmp -q --force --scale 1 ") + test.options);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const CollisionFile file = DecodedFile("ring.sur");
+    ASSERT_EQ(file.parts.size(), 1u);
+    EXPECT_TRUE(CheckCollisionFile(file, nullptr).empty());
+    std::size_t leaves = 0;
+    bool holeOpen = true;
+    for (const CollisionHull& hull : file.parts[0].hulls) {
+      if (hull.kind != CollisionHullKind::Leaf) continue;
+      ++leaves;
+      holeOpen = holeOpen && !HullHolds(file.parts[0], hull, {0, 0, 0});
+    }
+    EXPECT_GE(leaves, test.leastLeaves);
+    EXPECT_LE(leaves, test.mostLeaves);
+    if (leaves >= 4) {
+      EXPECT_TRUE(holeOpen);
+    } else if (leaves == 1) {
+      EXPECT_FALSE(holeOpen);
+    }
+    std::filesystem::remove(folder_ / "ring.sur");
+  }
+}
+
 TEST_F(CollisionExport, WithoutTheOptionsNoCollisionFileIsWritten) {
   ASSERT_EQ(Run("export two.json -o ship.cmp -q").exitStatus, 0);
   EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.sur"));
