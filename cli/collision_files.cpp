@@ -110,6 +110,12 @@ LevelCollision SortCollisionOrSay(const std::string& path, const CollisionFile& 
                  "warning: %s: the part %s names no part of the model; its hulls are left out\n",
                  path.c_str(), CollisionIdText(id).c_str());
   }
+  for (std::uint32_t id : warn ? sorted.unnamedHulls : std::vector<std::uint32_t>{}) {
+    std::fprintf(stderr,
+                 "warning: %s: the hull id %s names no part or hardpoint of the model; its hulls "
+                 "are left out\n",
+                 path.c_str(), CollisionIdText(id).c_str());
+  }
   return sorted;
 }
 

@@ -18,6 +18,7 @@
 #include "cli/input_files.h"
 #include "cli/scratch_folder.h"
 #include "format/name_crc.h"
+#include "inspect/collision_checks.h"
 #include "import/export_formats.h"
 #include "import/limited_process.h"
 #include "import/scene_export.h"
@@ -192,20 +193,24 @@ bool ReadCollisionToConvert(const ConvertOptions& options, std::optional<Collisi
   return file.has_value();
 }
 
-// The hulls of a hardpoint its part does not have cannot hang below it.
+// The hulls of a hardpoint its part does not have cannot hang below it;
+// the warning names the hardpoint ids.
 void WarnOfHardpointHullsLeftOut(const std::string& path, const LevelCollision& hulls) {
   std::size_t leftOut = 0;
+  std::string ids;
   for (const auto& part : hulls.hullsOfPart) {
-    leftOut +=
-        static_cast<std::size_t>(std::count_if(part.begin(), part.end(), [](const LevelHull& hull) {
-          return hull.hardpointHull && !hull.hardpoint;
-        }));
+    for (const LevelHull& hull : part) {
+      if (!hull.hardpointHull || hull.hardpoint) continue;
+      ++leftOut;
+      const std::string id = CollisionIdText(hull.hull->id);
+      if (ids.find(id) == std::string::npos) ids += (ids.empty() ? "" : ", ") + id;
+    }
   }
   if (leftOut > 0) {
     std::fprintf(stderr,
-                 "warning: %s: %zu hardpoint %s of hardpoints the model does not have %s left "
-                 "out\n",
-                 path.c_str(), leftOut, leftOut == 1 ? "hull" : "hulls",
+                 "warning: %s: %zu hardpoint %s of hardpoints the model does not have (%s) %s "
+                 "left out\n",
+                 path.c_str(), leftOut, leftOut == 1 ? "hull" : "hulls", ids.c_str(),
                  leftOut == 1 ? "is" : "are");
   }
 }

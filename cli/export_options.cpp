@@ -204,10 +204,19 @@ void AddExportOptions(CLI::App& command, ExportOptions& options) {
   command
       .add_option_function<std::string>(
           "--collision-hulls",
-          [&options](const std::string& value) { options.hullPerPart = value == "part"; },
-          "With --collision or --game-ready: one hull per geometry mesh (mesh, the default) "
-          "or one per part (part)")
-      ->check(CLI::IsMember({"mesh", "part"}));
+          [&options](const std::string& value) {
+            options.hullPerPart = value == "part";
+            options.decomposeHulls = value == "decompose";
+          },
+          "With --collision or --game-ready: one hull per geometry mesh, a clearly concave "
+          "mesh split into convex pieces so that its openings stay open (decompose, the "
+          "default), one hull per geometry mesh (mesh) or one per part (part)")
+      ->check(CLI::IsMember({"decompose", "mesh", "part"}));
+  command
+      .add_option("--max-hulls-per-part", options.maxHullsPerPart,
+                  "With --collision-hulls decompose: the most hulls the meshes of a part are split "
+                  "into together, from 1 to 64 (default 8; each mesh keeps at least one)")
+      ->check(CLI::Range(1u, 64u));
   command
       .add_option("--max-hull-faces", options.maxHullFaces,
                   "With --collision or --game-ready: the most faces a hull may have, from 4 to "

@@ -10,8 +10,9 @@ namespace svcmp {
 using CollisionVector = std::array<float, 3>;
 
 // A closed convex triangulated hull in its part's frame, wound outwards
-// ((b - a) × (c - a) points out), or one triangle given once for a flat
-// piece (written as two faces, one per side).
+// ((b - a) × (c - a) points out), or a flat piece: its outline's corners
+// triangulated once, facing either way (the writer adds the other side
+// wherever the triangles do not close).
 struct ConvexHull {
   std::uint32_t id = 0;  // the part's or a hardpoint's (or a Fix child's) name id
   std::vector<CollisionVector> points;

@@ -2,129 +2,42 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <optional>
-#include <tuple>
 
 #include "collision/convex_hull.h"
+#include "collision/point_thinning.h"
 
 namespace svcmp {
 namespace {
 
 using Vec = std::array<double, 3>;
 
-Vec ToVec(const CollisionVector& p) { return {p[0], p[1], p[2]}; }
 
-// One point per cell of a grid of `cells` steps along the piece's longest
-// side: the one farthest from the centre, so the thinned hull stays wide.
-std::vector<CollisionVector> Thinned(const std::vector<CollisionVector>& points, const Vec& center,
-                                     double cellSize) {
-  std::map<std::tuple<long long, long long, long long>, std::pair<double, CollisionVector>> cells;
-  for (const CollisionVector& p : points) {
-    const auto key = std::make_tuple(std::llround(std::floor(p[0] / cellSize)),
-                                     std::llround(std::floor(p[1] / cellSize)),
-                                     std::llround(std::floor(p[2] / cellSize)));
-    double d = 0;
-    for (int k = 0; k < 3; ++k) d += (p[k] - center[k]) * (p[k] - center[k]);
-    const auto [found, added] = cells.try_emplace(key, d, p);
-    if (!added && d > found->second.first) found->second = {d, p};
-  }
-  std::vector<CollisionVector> kept;
-  for (const auto& [key, cell] : cells) kept.push_back(cell.second);
-  return kept;
-}
+constexpr std::size_t kMostPointsHulled = 4096;
+constexpr double kThinningCells = 4096;
+// Corners within this share of a hull's thickness of it are left out.
+constexpr double kFaceShare = 0.05;
 
-// Scales `hull` about `center` (inside it) until every point of `points` is
-// behind every face.
-void Widen(ConvexHull& hull, const Vec& center, const std::vector<CollisionVector>& points) {
-  double scale = 1;
-  for (const auto& t : hull.triangles) {
-    const Vec a = ToVec(hull.points[t[0]]), b = ToVec(hull.points[t[1]]), c = ToVec(hull.points[t[2]]);
-    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    const Vec n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    const double height = n[0] * (a[0] - center[0]) + n[1] * (a[1] - center[1]) + n[2] * (a[2] - center[2]);
-    if (!(height > 0)) continue;
-    double reach = height;
-    for (const CollisionVector& p : points) {
-      reach = std::max(reach, n[0] * (p[0] - center[0]) + n[1] * (p[1] - center[1]) + n[2] * (p[2] - center[2]));
-    }
-    scale = std::max(scale, reach / height);
-  }
-  for (CollisionVector& p : hull.points) {
-    for (int k = 0; k < 3; ++k) p[k] = static_cast<float>(center[k] + (p[k] - center[k]) * scale);
-  }
-}
 
-// The mean of a hull's points: strictly inside it, unlike the centre of its
-// box, which may lie on a face of a thinned hull.
-Vec CentreOf(const std::vector<CollisionVector>& points) {
-  Vec sum{0, 0, 0};
-  for (const CollisionVector& p : points) {
-    for (int k = 0; k < 3; ++k) sum[k] += p[k];
-  }
-  for (double& value : sum) value /= static_cast<double>(points.size());
-  return sum;
-}
-
-// The area of the triangles of `hull`.
-double HullArea(const ConvexHull& hull) {
-  double area = 0;
-  for (const auto& t : hull.triangles) {
-    const Vec a = ToVec(hull.points[t[0]]), b = ToVec(hull.points[t[1]]), c = ToVec(hull.points[t[2]]);
-    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    const Vec n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    area += std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-  }
-  return area / 2;
-}
-
-// A piece's hull of at most `maxFaces` faces.
-std::optional<ConvexHull> BoundedHull(const CollisionPiece& piece, unsigned maxFaces) {
+// A piece's hull of at most `maxFaces` faces, near-coplanar faces merged.
+std::optional<ConvexHull> BoundedHull(std::uint32_t id, const std::vector<CollisionVector>& points,
+                                      unsigned maxFaces) {
+  // Hulling every point of a large piece is most of the cost of a collision
+  // file, so a piece of many points is first thinned on a grid fine enough
+  // to keep its shape (a cell per thousandth of its box's area), and the
+  // hull of what is left widened around every point.
+  if (points.size() <= kMostPointsHulled) return FewerFacedHull(id, points, maxFaces, kFaceShare);
   Vec low{HUGE_VAL, HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-  for (const CollisionVector& p : piece.points) {
+  for (const CollisionVector& p : points) {
     for (int k = 0; k < 3; ++k) low[k] = std::min(low[k], double{p[k]}), high[k] = std::max(high[k], double{p[k]});
   }
   const Vec size{high[0] - low[0], high[1] - low[1], high[2] - low[2]};
   const Vec center{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
-  // Hulling every point of a large piece is most of the cost of a collision
-  // file. A hull of F faces has about F/2 vertices, so a piece of more than
-  // twice as many points as faces allowed is first thinned on a grid fine
-  // enough to keep its shape (cells of the box's area over four times the
-  // faces). Where that hull has too many faces, it is thinned further and
-  // widened around all of the piece's points.
-  std::vector<CollisionVector> fine;
-  const bool prethinned = piece.points.size() > 2 * std::size_t{maxFaces};
-  if (prethinned) {
-    const double boxArea = 2 * (size[0] * size[1] + size[1] * size[2] + size[2] * size[0]);
-    fine = Thinned(piece.points, center, std::sqrt(boxArea / (4.0 * maxFaces)));
-  }
-  std::optional<ConvexHull> hull = HullOfPiece(piece.id, prethinned ? fine : piece.points);
-  // A hull within the bound is the hull of every point, exactly.
-  if (prethinned && (!hull || hull->triangles.size() <= maxFaces)) {
-    hull = HullOfPiece(piece.id, piece.points);
-  }
-  if (!hull || hull->triangles.size() <= maxFaces) return hull;
-  // Only the hull's vertices matter (what holds them holds the piece). The
-  // first grid has cells of the hull's area over F/4, which leaves about
-  // half the faces allowed, so one run of Qhull on the thinned points is
-  // mostly enough (the cost of more runs outweighs the few faces gained);
-  // coarser grids follow while the hull has too many.
-  std::vector<CollisionVector> vertices;
-  std::vector<bool> taken(hull->points.size());
-  for (const auto& t : hull->triangles) {
-    for (const auto corner : t) {
-      if (!taken[corner]) taken[corner] = true, vertices.push_back(hull->points[corner]);
-    }
-  }
-  const double longest = std::max({size[0], size[1], size[2]});
-  for (double cell = std::sqrt(HullArea(*hull) / (maxFaces / 4.0)); cell <= 2 * longest; cell *= 1.25) {
-    std::optional<ConvexHull> thinned = HullOfPiece(piece.id, Thinned(vertices, center, cell));
-    // A flat thinned hull has no inside to widen about.
-    if (!thinned || thinned->triangles.size() < 4 || thinned->triangles.size() > maxFaces) continue;
-    Widen(*thinned, CentreOf(thinned->points), prethinned ? piece.points : vertices);
-    return thinned;
-  }
-  return hull;  // beyond any thinning; the writer refuses it
+  const double boxArea = 2 * (size[0] * size[1] + size[1] * size[2] + size[2] * size[0]);
+  std::optional<ConvexHull> hull =
+      FewerFacedHull(id, Thinned(points, center, std::sqrt(boxArea / kThinningCells)), maxFaces, kFaceShare);
+  if (hull && hull->triangles.size() + 2 != hull->points.size()) WidenAround(*hull, points, HUGE_VAL);
+  return hull;
 }
 
 CollisionVector Moved(const FixedChild& child, const CollisionVector& p) {
@@ -164,20 +77,37 @@ void AddFixedDescendants(const std::vector<CollisionPartInput>& parts, std::size
 
 }  // namespace
 
-CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsigned maxHullFaces) {
+CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsigned maxHullFaces,
+                              unsigned maxHullsPerPart) {
   CollisionBuild build;
   for (const CollisionPartInput& input : parts) {
     PartHulls& part = build.parts.emplace_back();
+    std::vector<std::string>& sources = build.sources.emplace_back();
     part.id = input.id;
     part.moves = input.moves;
     part.hardpointIds = input.hardpointIds;
-    for (const CollisionPiece& piece : input.pieces) {
-      if (auto hull = BoundedHull(piece, maxHullFaces)) {
-        part.leaves.push_back(std::move(*hull));
+    for (std::size_t p = 0; p < input.pieces.size(); ++p) {
+      const CollisionPiece& piece = input.pieces[p];
+      // What the pieces after this one need at the least: a hull each.
+      const std::size_t left = input.pieces.size() - p - 1;
+      const std::size_t budget =
+          maxHullsPerPart > part.leaves.size() + left ? maxHullsPerPart - part.leaves.size() - left : 1;
+      const std::vector<std::vector<CollisionVector>> convex =
+          piece.triangles.empty() ? std::vector<std::vector<CollisionVector>>{}
+                                  : ConvexPieces(piece.points, piece.triangles, static_cast<unsigned>(budget));
+      const std::size_t before = part.leaves.size();
+      if (convex.size() < 2) {
+        if (auto hull = BoundedHull(piece.id, piece.points, maxHullFaces)) part.leaves.push_back(std::move(*hull));
       } else {
+        for (const std::vector<CollisionVector>& points : convex) {
+          if (auto hull = BoundedHull(piece.id, points, maxHullFaces)) part.leaves.push_back(std::move(*hull));
+        }
+      }
+      if (part.leaves.size() == before) {
         build.warnings.push_back("the collision piece " + piece.name +
                                  " has fewer than three points off one line and is left out");
       }
+      sources.resize(part.leaves.size(), piece.name);
     }
   }
   // The own hulls of every part held through Fix joints, however deep,
@@ -189,26 +119,38 @@ CollisionBuild BuildCollision(const std::vector<CollisionPartInput>& parts, unsi
     AddFixedDescendants(parts, index, FixedChild{index}, 0, held);
     for (const FixedChild& child : held) {
       for (std::size_t leaf = 0; leaf < ownCounts[child.part]; ++leaf) {
-        // A hardpoint's hull stays with the part that lists the hardpoint.
-        if (build.parts[child.part].leaves[leaf].id != build.parts[child.part].id) continue;
-        ConvexHull copy = build.parts[child.part].leaves[leaf];
-        for (CollisionVector& p : copy.points) p = Moved(child, p);
-        build.parts[index].leaves.push_back(std::move(copy));
+        // A hardpoint's hull goes up with its part's, and the part holding
+        // the copy lists the hardpoint too.
+        const std::uint32_t id = build.parts[child.part].leaves[leaf].id;
+        if (id != build.parts[child.part].id) {
+          std::vector<std::uint32_t>& listed = build.parts[index].hardpointIds;
+          if (std::find(listed.begin(), listed.end(), id) == listed.end()) listed.push_back(id);
+        }
+        // Hulled again where it lands: its corners, moved and rounded, may
+        // no longer be convex the way its faces join them.
+        std::vector<CollisionVector> moved = build.parts[child.part].leaves[leaf].points;
+        for (CollisionVector& p : moved) p = Moved(child, p);
+        std::optional<ConvexHull> copy = HullOfPiece(id, moved, true);
+        if (!copy) continue;
+        build.sources[index].push_back(build.sources[child.part][leaf] + " of the Fix child " + parts[child.part].name);
+        build.parts[index].leaves.push_back(std::move(*copy));
       }
     }
   }
-  for (PartHulls& part : build.parts) {
+  for (std::size_t index = 0; index < build.parts.size(); ++index) {
+    PartHulls& part = build.parts[index];
     if (part.leaves.size() < 2) continue;
-    CollisionPiece all{part.id, "", {}};
+    std::vector<CollisionVector> all;
     for (const ConvexHull& leaf : part.leaves) {
       std::vector<bool> taken(leaf.points.size());
       for (const auto& t : leaf.triangles) {
         for (const auto corner : t) {
-          if (!taken[corner]) taken[corner] = true, all.points.push_back(leaf.points[corner]);
+          if (!taken[corner]) taken[corner] = true, all.push_back(leaf.points[corner]);
         }
       }
     }
-    part.wrap = HullOfPiece(part.id, all.points);
+    part.wrap = HullOfPiece(part.id, all, true);
+    if (part.wrap) build.sources[index].push_back("the wrap hull");
   }
   return build;
 }

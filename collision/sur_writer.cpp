@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <set>
 #include <span>
 #include <tuple>
 
@@ -36,6 +37,7 @@ struct Face {
   std::array<std::uint16_t, 3> points{};
   std::uint32_t pierce = 0;
   std::array<std::int32_t, 3> twinOffsets{};  // in 4-byte slots
+  bool back = false;  // a flat piece's, seen from behind
 };
 
 struct Hull {
@@ -98,23 +100,26 @@ Vec FaceNormal(const Layout& layout, const Face& face) {
   return length > 0 ? Vec{n[0] / length, n[1] / length, n[2] / length} : Vec{};
 }
 
-// Twins from a map of half-edges; pierce: the face of the most opposite
-// normal.
+// Twins from a map of half-edges, on the same side of a flat piece where
+// there is one (the diagonals of its outline), else on the other (its
+// outline); pierce: the face of the most opposite normal.
 void PairFaces(const Layout& layout, Hull& hull) {
-  std::map<std::pair<std::uint16_t, std::uint16_t>, std::int32_t> slotOf;
+  std::map<std::tuple<bool, std::uint16_t, std::uint16_t>, std::int32_t> slotOf;
   const auto slot = [](std::size_t face, int edge) {
     return static_cast<std::int32_t>(sur::kSlotsPerFace * face + 1 + static_cast<std::size_t>(edge));
   };
   for (std::size_t f = 0; f < hull.faces.size(); ++f) {
     const auto& p = hull.faces[f].points;
-    for (int k = 0; k < 3; ++k) slotOf[{p[k], p[(k + 1) % 3]}] = slot(f, k);
+    for (int k = 0; k < 3; ++k) slotOf[{hull.faces[f].back, p[k], p[(k + 1) % 3]}] = slot(f, k);
   }
   std::vector<Vec> normals;
   for (const Face& face : hull.faces) normals.push_back(FaceNormal(layout, face));
   for (std::size_t f = 0; f < hull.faces.size(); ++f) {
     Face& face = hull.faces[f];
     for (int k = 0; k < 3; ++k) {
-      const auto twin = slotOf.find({face.points[(k + 1) % 3], face.points[k]});
+      const bool back = face.back;
+      auto twin = slotOf.find({back, face.points[(k + 1) % 3], face.points[k]});
+      if (twin == slotOf.end()) twin = slotOf.find({!back, face.points[(k + 1) % 3], face.points[k]});
       face.twinOffsets[k] = twin == slotOf.end() ? 0 : twin->second - slot(f, k);
     }
     double most = HUGE_VAL;
@@ -123,6 +128,17 @@ void PairFaces(const Layout& layout, Hull& hull) {
       if (d < most) most = d, face.pierce = static_cast<std::uint32_t>(other);
     }
   }
+}
+
+// Whether every edge of the hull's faces is run the other way by another.
+bool Closed(const Hull& hull) {
+  std::set<std::pair<std::uint16_t, std::uint16_t>> edges;
+  for (const Face& face : hull.faces) {
+    for (int k = 0; k < 3; ++k) edges.insert({face.points[k], face.points[(k + 1) % 3]});
+  }
+  return std::all_of(edges.begin(), edges.end(), [&](const auto& edge) {
+    return edges.contains({edge.second, edge.first});
+  });
 }
 
 Hull MakeHull(const ConvexHull& input, bool wrap, std::uint32_t partId, Welder& welder,
@@ -135,9 +151,15 @@ Hull MakeHull(const ConvexHull& input, bool wrap, std::uint32_t partId, Welder& 
     }
     hull.faces.push_back(face);
   }
-  if (hull.faces.size() == 1) {  // a flat piece: the same triangle seen from behind
-    const auto& p = hull.faces[0].points;
-    hull.faces.push_back({{p[0], p[2], p[1]}, 0, {}});
+  if (!Closed(hull)) {
+    // A flat piece: each triangle followed by itself seen from behind, so
+    // that the volume a reader sums, face by face, comes to exactly 0.
+    std::vector<Face> sides;
+    for (const Face& front : hull.faces) {
+      sides.push_back(front);
+      sides.push_back({{front.points[0], front.points[2], front.points[1]}, 0, {}, true});
+    }
+    hull.faces = std::move(sides);
   }
   for (const Face& face : hull.faces) {
     for (const std::uint16_t point : face.points) hull.bounds.Add(layout.points[point].first);

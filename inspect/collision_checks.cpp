@@ -23,8 +23,9 @@ Point Cross(const Point& a, const Point& b) {
   return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 
-std::string Where(const std::string& part, std::size_t hull, std::uint64_t offset) {
-  return "part " + part + ", hull " + std::to_string(hull) + " at byte " + std::to_string(offset);
+std::string Where(const std::string& part, std::size_t hull, const CollisionHull& record) {
+  return "part " + part + ", hull " + std::to_string(hull) + (record.source.empty() ? "" : " (" + record.source + ")") +
+         " at byte " + std::to_string(record.offset);
 }
 
 std::vector<std::uint16_t> HullPoints(const CollisionHull& hull) {
@@ -61,10 +62,10 @@ void CheckConvex(const CollisionPart& part, std::size_t index, const std::string
     }
   }
   if (volume < 0) {
-    findings.push_back({Where(name, index, hull.offset), Severity::Warning,
+    findings.push_back({Where(name, index, hull), Severity::Warning,
                         std::string(rules::kSurConvex), "the hull is wound inwards"});
   } else if (worst > tolerance) {
-    findings.push_back({Where(name, index, hull.offset), Severity::Warning,
+    findings.push_back({Where(name, index, hull), Severity::Warning,
                         std::string(rules::kSurConvex),
                         "the hull is not convex: a point lies " + std::to_string(worst) +
                             " in front of a face"});
@@ -124,7 +125,7 @@ void CheckIds(const CollisionPart& part, const std::string& name, const Collisio
         names.hardpoints.contains(hull.id) || !told.insert(hull.id).second) {
       continue;
     }
-    findings.push_back({Where(name, index, hull.offset), Severity::Warning,
+    findings.push_back({Where(name, index, hull), Severity::Warning,
                         std::string(rules::kSurPartId),
                         "hull id " + CollisionIdText(hull.id) + " names no part or hardpoint of the model"});
   }

@@ -24,6 +24,7 @@ struct CollisionHull {
   std::uint32_t id = 0;          // a leaf's owner: the part or a hardpoint
   std::uint32_t pointCount = 0;  // V, the distinct points its faces use
   std::vector<CollisionFace> faces;
+  std::string source;  // what a writer made it of, for findings; not in the file
 };
 
 struct CollisionPoint {

@@ -28,13 +28,34 @@ LevelCollision SortCollisionOntoLevel(const CompoundModel& model, const LevelGeo
       entry.hardpointHull = IsHardpointHull(part, hull);
       if (!entry.hardpointHull) {
         // Else a copy of a child's hull; the older layout numbers its hulls' ids.
-        if (hull.id != part.id && !file.olderLayout) hulls.pop_back();
+        if (hull.id != part.id && !file.olderLayout) {
+          hulls.pop_back();
+          const bool namesPart = std::any_of(geometry.parts.begin(), geometry.parts.end(),
+                                             [&](const LevelPart& other) { return idOf(other.name) == hull.id; });
+          if (!namesPart && std::find(sorted.unnamedHulls.begin(), sorted.unnamedHulls.end(), hull.id) ==
+                                sorted.unnamedHulls.end()) {
+            sorted.unnamedHulls.push_back(hull.id);
+          }
+        }
         continue;
       }
-      const auto hardpoint =
-          std::find_if(placed->hardpoints.begin(), placed->hardpoints.end(),
-                       [&](const Hardpoint& candidate) { return NameCrc(candidate.name) == hull.id; });
-      if (hardpoint != placed->hardpoints.end()) entry.hardpoint = &*hardpoint;
+      const auto named = [&](const Hardpoint& candidate) { return NameCrc(candidate.name) == hull.id; };
+      const auto hardpoint = std::find_if(placed->hardpoints.begin(), placed->hardpoints.end(), named);
+      if (hardpoint != placed->hardpoints.end()) {
+        entry.hardpoint = &*hardpoint;
+        continue;
+      }
+      // A copy of the hull of a hardpoint of a part a Fix joint holds: that
+      // part's own entry lists it where the hardpoint is.
+      const bool copied = std::any_of(file.parts.begin(), file.parts.end(), [&](const CollisionPart& other) {
+        if (&other == &part) return false;
+        const auto holder = std::find_if(geometry.parts.begin(), geometry.parts.end(),
+                                         [&](const LevelPart& candidate) { return idOf(candidate.name) == other.id; });
+        return holder != geometry.parts.end() &&
+               std::find(other.hardpointIds.begin(), other.hardpointIds.end(), hull.id) != other.hardpointIds.end() &&
+               std::any_of(holder->hardpoints.begin(), holder->hardpoints.end(), named);
+      });
+      if (copied) hulls.pop_back();
     }
   }
   return sorted;

@@ -21,11 +21,13 @@ struct LevelHull {
 
 // The leaf hulls of a collision file sorted onto the parts of a level, whose
 // frames their points are in. Wrap hulls, and the copies a part holds of
-// the hulls of parts hanging from it, are left out: they repeat hulls
-// listed once already.
+// the hulls (and hardpoint hulls) of parts hanging from it, are left out:
+// they repeat hulls listed once already; a hull whose id names nothing is
+// left out and its id told.
 struct LevelCollision {
   std::vector<std::vector<LevelHull>> hullsOfPart;  // one list per part of the level
   std::vector<std::uint32_t> unplacedParts;         // ids that name no part of the level
+  std::vector<std::uint32_t> unnamedHulls;          // leaf hull ids that name no part or hardpoint
 };
 
 // `model` is the one the level was gathered from; `file` and `geometry`

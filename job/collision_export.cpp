@@ -17,6 +17,13 @@
 namespace svcmp {
 namespace {
 
+std::vector<MeshCorners> TrianglesOf(const MeshRecord& mesh) {
+  std::vector<MeshCorners> triangles;
+  triangles.reserve(mesh.triangles.size());
+  for (const MeshTriangle& t : mesh.triangles) triangles.push_back({t.index[0], t.index[1], t.index[2]});
+  return triangles;
+}
+
 std::vector<CollisionVector> PointsOf(const MeshRecord& mesh) {
   std::vector<CollisionVector> points;
   points.reserve(mesh.vertices.size());
@@ -53,7 +60,7 @@ void UseModelledHulls(std::span<const ModelledHull> hulls, std::vector<Collision
   std::vector<std::vector<CollisionPiece>> modelled(parts.size());
   for (const ModelledHull& hull : hulls) {
     if (hull.part >= parts.size() || !hull.hardpoint.empty()) continue;
-    modelled[hull.part].push_back({parts[hull.part].id, hull.node, hull.points});
+    modelled[hull.part].push_back({parts[hull.part].id, hull.node, hull.points, {}});
   }
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (!modelled[i].empty()) parts[i].pieces = std::move(modelled[i]);
@@ -62,7 +69,7 @@ void UseModelledHulls(std::span<const ModelledHull> hulls, std::vector<Collision
     if (hull.part >= parts.size() || hull.hardpoint.empty()) continue;
     CollisionPartInput& part = parts[hull.part];
     const std::uint32_t id = NameCrc(hull.hardpoint);
-    part.pieces.push_back({id, hull.node, hull.points});
+    part.pieces.push_back({id, hull.node, hull.points, {}});
     if (std::find(part.hardpointIds.begin(), part.hardpointIds.end(), id) ==
         part.hardpointIds.end()) {
       part.hardpointIds.push_back(id);
@@ -88,7 +95,8 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
         nodeParts ? shape.nodeParts[i].name : geometry[next]->meshName + kGroupObjectSuffix;
     // A one-part .cmp names its part Root too, and the game finds a part's
     // hulls by the id of its name (0 is for single-part .3db models only).
-    part.id = NameCrc(PartObjectName(i, objectName));
+    part.name = PartObjectName(i, objectName);
+    part.id = NameCrc(part.name);
     part.moves = i == 0 || !shape.fixJoints;
     const std::size_t end =
         std::min(geometry.size(), next + static_cast<std::size_t>(shape.meshesPerPart[i]));
@@ -98,7 +106,8 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
         part.pieces.front().points.insert(part.pieces.front().points.end(), points.begin(),
                                           points.end());
       } else {
-        part.pieces.push_back({part.id, geometry[next]->meshName, std::move(points)});
+        part.pieces.push_back({part.id, geometry[next]->meshName, std::move(points),
+                               shape.decompose ? TrianglesOf(*geometry[next]) : std::vector<MeshCorners>{}});
       }
     }
     parts.push_back(std::move(part));
@@ -113,6 +122,21 @@ std::vector<CollisionPartInput> PartsOf(const MeshList& meshes, const CollisionS
   return parts;
 }
 
+// A finding names the part and the piece each hull was made of: the file
+// holds, in order, the parts that have hulls.
+void NameHulls(const std::vector<CollisionPartInput>& parts, const CollisionBuild& built,
+               CollisionFile& file) {
+  std::size_t written = 0;
+  for (std::size_t p = 0; p < built.parts.size() && written < file.parts.size(); ++p) {
+    if (built.parts[p].leaves.empty()) continue;
+    CollisionPart& part = file.parts[written++];
+    part.name = parts[p].name;
+    for (std::size_t h = 0; h < part.hulls.size() && h < built.sources[p].size(); ++h) {
+      part.hulls[h].source = built.sources[p][h];
+    }
+  }
+}
+
 }  // namespace
 
 bool CollisionWriterAvailable() { return true; }
@@ -121,16 +145,17 @@ StepResult<CollisionFileBytes> MakeCollisionFile(const MeshList& meshes,
                                                  const CollisionShape& shape) {
   using Result = StepResult<CollisionFileBytes>;
   const std::vector<CollisionPartInput> parts = PartsOf(meshes, shape);
-  CollisionBuild built = BuildCollision(parts, shape.maxHullFaces);
+  CollisionBuild built = BuildCollision(parts, shape.maxHullFaces, shape.decompose ? shape.maxHullsPerPart : 1);
   CollisionFileBytes made;
   for (const CollisionPartInput& part : parts) made.partIds.push_back(part.id);
   std::vector<std::string> warnings = std::move(built.warnings);
-  std::erase_if(built.parts, [](const PartHulls& part) { return part.leaves.empty(); });
-  if (built.parts.empty()) {
+  std::vector<PartHulls> withHulls = built.parts;
+  std::erase_if(withHulls, [](const PartHulls& part) { return part.leaves.empty(); });
+  if (withHulls.empty()) {
     made.leftOut = "the model has no piece a collision hull can be made of";
     return Result::Made(std::move(made), std::move(warnings));
   }
-  for (const PartHulls& part : built.parts) {
+  for (const PartHulls& part : withHulls) {
     for (const ConvexHull& hull : part.leaves) {
       if (hull.triangles.size() > shape.maxHullFaces) {
         return Result::Failed("a hull cannot be made of at most " +
@@ -140,20 +165,21 @@ StepResult<CollisionFileBytes> MakeCollisionFile(const MeshList& meshes,
       }
     }
   }
-  SurWriting written = WriteSurFile(built.parts);
+  SurWriting written = WriteSurFile(withHulls);
   if (!written.error.empty()) {
     return Result::Failed("the collision file cannot be made: " + written.error,
                           std::move(warnings));
   }
-  const CollisionDecoding decoded = DecodeCollisionFile(written.bytes);
+  CollisionDecoding decoded = DecodeCollisionFile(written.bytes);
   if (!decoded.file) {
     return Result::Failed("the collision file made " + BrokenCollisionRule(decoded.error),
                           std::move(warnings));
   }
+  NameHulls(parts, built, *decoded.file);
   const Findings findings = CheckCollisionFile(*decoded.file, nullptr);
   if (!findings.empty()) {
     return Result::Failed("the collision file made breaks the rule " + findings.front().rule +
-                              ": " + findings.front().message,
+                              " in " + findings.front().path + ": " + findings.front().message,
                           std::move(warnings));
   }
   made.bytes = std::move(written.bytes);

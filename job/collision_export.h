@@ -30,6 +30,10 @@ struct CollisionShape {
   std::span<const ModelledHull> modelledHulls;
   bool hullPerPart = false;  // one hull per part rather than per geometry mesh
   unsigned maxHullFaces = 300;
+  // A clearly concave geometry mesh split into convex pieces, a part's
+  // meshes into at most `maxHullsPerPart` hulls together.
+  bool decompose = true;
+  unsigned maxHullsPerPart = 8;
 };
 
 // Whether this cmptool can make collision files (it needs Qhull).
@@ -37,7 +41,8 @@ bool CollisionWriterAvailable();
 
 // The collision file of an export, each part in its own frame (as
 // `meshes` has them): hulls of at most `maxHullFaces` faces per geometry
-// mesh (or per part), or of the pieces the node tree models for the part;
+// mesh (a clearly concave one split into convex pieces, or one per part),
+// or of the pieces the node tree models for the part;
 // hardpoint hulls; Root and the parts joined by anything but Fix flagged as
 // moving, the parts held by Fix joints copied into the part that holds
 // them. Read back by our decoder and checked before it is given, so a file

@@ -283,7 +283,8 @@ bool ExportJob::MakeCollision() {
     const std::vector<std::int32_t> meshesPerPart = MeshesPerPart(settings_, meshes);
     StepResult<CollisionFileBytes> made =
         MakeCollisionFile(meshes, {meshesPerPart, options_.fix, extras_.nodeParts, modelledHulls_,
-                                   options_.hullPerPart, options_.maxHullFaces});
+                                   options_.hullPerPart, options_.maxHullFaces,
+                                   options_.decomposeHulls, options_.maxHullsPerPart});
     for (const std::string& warning : made.warnings) ui_.Warn(warning);
     if (!made.ok()) {
       ui_.Fail(collisionPath_ + ": " + made.error);

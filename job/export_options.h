@@ -48,7 +48,9 @@ struct ExportOptions {
   std::vector<double> lodRatios{0.5, 0.25};  // --lod-ratios: levels 1 and 2, of level 0's triangles
   bool collision = false;                    // --collision, with or without its file
   std::string collisionPath;                 // its FILE.sur; empty: the output's name with .sur
-  bool hullPerPart = false;                  // --collision-hulls part (default: mesh)
+  bool hullPerPart = false;                  // --collision-hulls part
+  bool decomposeHulls = true;                // --collision-hulls decompose (the default)
+  unsigned maxHullsPerPart = 8;              // --max-hulls-per-part
   unsigned maxHullFaces = 300;               // --max-hull-faces
 };
 

@@ -113,9 +113,10 @@ std::string BoxMesh(const std::string& name, Point centre, Point half) {
 }
 
 // A hull turned a quarter about Y holding a wing, which holds a pod (both
-// by Fix joints); a turret on a Rev joint whose collision is modelled by a
-// larger box, and whose hardpoint has a hull of its own. With `wings`
-// false, only the hull (of half width `hullHalfWidth`) and the turret.
+// by Fix joints) with a hardpoint that has a hull; a turret on a Rev joint
+// whose collision is modelled by a larger box, and whose hardpoint has a
+// hull of its own. With `wings` false, only the hull (of half width
+// `hullHalfWidth`) and the turret.
 std::string TreeModel(bool wings, float hullHalfWidth) {
   const std::string meshes =
       BoxMesh("ship", {0, 0, 0}, {hullHalfWidth, 1, 6}) + "," +
@@ -123,7 +124,8 @@ std::string TreeModel(bool wings, float hullHalfWidth) {
       BoxMesh("turret$hull", {0, 2.5f, 0}, {1.5f, 1.5f, 1.5f}) + "," +
       BoxMesh("HpTurret01$hull", {0, 3.5f, 0}, {0.5f, 0.5f, 0.5f}) +
       (wings ? "," + BoxMesh("wing", {6, 0, 0}, {2, 0.5f, 1}) + "," +
-                   BoxMesh("pod", {6, 0, -4}, {0.5f, 1, 2})
+                   BoxMesh("pod", {6, 0, -4}, {0.5f, 1, 2}) + "," +
+                   BoxMesh("HpPod01$hull", {6, 0, -6.5f}, {0.3f, 0.3f, 0.5f})
              : "");
   const std::string nodes = R"(
     {"name": "ship", "meshes": [0]},
@@ -135,7 +137,9 @@ std::string TreeModel(bool wings, float hullHalfWidth) {
                             std::string(wings ? R"(,
     {"name": "wing", "parent": 0, "translation": [6, 0, 0],
      "rotation": [0, 0.70710678, 0, 0.70710678], "meshes": [4]},
-    {"name": "pod", "parent": 5, "translation": [4, 0, 0], "meshes": [5]})"
+    {"name": "pod", "parent": 5, "translation": [4, 0, 0], "meshes": [5]},
+    {"name": "HpPod01", "parent": 6, "translation": [0, 0, -2]},
+    {"name": "HpPod01$hull", "parent": 7, "meshes": [6]})"
                                               : "");
   return R"({"materials": ["hull_metal"], "meshes": [)" + meshes + R"(], "nodes": [)" + nodes +
          "]}";
@@ -166,6 +170,7 @@ TEST_F(CollisionExport, EveryVertexLiesInsideAHullOfItsPart) {
       {"--collision", 2, "ship.sur"},
       {"--collision=hulls.sur --collision-hulls part", 1, "hulls.sur"},
       {"--collision --collision-hulls mesh --max-hull-faces 12", 2, "ship.sur"},
+      {"--collision --max-hull-faces 4", 2, "ship.sur"},
       {"--game-ready", 2, "ship.sur"},
   };
   for (const HullCase& test : cases) {
@@ -179,7 +184,9 @@ TEST_F(CollisionExport, EveryVertexLiesInsideAHullOfItsPart) {
     EXPECT_EQ(part.id, NameCrc("Root"));  // as the .cmp names its one part
     EXPECT_TRUE(part.moves);
     EXPECT_TRUE(CheckCollisionFile(file, nullptr).empty());
-    const std::size_t maxFaces = test.options.find("faces 12") == std::string::npos ? 300 : 12;
+    const std::size_t maxFaces = test.options.find("faces 12") != std::string::npos ? 12
+                                 : test.options.find("faces 4") != std::string::npos ? 4
+                                                                                       : 300;
     std::size_t leaves = 0;
     for (const CollisionHull& hull : part.hulls) {
       if (hull.kind == CollisionHullKind::Leaf) {
@@ -252,6 +259,57 @@ TEST_F(CollisionExport, ConvertedHullsAreCollisionPiecesOfTheConvertedModel) {
   EXPECT_EQ(TriangleCorners(folder_ / "back.cmp"), TriangleCorners(folder_ / "ship.cmp"));
 }
 
+// A ring (radius 5, tube 0.5) is split by default, keeping its hole open,
+// and hulled whole with --collision-hulls mesh; --max-hulls-per-part caps
+// the pieces.
+TEST_F(CollisionExport, ARingIsSplitByDefaultAndWholeAsAMesh) {
+  nlohmann::json ring = {{"name", "ring"}, {"vertices", nlohmann::json::array()}, {"triangles", nlohmann::json::array()}};
+  constexpr int kAround = 32, kTube = 8;
+  const double pi = std::acos(-1.0);
+  for (int i = 0; i < kAround; ++i) {
+    for (int j = 0; j < kTube; ++j) {
+      const double u = 2 * pi * i / kAround, v = 2 * pi * j / kTube;
+      ring["vertices"].push_back({(5 + 0.5 * std::cos(v)) * std::cos(u), 0.5 * std::sin(v),
+                                  (5 + 0.5 * std::cos(v)) * std::sin(u), 0, 0});
+      const auto at = [](int a, int b) { return (a % kAround) * kTube + b % kTube; };
+      ring["triangles"].push_back({at(i, j), at(i + 1, j + 1), at(i + 1, j)});
+      ring["triangles"].push_back({at(i, j), at(i, j + 1), at(i + 1, j + 1)});
+    }
+  }
+  std::ofstream(folder_ / "ring.json", std::ios::binary) << nlohmann::json{{"meshes", {ring}}}.dump();
+  const struct {
+    const char* options;
+    std::size_t leastLeaves, mostLeaves;
+  } cases[] = {
+      {"--collision", 4, 8},
+      {"--collision --max-hulls-per-part 2", 2, 2},
+      {"--collision --collision-hulls mesh", 1, 1},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.options);
+    const auto run = Run(std::string("export ring.json -o ring.cmp -q --force --scale 1 ") + test.options);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const CollisionFile file = DecodedFile("ring.sur");
+    ASSERT_EQ(file.parts.size(), 1u);
+    EXPECT_TRUE(CheckCollisionFile(file, nullptr).empty());
+    std::size_t leaves = 0;
+    bool holeOpen = true;
+    for (const CollisionHull& hull : file.parts[0].hulls) {
+      if (hull.kind != CollisionHullKind::Leaf) continue;
+      ++leaves;
+      holeOpen = holeOpen && !HullHolds(file.parts[0], hull, {0, 0, 0});
+    }
+    EXPECT_GE(leaves, test.leastLeaves);
+    EXPECT_LE(leaves, test.mostLeaves);
+    if (leaves >= 4) {
+      EXPECT_TRUE(holeOpen);
+    } else if (leaves == 1) {
+      EXPECT_FALSE(holeOpen);
+    }
+    std::filesystem::remove(folder_ / "ring.sur");
+  }
+}
+
 TEST_F(CollisionExport, WithoutTheOptionsNoCollisionFileIsWritten) {
   ASSERT_EQ(Run("export two.json -o ship.cmp -q").exitStatus, 0);
   EXPECT_FALSE(std::filesystem::exists(folder_ / "ship.sur"));
@@ -266,8 +324,6 @@ TEST_F(CollisionExport, RefusalsWriteNothing) {
       {"export two.json -o ship.cmp --collision=hulls.txt", "must end in .sur"},
       {"export two.json -o ship.sur --collision=./ship.sur", "cannot be the output file"},
       {"export two.json -o ship.cmp --collision=kept.sur", "error: kept.sur already exists"},
-      {"export two.json -o ship.cmp --collision --max-hull-faces 4",
-       "error: ship.sur: a hull cannot be made of at most 4 faces"},
       {"export two.json -o ship.cmp --update --collision=kept.sur",
        "error: kept.sur: --update cannot keep the other parts of the collision file: it breaks "
        "the rule"},
@@ -323,10 +379,11 @@ TEST_F(CollisionExport, PartsFromTheTreeHaveTheirHullsInTheirFrames) {
     std::vector<std::uint32_t> hardpointIds;
     float ownWidth;  // of the box of its own hulls
   } expected[] = {
-      {"Root", true, Ids({"Root", "wing", "pod"}), {}, 8},
+      // The pod's hardpoint hull goes up the Fix chain with the pod's.
+      {"Root", true, Ids({"Root", "wing", "pod", "HpPod01"}), Ids({"HpPod01"}), 8},
       {"turret", true, Ids({"turret", "HpTurret01"}), Ids({"HpTurret01"}), 3},
-      {"wing", false, Ids({"wing", "pod"}), {}, 2},
-      {"pod", false, Ids({"pod"}), {}, 4},
+      {"wing", false, Ids({"wing", "pod", "HpPod01"}), Ids({"HpPod01"}), 2},
+      {"pod", false, Ids({"pod", "HpPod01"}), Ids({"HpPod01"}), 4},
   };
   ASSERT_EQ(file.parts.size(), std::size(expected));
   const LevelGeometry level = GatherLevelGeometry(model, 0);
@@ -363,11 +420,25 @@ TEST_F(CollisionExport, PartsFromTheTreeHaveTheirHullsInTheirFrames) {
   EXPECT_EQ(check.exitStatus, 0) << check.out;
   EXPECT_NE(check.out.find("2 files checked: 0 errors"), std::string::npos) << check.out;
   EXPECT_EQ(check.out.find("[sur-"), std::string::npos) << check.out;
+  // Converted back, the copies up the chain are no hardpoint hulls "the
+  // model does not have".
+  const auto convert = Run("convert ship.cmp -o ship.gltf");
+  EXPECT_EQ(convert.exitStatus, 0);
+  EXPECT_EQ(convert.err, "");
+  // Beside a model without the pod, its hardpoint hull is left out, named.
+  std::ofstream(folder_ / "bare.json", std::ios::binary) << TreeModel(false, 4);
+  ASSERT_EQ(Run("export bare.json -o bare.cmp -q --parts nodes").exitStatus, 0);
+  const auto bare = Run("convert bare.cmp --collision ship.sur -o bare.gltf");
+  EXPECT_EQ(bare.exitStatus, 0);
+  EXPECT_NE(bare.err.find("1 hardpoint hull of hardpoints the model does not have (" +
+                          CollisionIdText(NameCrc("HpPod01")) + ") is left out"),
+            std::string::npos)
+      << bare.err;
   // Without a collision file, the collision nodes are not used, and said so.
   const auto plain = Run("export tree.json -o plain.cmp -q --parts nodes");
   EXPECT_EQ(plain.err,
             "warning: collision nodes were not used, since no collision file is written: "
-            "\"turret$hull\", \"HpTurret01$hull\"\n");
+            "\"turret$hull\", \"HpTurret01$hull\", \"HpPod01$hull\"\n");
 }
 
 TEST_F(CollisionExport, AnUpdateReplacesItsPartsAndKeepsTheOthersByteForByte) {

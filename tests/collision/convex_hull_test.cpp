@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 
 #include "collision/sur_writer.h"
@@ -43,7 +45,7 @@ TEST(ConvexHull, EnclosesEveryPointWoundOutwardsAndWritesCleanly) {
   EXPECT_EQ(hull->triangles.size(), 12u);
   EXPECT_LE(Outside(*hull, points), 1e-6);
   for (const auto& t : hull->triangles) {
-    for (const auto corner : t) EXPECT_LT(corner, 8u);  // the input point of every hull vertex
+    for (const auto corner : t) EXPECT_LT(corner, 8u);  // only the corners are hull points
   }
   const auto written = WriteSurFile({{5, false, {*hull}, std::nullopt, {}}});
   const auto decoded = DecodeCollisionFile(written.bytes);
@@ -53,12 +55,29 @@ TEST(ConvexHull, EnclosesEveryPointWoundOutwardsAndWritesCleanly) {
   EXPECT_EQ(decoded.file->parts[0].hulls[0].faces.size(), 12u);
 }
 
-TEST(ConvexHull, FlatPiecesGiveOneTriangleAndLinesNothing) {
-  const std::vector<CollisionVector> square = {{0, 0, 2}, {1, 0, 2}, {1, 1, 2}, {0, 1, 2}, {0.5f, 0.5f, 2}};
-  const auto flat = HullOfPiece(1, square);
+TEST(ConvexHull, FlatPiecesKeepEveryCornerOfTheirOutlineAndLinesGiveNothing) {
+  // A long plate, its corners listed out of order, with points on its edges
+  // and inside that are no corners.
+  const std::vector<CollisionVector> plate = {{0, 0, 2},    {3500, 250, 2}, {1750, 0, 2}, {0, 250, 2},
+                                              {3500, 0, 2}, {900, 100, 2},  {0, 125, 2}};
+  const auto flat = HullOfPiece(1, plate);
   ASSERT_TRUE(flat);
-  EXPECT_EQ(flat->triangles.size(), 1u);
-  EXPECT_EQ(flat->points.size(), 3u);
+  EXPECT_EQ(flat->triangles.size(), 2u);
+  std::vector<CollisionVector> corners = flat->points;
+  std::sort(corners.begin(), corners.end());
+  EXPECT_EQ(corners, (std::vector<CollisionVector>{{0, 0, 2}, {0, 250, 2}, {3500, 0, 2}, {3500, 250, 2}}));
+  double area = 0;
+  for (const auto& t : flat->triangles) {
+    const auto &a = flat->points[t[0]], &b = flat->points[t[1]], &c = flat->points[t[2]];
+    area += ((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])) / 2;  // along +z
+  }
+  EXPECT_DOUBLE_EQ(std::fabs(area), 3500.0 * 250);
+  // Two-sided in the file: four faces over the four corners, and clean.
+  const auto decoded = DecodeCollisionFile(WriteSurFile({{1, false, {*flat}, std::nullopt, {}}}).bytes);
+  ASSERT_TRUE(decoded.file) << decoded.error.rule << ": " << decoded.error.message;
+  EXPECT_TRUE(CheckCollisionFile(*decoded.file, nullptr).empty());
+  EXPECT_EQ(decoded.file->parts[0].hulls[0].faces.size(), 4u);
+  EXPECT_EQ(decoded.file->parts[0].points.size(), 4u);
 
   const std::vector<CollisionVector> line = {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {1, 1, 1}};
   EXPECT_FALSE(HullOfPiece(1, line));

@@ -83,6 +83,11 @@ TEST(CollisionChecks, FindsHullsNotConvexOrWoundInwards) {
   const auto decoded = DecodeCollisionFile(SurFile({inwards}));
   ASSERT_TRUE(decoded.file);
   EXPECT_EQ(CheckCollisionFile(*decoded.file, nullptr).at(0).message, "the hull is wound inwards");
+  // A writer checking its own file names the part and what the hull was made of.
+  CollisionFile named = *decoded.file;
+  named.parts[0].name = "Wing";
+  named.parts[0].hulls[0].source = "mesh array";
+  EXPECT_EQ(CheckCollisionFile(named, nullptr).at(0).path, "part Wing, hull 0 (mesh array) at byte 100");
 
   SurPart flat{kRoot, false, TetrahedronPoints(0, kRoot), {}, {}};
   flat.points.pop_back();
