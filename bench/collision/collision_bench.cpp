@@ -161,16 +161,19 @@ MeshList ConcaveModelMeshes() {
 void CollisionOfConcaveModelThroughTheExport(benchmark::State& state) {
   const MeshList meshes = ConcaveModelMeshes();
   const std::vector<std::int32_t> meshesPerPart{1, 1};
-  cli::CollisionShape shape;
+  CollisionShape shape;
   shape.meshesPerPart = meshesPerPart;
   shape.fixJoints = true;
   shape.decompose = state.range(0) != 0;
   std::size_t hulls = 0;
   for (auto _ : state) {
-    const cli::CollisionFileBytes made = cli::MakeCollisionFile(meshes, shape);
-    if (!made.error.empty()) state.SkipWithError(made.error.c_str());
-    hulls = made.bytes.size();
-    benchmark::DoNotOptimize(made.bytes.data());
+    const StepResult<CollisionFileBytes> made = MakeCollisionFile(meshes, shape);
+    if (!made.ok()) {
+      state.SkipWithError(made.error.c_str());
+      break;
+    }
+    hulls = made.value->bytes.size();
+    benchmark::DoNotOptimize(made.value->bytes.data());
   }
   state.counters["bytes"] = static_cast<double>(hulls);
 }

@@ -32,10 +32,10 @@ class AnimationExport : public testing::CmptoolTest {
 // to 180 units), both under the hull.
 const char kOpening[] = R"([
   {"name": "open baydoor", "channels": [
-    {"node": 3, "path": "translation", "times": [0, 1, 3.5], "values": [470, 0, -200, 470, 46, -200, 470, 138, -200]}]},
+    {"node": 3, "path": "translation", "times": [0, 1, 3.5], "values": [-470, 0, -200, -470, -46, -200, -470, -138, -200]}]},
   {"name": "Sc_turn turret", "channels": [
     {"node": 1, "path": "rotation", "times": [0, 2],
-     "values": [0, 0.70710677, 0, 0.70710677, 0, 0.9238795, 0, 0.38268343]}]}])";
+     "values": [0, -0.70710677, 0, 0.70710677, 0, -0.9238795, 0, 0.38268343]}]}])";
 
 TEST_F(AnimationExport, DoorAndTurretBecomeTwoScriptsThatInfoShowsAndCheckPasses) {
   WriteShip(nlohmann::json::parse(kOpening));
@@ -112,7 +112,7 @@ TEST_F(AnimationExport, ConvertAndExportAgainGiveTheSameScripts) {
 
 TEST_F(AnimationExport, AMoveTheJointCannotMakeStopsTheExport) {
   WriteShip(nlohmann::json::parse(R"([{"name": "slide turret", "channels": [
-    {"node": 1, "path": "translation", "times": [0, 1], "values": [0, 198, 300, 0, 198, 400]}]}])"));
+    {"node": 1, "path": "translation", "times": [0, 1], "values": [0, -198, 300, 0, -198, 400]}]}])"));
   const auto run = Run("export ship.json -o ship.cmp -q --parts nodes");
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err,

@@ -410,7 +410,7 @@ TEST_F(PreviewCommand, PoseDrawsTheDoorWhereTheScriptLeavesIt) {
   tree.RemoveSubtree(tree.FindNode(tree.Root(), "Animation"));
   float originY = 0;
   std::memcpy(&originY, record.data() + 132, 4);
-  originY -= 1.5f;
+  originY += 1.5f;
   std::memcpy(record.data() + 132, &originY, 4);
   tree.SetData(pris, std::move(record));
   ASSERT_TRUE(WriteUtfFile(tree, folder_ / "moved.cmp").written);
